@@ -1,0 +1,8 @@
+#include "executor/OVControlFlow.h"
+
+namespace ov {
+
+int DataPointer = 0;
+int GosubDepth = 0;
+
+} // namespace ov

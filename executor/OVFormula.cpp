@@ -1,0 +1,7 @@
+#include "executor/OVFormula.h"
+
+namespace ov {
+
+int LanguageVersion = 12;
+
+} // namespace ov

@@ -1,0 +1,7 @@
+#include "executor/OVNumFunc.h"
+
+namespace ov {
+
+int RadiansMode = 1;
+
+} // namespace ov

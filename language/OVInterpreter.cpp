@@ -1,0 +1,162 @@
+#include "language/OVInterpreter.h"
+
+#include "devices/OVControlState.h"
+#include "devices/OVGraphState.h"
+#include "devices/OVInputBoxState.h"
+#include "devices/OVMediaState.h"
+#include "devices/OVWindowState.h"
+#include "environment/OVKeySetting.h"
+#include "executor/OVCalls.h"
+#include "executor/OVConsoleOut.h"
+#include "executor/OVControlFlow.h"
+#include "executor/OVDataFile.h"
+#include "executor/OVFormula.h"
+#include "executor/OVMThread.h"
+#include "executor/OVNumFunc.h"
+#include "executor/OVRunCommands.h"
+#include "executor/OVStack.h"
+#include "executor/UCS4Encoding.h"
+#include "language/OVBoolTbl.h"
+#include "language/OVCode.h"
+#include "language/OVDeclared.h"
+#include "language/OVGetTokenUnit.h"
+#include "language/OVLineScanner.h"
+#include "language/OVPreCode.h"
+#include "language/OVStrTbl.h"
+
+namespace ov {
+
+namespace {
+
+void ResetWindowPlacement()
+{
+    RunFormLeft = TScreenPosAuto ? 0 : TScreenLeft;
+    RunFormTop = TScreenPosAuto ? 0 : TScreenTop;
+    GraphWindowLeft = GScreenPosAuto ? 0 : GScreenLeft;
+    GraphWindowTop = GScreenPosAuto ? TScreenHeight + 59 : GScreenTop;
+    ControlWindowLeft = 400;
+    ControlWindowTop = GraphWindowTop;
+}
+
+void ResetGraphicsState()
+{
+    GLocateX = GLocateY = GFLocateX = GFLocateY = 0;
+    WindowScaleX = WindowScaleY = 1;
+    DrawMode = 13;
+    DrawStyle = 0;
+    DrawWidth = 1;
+    FillStyle = 0;
+    GraphForeColor = 0;
+    GraphBackColor = 0xFFFFFF;
+    GraphBorderColor = 0;
+    BorderColorSet = 0;
+    GraphFontSize = EditorFontSize;
+    GraphFontName = EditorFontName;
+    GraphFontCharset = EditorFontCharset;
+    GraphFontStyle = EditorFontStyle;
+    GraphFontColor = EditorFontColor;
+}
+
+void ResetConsoleFont()
+{
+    ConsoleFontColor = 0;
+    ConsoleFontCharset = 128;
+    ConsoleFontName = QStringLiteral(u"ＭＳ Ｐゴシック");
+    ConsoleFontSize = 9;
+    ConsoleFontStyle = 0;
+}
+
+void ResetInputAndCalls()
+{
+    PrintPrecision = 18;
+    InputRestartPos = 0;
+    InputRetry = 0;
+    LastInputAnswer.clear();
+    InputReply.clear();
+    DcVarCount = 0;
+    GosubDepth = 0;
+    FunctionReturnDepth = 0;
+    ResetSubFrames();
+    DefLocalsActive = 0;
+    LocalNumBase = 0;
+    LocalStrBase = 0;
+}
+
+void ResetRunSwitches()
+{
+    CloseAppAtEnd = 0;
+    RadiansMode = 1;
+    InputBoxTitle.clear();
+    InputBoxPositionSet = 0;
+    LineInputActive = 0;
+    InputBoxLeft = InputBoxTop = 0;
+    DataPointer = 0;
+    ChkMsgOn = ExitMsgCheck;
+    EchoOn = 1;
+    GraphicsOpenedInRun = 0;
+    GraphWindowSized = 0;
+    MathGraphOn = 0;
+    StopRequested = 0;
+    SavedStopRequested = 0;
+}
+
+void ResetSharedInput()
+{
+    LastKeyCode = 0;
+    LastKeyChar = 0;
+    MouseEvent = 0;
+    MouseX = 0;
+    MouseY = 0;
+    for (int i = 0; i <= ControlCount; ++i) {
+        ClickArmed[i] = 0;
+        ClickLatch[i] = 0;
+        TextBoxMultiLine[i] = 0;
+    }
+    MediaFileOpen = 0;
+}
+
+} // namespace
+
+void InitInterpreter()
+{
+    LanguageVersion = 12;
+    CurrentEncoding = 0;
+    OptionExplicitOn = 0;
+    OptionAllowed = 1;
+    ResetWindowPlacement();
+    ResetGraphicsState();
+    ResetConsoleFont();
+    ResetInputAndCalls();
+    ResetRunSwitches();
+    InitPreCode();
+    InitCode();
+    InitStacks();
+    InitNumTables();
+    InitStrTables();
+    InitBoolTables();
+    ClearDeclared();
+    for (int &mode : ChannelMode)
+        mode = 0;
+    LastToken = CodeType{};
+    RoutineCount = 0;
+    InitStacks();
+    ResetSharedInput();
+}
+
+void InitializeInterpreterUnits()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    InitKeywordTables();
+    InitPreCode();
+    InitNumTables();
+    InitStrTables();
+    InitBoolTables();
+    InitStacks();
+    InitInterpreter();
+    InitCode();
+}
+
+} // namespace ov

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs every system package the build, the program and the tests need.
+# Idempotent and non-interactive; run as root or through sudo.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ccache pkg-config
+  qt6-base-dev qt6-multimedia-dev
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  libasound2-dev libjpeg-dev zlib1g-dev libpng-dev
+  libgtest-dev fonts-ipafont-gothic
+  xvfb xauth pulseaudio libasound2-plugins
+  unicode-data
+)
+
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=300 update -q
+"${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=300 install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,162 @@
+#include "language/OVErrorMessage.h"
+
+#include "language/OVGetTokenUnit.h"
+#include "language/OVHeader.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+using namespace ov;
+using namespace Qt::Literals::StringLiterals;
+
+// Readable failure messages.
+static void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace {
+
+class ErrorMessage : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        savedSubject_ = ErrorSubject;
+        savedSubjectText_ = ErrorSubjectText;
+#define OV_TEST_STATEMENT(n, id, name) StatementNames[n] = QStringLiteral(name);
+        OV_STATEMENTS(OV_TEST_STATEMENT)
+#undef OV_TEST_STATEMENT
+#define OV_TEST_FUNCTION(n, id, name) FunctionNames[n] = QStringLiteral(name);
+        OV_FUNCTIONS(OV_TEST_FUNCTION)
+#undef OV_TEST_FUNCTION
+        OperatorNames[opAdd] = u"+"_s;
+        OperatorNames[opAnd] = u"AND"_s;
+        ErrorSubject = 0;
+        ErrorSubjectText.clear();
+    }
+
+    void TearDown() override
+    {
+        ErrorSubject = savedSubject_;
+        ErrorSubjectText = savedSubjectText_;
+    }
+
+    static QString MessageFor(int number, int32_t subject)
+    {
+        ErrorSubject = subject;
+        return BuildErrorMessage(number);
+    }
+
+private:
+    int32_t savedSubject_ = 0;
+    QString savedSubjectText_;
+};
+
+}  // namespace
+
+TEST_F(ErrorMessage, CatalogueIsSortedUniqueAndComplete)
+{
+    // A duplicate or an out-of-order row would hide numbers from the halving search.
+    int found = 0;
+    for (int n = -10; n <= 70000; ++n)
+        found += IsKnownErrorNumber(n) ? 1 : 0;
+    EXPECT_EQ(ErrorCatalogueSize(), 290);
+    EXPECT_EQ(found, ErrorCatalogueSize());
+    for (int n : {1, 2, 3, 101, 220, 591, 682, 852, 1055, 1354, 1403, 2142, 3502, 6001, 30103,
+                  40003, 50031, 52384, 53131, 54131, 55001, 55005})
+        EXPECT_TRUE(IsKnownErrorNumber(n)) << n;
+}
+
+TEST_F(ErrorMessage, EveryCataloguedNumberHasItsOwnText)
+{
+    ErrorSubject = 1;
+    ErrorSubjectText = u"1"_s;
+    for (int n = 1; n <= 70000; ++n) {
+        if (!IsKnownErrorNumber(n))
+            continue;
+        const QString message = BuildErrorMessage(n);
+        EXPECT_FALSE(message.isEmpty()) << n;
+        EXPECT_NE(message, u"エラーです。") << n;
+    }
+}
+
+TEST_F(ErrorMessage, UnknownNumbers)
+{
+    for (int n : {0, -1, 4, 999, 50004, 55006, 100000})
+        EXPECT_EQ(BuildErrorMessage(n), u"エラーです。") << n;
+}
+
+TEST_F(ErrorMessage, FixedTexts)
+{
+    // Two lines.
+    EXPECT_EQ(BuildErrorMessage(3006),
+              u"Eof 関数の使い方に誤りがあります。\r\nEof 関数は Eof(数値) で数値は 1,2,..,8 のいずれかです。");
+    // Keyword and syntax suffix; the suffix carries the line break.
+    EXPECT_EQ(BuildErrorMessage(162),
+              u"Def の構文に誤りがあります。\r\n関数名は数値変数または文字列変数です。");
+    // Two parts run on in one line; quotes inside the text.
+    EXPECT_EQ(BuildErrorMessage(133), u"正しい式ではありません。括弧や \" などの誤りが考えられます。");
+    EXPECT_EQ(BuildErrorMessage(55001), u"文字列が行末まで \" で閉じていません。");
+    // A first part ending in CR LF with no second part; full-width blanks kept.
+    EXPECT_EQ(BuildErrorMessage(571), u"ラベル名は数値変数型でなくてはいけません。また予約語は使えません。\r\n");
+    EXPECT_EQ(BuildErrorMessage(591),
+              u"Def の構文に誤りがあります。\r\n Def 文は関数名の後は ( 　変数　,　）です。");
+}
+
+TEST_F(ErrorMessage, FunctionName)
+{
+    EXPECT_EQ(MessageFor(50011, fnSIN),
+              u"関数 SIN の計算で引数の型の不一致が起きました。\r\n関数名または引数のミスタイプが考えられます。");
+    EXPECT_EQ(MessageFor(54120, fnSIN), u"関数SINで変換文字数が多すぎます。");
+    EXPECT_EQ(MessageFor(50014, fnABS), u"関数 ABS ");
+}
+
+TEST_F(ErrorMessage, OperatorName)
+{
+    EXPECT_EQ(MessageFor(50015, opAdd),
+              u"演算子 + の計算で型の不一致が起きました。\r\n演算子または引数のミスタイプが考えられます。");
+    EXPECT_EQ(MessageFor(50020, opAnd),
+              u"論理演算子 AND の計算で型の不一致が起きました。\r\n演算子または引数のミスタイプが考えられます。");
+}
+
+TEST_F(ErrorMessage, StatementName)
+{
+    EXPECT_EQ(MessageFor(50025, 30), u"コマンド COLOR は現在サポートしていません。");
+    EXPECT_EQ(MessageFor(501, stNEXT), u"NEXT文が正しく終わっていません。");
+    EXPECT_EQ(MessageFor(802, stCOLOR), u"COLORの構文に誤りがあります。\r\nCOLOR On または COLOR Off です。");
+    EXPECT_EQ(MessageFor(50031, stCOLOR),
+              u"プロパティCOLOR の構文エラーです。\r\n指定または引数のミスタイプが考えられます。");
+}
+
+TEST_F(ErrorMessage, BlockMatchingDependsOnSubject)
+{
+    EXPECT_EQ(MessageFor(52304, 0), u"文の対応が不正です。");
+    EXPECT_EQ(MessageFor(52304, stFOR), u"FOR文に対応する文がありません。");
+    EXPECT_EQ(MessageFor(52305, 0), u"Block 文が正しくありません。");
+    EXPECT_EQ(MessageFor(52305, stWHILE), u"Block 文が正しくありません。WHILE文に対応する文がありません。");
+    EXPECT_EQ(MessageFor(52340, 0), u"Next が For と正しく対応していません。");
+    EXPECT_EQ(MessageFor(52340, stFOR), u"Next が For と正しく対応していません。FOR文の誤りも考えられます。");
+    EXPECT_EQ(MessageFor(52384, stIF), u"Exit 文で Do または For が正しく対応していません。IF文の誤りも考えられます。");
+    // Other numbers of the same block add nothing.
+    EXPECT_EQ(MessageFor(52341, stFOR), u"Next の構文に誤りがあります。 Next の次は数値変数です。");
+}
+
+TEST_F(ErrorMessage, OffendingCharacter)
+{
+    ErrorSubjectText = u"12354"_s;
+    EXPECT_EQ(BuildErrorMessage(1),
+              u"Basic で使われない文字(UNICODE:12354)が含まれています。\r\n 又は使う場所に誤りがあります。");
+}
+
+TEST_F(ErrorMessage, SubjectOutsideItsTableGivesEmptyName)
+{
+    // Control-screen property codes and the first number past each table.
+    for (int32_t subject : {-1, 192, 1196, 1197, 1236, 2196, 2236})
+        EXPECT_EQ(MessageFor(50025, subject), u"コマンド  は現在サポートしていません。") << subject;
+    EXPECT_EQ(MessageFor(50012, FunctionCount + 1), u"関数  の引数の値が計算できない範囲にあります。");
+    EXPECT_EQ(MessageFor(50018, OperatorCount + 1), u"演算子  の計算中にエラーが起きました。");
+    // The same subject is in range for the statement table.
+    EXPECT_EQ(MessageFor(50026, FunctionCount + 1),
+              u"コマンド "_s + StatementNames[FunctionCount + 1] + u" の実行中にエラーが起きました。"_s);
+}
