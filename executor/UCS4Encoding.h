@@ -1,8 +1,29 @@
-// Text encodings of program and data files.
+// Text encodings of program and data files: the encoding SETENCODING chose,
+// and UTF-32, which the platform's codecs lack.
 #pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
 
 namespace ov {
 
 extern int CurrentEncoding;  // the encoding SETENCODING chose; 0 detects it
+
+// UTF-32: every code point as four bytes, least significant first unless
+// BigEndian is set; WriteBom adds the byte-order mark.
+struct Ucs4Encoding {
+    bool BigEndian = false;
+    bool WriteBom = true;
+
+    // FF FE 00 00 (little-endian) or 00 00 FE FF; empty without WriteBom.
+    QByteArray Preamble() const;
+    // Every four bytes form one code point: one UTF-16 unit up to FFFF, a
+    // surrogate pair above it. A value above 10FFFF and an incomplete final
+    // group read as U+FFFD.
+    QString GetChars(QByteArrayView bytes) const;
+    // The number of UTF-16 units GetChars produces.
+    qsizetype GetCharCount(QByteArrayView bytes) const;
+};
 
 } // namespace ov

@@ -40,6 +40,10 @@ void ResetCode()
 
 void EmitCode(const CodeType &cell)
 {
+    if (ScratchLimited && CodePos > ScratchEnd) {
+        SetError(30103);
+        return;
+    }
     if (CodePos > CodeCapacity) {
         if (!ResizeStore(CodeArray, CodePos + 1))
             return;

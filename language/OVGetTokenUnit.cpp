@@ -692,12 +692,12 @@ int LookupBoolConst(const QString &word)
 
 CodeType DeclareName(const QString &rawName)
 {
-    if (rawName.size() > kMaxNameLength)
-        SetError(30005);
     const int type = DeclaredType(rawName, ReadsAsClauseWhenDeclaring(DeclContext));
     const CodeType varCell = MakeVarCell(1, type);
     if (!IsDeclaringContext(DeclContext))
         return Cell(varCell.FirstCode, 0);
+    if (rawName.size() > kMaxNameLength)  // only a declaration must fit; uses are cut
+        SetError(30005);
     const QString name = IsScopedDeclaration(DeclContext) ? ScopePrefix + rawName : rawName;
     if (DcVarCount >= DcVarCapacity) {
         SetError(52316);
@@ -772,6 +772,15 @@ bool ParseDecimal(QStringView text, long double &value)
     return result.ec == std::errc() && result.ptr == end;
 }
 
+CodeType AddNumLiteralValue(long double value)
+{
+    if (!Grow(NumLiterals, size_t(NumLiteralCount) + 2))
+        return CodeType{};
+    ++NumLiteralCount;
+    NumLiterals[size_t(NumLiteralCount)] = value;
+    return Cell(ckNumLiteral, NumLiteralCount - 1);
+}
+
 CodeType AddNumLiteral(const QString &text)
 {
     long double value = 0;
@@ -779,11 +788,7 @@ CodeType AddNumLiteral(const QString &text)
         SetError(54101);
         return CodeType{};
     }
-    if (!Grow(NumLiterals, size_t(NumLiteralCount) + 2))
-        return CodeType{};
-    ++NumLiteralCount;
-    NumLiterals[size_t(NumLiteralCount)] = value;
-    return Cell(ckNumLiteral, NumLiteralCount - 1);
+    return AddNumLiteralValue(value);
 }
 
 CodeType AddHexLiteral(const QString &digits)
@@ -801,11 +806,7 @@ CodeType AddHexLiteral(const QString &digits)
         const char16_t c = digits[i].unicode();
         bits = bits * 16 + uint32_t(IsDigit(c) ? c - u'0' : c - u'A' + 10);
     }
-    if (!Grow(NumLiterals, size_t(NumLiteralCount) + 2))
-        return CodeType{};
-    ++NumLiteralCount;
-    NumLiterals[size_t(NumLiteralCount)] = static_cast<int32_t>(bits);
-    return Cell(ckNumLiteral, NumLiteralCount - 1);
+    return AddNumLiteralValue(static_cast<int32_t>(bits));
 }
 
 CodeType AddStrLiteral(const QString &text)

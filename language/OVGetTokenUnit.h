@@ -96,6 +96,8 @@ CodeType RegisterName(const QString &name);
 CodeType ClassifyName(const QString &name);
 CodeType AddNumLiteral(const QString &text);
 CodeType AddHexLiteral(const QString &digits);
+// A new numeric literal entry holding the value.
+CodeType AddNumLiteralValue(long double value);
 CodeType AddStrLiteral(const QString &text);
 CodeType FindLocalName(const QString &name);
 CodeType AddLocalName(const QString &name);

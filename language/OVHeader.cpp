@@ -37,6 +37,31 @@ void SetError(int32_t number, int32_t subject)
     ErrorSubject = subject;
 }
 
+void ClearError()
+{
+    ErrorNumber = 0;
+    ErrorSubject = 0;
+    ErrorSubjectText.clear();
+    ErrorPos = 0;
+}
+
+bool IsSettingStatement(int32_t s)
+{
+    switch (s) {
+    case stBACKCOLOR: case stBORDERCOLOR: case stCBACKCOLOR: case stCFONTCHARSET: case stCFONTCOLOR:
+    case stCFONTNAME: case stCFONTSIZE: case stCFONTSTYLE: case stCWINDOWSTATE: case stDRAWMODE:
+    case stDRAWSTYLE: case stDRAWWIDTH: case stEWINDOWSTATE: case stFILLSTYLE: case stFORECOLOR:
+    case stGBACKCOLOR: case stGBORDERCOLOR: case stGDRAWMODE: case stGDRAWSTYLE: case stGDRAWWIDTH:
+    case stGFILLSTYLE: case stGFONTCHARSET: case stGFONTCOLOR: case stGFONTNAME: case stGFONTSIZE:
+    case stGFONTSTYLE: case stGFORECOLOR: case stGWINDOWSTATE: case stPRECISION: case stTBACKCOLOR:
+    case stTFONTCHARSET: case stTFONTCOLOR: case stTFONTNAME: case stTFONTSIZE: case stTFONTSTYLE:
+    case stTWINDOWSTATE:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // ---------------------------------------------------------------- searching
 
 namespace {

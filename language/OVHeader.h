@@ -168,6 +168,10 @@ constexpr int32_t TwoMoreArgsBase = 20000;   // 20000 + f: function f with two m
 
 constexpr int32_t StatementVariant(int k, int32_t statement) { return 1000 * k + statement; }
 
+// The statements that set a window setting and are read back as function
+// 1000 + s outside statement position (FORECOLOR, PRECISION, ...).
+bool IsSettingStatement(int32_t s);
+
 // ---------------------------------------------------------------- name tables
 
 // 1-based; entry 0 is empty. Filled by InitKeywordTables.
@@ -196,6 +200,9 @@ extern int32_t ErrorPos;      // source position recorded by the worker
 
 // Sets the error unless one is already pending, so the first fault is kept.
 void SetError(int32_t number, int32_t subject = 0);
+// Clears the error with everything a message could name: number, subject,
+// subject text and position.
+void ClearError();
 
 // The system's name, set at start-up ("?" until then).
 extern QString OSVersionName;

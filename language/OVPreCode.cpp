@@ -11,6 +11,7 @@ std::vector<CodeType> PreCodeArray;
 int32_t PreCodePos = 0;
 int32_t PreCodeMax = 0;
 int32_t PreCodeScanEnd = 0;
+bool ScratchLimited = false;
 
 bool ResizeStore(std::vector<CodeType> &store, int32_t count)
 {
@@ -55,6 +56,10 @@ void EmitPreCode(CodeType cell)
 {
     if (cell.FirstCode == ckNone)
         return;
+    if (ScratchLimited && PreCodePos > ScratchEnd) {
+        SetError(30103);
+        return;
+    }
     if (PreCodePos > PreCodeMax) {
         if (!ResizeStore(PreCodeArray, PreCodePos + 1))
             return;

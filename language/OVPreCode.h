@@ -17,6 +17,10 @@ extern int32_t PreCodePos;      // read and write index
 extern int32_t PreCodeMax;      // highest valid index
 extern int32_t PreCodeScanEnd;  // one past the program's last pre-code cell
 
+// Set while a console line or formula is translated: neither store may then be
+// written past the scratch area (error 30103), so the program stays intact.
+extern bool ScratchLimited;
+
 void InitPreCode();
 void ResetPreCode();
 void EmitPreCode(CodeType cell);

@@ -10,11 +10,6 @@
 using namespace ov;
 using namespace Qt::Literals::StringLiterals;
 
-// Readable failure messages.
-static void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 

@@ -376,3 +376,10 @@ TEST_F(Lexer, StatementEndsAndTheCommentMark)
     EXPECT_TRUE(IsTokenStatementEnd(Op(opColon)));
     EXPECT_FALSE(IsTokenStatementEnd(Op(opComma)));
 }
+
+TEST_F(Lexer, LongNamesAreRefusedOnlyWhereTheyAreDeclared)
+{
+    Scan(QStringLiteral("ABCDEFGHIJABCDEFGHIJABCDEFGHIJKLMNO = 1"));
+    GetToken(TokenCell, tmDeclare);  // the pre-scan reads every line in this mode
+    EXPECT_EQ(ErrorNumber, 0);
+}

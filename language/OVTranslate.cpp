@@ -1,0 +1,124 @@
+#include "language/OVTranslate.h"
+
+#include "executor/OVMThread.h"
+#include "language/OVCode.h"
+#include "language/OVGetTokenUnit.h"
+#include "language/OVInterpreter.h"
+#include "language/OVLineScanner.h"
+#include "language/OVPreCode.h"
+#include "language/OVPreScan.h"
+#include "language/OVTranslator.h"
+#include "platform/OVWinVersion.h"
+
+#include <algorithm>
+
+namespace ov {
+
+namespace {
+
+void SetScanText(const QString &text)
+{
+    ScanText = text + QStringLiteral("\r\n") + QChar(0) + QChar(0);
+    ScanTextLength = int32_t(std::min<qsizetype>(ScanText.size(), INT32_MAX));
+}
+
+// A translation error names the pre-code cell read last, in the user's text.
+int32_t TranslationErrorPosition()
+{
+    const int32_t last = std::clamp(PreCodePos - 1, 0, PreCodeMax);
+    return PreCodeArray[size_t(last)].SourcePos + 1;
+}
+
+// Positions in ScanText count the spliced INCLUDE files; the user's text does not.
+int32_t PreScanErrorPosition()
+{
+    return std::max(1, LinePos - IncludeOffset);
+}
+
+} // namespace
+
+int32_t ScanErrorPosition()
+{
+    if (InIncludeText == 1)
+        return IncludeAnchor;
+    return std::max(1, EmitCell.SourcePos - IncludeOffset);
+}
+
+bool SetProgramText(const QString &source)
+{
+    if (source.size() + 6 >= ProgramSizeLimit(OSVersionName)) {
+        ScanText.clear();
+        ScanTextLength = 0;
+        ErrorNumber = 106;
+        ErrorPos = 1;
+        return false;
+    }
+    SetScanText(source);
+    return true;
+}
+
+bool TranslateProgram()
+{
+    if (RunMode == 1 || RunMode == 3)
+        RunMode = 0;
+    ResetLinePos();
+    PreCodePos = ProgramStart;
+    ErrorPos = 0;
+    PreScanDeclarations();
+    if (ErrorNumber != 0) {
+        ErrorPos = PreScanErrorPosition();
+        return false;
+    }
+    PreCodePos = ProgramStart;
+    ScanLine();
+    if (ErrorNumber != 0) {
+        ErrorPos = ScanErrorPosition();
+        return false;
+    }
+    InitCode();
+    PreCodePos = ProgramStart;
+    CodePos = ProgramStart;
+    TranslateStatements();
+    if (ErrorNumber != 0) {
+        ErrorPos = TranslationErrorPosition();
+        return false;
+    }
+    CodePos = ProgramStart;
+    return true;
+}
+
+bool TranslateProgramText(const QString &source)
+{
+    if (!SetProgramText(source))
+        return false;
+    InitInterpreter();
+    return TranslateProgram();
+}
+
+bool TranslateCommandLine(const QString &line)
+{
+    RunMode = 1;
+    SetScanText(line);
+    ScratchLimited = true;
+    ResetPreCode();
+    PreCodePos = 1;
+    ScanLine();
+    if (ErrorNumber != 0) {
+        ScratchLimited = false;
+        ErrorPos = ScanErrorPosition();
+        return false;
+    }
+    ResetCode();
+    PreCodePos = 1;
+    CodePos = 1;
+    TranslateStatements();
+    ScratchLimited = false;
+    if (ErrorNumber != 0) {
+        ErrorPos = TranslationErrorPosition();
+        return false;
+    }
+    CodePos = 1;
+    return true;
+}
+
+} // namespace ov

@@ -1,0 +1,152 @@
+#include "executor/OVTextEncoding.h"
+#include "executor/UCS4Encoding.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace ov;
+
+namespace {
+
+QByteArray Bytes(std::initializer_list<uint8_t> values)
+{
+    QByteArray bytes;
+    for (const uint8_t v : values)
+        bytes += char(v);
+    return bytes;
+}
+
+// "日本語" in three encodings, and the text itself.
+const QString kJapanese = QString::fromUtf8("日本語");
+const QByteArray kSjisJapanese = Bytes({0x93, 0xFA, 0x96, 0x7B, 0x8C, 0xEA});
+const QByteArray kEucJapanese = Bytes({0xC6, 0xFC, 0xCB, 0xDC, 0xB8, 0xEC});
+const QByteArray kJisJapanese = QByteArray("\x1B$BF|K\\8l\x1B(B");
+
+} // namespace
+
+TEST(TextEncoding, ByteOrderMarksDecideFirst)
+{
+    EXPECT_EQ(DetectEncoding(Bytes({0xFF, 0xFE, 0x00, 0x00, 0x41, 0x00, 0x00, 0x00})), ekUtf32LE);
+    EXPECT_EQ(DetectEncoding(Bytes({0xFF, 0xFE, 0x41, 0x00})), ekUtf16LE);
+    EXPECT_EQ(DetectEncoding(Bytes({0x00, 0x00, 0xFE, 0xFF})), ekUtf32BE);
+    EXPECT_EQ(DetectEncoding(Bytes({0xFE, 0xFF, 0x00, 0x41})), ekUtf16BE);
+    EXPECT_EQ(DetectEncoding(Bytes({0xEF, 0xBB, 0xBF, 'A'})), ekUtf8Bom);
+    EXPECT_EQ(DetectEncoding(Bytes({0xFF, 0xFE, 0x00})), ekUtf16LE);  // too short for UTF-32
+    EXPECT_EQ(DetectEncoding(QByteArray()), ekDefault);
+}
+
+TEST(TextEncoding, JisNeedsAnEscapeBeforeAnyEightBitByte)
+{
+    EXPECT_EQ(DetectEncoding("PRINT " + kJisJapanese), ekJis);
+    EXPECT_EQ(DetectEncoding(QByteArray("PRINT F|K\\8l")), ekDefault);  // the same without escapes
+    EXPECT_EQ(DetectEncoding(QByteArray("x\x1B&@\x1B$BF|")), ekJis);
+    EXPECT_EQ(DetectEncoding(QByteArray("x\x1B$(D")), ekJis);
+    EXPECT_EQ(DetectEncoding(QByteArray("x\x1B$")), ekDefault);  // cut-off sequence
+    // An eight-bit byte first: not JIS, so the Shift_JIS bytes decide.
+    EXPECT_EQ(DetectEncoding(kSjisJapanese + kJisJapanese), ekSjis);
+}
+
+TEST(TextEncoding, ScoresChooseAmongShiftJisEucAndUtf8)
+{
+    EXPECT_EQ(DetectEncoding(QByteArray("10 PRINT \"A\"\r\n")), ekDefault);  // ASCII only
+    EXPECT_EQ(DetectEncoding("' " + kSjisJapanese + Bytes({0xB6, 0xC5})), ekSjis);
+    EXPECT_EQ(DetectEncoding("' " + kEucJapanese + Bytes({0x8E, 0xB6})), ekEuc);
+    EXPECT_EQ(DetectEncoding("' " + kJapanese.toUtf8()), ekUtf8);
+    // E0 A1 is one pair both in Shift_JIS and in EUC-JP: a tie.
+    EXPECT_EQ(DetectEncoding(Bytes({'A', 0xE0, 0xA1})), ekDefault);
+    // An invalid byte for the leading scanner: its score no longer wins.
+    EXPECT_EQ(DetectEncoding(kSjisJapanese + Bytes({0x80})), ekDefault);
+}
+
+TEST(TextEncoding, DetectionReadsOnlyTheFirst1024Bytes)
+{
+    // U+0100 twice (valid only as UTF-8), padding, then "あ" across byte 1024
+    // and a byte that would make the text invalid UTF-8 if it were read.
+    QByteArray bytes = Bytes({0xC4, 0x80, 0xC4, 0x80});
+    bytes += QByteArray(1022 - bytes.size(), 'a');
+    bytes += Bytes({0xE3, 0x81, 0x82, 0xFF});
+    ASSERT_EQ(bytes.size(), 1026);
+    EXPECT_EQ(DetectEncoding(bytes), ekUtf8);
+}
+
+TEST(TextEncoding, KindNames)
+{
+    EXPECT_EQ(EncodingKindName(ekSjis), QStringLiteral("SJIS"));
+    EXPECT_EQ(EncodingKindName(ekUtf16BE), QStringLiteral("Big Endian Unicode"));
+    EXPECT_EQ(EncodingKindName(ekUtf8Bom), QStringLiteral("UTF-8BOM"));
+    EXPECT_EQ(EncodingKindName(ekUtf32BE), QStringLiteral("UTF-32BE"));
+    EXPECT_EQ(EncodingKindName(ekDefault), QStringLiteral("Default"));
+    EXPECT_EQ(EncodingKindName(9), QStringLiteral("Default"));
+}
+
+TEST(TextEncoding, JapaneseCodePagesDecode)
+{
+    EXPECT_EQ(DecodeText(kSjisJapanese, ekSjis), kJapanese);
+    EXPECT_EQ(DecodeText(kSjisJapanese, ekDefault), kJapanese);
+    EXPECT_EQ(DecodeText(kEucJapanese + Bytes({0x8E, 0xB6}), ekEuc), kJapanese + QString::fromUtf8("ｶ"));
+    // The single bytes glibc rejects read as Windows reads them.
+    EXPECT_EQ(DecodeText(Bytes({0x80, 0xA0, 0xFD, 0xFE, 0xFF}), ekSjis),
+              QString::fromUtf16(u"\u0080\uF8F0\uF8F1\uF8F2\uF8F3"));
+    // A lead byte with a bad trail byte, and one cut off at the end.
+    EXPECT_EQ(DecodeText(Bytes({0x81, 0x20, 'A', 0x93}), ekSjis), QString::fromUtf16(u"\uFFFD A\uFFFD"));
+    EXPECT_EQ(DecodeText(Bytes({0xA1, 'B'}), ekEuc), QString::fromUtf16(u"\uFFFDB"));
+}
+
+TEST(TextEncoding, JisDecodesItsCharacterSets)
+{
+    EXPECT_EQ(DecodeText("A" + kJisJapanese + "\r\nB", ekJis), "A" + kJapanese + "\r\nB");
+    EXPECT_EQ(DecodeText(QByteArray("\x1B(I6E\x1B(Bx"), ekJis), QString::fromUtf8("ｶﾅx"));
+    EXPECT_EQ(DecodeText(QByteArray("\x0E" "6E\x0F" "x"), ekJis), QString::fromUtf8("ｶﾅx"));
+    EXPECT_EQ(DecodeText(QByteArray("\x1B&@\x1B$BF|\x1B(J\\"), ekJis), QString::fromUtf8("日\\"));
+    EXPECT_EQ(DecodeText(QByteArray("\x1B$BF\x1B(B"), ekJis), QString::fromUtf16(u"\uFFFD"));
+    EXPECT_EQ(DecodeText(QByteArray("\x1B%Z"), ekJis), QString::fromUtf16(u"\uFFFD%Z"));
+}
+
+TEST(TextEncoding, UnicodeFormsDropTheirMarks)
+{
+    EXPECT_EQ(DecodeText(Bytes({0xFF, 0xFE, 'A', 0, 0xE5, 0x65}), ekUtf16LE), QString::fromUtf8("A日"));
+    EXPECT_EQ(DecodeText(Bytes({0xFE, 0xFF, 0, 'A', 0x65, 0xE5}), ekUtf16BE), QString::fromUtf8("A日"));
+    EXPECT_EQ(DecodeText(Bytes({0xEF, 0xBB, 0xBF, 'A', 0xFF}), ekUtf8Bom), QString::fromUtf16(u"A\uFFFD"));
+    EXPECT_EQ(DecodeText(Bytes({0xEF, 0xBB, 0xBF, 'A'}), ekUtf8), QChar(0xFEFF) + QStringLiteral("A"));
+    EXPECT_EQ(DecodeText(Bytes({0xFF, 0xFE, 'A', 0, 'B'}), ekUtf16LE), QString::fromUtf16(u"A\uFFFD"));
+    // One supplementary character is four bytes and comes back as a pair.
+    const QString grin = QString::fromUtf8("\xF0\x9F\x98\x80");
+    EXPECT_EQ(DecodeText(Bytes({0xFF, 0xFE, 0, 0, 0x00, 0xF6, 0x01, 0x00}), ekUtf32LE), grin);
+    EXPECT_EQ(DecodeText(Bytes({0, 0, 0xFE, 0xFF, 0x00, 0x01, 0xF6, 0x00, 0, 0, 0, 'A'}), ekUtf32BE),
+              grin + "A");
+}
+
+TEST(TextEncoding, Ucs4EdgeValues)
+{
+    const Ucs4Encoding little;
+    const QByteArray bytes = Bytes({0x00, 0x00, 0x11, 0x00, 'A', 0, 0, 0, 0x00, 0xF6, 0x01, 0x00, 'B'});
+    EXPECT_EQ(little.GetChars(bytes), QString::fromUtf16(u"\uFFFDA\U0001F600\uFFFD"));
+    EXPECT_EQ(little.GetCharCount(bytes), 5);
+    EXPECT_EQ(little.Preamble(), Bytes({0xFF, 0xFE, 0, 0}));
+    EXPECT_EQ((Ucs4Encoding{true, true}.Preamble()), Bytes({0, 0, 0xFE, 0xFF}));
+    EXPECT_TRUE((Ucs4Encoding{true, false}.Preamble().isEmpty()));
+}
+
+TEST(TextEncoding, ReadsAShiftJisFileWithMixedLineEnds)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("mixed.ovt"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("A\r" + kSjisJapanese + "\nB\r\n\r\nC");
+    file.close();
+
+    QString text;
+    EncodingKind kind = ekDefault;
+    ASSERT_TRUE(ReadTextFile(path, text, &kind));
+    EXPECT_EQ(kind, ekSjis);
+    EXPECT_EQ(GetFileEncodingName(path), QStringLiteral("SJIS"));
+    EXPECT_EQ(SplitTextLines(text), (QStringList{"A", kJapanese, "B", "", "C"}));
+    EXPECT_EQ(SplitTextLines(QStringLiteral("x\r\n")), QStringList{"x"});
+    EXPECT_TRUE(SplitTextLines(QString()).isEmpty());
+
+    EXPECT_FALSE(ReadTextFile(dir.filePath(QStringLiteral("missing.ovt")), text));
+    EXPECT_EQ(GetFileEncodingName(dir.filePath(QStringLiteral("missing.ovt"))), QStringLiteral("Default"));
+}

@@ -1,0 +1,154 @@
+#include "language/OVNumTbl.h"
+#include "language/OVTranslator.h"
+#include "translate_fixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace ov;
+
+using LineScanner = TranslateFixture;
+
+TEST_F(LineScanner, SingleLineIfBecomesABlock)
+{
+    EXPECT_EQ(ScanOnly(QStringLiteral("IF A THEN B = 1 ELSE B = 2")),
+              QStringLiteral("IF #A THEN | #B = 1 | ELSE | #B = 2 : ENDIF |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("IF A THEN 100")),
+              QStringLiteral("IF #A THEN | GOTO 100 : ENDIF |"));
+    // A comment after THEN leaves a block IF that needs its END IF.
+    EXPECT_EQ(ScanOnly(QStringLiteral("IF A THEN ' note\nB = 1\nEND IF")),
+              QStringLiteral("IF #A THEN | #B = 1 | ENDIF |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("IF A THEN ' note\nB = 1")), QStringLiteral("error 52305"));
+}
+
+TEST_F(LineScanner, SignsFoldIntoLiteralsOnlyAfterEqualsCommaAndData)
+{
+    EXPECT_EQ(ScanOnly(QStringLiteral("X = -5")), QStringLiteral("#X = -5 |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("X = 2 * -5")), QStringLiteral("#X = 2 * - 5 |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("DATA 1, -2, +3")), QStringLiteral("DATA 1 , -2 , 3 |"));
+}
+
+TEST_F(LineScanner, FoldingASignNeverChangesAConstant)
+{
+    EXPECT_EQ(ScanOnly(QStringLiteral("CONST N = 5\nX = -N : Y = -N : Z = N")),
+              QStringLiteral("| #X = -5 : #Y = -5 : #Z = 5 |"));
+}
+
+TEST_F(LineScanner, LoopFormsBecomeDistinctStatements)
+{
+    EXPECT_EQ(ScanOnly(QStringLiteral("DO WHILE A\nLOOP")), QStringLiteral("WHILE #A | WEND |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("DO UNTIL A\nLOOP")), QStringLiteral("InnerSt239 #A | LOOP |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("DO\nLOOP WHILE A")), QStringLiteral("DO | InnerSt263 #A |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("DO\nLOOP UNTIL A")), QStringLiteral("DO | InnerSt262 #A |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("DO\nLOOP")), QStringLiteral("DO | InnerSt238 |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("WHILE A\nEND WHILE")), QStringLiteral("WHILE #A | WEND |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("SELECT CASE A\nCASE ELSE\nEND SELECT")),
+              QStringLiteral("SELECTCASE #A | CASEELSE | ENDSELECT |"));
+}
+
+TEST_F(LineScanner, BlockNestingErrors)
+{
+    EXPECT_EQ(ScanOnly(QStringLiteral("FOR I = 1 TO 2\nNEXT I")), QStringLiteral("FOR #I = 1 TO 2 | NEXT |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("FOR I = 1 TO 2\nNEXT J")), QStringLiteral("error 52342"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("FOR 5")), QStringLiteral("error 52330"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("FOR I = 1 TO 2\nPRINT I")), QStringLiteral("error 52305"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("IF A THEN\nSUB S\nEND SUB\nEND IF")), QStringLiteral("error 52321"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("NEXT")), QStringLiteral("error 52340"));
+    EXPECT_EQ(ErrorSubject, stNEXT);
+}
+
+TEST_F(LineScanner, RoutineHeadersGetRangeCellsAndScopedParameters)
+{
+    const QString pre = ScanOnly(QStringLiteral("A = 1\nSUB S(P, Q$(), R AS BOOLEAN)\nB = P\nEND SUB"));
+    EXPECT_EQ(pre, QStringLiteral("#A = 1 | SUB %S LBVP0 LBVP1 LNVP2 LNVP4 LSVP0 LSVP1 "
+                                  "( #0001P , StrArrVar(0001Q$) , @0001R ) | #0001B = #0001P | ENDSUB | |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("SUB S$\nEND SUB")), QStringLiteral("error 52322"));
+}
+
+TEST_F(LineScanner, TwoWordStatementsAndChannels)
+{
+    EXPECT_EQ(ScanOnly(QStringLiteral("LINE INPUT A$")), QStringLiteral("LINEINPUT A$ |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("PRINT #1, X")), QStringLiteral("PRINT# 1 , #X |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("CLOSE #1")), QStringLiteral("CLOSE # 1 |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("PRINT #2, USING \"##.#\"; X")), QStringLiteral("InnerSt278 2 ##.# ; #X |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("X = 1 # 2")), QStringLiteral("error 52371"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("SEEK #1, 10 : P = SEEK(1)")),
+              QStringLiteral("SEEK # 1 , 10 : #P = SEEK  ( 1 ) |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("OPTION EXPLICIT ON")), QStringLiteral("InnerSt276 |"));
+}
+
+TEST_F(LineScanner, ArgumentCountsChooseTheVariant)
+{
+    EXPECT_EQ(ScanOnly(QStringLiteral("X = MSGBOX(\"a\") + MSGBOX(\"a\", 1) + MSGBOX(\"a\", 1, \"t\")")),
+              QStringLiteral("#X = MSGBOX ( a ) + InnerFn10081 ( a , 1 ) + InnerFn20081 ( a , 1 , t ) |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("X = MSGBOX(1, 2, 3, 4)")), QStringLiteral("error 50011"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("LOADPICTURE()")), QStringLiteral("LOADPICTURE |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("LOADPICTURE(\"a.bmp\")")), QStringLiteral("InnerSt1113 ( a.bmp ) |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("LOADPICTURE(10, 20)")), QStringLiteral("InnerSt2113 ( 10 , 20 ) |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("GSCREEN(640, 480, 320, 240)")),
+              QStringLiteral("InnerSt1092 ( 640 , 480 , 320 , 240 ) |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("GSCREEN(640)")), QStringLiteral("error 50024"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("X = RND + RND(1)")), QStringLiteral("#X = RND + InnerFn10097 ( 1 ) |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("RANDOMIZE : RANDOMIZE 5")), QStringLiteral("RANDOMIZE : InnerSt1147 5 |"));
+}
+
+TEST_F(LineScanner, SettingsReadAsFunctionsOutsideStatementPosition)
+{
+    EXPECT_EQ(ScanOnly(QStringLiteral("FORECOLOR = 5 : X = FORECOLOR")),
+              QStringLiteral("FORECOLOR = 5 : #X = InnerFn1072 |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("X = AUDIOMIXER.MASTERVOLUME\nAUDIOMIXER.MASTERVOLUME = 50")),
+              QStringLiteral("#X = InnerFn1193 | InnerSt193 = 50 |"));
+}
+
+TEST_F(LineScanner, ControlPropertiesAreWordsNotVariables)
+{
+    EXPECT_EQ(ScanOnly(QStringLiteral("CBUTTON(3).CAPTION = \"OK\"")), QStringLiteral("InnerFn1196 ( 3 ) = OK |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("A$ = CBUTTON(3).TEXT : B = CBUTTON(3).CLICK")),
+              QStringLiteral("A$ = InnerFn2196 ( 3 ) : #B = InnerFn1197 ( 3 ) |"));
+    EXPECT_EQ(NumVarCount, 1);  // B only: CAPTION, TEXT and CLICK are never variables
+    EXPECT_EQ(ScanOnly(QStringLiteral("CBUTTON(3).CLICK = 1")), QStringLiteral("error 50022"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("CLABEL(1).NOSUCH = 1")), QStringLiteral("error 50022"));
+    // Inside a routine the words still match.
+    EXPECT_EQ(ScanOnly(QStringLiteral("SUB S\nCLABEL(2).TOP = 5\nEND SUB")),
+              QStringLiteral("SUB %S LBVP0 LBVP0 LNVP1 LNVP1 LSVP0 LSVP0 | InnerFn1218 ( 2 ) = 5 | ENDSUB | |"));
+}
+
+TEST_F(LineScanner, CommentsNeverReachTheLexer)
+{
+    EXPECT_EQ(Translate(QStringLiteral(u"' 日本語のコメント\nREM 100% done\nX = 1 ' 終わり\n{ 複数行\nの注釈 }\nY = 2")),
+              QStringLiteral("| ( 1 ) LET #X | ( 2 ) LET #Y |"));
+}
+
+TEST_F(LineScanner, ConsoleLinesStartInStatementPositionAndStayInTheScratchArea)
+{
+    ASSERT_TRUE(TranslateProgramText(QStringLiteral("A = 1\r\n")));
+    const int32_t codeEnd = CodeEnd;
+    ASSERT_TRUE(TranslateCommandLine(QStringLiteral("PRECISION = 7")));
+    EXPECT_EQ(PreCodeArray[1].FirstCode, ckStatement);
+    EXPECT_EQ(PreCodeArray[1].SecondCode, stPRECISION);
+    EXPECT_EQ(CodeEnd, codeEnd);
+
+    QString longLine = QStringLiteral("A = 1");
+    for (int i = 0; i < 40; ++i)
+        longLine += QStringLiteral(" : A = 1");
+    EXPECT_FALSE(TranslateCommandLine(longLine));
+    EXPECT_EQ(ErrorNumber, 30103);
+    EXPECT_EQ(Listing(), QStringLiteral("( 1 ) LET #A |"));  // the program is untouched
+}
+
+TEST_F(LineScanner, PositionsAfterAnIncludedFileCountInTheUsersText)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile file(dir.filePath(QStringLiteral("inc.ovt")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("B = 2\r\nC = 3\r\n");
+    file.close();
+    const QString include = QStringLiteral("INCLUDE \"%1\"").arg(file.fileName());
+    const QString program = QStringLiteral("A = 1\r\n") + include + QStringLiteral("\r\nD = )");
+    EXPECT_FALSE(TranslateProgramText(program));
+    // ")" stands at the fifth character of the program's third line.
+    const int32_t expected = int32_t(QStringLiteral("A = 1\r\n").size() + include.size() + 2 + 5);
+    EXPECT_EQ(ErrorPos - 1, expected);
+}
