@@ -1,17 +1,576 @@
 #include "executor/OVCalls.h"
 
+#include "executor/OVControlFlow.h"
+#include "executor/OVStack.h"
+#include "language/OVBoolTbl.h"
+#include "language/OVCode.h"
+#include "language/OVStrTbl.h"
+
+#include <algorithm>
+#include <new>
+#include <stdexcept>
+
 namespace ov {
 
-int FunctionReturnDepth = 0;
 int SubFrameDepth = 1;
-std::vector<SubFrameType> SubFrames(2);
+std::vector<SubFrameType> SubFrames(SubFrameLimit + 1);
 int LocalNumBase = 0;
 int LocalStrBase = 0;
+
+namespace {
+
+// An own array of a calling routine that a call bound to an array parameter;
+// Depth is the call-record depth of the callee that took the reference.
+struct SharedArrayMark {
+    int Depth = 0;
+    int Type = 0;  // 0 Boolean, 1 numeric, 2 string (the order of the call record)
+    int32_t Index = 0;
+};
+std::vector<SharedArrayMark> SharedArrays;
+
+// What a reference argument names: an array record's binding.
+struct ArrayBinding {
+    int Type = 0;
+    int32_t Index = 0;
+    int32_t FirstElement = 0;
+    uint8_t Kind = 0;
+    uint8_t Dimensions = 0;
+    Bounds Bound{};
+};
+// The bindings that the parameters of the call being entered replaced. The
+// arguments were taken before the call, so a parameter whose argument names
+// an already rebound record (a recursive call passing its own parameters,
+// as in CALL R(Q(), P())) takes that record's binding from before the entry.
+// Emptied by LoadCallRecord.
+std::vector<ArrayBinding> EntryBindings;
+
+template <typename Table>
+inline bool ValidRecord(const Table &table, int32_t index)
+{
+    return index >= 1 && size_t(index) < table.size();
+}
+
+// ---------------------------------------------------------------- DEF FN slots
+
+// Grows a local table so that the slot exists; 30102 when it cannot.
+template <typename Record>
+bool EnsureSlot(std::vector<Record> &table, int64_t slot)
+{
+    if (slot < 0)
+        return false;
+    if (size_t(slot) < table.size())
+        return true;
+    try {
+        table.resize(size_t(slot) + 1);
+    } catch (const std::bad_alloc &) {
+        SetError(30102);
+        return false;
+    } catch (const std::length_error &) {
+        SetError(30102);
+        return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- the three tables
+
+// An array parameter's binding beside its value: first element, kind,
+// dimensions and the five bounds.
+constexpr int BindingWords = 8;
+
+struct BoolTable {
+    using Record = BoolVarType;
+    static constexpr int Type = 0;
+    static constexpr uint8_t ArrayKind = bvArray;
+    static std::vector<Record> &Records() { return BoolVars; }
+    static size_t DataSize() { return BoolArrayData.size(); }
+    static void PushValue(const Record &r) { LoPushBool(r.Value != 0); }
+    static void PopValue(Record &r) { r.Value = LoPopBool() ? 1 : 0; }
+    static void PushElement(size_t i) { LoPushBool(StoredToBool(BoolArrayData[i])); }
+    static void PopElement(size_t i) { BoolArrayData[i] = BoolToStored(LoPopBool()); }
+    static void DropElement() { LoPopBool(); }
+};
+
+struct NumTable {
+    using Record = NumVarType;
+    static constexpr int Type = 1;
+    static constexpr uint8_t ArrayKind = nvArray;
+    static std::vector<Record> &Records() { return NumVars; }
+    static size_t DataSize() { return NumArrayData.size(); }
+    static void PushValue(const Record &r) { LoPushNumber(r.Value); }
+    static void PopValue(Record &r) { r.Value = LoPopNumber(); }
+    static void PushElement(size_t i) { LoPushNumber(NumArrayData[i]); }
+    static void PopElement(size_t i) { NumArrayData[i] = LoPopNumber(); }
+    static void DropElement() { LoPopNumber(); }
+};
+
+struct StrTable {
+    using Record = StrVarType;
+    static constexpr int Type = 2;
+    static constexpr uint8_t ArrayKind = svArray;
+    static std::vector<Record> &Records() { return StrVars; }
+    static size_t DataSize() { return StrArrayData.size(); }
+    static void PushValue(const Record &r) { LoPushString(r.Value); }
+    static void PopValue(Record &r) { r.Value = LoPopString(); }
+    static void PushElement(size_t i) { LoPushString(StrArrayData[i]); }
+    static void PopElement(size_t i) { StrArrayData[i] = LoPopString(); }
+    static void DropElement() { LoPopString(); }
+};
+
+// The records first..last of a routine's range, clipped to the table.
+struct Range {
+    int32_t First = 1;
+    int32_t Last = 0;
+};
+
+template <typename T>
+Range ClipRange(int32_t before, int32_t last)
+{
+    const auto size = int64_t(T::Records().size());
+    Range range;
+    range.First = int32_t(std::max<int64_t>(int64_t(before) + 1, 1));
+    range.Last = int32_t(std::min<int64_t>(last, size - 1));
+    return range;
+}
+
+// The elements of an own array: a record of the array kind whose
+// array-parameter byte is 0, its elements inside the table.
+template <typename T>
+bool OwnArrayElements(const typename T::Record &r, size_t &first, size_t &count)
+{
+    if (r.Kind != T::ArrayKind || r.ArrayParam != 0 || r.Dimensions < 1 || r.Dimensions > 5 || r.FirstElement < 1)
+        return false;
+    int64_t n = 1;
+    for (int k = 0; k < r.Dimensions; ++k) {
+        if (r.Bound[size_t(k)] < 0)
+            return false;
+        n *= int64_t(r.Bound[size_t(k)]) + 1;
+        if (n > int64_t(T::DataSize()))
+            return false;
+    }
+    if (int64_t(r.FirstElement) + n > int64_t(T::DataSize()))
+        return false;
+    first = size_t(r.FirstElement);
+    count = size_t(n);
+    return true;
+}
+
+// Local-stack entries that saving the range takes.
+template <typename T>
+int64_t SavedEntries(Range range)
+{
+    int64_t total = 0;
+    for (int32_t i = range.First; i <= range.Last; ++i) {
+        const auto &r = T::Records()[size_t(i)];
+        size_t first = 0;
+        size_t count = 0;
+        if (OwnArrayElements<T>(r, first, count))
+            total += int64_t(count);
+        else
+            total += r.ArrayParam != 0 ? 1 + BindingWords : 1;
+    }
+    return total;
+}
+
+template <typename T>
+void SaveRange(Range range)
+{
+    for (int32_t i = range.First; i <= range.Last && ErrorNumber == 0; ++i) {
+        const auto &r = T::Records()[size_t(i)];
+        size_t first = 0;
+        size_t count = 0;
+        if (OwnArrayElements<T>(r, first, count)) {
+            for (size_t e = first; e < first + count; ++e)
+                T::PushElement(e);
+            continue;
+        }
+        T::PushValue(r);
+        if (r.ArrayParam != 0) {
+            LoPushNumber(r.FirstElement);
+            LoPushNumber(r.Kind);
+            LoPushNumber(r.Dimensions);
+            for (const int32_t bound : r.Bound)
+                LoPushNumber(bound);
+        }
+    }
+}
+
+bool IsShared(int type, int32_t index, size_t fromMark)
+{
+    for (size_t m = fromMark; m < SharedArrays.size(); ++m) {
+        if (SharedArrays[m].Type == type && SharedArrays[m].Index == index)
+            return true;
+    }
+    return false;
+}
+
+// The exact reverse of SaveRange. Own arrays marked from fromMark on were
+// shared with the call that just ended: their saved elements are dropped.
+template <typename T>
+void RestoreRange(Range range, size_t fromMark)
+{
+    for (int32_t i = range.Last; i >= range.First && ErrorNumber == 0; --i) {
+        auto &r = T::Records()[size_t(i)];
+        size_t first = 0;
+        size_t count = 0;
+        if (OwnArrayElements<T>(r, first, count)) {
+            const bool shared = IsShared(T::Type, i, fromMark);
+            for (size_t e = first + count; e-- > first && ErrorNumber == 0;) {
+                if (shared)
+                    T::DropElement();
+                else
+                    T::PopElement(e);
+            }
+            continue;
+        }
+        if (r.ArrayParam != 0) {
+            for (auto bound = r.Bound.rbegin(); bound != r.Bound.rend(); ++bound)
+                *bound = int32_t(LoPopNumber());
+            r.Dimensions = uint8_t(LoPopNumber());
+            r.Kind = uint8_t(LoPopNumber());
+            r.FirstElement = int32_t(LoPopNumber());
+        }
+        T::PopValue(r);
+    }
+}
+
+template <typename Record>
+ArrayBinding BindingOf(int type, int32_t index, const Record &r)
+{
+    return ArrayBinding{type, index, r.FirstElement, r.Kind, r.Dimensions, r.Bound};
+}
+
+const ArrayBinding *ReplacedBinding(int type, int32_t index)
+{
+    for (const ArrayBinding &b : EntryBindings) {
+        if (b.Type == type && b.Index == index)
+            return &b;
+    }
+    return nullptr;
+}
+
+// GlPop into an array parameter: the parameter takes the dimensions, bounds,
+// first element and kind of the referenced record and so names its array.
+template <typename T>
+void BindArray(int32_t parameter, int32_t referenceTag)
+{
+    if (TopTag() != referenceTag) {
+        SetError(53131);
+        return;
+    }
+    const long double reference = PopNumber();
+    auto &records = T::Records();
+    if (!(reference >= 1 && reference < static_cast<long double>(records.size())) || !ValidRecord(records, parameter)) {
+        SetError(53131);
+        return;
+    }
+    const auto source = int32_t(reference);
+    const auto &from = records[size_t(source)];
+    auto &to = records[size_t(parameter)];
+    size_t first = 0;
+    size_t count = 0;
+    if (source != parameter && OwnArrayElements<T>(from, first, count))
+        SharedArrays.push_back(SharedArrayMark{FrameStackTop, T::Type, source});
+    const ArrayBinding *earlier = ReplacedBinding(T::Type, source);
+    const ArrayBinding binding = earlier ? *earlier : BindingOf(T::Type, source, from);
+    if (!ReplacedBinding(T::Type, parameter))
+        EntryBindings.push_back(BindingOf(T::Type, parameter, to));
+    to.Dimensions = binding.Dimensions;
+    to.Bound = binding.Bound;
+    to.FirstElement = binding.FirstElement;
+    to.Kind = binding.Kind;
+}
+
+// GlPop into the placeholder of an expression argument: the value is dropped.
+void DropArgument()
+{
+    switch (TopTag()) {
+    case tagNumber: case tagNumRef: case tagStrRef: case tagBoolRef: PopNumber(); break;
+    case tagString: PopString(); break;
+    case tagBool: PopBool(); break;
+    default: break;
+    }
+}
+
+} // namespace
 
 void ResetSubFrames()
 {
     SubFrameDepth = 1;
-    SubFrames.assign(2, SubFrameType{});
+    SubFrames.assign(SubFrameLimit + 1, SubFrameType{});
+    SharedArrays.clear();
+    EntryBindings.clear();
+}
+
+// ---------------------------------------------------------------- DEF FN frames
+
+void PushLocalFrame(int numericSlots, int stringSlots)
+{
+    if (SubFrameDepth >= SubFrameLimit) {
+        SetError(1040);
+        return;
+    }
+    if (SubFrames.size() < size_t(SubFrameLimit) + 1)
+        SubFrames.resize(size_t(SubFrameLimit) + 1);
+    SubFrames[size_t(++SubFrameDepth)] = SubFrameType{numericSlots, stringSlots};
+}
+
+void PopLocalFrame()
+{
+    if (SubFrameDepth < 1) {
+        SetError(1041);
+        return;
+    }
+    --SubFrameDepth;
+}
+
+SubFrameType PeekLocalFrame()
+{
+    if (SubFrameDepth < 1 || size_t(SubFrameDepth) >= SubFrames.size()) {
+        SetError(1041);
+        return SubFrameType{};
+    }
+    return SubFrames[size_t(SubFrameDepth)];
+}
+
+void EnterUserFunction(const CodeType &nameCell)
+{
+    const int32_t v = nameCell.SecondCode;
+    int32_t address = 0;
+    if (nameCell.FirstCode == ckNumVar && ValidRecord(NumVars, v))
+        address = NumVars[size_t(v)].FirstElement;
+    else if (nameCell.FirstCode == ckStrVar && ValidRecord(StrVars, v))
+        address = StrVars[size_t(v)].FirstElement;
+    else
+        return;
+    if (address < 1 || address > CodeCapacity) {
+        SetError(1055);
+        return;
+    }
+    PushFunctionReturn(CodePos);
+    if (ErrorNumber != 0)
+        return;
+    // The callee's slots start above the frame in use.
+    const SubFrameType frame = PeekLocalFrame();
+    if (ErrorNumber != 0)
+        return;
+    LocalNumBase += frame.First;
+    LocalStrBase += frame.Second;
+    CodePos = address;
+}
+
+void StoreLocalNumber(int32_t slot)
+{
+    if (TopTag() != tagNumber) {
+        SetError(50021);
+        return;
+    }
+    const int64_t at = int64_t(LocalNumBase) + slot;
+    if (EnsureSlot(LocalNumVars, at))
+        LocalNumVars[size_t(at)].Value = PopNumber();
+}
+
+void StoreLocalString(int32_t slot)
+{
+    if (TopTag() != tagString) {
+        SetError(50021);
+        return;
+    }
+    const int64_t at = int64_t(LocalStrBase) + slot;
+    if (EnsureSlot(LocalStrVars, at))
+        LocalStrVars[size_t(at)].Value = PopString();
+}
+
+void PushFrameSizes(int32_t numericSlots)
+{
+    CodeType next;
+    PeekCode(next);
+    int32_t stringSlots = 0;
+    if (next.FirstCode == ckLocalStrCount && CodePos <= CodeEnd) {
+        GetNextCode(next);
+        stringSlots = next.SecondCode;
+    }
+    PushLocalFrame(std::max(numericSlots, 0), std::max(stringSlots, 0));
+}
+
+void ExecLeaveUserFunction()
+{
+    if (FunctionReturnDepth < 1) {
+        SetError(1041);
+        return;
+    }
+    CodePos = PopFunctionReturn();
+    PopLocalFrame();
+    const SubFrameType frame = PeekLocalFrame();
+    if (ErrorNumber != 0)
+        return;
+    LocalNumBase -= frame.First;
+    LocalStrBase -= frame.Second;
+}
+
+// ---------------------------------------------------------------- SUB and FUNCTION
+
+void LoadCallRecord(int32_t first)
+{
+    EntryBindings.clear();
+    CallRecord record{};
+    record[0] = first;
+    for (size_t i = 1; i < record.size(); ++i) {
+        CodeType cell;
+        GetNextCode(cell);
+        record[i] = cell.SecondCode;
+    }
+    PushCallRecord(record);
+}
+
+void ExecSaveLocals()
+{
+    if (FrameStackTop < 1)
+        return;
+    CallRecord record{};
+    if (!PeekCallRecord(record))
+        return;
+    const Range booleans = ClipRange<BoolTable>(record[0], record[1]);
+    const Range numbers = ClipRange<NumTable>(record[2], record[3]);
+    const Range strings = ClipRange<StrTable>(record[4], record[5]);
+    // Refuse the whole save rather than leave the local stack half filled.
+    const int64_t entries = SavedEntries<BoolTable>(booleans) + SavedEntries<NumTable>(numbers)
+        + SavedEntries<StrTable>(strings);
+    if (int64_t(LoTagStackTop) + entries >= StackEntryLimit) {
+        SetError(30102);
+        return;
+    }
+    SaveRange<BoolTable>(booleans);
+    SaveRange<NumTable>(numbers);
+    SaveRange<StrTable>(strings);
+}
+
+void ExecRestoreLocals()
+{
+    // The marks of the call that just ended lie at the end of the list.
+    size_t fromMark = SharedArrays.size();
+    while (fromMark > 0 && SharedArrays[fromMark - 1].Depth > FrameStackTop)
+        --fromMark;
+    if (FrameStackTop >= 1) {
+        CallRecord record{};
+        if (PeekCallRecord(record)) {
+            RestoreRange<StrTable>(ClipRange<StrTable>(record[4], record[5]), fromMark);
+            RestoreRange<NumTable>(ClipRange<NumTable>(record[2], record[3]), fromMark);
+            RestoreRange<BoolTable>(ClipRange<BoolTable>(record[0], record[1]), fromMark);
+        }
+    }
+    SharedArrays.resize(fromMark);
+}
+
+void ExecCallRoutine()
+{
+    FetchCurrentCell();
+    const int32_t v = CurrentCell.SecondCode;
+    int32_t address = -1;
+    switch (CurrentCell.FirstCode) {
+    case ckNumVar:
+        if (ValidRecord(NumVars, v) && (NumVars[size_t(v)].Kind == nvFunction || NumVars[size_t(v)].Kind == nvSub))
+            address = NumVars[size_t(v)].FirstElement;
+        break;
+    case ckStrVar:
+        if (ValidRecord(StrVars, v) && StrVars[size_t(v)].Kind == svFunction)
+            address = StrVars[size_t(v)].FirstElement;
+        break;
+    case ckBoolVar:
+        if (ValidRecord(BoolVars, v) && BoolVars[size_t(v)].Kind == bvFunction)
+            address = BoolVars[size_t(v)].FirstElement;
+        break;
+    case ckCodeAddr:
+        address = v;
+        break;
+    default:
+        break;
+    }
+    if (address < 1 || address > CodeCapacity) {
+        SetError(54033);
+        return;
+    }
+    PushCallReturn(CodePos);
+    if (ErrorNumber == 0)
+        CodePos = address;
+}
+
+void ExecBindParameters()
+{
+    FetchCurrentCell();
+    const int32_t v = CurrentCell.SecondCode;
+    switch (CurrentCell.FirstCode) {
+    case ckNumVar:
+        if (TopTag() != tagNumber) {
+            SetError(53131);
+        } else {
+            const long double x = PopNumber();
+            if (ValidRecord(NumVars, v))
+                NumVars[size_t(v)].Value = x;
+        }
+        break;
+    case ckStrVar:
+        if (TopTag() != tagString) {
+            SetError(53131);
+        } else {
+            QString s = PopString();
+            if (ValidRecord(StrVars, v))
+                StrVars[size_t(v)].Value = std::move(s);
+        }
+        break;
+    case ckBoolVar:
+        if (TopTag() != tagBool) {
+            SetError(53131);
+        } else {
+            const bool b = PopBool();
+            if (ValidRecord(BoolVars, v))
+                BoolVars[size_t(v)].Value = b ? 1 : 0;
+        }
+        break;
+    case ckNumArrVar: BindArray<NumTable>(v, tagNumRef); break;
+    case ckStrArrVar: BindArray<StrTable>(v, tagStrRef); break;
+    case ckBoolArrVar: BindArray<BoolTable>(v, tagBoolRef); break;
+    case ckDummyCode: DropArgument(); break;
+    default: break;
+    }
+}
+
+void ExecPushArguments()
+{
+    FetchCurrentCell();
+    const int32_t v = CurrentCell.SecondCode;
+    switch (CurrentCell.FirstCode) {
+    case ckNumVar:
+        if (ValidRecord(NumVars, v))
+            PushNumber(NumVars[size_t(v)].Value);
+        break;
+    case ckStrVar:
+        if (ValidRecord(StrVars, v))
+            PushString(StrVars[size_t(v)].Value);
+        break;
+    case ckBoolVar:
+        if (ValidRecord(BoolVars, v))
+            PushBool(BoolVars[size_t(v)].Value != 0);
+        break;
+    // An array parameter hands back a reference to itself, that is, to the
+    // array it names; the caller's placeholder drops it.
+    case ckNumArrVar: PushNumVarRef(v); break;
+    case ckStrArrVar: PushStrVarRef(v); break;
+    case ckBoolArrVar: PushBoolVarRef(v); break;
+    default: break;
+    }
+}
+
+void ExecEndSub()
+{
+    CallRecord record{};
+    if (!PopCallRecord(record))
+        return;
+    if (IntStackTop < 1) {
+        SetError(54032);
+        return;
+    }
+    CodePos = PopCallReturn();
 }
 
 } // namespace ov

@@ -4,4 +4,12 @@ namespace ov {
 
 int ChannelMode[ChannelCount + 1] = {};
 
+void CloseFileChannel(int channel)
+{
+    for (int n = 1; n <= ChannelCount; ++n) {
+        if (channel == 0 || channel == n)
+            ChannelMode[n] = 0;
+    }
+}
+
 } // namespace ov

@@ -1,5 +1,10 @@
 #include "executor/OVStack.h"
 
+#include "language/OVCode.h"
+
+#include <new>
+#include <stdexcept>
+
 namespace ov {
 
 int TagStackTop = 0;
@@ -12,12 +17,281 @@ int LoBoolStackTop = 0;
 int LoStrStackTop = 0;
 int FrameStackTop = 0;
 int IntStackTop = 0;
+int GosubDepth = 0;
+int FunctionReturnDepth = 0;
+
+std::vector<int32_t> TagStack;
+std::vector<long double> NumStack;
+std::vector<QString> StrStack;
+std::vector<uint8_t> BoolStack;
+
+namespace {
+
+std::vector<int32_t> LoTagStack;
+std::vector<long double> LoNumStack;
+std::vector<QString> LoStrStack;
+std::vector<uint8_t> LoBoolStack;
+std::vector<CallRecord> CallRecords;
+std::vector<int32_t> CallReturns;
+int32_t GosubReturns[GosubDepthLimit + 1];
+int32_t FunctionReturns[FunctionReturnLimit + 1];
+
+// Stores a value at 1-based depth `top`, growing the array when the depth
+// passes its room; false (error 30102) when it cannot grow.
+template <typename T, typename V>
+bool StoreAt(std::vector<T> &array, int top, V &&value)
+{
+    if (top >= StackEntryLimit) {
+        SetError(30102);
+        return false;
+    }
+    if (size_t(top) >= array.size()) {
+        try {
+            array.resize(std::max<size_t>(size_t(top) + 1, array.size() * 2));
+        } catch (const std::bad_alloc &) {
+            SetError(30102);
+            return false;
+        } catch (const std::length_error &) {
+            SetError(30102);
+            return false;
+        }
+    }
+    array[size_t(top)] = std::forward<V>(value);
+    return true;
+}
+
+template <typename V>
+void PushOnGl(int32_t tag, std::vector<V> &array, int &top, V value)
+{
+    if (!StoreAt(TagStack, TagStackTop + 1, tag) || !StoreAt(array, top + 1, std::move(value)))
+        return;
+    ++TagStackTop;
+    ++top;
+}
+
+template <typename V>
+void PushOnLo(int32_t tag, std::vector<V> &array, int &top, V value)
+{
+    if (!StoreAt(LoTagStack, LoTagStackTop + 1, tag) || !StoreAt(array, top + 1, std::move(value)))
+        return;
+    ++LoTagStackTop;
+    ++top;
+}
+
+// The Lo entry on top must carry the tag; false (52307) otherwise.
+bool LoTopIs(int32_t tag, int top)
+{
+    if (LoTagStackTop < 1 || top < 1 || LoTagStack[size_t(LoTagStackTop)] != tag) {
+        SetError(52307);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
 
 void InitStacks()
 {
+    TagStack.assign(101, 0);
+    NumStack.assign(101, 0.0L);
+    StrStack.assign(101, QString());
+    BoolStack.assign(101, 0);
+    LoTagStack.assign(1, 0);
+    LoNumStack.assign(1, 0.0L);
+    LoStrStack.assign(1, QString());
+    LoBoolStack.assign(1, 0);
+    CallRecords.assign(1, CallRecord{});
+    CallReturns.assign(1, 0);
     TagStackTop = NumStackTop = BoolStackTop = StrStackTop = 0;
     LoTagStackTop = LoNumStackTop = LoBoolStackTop = LoStrStackTop = 0;
     FrameStackTop = IntStackTop = 0;
+}
+
+// ---------------------------------------------------------------- the value stack
+
+void PushTagged(int32_t tag, long double value)
+{
+    PushOnGl(tag, NumStack, NumStackTop, value);
+}
+
+void PushString(const QString &s)
+{
+    PushOnGl(int32_t(tagString), StrStack, StrStackTop, s);
+}
+
+void PushString(QString &&s)
+{
+    PushOnGl(int32_t(tagString), StrStack, StrStackTop, std::move(s));
+}
+
+void PushBool(bool b)
+{
+    PushOnGl(int32_t(tagBool), BoolStack, BoolStackTop, uint8_t(b ? 1 : 0));
+}
+
+long double PopNumber()
+{
+    if (TagStackTop < 1 || NumStackTop < 1) {
+        SetError(52302);
+        return 0.0L;
+    }
+    if (!IsNumberTag(TagStack[size_t(TagStackTop)])) {
+        SetError(52300);
+        return 0.0L;
+    }
+    --TagStackTop;
+    return NumStack[size_t(NumStackTop--)];
+}
+
+QString PopString()
+{
+    if (TagStackTop < 1 || StrStackTop < 1 || TagStack[size_t(TagStackTop)] != tagString) {
+        SetError(52302);
+        return QString();
+    }
+    --TagStackTop;
+    return std::move(StrStack[size_t(StrStackTop--)]);
+}
+
+bool PopBool()
+{
+    if (TagStackTop < 1 || BoolStackTop < 1 || TagStack[size_t(TagStackTop)] != tagBool) {
+        SetError(52302);
+        return false;
+    }
+    --TagStackTop;
+    return BoolStack[size_t(BoolStackTop--)] != 0;
+}
+
+// ---------------------------------------------------------------- the local stack
+
+void LoPushNumber(long double x) { PushOnLo(int32_t(tagNumber), LoNumStack, LoNumStackTop, x); }
+void LoPushString(const QString &s) { PushOnLo(int32_t(tagString), LoStrStack, LoStrStackTop, s); }
+void LoPushBool(bool b) { PushOnLo(int32_t(tagBool), LoBoolStack, LoBoolStackTop, uint8_t(b ? 1 : 0)); }
+
+long double LoPopNumber()
+{
+    if (!LoTopIs(tagNumber, LoNumStackTop))
+        return 0.0L;
+    --LoTagStackTop;
+    return LoNumStack[size_t(LoNumStackTop--)];
+}
+
+QString LoPopString()
+{
+    if (!LoTopIs(tagString, LoStrStackTop))
+        return QString();
+    --LoTagStackTop;
+    return std::move(LoStrStack[size_t(LoStrStackTop--)]);
+}
+
+bool LoPopBool()
+{
+    if (!LoTopIs(tagBool, LoBoolStackTop))
+        return false;
+    --LoTagStackTop;
+    return LoBoolStack[size_t(LoBoolStackTop--)] != 0;
+}
+
+// ---------------------------------------------------------------- calls and returns
+
+void PushCallRecord(const CallRecord &record)
+{
+    if (StoreAt(CallRecords, FrameStackTop + 1, record))
+        ++FrameStackTop;
+}
+
+bool PeekCallRecord(CallRecord &record)
+{
+    if (FrameStackTop < 1) {
+        SetError(52309);
+        return false;
+    }
+    record = CallRecords[size_t(FrameStackTop)];
+    return true;
+}
+
+bool PopCallRecord(CallRecord &record)
+{
+    if (!PeekCallRecord(record))
+        return false;
+    --FrameStackTop;
+    return true;
+}
+
+void PushCallReturn(int32_t position)
+{
+    if (StoreAt(CallReturns, IntStackTop + 1, position))
+        ++IntStackTop;
+}
+
+int32_t PopCallReturn()
+{
+    if (IntStackTop < 1) {
+        SetError(54032);
+        return 0;
+    }
+    return CallReturns[size_t(IntStackTop--)];
+}
+
+void PushGosubReturn(int32_t position)
+{
+    if (GosubDepth >= GosubDepthLimit) {
+        SetError(1040);
+        return;
+    }
+    GosubReturns[++GosubDepth] = position;
+}
+
+int32_t PopGosubReturn()
+{
+    if (GosubDepth < 1) {
+        SetError(1041);
+        return 0;
+    }
+    return GosubReturns[GosubDepth--];
+}
+
+void PushFunctionReturn(int32_t position)
+{
+    if (FunctionReturnDepth >= FunctionReturnLimit) {
+        SetError(1040);
+        return;
+    }
+    FunctionReturns[++FunctionReturnDepth] = position;
+}
+
+int32_t PopFunctionReturn()
+{
+    if (FunctionReturnDepth < 1) {
+        SetError(1041);
+        return 0;
+    }
+    return FunctionReturns[FunctionReturnDepth--];
+}
+
+// ---------------------------------------------------------------- helpers
+
+CodeType SkipToStatementEnd()
+{
+    CodeType last{ckOperator, opColon, 0};
+    for (;;) {
+        CodeType cell;
+        PeekCode(cell);
+        if (IsCodeStatementEnd(cell) || CodePos > CodeEnd)
+            return last;
+        GetNextCode(cell);
+        last = cell;
+    }
+}
+
+bool NumberToBool(long double n)
+{
+    if (n == -1.0L)
+        return true;
+    if (n != 0.0L)
+        SetError(54100);
+    return false;
 }
 
 } // namespace ov

@@ -1,9 +1,36 @@
-// The typed value stack, the stacks of locals and frames, and the integer
-// stack of the executor. Each top is the index of the last entry (1-based).
+// The typed value stack of the executor (Gl), the stack that saves a
+// routine's variables around calls (Lo), the call records and call returns
+// of SUB and FUNCTION blocks, and the fixed GOSUB and DEF FN return stacks.
+//
+// The value stack is four parallel 1-based arrays: the tag of every entry in
+// push order, and one array per carried type; each type array is a stack of
+// its own. Handlers pop their arguments and push their results here.
 #pragma once
+
+#include "language/OVHeader.h"
+
+#include <array>
+#include <vector>
 
 namespace ov {
 
+enum StackTag : int32_t {
+    tagNumber = 1,
+    tagString = 2,
+    tagBool = 3,
+    tagNumRef = 4,   // a whole numeric variable or array, by its index
+    tagStrRef = 5,
+    tagBoolRef = 6,
+    tagTabMark = 100, // the column of TAB(n)
+};
+
+// Depth limit of every growable stack: deep runaway recursion ends with a
+// stack error instead of exhausting memory.
+constexpr int StackEntryLimit = 4'000'000;
+constexpr int GosubDepthLimit = 100;
+constexpr int FunctionReturnLimit = 1000;
+
+// Tops: the depth of each array (entry 0 is never used).
 extern int TagStackTop;
 extern int NumStackTop;
 extern int BoolStackTop;
@@ -12,10 +39,89 @@ extern int LoTagStackTop;
 extern int LoNumStackTop;
 extern int LoBoolStackTop;
 extern int LoStrStackTop;
-extern int FrameStackTop;
-extern int IntStackTop;
+extern int FrameStackTop;  // call records
+extern int IntStackTop;    // call returns
+extern int GosubDepth;           // GOSUB return positions stored
+extern int FunctionReturnDepth;  // DEF FN return positions stored
 
-// Empties every stack.
+// The arrays themselves; handlers use the functions below.
+extern std::vector<int32_t> TagStack;
+extern std::vector<long double> NumStack;
+extern std::vector<QString> StrStack;
+extern std::vector<uint8_t> BoolStack;
+
 void InitStacks();
+
+// ---------------------------------------------------------------- the value stack
+
+void PushTagged(int32_t tag, long double value);  // tags 1, 4, 5, 6 and 100
+inline void PushNumber(long double x) { PushTagged(tagNumber, x); }
+inline void PushNumVarRef(int32_t index) { PushTagged(tagNumRef, index); }
+inline void PushStrVarRef(int32_t index) { PushTagged(tagStrRef, index); }
+inline void PushBoolVarRef(int32_t index) { PushTagged(tagBoolRef, index); }
+inline void PushTabMark(long double column) { PushTagged(tagTabMark, column); }
+void PushString(const QString &s);
+void PushString(QString &&s);
+void PushBool(bool b);
+
+inline int32_t TopTag() { return TagStackTop >= 1 ? TagStack[size_t(TagStackTop)] : 0; }
+inline int32_t SecondTag() { return TagStackTop >= 2 ? TagStack[size_t(TagStackTop) - 1] : 0; }
+inline int32_t ThirdTag() { return TagStackTop >= 3 ? TagStack[size_t(TagStackTop) - 2] : 0; }
+
+inline bool IsNumberTag(int32_t tag)
+{
+    return tag == tagNumber || tag == tagNumRef || tag == tagStrRef || tag == tagBoolRef || tag == tagTabMark;
+}
+
+// Number entries (tags 1, 4, 5, 6 and 100): 52302 when empty, 52300 when the
+// top is of another type; on an error the entry stays and 0 is returned.
+long double PopNumber();
+// A string on top, else 52302 (the entry stays, the result is empty).
+QString PopString();
+// A truth value on top, else 52302 (the result is false).
+bool PopBool();
+
+// ---------------------------------------------------------------- the local stack
+
+void LoPushNumber(long double x);
+void LoPushString(const QString &s);
+void LoPushBool(bool b);
+long double LoPopNumber();  // each wants exactly its own tag, else 52307
+QString LoPopString();
+bool LoPopBool();
+
+// ---------------------------------------------------------------- calls and returns
+
+// The variable ranges of the running SUB or FUNCTION: Boolean, numeric and
+// string (first - 1, last) pairs.
+using CallRecord = std::array<int32_t, 6>;
+
+void PushCallRecord(const CallRecord &record);
+bool PopCallRecord(CallRecord &record);   // 52309 when empty
+bool PeekCallRecord(CallRecord &record);  // 52309 when empty
+void PushCallReturn(int32_t position);
+int32_t PopCallReturn();                  // 54032 when empty, result 0
+
+void PushGosubReturn(int32_t position);   // 1040 when 100 are stored
+int32_t PopGosubReturn();                 // 1041 when empty, result 0
+void PushFunctionReturn(int32_t position);  // the same with 1000 positions
+int32_t PopFunctionReturn();
+
+// ---------------------------------------------------------------- helpers
+
+// A statement end in the code: kind 0, ":" or the end of a line.
+inline bool IsCodeStatementEnd(const CodeType &cell)
+{
+    return cell.FirstCode == ckNone
+        || (cell.FirstCode == ckOperator && (cell.SecondCode == opColon || cell.SecondCode == opEndOfLine));
+}
+
+// Reads forward to the statement end, leaving CodePos on it; the result is
+// the last cell before it, or ":" when the end comes at once.
+CodeType SkipToStatementEnd();
+
+// -1 is true and 0 false; any other number is error 54100 (false).
+bool NumberToBool(long double n);
+inline long double BoolToNumber(bool b) { return b ? -1.0L : 0.0L; }
 
 } // namespace ov

@@ -1,5 +1,6 @@
 #include "language/OVNumTbl.h"
 
+#include "language/OVTranslator.h"
 #include "language/OVVarTable.h"
 
 namespace ov {
@@ -26,6 +27,8 @@ void InitNumTables()
     NumLiterals.assign(1, 0.0L);
     NumArrayData.assign(1, 0.0L);
     FormVars.assign(1, FormVarType{});
+    DataLines.assign(1, 0);
+    LineNumbers.assign(1, LineNumberType{});
     ForgetVarNames(vtNumber);
     ForgetVarNames(vtFormula);
 }

@@ -302,9 +302,11 @@ void TranslateLoopEnd(bool patchExit)
     const LoopRecord loop = PopLoopWithExits();
     if (ErrorNumber != 0)
         return;
-    EmitAt(ckCodeAddr, loop.LoopTop);
+    const int32_t loopTop = loop.LoopTop;
+    const int32_t exitJump = loop.ExitJump;
+    EmitAt(ckCodeAddr, loopTop);
     if (patchExit)
-        PatchJump(loop.ExitJump);
+        PatchJump(exitJump);
     ExpectStatementEnd();
     EmitColon();
 }

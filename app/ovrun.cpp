@@ -1,0 +1,80 @@
+// The headless program runner: runs a program file as the editor's Run
+// command does, writes the console lines to standard output as UTF-8 and
+// answers INPUT from standard input, line by line. The exit status is 1 when
+// the run ended with an error, 2 when the file could not be read.
+#include "executor/OVHeadlessHost.h"
+#include "executor/OVMThread.h"
+#include "environment/OVKeySetting.h"
+#include "executor/OVTextEncoding.h"
+#include "language/OVHeader.h"
+#include "language/OVInterpreter.h"
+#include "platform/OVWinVersion.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QTextStream>
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+namespace {
+
+// The program text as the editor opens it: encoding detected, CR LF line ends.
+bool ReadProgram(const QString &path, QString &text)
+{
+    QString raw;
+    if (!ov::ReadTextFile(path, raw))
+        return false;
+    text = ov::SplitTextLines(raw).join(QStringLiteral("\r\n"));
+    return true;
+}
+
+bool ReadReply(const ov::InputBoxRequest &, QString &answer)
+{
+    std::string line;
+    if (!std::getline(std::cin, line))
+        return false;  // the end of the input cancels, as the box's Cancel does
+    answer = QString::fromStdString(line);
+    if (answer.endsWith(u'\r'))
+        answer.chop(1);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: ovrun FILE\n");
+        return 2;
+    }
+    const QString path = QString::fromLocal8Bit(argv[1]);
+    QString source;
+    if (!ReadProgram(path, source)) {
+        std::fprintf(stderr, "ovrun: cannot read %s\n", argv[1]);
+        return 2;
+    }
+
+    QTextStream out(stdout);
+    out.setEncoding(QStringConverter::Utf8);
+    ov::HeadlessHost host;
+    host.Console().SetOutput(&out);
+    host.Console().SetMaxLength(ov::ConsoleTextLimit(ov::OSVersionName));
+    host.SetInputSource(ReadReply);
+    ov::SetRunHost(&host);
+
+    ov::InitializeInterpreterUnits();
+    ov::SourceText = source;
+    ov::ProgramDir = QFileInfo(path).absolutePath();
+    ov::RunMode = 0;
+    ov::ProgramRunning = 1;
+    ov::StopRequested = 0;
+
+    ov::RunController runs;
+    runs.Start();
+    runs.Join();
+    host.Console().FinishOutput();
+    ov::SetRunHost(nullptr);
+    return ov::ErrorNumber != 0 ? 1 : 0;
+}

@@ -1,0 +1,67 @@
+#include "executor/OVHeadlessHost.h"
+
+#include <QTextStream>
+#include <memory>
+
+namespace ov {
+
+void HeadlessMemo::AddLine(const QString &line)
+{
+    lines_ << line;
+    length_ += line.size() + 2;
+    WriteFinalLines(int(lines_.size()) - 1);
+}
+
+void HeadlessMemo::DeleteLine(int index)
+{
+    if (index < 0 || index >= lines_.size())
+        return;
+    length_ -= lines_[index].size() + 2;
+    lines_.removeAt(index);
+    if (index < firstUnwritten_)
+        --firstUnwritten_;
+}
+
+void HeadlessMemo::Clear()
+{
+    WriteFinalLines(int(lines_.size()));  // what was shown stays shown on a terminal
+    lines_.clear();
+    length_ = 0;
+    firstUnwritten_ = 0;
+}
+
+void HeadlessMemo::FinishOutput()
+{
+    WriteFinalLines(int(lines_.size()));
+    if (out_ != nullptr)
+        out_->flush();
+}
+
+void HeadlessMemo::WriteFinalLines(int upTo)
+{
+    for (; firstUnwritten_ < upTo; ++firstUnwritten_) {
+        if (out_ == nullptr)
+            continue;
+        QString line = lines_[firstUnwritten_];
+        line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));  // a message of two lines
+        *out_ << line << '\n';
+    }
+}
+
+bool HeadlessHost::ShowInputBox(const InputBoxRequest &request, QString &answer)
+{
+    return input_ ? input_(request, answer) : false;
+}
+
+void HeadlessHost::SetInputReplies(const QStringList &replies)
+{
+    auto queue = std::make_shared<QStringList>(replies);
+    input_ = [queue](const InputBoxRequest &, QString &answer) {
+        if (queue->isEmpty())
+            return false;
+        answer = queue->takeFirst();
+        return true;
+    };
+}
+
+} // namespace ov

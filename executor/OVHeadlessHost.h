@@ -1,0 +1,85 @@
+// A host without windows: the console memo is a list of lines, window steps
+// are recorded, and INPUT replies come from a source the caller supplies.
+// The headless runner and the tests use it.
+#pragma once
+
+#include "executor/OVRunHost.h"
+
+#include <QStringList>
+#include <vector>
+
+class QTextStream;
+
+namespace ov {
+
+class HeadlessMemo : public ConsoleMemo {
+public:
+    int LineCount() const override { return int(lines_.size()); }
+    qsizetype TextLength() const override { return length_; }
+    qsizetype MaxLength() const override { return maxLength_; }
+    void AddLine(const QString &line) override;
+    void DeleteLine(int index) override;
+    void Clear() override;
+    int CaretLine() const override { return int(lines_.size()); }
+    void PlaceCaretAfterPrompt() override {}
+    void SetUpdatesEnabled(bool) override {}
+    void SetReadOnly(bool readOnly) override { readOnly_ = readOnly; }
+
+    void SetMaxLength(qsizetype length) { maxLength_ = length; }
+    bool ReadOnly() const { return readOnly_; }
+    const QStringList &Lines() const { return lines_; }
+    // Lines are written once they are final: when a later line follows, or
+    // at FinishOutput. A line deleted before that (the waiting line of
+    // INPUT) is never written.
+    void SetOutput(QTextStream *out) { out_ = out; }
+    void FinishOutput();
+
+private:
+    void WriteFinalLines(int upTo);
+
+    QStringList lines_;
+    qsizetype length_ = 0;
+    qsizetype maxLength_ = 1'048'576;
+    int firstUnwritten_ = 0;
+    bool readOnly_ = false;
+    QTextStream *out_ = nullptr;
+};
+
+class HeadlessHost : public RunHost {
+public:
+    // Answers INPUT; false stands for Cancel.
+    using InputSource = std::function<bool(const InputBoxRequest &, QString &)>;
+
+    void Synchronise(const std::function<void()> &step) override { step(); }
+    void Post(std::function<void()> step) override { step(); }
+    ConsoleMemo &Memo() override { return memo_; }
+    void SetButtonMode(ButtonMode mode) override { buttonModes_.push_back(mode); }
+    void SetRunButtons(bool, bool, bool, bool) override {}
+    void SetConsoleCaption(const QString &caption) override { captions_ << caption; }
+    void RestoreRunFormLayout() override {}
+    void ShowRunForm() override {}
+    bool ShowInputBox(const InputBoxRequest &request, QString &answer) override;
+    void Beep() override { ++beeps_; }
+    void CloseMediaPlayer() override {}
+    void CloseMainForm() override { mainFormClosed_ = true; }
+
+    HeadlessMemo &Console() { return memo_; }
+    void SetInputSource(InputSource source) { input_ = std::move(source); }
+    // Answers INPUT from the given replies in turn; Cancel when they run out.
+    void SetInputReplies(const QStringList &replies);
+
+    const std::vector<ButtonMode> &ButtonModes() const { return buttonModes_; }
+    const QStringList &Captions() const { return captions_; }
+    int Beeps() const { return beeps_; }
+    bool MainFormClosed() const { return mainFormClosed_; }
+
+private:
+    HeadlessMemo memo_;
+    InputSource input_;
+    std::vector<ButtonMode> buttonModes_;
+    QStringList captions_;
+    int beeps_ = 0;
+    bool mainFormClosed_ = false;
+};
+
+} // namespace ov

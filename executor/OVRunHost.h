@@ -1,0 +1,77 @@
+// The narrow interface through which a run reaches the windows. Every step
+// that changes a window runs on the user-interface thread through
+// Synchronised(); console lines go through the memo in the order written.
+// The Qt windows implement it; the headless runner has its own implementation.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+namespace ov {
+
+// The console window's text: a list of lines with a maximum total length.
+// Used on the user-interface thread only (inside Synchronised steps).
+class ConsoleMemo {
+public:
+    virtual ~ConsoleMemo() = default;
+    virtual int LineCount() const = 0;
+    virtual qsizetype TextLength() const = 0;  // every line counts its CR LF
+    virtual qsizetype MaxLength() const = 0;
+    virtual void AddLine(const QString &line) = 0;
+    virtual void DeleteLine(int index) = 0;    // 0 is the first line
+    virtual void Clear() = 0;
+    virtual int CaretLine() const = 0;         // the line that holds the caret
+    // Puts the caret just before the CR LF of the last line added (INPUT$ prompt).
+    virtual void PlaceCaretAfterPrompt() = 0;
+    virtual void SetUpdatesEnabled(bool enabled) = 0;  // hidden while many lines go
+    virtual void SetReadOnly(bool readOnly) = 0;
+};
+
+// The console's buttons, in the states the run sets.
+enum class ButtonMode { Prep, Run, Stop, End };
+
+// What the data-input box shows and what it returns.
+struct InputBoxRequest {
+    QString Caption;
+    QString Prompt;
+    QString Text;        // the edit field's text when shown
+    bool Wide = false;   // the LINE INPUT layout
+    bool Placed = false; // shown at Left, Top rather than centred
+    int Left = 0;
+    int Top = 0;
+};
+
+class RunHost {
+public:
+    virtual ~RunHost() = default;
+
+    // Runs the step on the user-interface thread and waits for it (directly
+    // when already there).
+    virtual void Synchronise(const std::function<void()> &step) = 0;
+    // Queues the step for the user-interface thread without waiting; queued
+    // steps and synchronised ones run in the order they were handed over.
+    virtual void Post(std::function<void()> step) = 0;
+
+    // Window steps: called inside Synchronise or Post steps.
+    virtual ConsoleMemo &Memo() = 0;
+    virtual void SetButtonMode(ButtonMode mode) = 0;
+    virtual void SetRunButtons(bool edit, bool run, bool stop, bool cont) = 0;
+    virtual void SetConsoleCaption(const QString &caption) = 0;
+    virtual void RestoreRunFormLayout() = 0;
+    virtual void ShowRunForm() = 0;
+    // Shows the data-input box modally; false when it was cancelled.
+    virtual bool ShowInputBox(const InputBoxRequest &request, QString &answer) = 0;
+    virtual void Beep() = 0;
+    virtual void CloseMediaPlayer() = 0;
+    virtual void CloseMainForm() = 0;
+};
+
+// The host of the runs; set once at start-up.
+void SetRunHost(RunHost *host);
+RunHost &Host();
+
+// Hands a window step to the user-interface thread and waits; console lines
+// written before it reach the memo first.
+void Synchronised(const std::function<void()> &step);
+
+} // namespace ov

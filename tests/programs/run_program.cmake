@@ -1,0 +1,26 @@
+# Runs one program through the headless runner and compares its output.
+get_filename_component(dir ${PROGRAM} DIRECTORY)
+get_filename_component(name ${PROGRAM} NAME_WE)
+set(input /dev/null)
+if(EXISTS ${dir}/${name}.in)
+  set(input ${dir}/${name}.in)
+endif()
+execute_process(COMMAND ${RUNNER} ${PROGRAM}
+  WORKING_DIRECTORY ${dir}
+  INPUT_FILE ${input}
+  OUTPUT_VARIABLE actual
+  ERROR_VARIABLE errors
+  RESULT_VARIABLE status)
+file(READ ${dir}/${name}.out expected)
+if(NOT actual STREQUAL expected)
+  message(FATAL_ERROR "output of ${name}.ovt differs.\n--- expected\n${expected}--- actual\n${actual}${errors}")
+endif()
+string(FIND "${expected}" "エラー:" reported)
+if(reported EQUAL -1)
+  set(wanted 0)
+else()
+  set(wanted 1)
+endif()
+if(NOT status EQUAL wanted)
+  message(FATAL_ERROR "${name}.ovt exited with ${status}, expected ${wanted}")
+endif()
