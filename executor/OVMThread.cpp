@@ -5,6 +5,8 @@
 #include "executor/OVControlFlow.h"
 #include "executor/OVDataFile.h"
 #include "executor/OVDispatch.h"
+#include "executor/OVFastExpression.h"
+#include "executor/OVOperators.h"
 #include "executor/OVRunHost.h"
 #include "executor/OVStack.h"
 #include "language/OVCode.h"
@@ -18,6 +20,7 @@
 #include "resources/OVInterfaceTexts.h"
 
 #include <algorithm>
+#include <cmath>
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <fpu_control.h>
@@ -169,32 +172,234 @@ void StoreFormulaError()
     ClearError();
 }
 
+// The loop keeps the program counter in a local and hands it back to the
+// globals (CodePos, CurrentCell) before every handler, which may read them or
+// jump. The cells that make up most loops are handled here without the full
+// dispatch: expression brackets and statement ends do nothing, literals and
+// plain numeric variables are pushed, the common operators are called
+// directly, and LET of a plain number, IF and GOTO with their usual operand
+// cells are done in place. Anything unusual goes to DispatchCell.
+class RunLoopState {
+public:
+    RunLoopState() { Reload(); }
+
+    void Reload()
+    {
+        cells_ = CodeArray.data();
+        pc_ = CodePos;
+        end_ = CodeEnd;
+        capacity_ = CodeCapacity;
+    }
+    void Store(const CodeType &cell)
+    {
+        CodePos = pc_;
+        CurrentCell = cell;
+    }
+    void Fetch(CodeType &cell)
+    {
+        if (pc_ <= end_)
+            cell = cells_[pc_++];
+        else
+            cell.FirstCode = ckNone;
+    }
+    // Fetches the next cell that does something, passing over expression
+    // brackets and statement ends; the cells passed over have no effect, and
+    // every check of the loop applies to the cell found.
+    void FetchWorkingCell(CodeType &cell)
+    {
+        Fetch(cell);
+        while (IsPassive(cell) && pc_ <= end_)
+            cell = cells_[pc_++];
+    }
+    static bool IsPassive(const CodeType &cell)
+    {
+        return cell.FirstCode == ckExprEnd
+            || (cell.FirstCode == ckOperator && (cell.SecondCode == opColon || cell.SecondCode == opEndOfLine));
+    }
+    bool Finished(const CodeType &cell) const
+    {
+        return cell.FirstCode == ckEof || IsStopped() || pc_ > end_;
+    }
+    bool DispatchCommon(const CodeType &cell);
+
+private:
+    bool Expression();
+    bool LetPlainNumber();
+    bool If();
+    bool Goto();
+    // The address cell at the program counter, when it names a cell of the code.
+    bool AddressAhead(int32_t &target) const
+    {
+        if (pc_ > end_)
+            return false;
+        const CodeType &next = cells_[pc_];
+        target = next.SecondCode;
+        return next.FirstCode == ckCodeAddr && target >= 1 && target <= capacity_;
+    }
+
+    const CodeType *cells_ = nullptr;
+    int32_t pc_ = 0;
+    int32_t end_ = 0;
+    int32_t capacity_ = 0;
+};
+
+// A bracketed expression with a plan: its value goes straight into the
+// variable or element that LET assigns, decides the IF that follows, or is
+// pushed.
+bool RunLoopState::Expression()
+{
+    const FastPlan &plan = FastPlanAt(cells_, pc_ - 1, end_, capacity_);
+    if (plan.Form != FastPlan::Usable)
+        return false;
+    long double number = 0;
+    bool truth = false;
+    if (!EvaluatePlan(plan, number, truth))
+        return false;
+    switch (plan.Then) {
+    case FastPlan::Assign:
+        plan.Target->Value = number;
+        CurrentCell = plan.TargetCell;
+        pc_ = plan.Next;
+        return true;
+    case FastPlan::AssignElement: {
+        long double *element = nullptr;
+        if (PlannedElement(plan, element)) {
+            *element = number;
+            CurrentCell = plan.TargetCell;
+            pc_ = plan.Next;
+            return true;
+        }
+        break;  // the subscript runs cell by cell and reports its fault
+    }
+    case FastPlan::Branch:
+        pc_ = truth ? plan.Next : plan.FalseJump;
+        return true;
+    default:
+        break;
+    }
+    if (plan.Truth)
+        PushBool(truth);
+    else
+        PushNumber(number);
+    pc_ = plan.ExpressionEnd;
+    return true;
+}
+
+bool RunLoopState::LetPlainNumber()
+{
+    if (pc_ > end_ || TopTag() != tagNumber)
+        return false;
+    const CodeType &target = cells_[pc_];
+    if (target.FirstCode != ckNumVar)
+        return false;
+    NumVarType &record = NumVars[size_t(target.SecondCode)];
+    if (record.Kind != nvSimple || record.Dimensions != 0)
+        return false;
+    record.Value = PopNumber();
+    CurrentCell = target;  // as the handler leaves it
+    ++pc_;
+    return true;
+}
+
+bool RunLoopState::If()
+{
+    int32_t target = 0;
+    if (TopTag() != tagBool || !AddressAhead(target))
+        return false;
+    if (PopBool())
+        ++pc_;
+    else
+        pc_ = target;
+    return true;
+}
+
+bool RunLoopState::Goto()
+{
+    int32_t target = 0;
+    if (!AddressAhead(target))
+        return false;
+    pc_ = target;
+    return true;
+}
+
+bool RunLoopState::DispatchCommon(const CodeType &cell)
+{
+    switch (cell.FirstCode) {
+    case ckExprBegin:
+        Expression();  // when the short cut does not apply, the cells follow one by one
+        return true;
+    case ckExprEnd:
+        return true;
+    case ckNumLiteral:
+        PushNumber(NumLiterals[size_t(cell.SecondCode) + 1]);
+        return true;
+    case ckNumVar: {
+        const NumVarType &record = NumVars[size_t(cell.SecondCode)];
+        if (record.Kind != nvSimple)
+            return false;
+        PushNumber(record.Value);
+        return true;
+    }
+    case ckOperator:
+        switch (cell.SecondCode) {
+        case opColon: case opEndOfLine: return true;
+        case opAdd: OpAdd(); return true;
+        case opSub: OpSubtract(); return true;
+        case opMul: OpMultiply(); return true;
+        case opLt: OpLess(); return true;
+        case opLe: OpLessEqual(); return true;
+        case opGt: OpGreater(); return true;
+        case opGe: OpGreaterEqual(); return true;
+        case opEq: OpEqual(); return true;
+        default: return false;
+        }
+    case ckStatement:
+        switch (cell.SecondCode) {
+        case stLET: return LetPlainNumber();
+        case stIF: return If();
+        case stGOTO: return Goto();
+        default: return false;
+        }
+    default:
+        return false;
+    }
+}
+
 LoopExit RunLoop()
 {
     SetExtendedPrecision();
-    FetchCurrentCell();
-    bool finished = CurrentCell.FirstCode == ckEof || IsStopped() || CodePos > CodeEnd;
+    RunLoopState run;
+    CodeType cell;
+    run.Fetch(cell);
+    run.Store(cell);
+    bool finished = run.Finished(cell);
     while (!finished) {
-        const int32_t faultPos = CurrentCell.SourcePos;
-        const LoopExit exit = DispatchCell(CurrentCell);
-        if (exit != LoopExit::None)
-            return exit;
-        if (ImmediateError) {
-            ImmediateError = false;
-            ErrorPos = faultPos;
-            return LoopExit::None;
+        const int32_t faultPos = cell.SourcePos;
+        if (!run.DispatchCommon(cell)) {
+            run.Store(cell);
+            const LoopExit exit = DispatchCell(cell);
+            if (exit != LoopExit::None)
+                return exit;
+            if (ImmediateError) {
+                ImmediateError = false;
+                ErrorPos = faultPos;
+                return LoopExit::None;
+            }
+            run.Reload();
         }
-        FetchCurrentCell();
+        run.FetchWorkingCell(cell);
         if (StopAfterCells > 0 && --StopAfterCells == 0)
             StopRequested = 1;
-        finished = CurrentCell.FirstCode == ckEof || IsStopped() || CodePos > CodeEnd;
+        finished = run.Finished(cell);
         if (ErrorNumber != 0) {
+            run.Store(cell);
             ErrorPos = std::max(0, faultPos);
             if (FormulaErrorMode == 0)
                 return LoopExit::None;
             StoreFormulaError();
         }
     }
+    run.Store(cell);
     return LoopExit::None;
 }
 

@@ -109,7 +109,7 @@ void InitStacks()
 
 // ---------------------------------------------------------------- the value stack
 
-void PushTagged(int32_t tag, long double value)
+void PushTaggedGrowing(int32_t tag, long double value)
 {
     PushOnGl(tag, NumStack, NumStackTop, value);
 }
@@ -129,7 +129,7 @@ void PushBool(bool b)
     PushOnGl(int32_t(tagBool), BoolStack, BoolStackTop, uint8_t(b ? 1 : 0));
 }
 
-long double PopNumber()
+long double PopNumberChecked()
 {
     if (TagStackTop < 1 || NumStackTop < 1) {
         SetError(52302);

@@ -54,7 +54,22 @@ void InitStacks();
 
 // ---------------------------------------------------------------- the value stack
 
-void PushTagged(int32_t tag, long double value);  // tags 1, 4, 5, 6 and 100
+// Pushes a number-carrying entry (tags 1, 4, 5, 6 and 100). The common case,
+// with room on both arrays, stays inline: it runs for almost every operand.
+void PushTaggedGrowing(int32_t tag, long double value);
+inline void PushTagged(int32_t tag, long double value)
+{
+    const size_t t = size_t(TagStackTop) + 1;
+    const size_t n = size_t(NumStackTop) + 1;
+    if (t < TagStack.size() && n < NumStack.size()) [[likely]] {
+        TagStack[t] = tag;
+        NumStack[n] = value;
+        TagStackTop = int(t);
+        NumStackTop = int(n);
+        return;
+    }
+    PushTaggedGrowing(tag, value);
+}
 inline void PushNumber(long double x) { PushTagged(tagNumber, x); }
 inline void PushNumVarRef(int32_t index) { PushTagged(tagNumRef, index); }
 inline void PushStrVarRef(int32_t index) { PushTagged(tagStrRef, index); }
@@ -75,7 +90,15 @@ inline bool IsNumberTag(int32_t tag)
 
 // Number entries (tags 1, 4, 5, 6 and 100): 52302 when empty, 52300 when the
 // top is of another type; on an error the entry stays and 0 is returned.
-long double PopNumber();
+long double PopNumberChecked();
+inline long double PopNumber()
+{
+    if (TagStackTop >= 1 && NumStackTop >= 1 && TagStack[size_t(TagStackTop)] == tagNumber) [[likely]] {
+        --TagStackTop;
+        return NumStack[size_t(NumStackTop--)];
+    }
+    return PopNumberChecked();
+}
 // A string on top, else 52302 (the entry stays, the result is empty).
 QString PopString();
 // A truth value on top, else 52302 (the result is false).

@@ -9,6 +9,7 @@ int32_t CodePos = 0;
 int32_t CodeCapacity = 0;
 int32_t CodeEnd = 0;
 CodeType CurrentCell, NextCell, NextCell2;
+uint32_t CodeGeneration = 1;
 
 void InitCode()
 {
@@ -51,6 +52,7 @@ void EmitCode(const CodeType &cell)
     }
     CodeArray[size_t(CodePos)] = cell;
     ++CodePos;
+    CodeChanged();
 }
 
 void PeekCode(CodeType &cell)

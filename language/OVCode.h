@@ -15,6 +15,11 @@ extern int32_t CodeCapacity;  // highest valid index
 extern int32_t CodeEnd;       // highest index that may be fetched
 extern CodeType CurrentCell, NextCell, NextCell2;
 
+// Raised whenever the code store or the numeric tables change, so that
+// anything derived from them (the executor's expression plans) is redone.
+extern uint32_t CodeGeneration;
+inline void CodeChanged() { ++CodeGeneration; }
+
 void InitCode();
 void ResetCode();
 void EmitCode(const CodeType &cell);

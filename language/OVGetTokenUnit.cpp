@@ -1,6 +1,7 @@
 #include "language/OVGetTokenUnit.h"
 
 #include "language/OVBoolTbl.h"
+#include "language/OVCode.h"
 #include "language/OVDeclared.h"
 #include "language/OVStrTbl.h"
 #include "language/OVVarTable.h"
@@ -778,6 +779,7 @@ CodeType AddNumLiteralValue(long double value)
         return CodeType{};
     ++NumLiteralCount;
     NumLiterals[size_t(NumLiteralCount)] = value;
+    CodeChanged();
     return Cell(ckNumLiteral, NumLiteralCount - 1);
 }
 

@@ -1,5 +1,6 @@
 #include "language/OVNumTbl.h"
 
+#include "language/OVCode.h"
 #include "language/OVTranslator.h"
 #include "language/OVVarTable.h"
 
@@ -30,6 +31,7 @@ void InitNumTables()
     DataLines.assign(1, 0);
     LineNumbers.assign(1, LineNumberType{});
     ForgetVarNames(vtNumber);
+    CodeChanged();
     ForgetVarNames(vtFormula);
 }
 

@@ -1,6 +1,7 @@
 #include "language/OVVarTable.h"
 
 #include "language/OVBoolTbl.h"
+#include "language/OVCode.h"
 #include "language/OVGetTokenUnit.h"
 #include "language/OVStrTbl.h"
 
@@ -95,6 +96,7 @@ CodeType AddVar(const QString &name, int type)
     if (!AppendVar(name, table))
         return CodeType{};
     const int32_t index = CountOf(table);
+    CodeChanged();
     if (!NameIndex[table].contains(name))  // an earlier entry of the same name wins
         NameIndex[table].insert(name, index);
     return CodeType{kVarCellKind[table], index, 0};

@@ -1,0 +1,135 @@
+// The run driver end to end: a program runs on its worker thread through the
+// headless host, and the end-of-run report, stop and continue behave as a
+// person at the console would see them.
+#include "executor/OVHeadlessHost.h"
+#include "executor/OVMThread.h"
+#include "executor/OVStack.h"
+#include "language/OVInterpreter.h"
+
+#include <gtest/gtest.h>
+
+using namespace ov;
+
+namespace {
+
+class RunDriver : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitializeInterpreterUnits();
+        SetRunHost(&host_);
+    }
+    void TearDown() override
+    {
+        runs_.Join();
+        StopAfterCells = 0;
+        SetRunHost(nullptr);
+    }
+
+    // Runs the program as the editor's Run command does.
+    QStringList RunProgram(const QString &program)
+    {
+        SourceText = QString(program).replace(u'\n', QStringLiteral("\r\n"));
+        RunMode = 0;
+        ProgramRunning = 1;
+        StopRequested = 0;
+        return Run();
+    }
+
+    // Runs a line typed in the console.
+    QStringList RunLine(const QString &line)
+    {
+        RunCommand = line;
+        RunMode = 1;
+        return Run();
+    }
+
+    QStringList Run()
+    {
+        const int before = int(host_.Console().Lines().size());
+        EXPECT_TRUE(runs_.Start());
+        runs_.Join();
+        return host_.Console().Lines().mid(before);
+    }
+
+    HeadlessHost host_;
+    RunController runs_;
+};
+
+const QString kLoop = QStringLiteral(
+    "S = 0\n"
+    "DIM A(4)\n"
+    "FOR I = 1 TO 4\n"
+    "  A(I) = I * I\n"
+    "  S = S + A(I) * 2 - 1\n"
+    "  IF S > 10 THEN S = S - 1\n"
+    "NEXT I\n"
+    "PRINT S; A(3)");
+
+} // namespace
+
+TEST_F(RunDriver, ReportNamesTheCharacterAtFaultOnEveryLine)
+{
+    const QStringList lines = RunProgram(QStringLiteral("PRINT 1\nX = 2 + \"a\""));
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_TRUE(lines[1].endsWith(QStringLiteral(u"(2行,　7 桁)"))) << lines[1].toStdString();
+    const QStringList first = RunProgram(QStringLiteral("X = 2 + \"a\""));
+    EXPECT_TRUE(first[0].endsWith(QStringLiteral(u"(1行,　7 桁)"))) << first[0].toStdString();
+}
+
+TEST_F(RunDriver, ConsoleLineErrorsHaveNoPositionAndLeaveNoData)
+{
+    RunProgram(QStringLiteral("A = 1"));
+    QStringList lines = RunLine(QStringLiteral("PRINT 1 + \"x\""));
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_FALSE(lines[0].contains(u'行'));
+    EXPECT_EQ(ErrorNumber, 0);
+    lines = RunLine(QStringLiteral("PRINT A"));
+    EXPECT_EQ(lines, (QStringList{QStringLiteral(" 1"), QStringLiteral("OK"), QString()}));
+}
+
+TEST_F(RunDriver, StopAndContinueAtEveryCellGivesTheSameResult)
+{
+    const QStringList whole = RunProgram(kLoop);
+    ASSERT_EQ(whole.first(), QStringLiteral(" 54 9"));
+    for (int k = 1; k < 60; ++k) {
+        StopAfterCells = k;
+        QStringList output = RunProgram(kLoop);
+        StopAfterCells = 0;
+        for (int guard = 0; guard < 3 && ProgramRunning == 0 && StopRequested != 0; ++guard)
+            output += RunLine(QStringLiteral("CONT"));
+        // A stop in the middle of a PRINT line puts its notice on that line.
+        QString text = output.join(QString());
+        text.remove(QStringLiteral(u"実行中断しました"));
+        text.remove(QStringLiteral(u"実行再開しました。"));
+        text.remove(QStringLiteral("OK"));
+        EXPECT_EQ(text, QStringLiteral(" 54 9")) << "stopped after " << k << " cells";
+    }
+}
+
+TEST_F(RunDriver, EchoOffKeepsTheLeftoverNotice)
+{
+    const QStringList lines = RunProgram(QStringLiteral("ECHO OFF\nDIM A(5)\nX = A(1, 2)"));
+    EXPECT_EQ(lines.size(), 2);  // the notice, then the run's last (empty) line
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral(u"処理できないデータが残りました。")));
+    EXPECT_EQ(TagStackTop, 0);
+}
+
+TEST_F(RunDriver, StopStatementThenContinueFromTheConsole)
+{
+    QStringList lines = RunProgram(QStringLiteral("PRINT 1\nSTOP\nPRINT 2"));
+    EXPECT_EQ(lines, (QStringList{QStringLiteral(" 1"), QStringLiteral(u"実行中断しました"),
+                                  QStringLiteral("OK"), QString()}));
+    lines = RunLine(QStringLiteral("CONT"));
+    EXPECT_EQ(lines, (QStringList{QStringLiteral(u"実行再開しました。"), QStringLiteral(" 2"),
+                                  QStringLiteral("OK"), QString()}));
+    EXPECT_EQ(SavedStopRequested, 0);
+    EXPECT_EQ(host_.ButtonModes().back(), ButtonMode::End);
+}
+
+TEST_F(RunDriver, ProgramSizeLimit)
+{
+    EXPECT_EQ(RunProgram(QString(262140, u' ')).first().left(4), QStringLiteral(u"エラー:").left(4));
+    const QStringList ok = RunProgram(QString(262137, u' '));
+    EXPECT_EQ(ok.first(), QStringLiteral("OK"));
+}
