@@ -12,4 +12,7 @@ void CloseFileChannel(int channel)
     }
 }
 
+bool DispatchDataFileStatement(int32_t) { return false; }
+void DispatchFilePrintSeparator(int32_t) {}
+
 } // namespace ov

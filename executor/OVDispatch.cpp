@@ -5,12 +5,17 @@
 #include "executor/OVCalls.h"
 #include "executor/OVConsoleOut.h"
 #include "executor/OVControlFlow.h"
+#include "executor/OVDataFile.h"
+#include "executor/OVFileFunc.h"
+#include "executor/OVFormula.h"
 #include "executor/OVMThread.h"
 #include "executor/OVNumFunc.h"
 #include "executor/OVOperators.h"
 #include "executor/OVRunCommands.h"
 #include "executor/OVRunHost.h"
 #include "executor/OVStack.h"
+#include "executor/OVStrFunc.h"
+#include "executor/OVTimeFunc.h"
 #include "language/OVBoolTbl.h"
 #include "language/OVCode.h"
 #include "language/OVGetTokenUnit.h"
@@ -148,7 +153,10 @@ void DispatchFunction(int32_t f)
     case fnSGN: FnSgn(); break;
     case fnChangeSign: FnNegate(); break;
     default:
-        // A built-in that this version does not carry yet.
+        if (DispatchNumericFunction(f) || DispatchStringFunction(f) || DispatchTimeFunction(f)
+            || DispatchFileFunction(f))
+            break;
+        // A built-in that this version does not carry.
         SetError(50023, f <= FunctionCount ? f : 0);
         break;
     }
@@ -188,7 +196,7 @@ bool DispatchInternalStatement(int32_t s)
     case isLoPushAll: ExecSaveLocals(); return true;
     case isSubJump: ExecCallRoutine(); return true;
     case StatementVariant(1, stRANDOMIZE): ExecRandomizeSeed(); return true;
-    default: return s > StatementCount;  // the other internal values do nothing
+    default: return false;
     }
 }
 
@@ -230,8 +238,12 @@ LoopExit DispatchStatement(int32_t s)
     case stON: case stOFF: case stCALL:
         break;
     default:
-        if (!DispatchInternalStatement(s))
-            SetError(50025, s <= StatementCount ? s : 0);  // not carried by this version yet
+        if (DispatchInternalStatement(s) || DispatchDataFileStatement(s) || DispatchFileStatement(s)
+            || DispatchFormulaStatement(s) || DispatchFileSystemStatement(s))
+            break;
+        if (s <= StatementCount)
+            SetError(50025, s);  // a statement this version does not carry
+        break;  // the other internal values do nothing
         break;
     }
     return LoopExit::None;
@@ -264,6 +276,7 @@ LoopExit DispatchCell(const CodeType &cell)
         else if (cell.SecondCode == stPRINT)
             PrintLine(QString());
         break;
+    case ckFilePrintSep: DispatchFilePrintSeparator(cell.SecondCode); break;
     case ckWorkNumVar: case ckWorkStrVar: case ckWorkBoolVar: PushWorkVar(cell); break;
     case ckPopLocalNum: StoreLocalNumber(cell.SecondCode); break;
     case ckPopLocalStr: StoreLocalString(cell.SecondCode); break;

@@ -4,4 +4,6 @@ namespace ov {
 
 int RadiansMode = 1;
 
+bool DispatchNumericFunction(int32_t) { return false; }
+
 } // namespace ov

@@ -68,4 +68,6 @@ void ExecChkMsg()
         ChkMsgOn = value;
 }
 
+bool DispatchFileStatement(int32_t) { return false; }
+
 } // namespace ov

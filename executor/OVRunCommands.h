@@ -2,6 +2,8 @@
 // STOP, CONT, RUN, ECHO and CHKMSG.
 #pragma once
 
+#include <cstdint>
+
 namespace ov {
 
 extern int ChkMsgOn;  // ask before closing the main frame while set
@@ -11,5 +13,9 @@ void ExecCont();   // runs inside a synchronised step
 void ExecRun();
 void ExecEcho();
 void ExecChkMsg();
+
+// Runs the file statement with this value (LIST, LOAD, CHDIR, KILL, NAME,
+// FILECOPY); false when it is none.
+bool DispatchFileStatement(int32_t s);
 
 } // namespace ov
