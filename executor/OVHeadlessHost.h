@@ -60,6 +60,12 @@ public:
     void ShowRunForm() override {}
     bool ShowInputBox(const InputBoxRequest &request, QString &answer) override;
     void Beep() override { ++beeps_; }
+    bool AskYesNo(const QString &, const QString &question) override
+    {
+        questions_ << question;
+        return answerYes_;
+    }
+    void OpenHelp(const QString &topic) override { helpTopics_ << topic; }
     void CloseMediaPlayer() override {}
     void CloseMainForm() override { mainFormClosed_ = true; }
 
@@ -71,6 +77,9 @@ public:
     const std::vector<ButtonMode> &ButtonModes() const { return buttonModes_; }
     const QStringList &Captions() const { return captions_; }
     int Beeps() const { return beeps_; }
+    void SetYesNoAnswer(bool yes) { answerYes_ = yes; }
+    const QStringList &Questions() const { return questions_; }
+    const QStringList &HelpTopics() const { return helpTopics_; }
     bool MainFormClosed() const { return mainFormClosed_; }
 
 private:
@@ -79,6 +88,9 @@ private:
     std::vector<ButtonMode> buttonModes_;
     QStringList captions_;
     int beeps_ = 0;
+    bool answerYes_ = true;
+    QStringList questions_;
+    QStringList helpTopics_;
     bool mainFormClosed_ = false;
 };
 

@@ -62,6 +62,10 @@ public:
     // Shows the data-input box modally; false when it was cancelled.
     virtual bool ShowInputBox(const InputBoxRequest &request, QString &answer) = 0;
     virtual void Beep() = 0;
+    // Asks the user a yes-or-no question (FILECOPY before it overwrites).
+    virtual bool AskYesNo(const QString &caption, const QString &question) = 0;
+    // Opens the HTML help at a topic (empty: its start page).
+    virtual void OpenHelp(const QString &topic) = 0;
     virtual void CloseMediaPlayer() = 0;
     virtual void CloseMainForm() = 0;
 };

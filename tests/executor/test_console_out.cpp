@@ -68,6 +68,8 @@ public:
         return Box && Box(answer);
     }
     void Beep() override {}
+    bool AskYesNo(const QString &, const QString &) override { return true; }
+    void OpenHelp(const QString &) override {}
     void CloseMediaPlayer() override {}
     void CloseMainForm() override {}
 };
