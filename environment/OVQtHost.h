@@ -1,0 +1,49 @@
+// The run host of the windowed program: a worker's synchronised steps run on
+// the user-interface thread (a blocking queued call, or a direct call when
+// already there), posted steps are queued in order behind them, and the
+// window steps go to the windows that registered for them.
+#pragma once
+
+#include "executor/OVRunHost.h"
+
+#include <QObject>
+
+namespace ov {
+
+class TOVQtHost : public QObject, public RunHost {
+    Q_OBJECT
+
+public:
+    // `windows` carries out the window steps; it lives on this object's thread.
+    explicit TOVQtHost(RunHost &windows, QObject *parent = nullptr);
+
+    void Synchronise(const std::function<void()> &step) override;
+    void Post(std::function<void()> step) override;
+
+    ConsoleMemo &Memo() override { return windows_.Memo(); }
+    void SetButtonMode(ButtonMode mode) override { windows_.SetButtonMode(mode); }
+    void SetRunButtons(bool edit, bool run, bool stop, bool cont) override
+    {
+        windows_.SetRunButtons(edit, run, stop, cont);
+    }
+    void SetConsoleCaption(const QString &caption) override { windows_.SetConsoleCaption(caption); }
+    void RestoreRunFormLayout() override { windows_.RestoreRunFormLayout(); }
+    void ShowRunForm() override { windows_.ShowRunForm(); }
+    bool ShowInputBox(const InputBoxRequest &request, QString &answer) override
+    {
+        return windows_.ShowInputBox(request, answer);
+    }
+    void Beep() override { windows_.Beep(); }
+    bool AskYesNo(const QString &caption, const QString &question) override
+    {
+        return windows_.AskYesNo(caption, question);
+    }
+    void OpenHelp(const QString &topic) override { windows_.OpenHelp(topic); }
+    void CloseMediaPlayer() override { windows_.CloseMediaPlayer(); }
+    void CloseMainForm() override { windows_.CloseMainForm(); }
+
+private:
+    RunHost &windows_;
+};
+
+} // namespace ov
