@@ -8,11 +8,11 @@
 
 namespace ov {
 
+std::vector<FastPlan> Plans;
+
 namespace {
 
 constexpr int kDepth = 8;
-
-std::vector<FastPlan> Plans;
 
 // ---------------------------------------------------------------- compiling
 
@@ -149,6 +149,17 @@ void PlanUse(const CodeType *cells, int32_t last, int32_t capacity, FastPlan &pl
     }
 }
 
+bool IsOperandOp(const FastOp &op) { return op.Op == FastOp::Value || op.Op == FastOp::Var; }
+
+// The shape the translator gives the end test of a FOR loop with a STEP.
+bool IsStepTest(const FastPlan &plan)
+{
+    const FastOp *o = plan.Ops;
+    return plan.Count == 10 && IsOperandOp(o[0]) && IsOperandOp(o[1]) && o[2].Op == FastOp::Sub
+        && o[3].Op == FastOp::Value && IsOperandOp(o[4]) && o[5].Op == FastOp::Sgn && o[6].Op == FastOp::Add
+        && o[7].Op == FastOp::Mul && o[8].Op == FastOp::Value && o[9].Op == FastOp::Ge;
+}
+
 void Compile(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity, FastPlan &plan)
 {
     plan = FastPlan{};
@@ -161,6 +172,7 @@ void Compile(const CodeType *cells, int32_t begin, int32_t last, int32_t capacit
                 return;
             plan.ExpressionEnd = plan.Next = i + 1;
             plan.Form = FastPlan::Usable;
+            plan.StepTest = IsStepTest(plan);
             PlanUse(cells, last, capacity, plan);
             return;
         }
@@ -191,7 +203,7 @@ inline bool Element(const NumVarType &array, long double s, long double *&elemen
 
 } // namespace
 
-const FastPlan &FastPlanAt(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity)
+const FastPlan &CompilePlanAt(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity)
 {
     if (size_t(begin) >= Plans.size())
         Plans.resize(std::max<size_t>(size_t(begin) + 1, Plans.size() * 2));
@@ -203,7 +215,21 @@ const FastPlan &FastPlanAt(const CodeType *cells, int32_t begin, int32_t last, i
 
 namespace {
 
-inline bool IsOperandOp(const FastOp &op) { return op.Op == FastOp::Value || op.Op == FastOp::Var; }
+// (b - v) * (SGN(s) + c) >= d, step by step as the general evaluation does.
+inline bool EvaluateStepTest(const FastPlan &plan, bool &truth)
+{
+    const FastOp *o = plan.Ops;
+    const long double difference = Operand(o[0]) - Operand(o[1]);
+    if (!std::isfinite(difference))
+        return false;
+    const long double s = Operand(o[4]);
+    const long double factor = (s > 0 ? 1.0L : s < 0 ? -1.0L : 0.0L) + *o[3].Constant;
+    const long double product = difference * factor;
+    if (!std::isfinite(factor) || !std::isfinite(product))
+        return false;
+    truth = !(product < *o[8].Constant);
+    return true;
+}
 
 // The commonest shapes, a single operand and two operands with one
 // operator, without the general loop.
@@ -244,6 +270,8 @@ inline bool EvaluateSimple(const FastPlan &plan, long double &number, bool &trut
 
 bool EvaluatePlan(const FastPlan &plan, long double &number, bool &truth)
 {
+    if (plan.StepTest)
+        return EvaluateStepTest(plan, truth);
     bool done = false;
     const bool simple = EvaluateSimple(plan, number, truth, done);
     if (done)

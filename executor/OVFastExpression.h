@@ -10,6 +10,8 @@
 
 #include "language/OVHeader.h"
 
+#include <vector>
+
 namespace ov {
 
 struct NumVarType;
@@ -29,6 +31,7 @@ struct FastPlan {
     uint32_t Generation = 0;
     Shape Form = Unknown;
     bool Truth = false;          // the value is a comparison's truth value
+    bool StepTest = false;       // the end test of FOR with a STEP: (b - v) * (SGN(s) + c) >= d
     Use Then = Push;
     uint8_t Count = 0;
     FastOp Ops[MaxOps];
@@ -40,9 +43,19 @@ struct FastPlan {
     int32_t Next = 0;            // the position after the expression and its use
 };
 
+// The plans, by the position of their expression's begin cell.
+extern std::vector<FastPlan> Plans;
+extern uint32_t CodeGeneration;
+const FastPlan &CompilePlanAt(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity);
+
 // The plan of the expression whose begin cell stands at `begin`; `last` is
 // the highest position that may be read and `capacity` the code's.
-const FastPlan &FastPlanAt(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity);
+inline const FastPlan &FastPlanAt(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity)
+{
+    if (size_t(begin) < Plans.size() && Plans[size_t(begin)].Generation == CodeGeneration) [[likely]]
+        return Plans[size_t(begin)];
+    return CompilePlanAt(cells, begin, last, capacity);
+}
 
 // Works the plan's expression out; false where the cells must run one by one.
 bool EvaluatePlan(const FastPlan &plan, long double &number, bool &truth);
