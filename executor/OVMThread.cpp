@@ -33,7 +33,7 @@ std::atomic<int> StopRequested{0};
 std::atomic<int> SavedStopRequested{0};
 std::atomic<int> RunThreadActive{0};
 
-uint8_t RunMode = 0;
+std::atomic<uint8_t> RunMode{0};
 QString RunCommand;
 QString SourceText;
 uint8_t EventSubRun = 0;
@@ -45,7 +45,7 @@ int32_t FormulaErrorVar = 0;
 
 int64_t StopAfterCells = 0;
 
-int EchoOn = 1;
+std::atomic<int> EchoOn{1};
 int CloseAppAtEnd = 0;
 int GraphicsOpenedInRun = 0;
 

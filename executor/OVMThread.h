@@ -18,7 +18,7 @@ extern std::atomic<int> RunThreadActive;     // 1 while a worker thread exists
 
 // The run request: written by the user-interface thread before it starts the
 // worker, read by the worker.
-extern uint8_t RunMode;      // 0 program, 1 command line, 2 RUN, 3 continue
+extern std::atomic<uint8_t> RunMode;  // 0 program, 1 command line, 2 RUN, 3 continue
 extern QString RunCommand;   // "Run", "Cont", "Call CButton1_Click" or a console line
 extern QString SourceText;   // the program text, CR LF line ends
 extern uint8_t EventSubRun;  // the command line calls an event sub of the program
@@ -29,7 +29,7 @@ extern int FormulaErrorMode;      // EVALFORM stores errors in FormulaErrorVar i
 extern int32_t FormulaErrorVar;   // the numeric variable that receives the error number
 
 // Worker-side state of the end-of-run report.
-extern int EchoOn;               // notices and "OK" are written while set
+extern std::atomic<int> EchoOn; // notices, "OK" and captions are written while set
 extern int CloseAppAtEnd;        // close the application when the run ends
 extern int GraphicsOpenedInRun;  // the run opened the graphics screen
 
