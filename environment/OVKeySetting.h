@@ -1,23 +1,129 @@
-// The user's preferences as live values that the rest of the program reads.
+// The user's preferences: 41 named texts in the section "Configuration" of
+// one of two stores, and the live values that the rest of the program reads.
+//
+// The "REGISTRY" store is a per-user file, `Orvane/Orvane.conf` under the
+// user's configuration folder; the store exists exactly when the file does.
+// The "INIFILE" store is `Orvane.ini` in `ExeDir`. Both are ini files with
+// names compared without regard to letter case. At start-up the per-user
+// store wins over the one beside the program; with neither, the defaults
+// apply and `StorageMode` is empty.
 #pragma once
 
 #include "devices/OVGraphState.h"
 
+#include <QString>
+#include <span>
+
 namespace ov {
+
+// The folder of the program file, without a trailing separator; set at
+// start-up before LoadSettings.
+extern QString ExeDir;
+
+// "REGISTRY", "INIFILE" or empty (no store): where SaveSettings writes.
+extern QString StorageMode;
+
+// Texts of the settings, as read and saved. Where a live value of the same
+// meaning exists, the text is named after it with "Text" appended; the two
+// paths are both text and live value.
+extern QString InstallPath;   // folder of the help file and the tutorial
+extern QString WorkingPath;   // folder where programs are kept
+extern QString FontSizeText;  // "Font Size": a copy of the console's font size text
+extern QString EditorFontCharsetText, EditorFontNameText, EditorFontSizeText, EditorFontStyleText;
+extern QString EditorFontColorText, EditorBackColorText, EditorKeywordColorText,
+    EditorCommentColorText, EditorStringColorText;
+extern QString EditorKeywordStyleText, EditorCommentStyleText, EditorStringStyleText;
+extern QString EditorTabStopsText;
+extern QString TScreenFontCharsetText, TScreenFontNameText, TScreenFontSizeText;
+extern QString TScreenFontColorText, TScreenBackColorText, TScreenFontStyleText;
+extern QString CursorModeText, ExitMsgCheckText, FormatCheckText, AutoFormatLoadText;  // "ON" / "OFF"
+extern QString MainFormHeightText, MainFormWidthText, EditorHeightText, EditorWidthText;
+extern QString TScreenHeightText, TScreenWidthText;
+extern QString MainFramePosModeText, MainFrameTopText, MainFrameLeftText;  // "Auto" / "Manual"
+extern QString TScreenPosModeText, TScreenTopText, TScreenLeftText;
+extern QString GScreenPosModeText, GScreenTopText, GScreenLeftText;
+
+// The 41 texts with their value names, in the order in which they are saved.
+struct SettingEntry {
+    const char16_t *Name;
+    QString *Text;
+};
+inline constexpr int SettingCount = 41;
+std::span<const SettingEntry> SettingEntries();
+
+// Live values.
+extern QString ProgramFolder;  // initial folder of the open dialogs
 
 extern QString EditorFontName;
 extern int EditorFontCharset;
 extern int EditorFontSize;
 extern FontStyleSet EditorFontStyle;
-extern ColorValue EditorFontColor;
-extern int FormatCheckOn;  // colour keywords while typing
+extern ColorValue EditorFontColor, EditorBackColor, EditorKeywordColor, EditorCommentColor,
+    EditorStringColor;
+extern FontStyleSet EditorKeywordStyle, EditorCommentStyle, EditorStringStyle;
+extern int EditorTabStops;
 
+extern QString TScreenFontName;
+extern int TScreenFontCharset;
 extern int TScreenFontSize;
-extern int TScreenHeight;
+extern ColorValue TScreenFontColor, TScreenBackColor;
+extern FontStyleSet TScreenFontStyle;
+
+extern int CursorModeOn;      // the caret does not cross line ends
+extern int ExitMsgCheck;      // ask before closing while a program runs
+extern int FormatCheckOn;     // colour keywords while typing
+extern int AutoFormatLoadOn;  // colour keywords when a file is opened
+
+extern int MainFormHeight, MainFormWidth;  // client size of the main frame
+extern int EditorHeight, EditorWidth;      // initial size of a new editor
+extern int EditorCurrentHeight, EditorCurrentWidth;
+extern int TScreenHeight, TScreenWidth;
+
+// Placement: Auto 1 (the window places itself) or 0 (at Top, Left).
+extern int MainFramePosAuto, MainFrameTop, MainFrameLeft;
 extern int TScreenPosAuto, TScreenLeft, TScreenTop;
 extern int GScreenPosAuto, GScreenLeft, GScreenTop;
 
-extern int ExitMsgCheck;   // ask before closing while a program runs
 extern QString ProgramDir;
+
+// The two store files. The per-user file can be moved elsewhere (tests do);
+// an empty `registryFile` restores the one under the configuration folder.
+QString RegistrySettingsFile();
+QString IniSettingsFile();
+void SetSettingsLocations(const QString &registryFile, const QString &exeDir);
+
+// Fills every text and live value and `StorageMode` from the store that
+// exists, with defaults for what it does not supply. False with `error` set
+// when the store exists but cannot be read; the defaults then apply.
+bool LoadSettings(QString *error = nullptr);
+
+// Writes the texts to the store that `StorageMode` names; in "INIFILE" mode
+// the per-user store is then deleted so that the next start reads the ini
+// file. False with `error` set when a write fails: the store that was being
+// written is left as it was, and the other store is kept.
+[[nodiscard]] bool SaveSettings(QString *error = nullptr);
+
+// Delete one store; a store that is not there is not an error. The settings
+// in memory and `StorageMode` stay as they are.
+[[nodiscard]] bool DeleteRegistrySettings(QString *error = nullptr);
+[[nodiscard]] bool DeleteIniSettings(QString *error = nullptr);
+
+// "RRGGBB" to a colour value 0x00BBGGRR; black when one of the first six
+// characters is not a hexadecimal digit or the text is shorter.
+ColorValue StrToColor(const QString &text);
+// A colour value to "RRGGBB" in upper case.
+QString ColorToStr(ColorValue color);
+
+// Any text holding the words Bold, Italic, Underline or StrikeOut, in any
+// letter case, to its style set; anything else gives the empty set.
+FontStyleSet StrToFontStyles(const QString &text);
+// "Normal" for the empty set, else " Bold", " Italic", " Underline",
+// " StrikeOut" joined in this order for the styles present.
+QString FontStylesToStr(FontStyleSet styles);
+
+// A number text of the settings as an integer: leading blanks skipped, an
+// optional sign, hexadecimal after "$", "x" or "0x"; the digits up to the
+// first other character count, and a text without digits gives 0.
+int SettingTextToInt(const QString &text);
 
 } // namespace ov

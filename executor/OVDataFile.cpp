@@ -1,18 +1,718 @@
 #include "executor/OVDataFile.h"
 
+#include "executor/OVConsoleOut.h"
+#include "executor/OVDisplayWidth.h"
+#include "executor/OVStack.h"
+#include "executor/OVTextEncoding.h"
+#include "executor/UCS4Encoding.h"
+#include "language/OVCode.h"
+#include "language/OVGetTokenUnit.h"
+#include "language/OVStrTbl.h"
+#include "resources/OVInterfaceTexts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cmath>
+#include <memory>
+
 namespace ov {
 
 int ChannelMode[ChannelCount + 1] = {};
 
-void CloseFileChannel(int channel)
+namespace {
+
+// Output is encoded and written whenever this many characters are pending.
+constexpr qsizetype WriteBufferLength = 1024;
+constexpr int TabLimit = 120;
+
+struct Channel {
+    TextEncoding Encoding;
+    QString Path;        // canonical, to keep two channels from writing one file
+    // input
+    QString Text;        // the whole decoded file
+    qsizetype Pos = 0;   // the next character of Text
+    bool HasPushBack = false;
+    char16_t PushBack = 0;
+    // output
+    std::unique_ptr<QFile> File;
+    QString Pending;     // written by the program, not yet to the file
+    qint64 Written = 0;  // characters handed to the file
+    int Column = 0;      // display column of the current output line
+};
+
+Channel Channels[ChannelCount + 1];
+
+bool ValidChannel(int n) { return n >= 1 && n <= ChannelCount; }
+
+// A whole number from a cell or a stack value, or `fallback` when it is out
+// of the 32-bit range.
+int Truncated(long double x, int fallback = 0)
 {
-    for (int n = 1; n <= ChannelCount; ++n) {
-        if (channel == 0 || channel == n)
-            ChannelMode[n] = 0;
+    return x >= -2147483648.0L && x < 2147483648.0L ? int(std::trunc(x)) : fallback;
+}
+
+// Blanks and control characters at both ends removed.
+QString TrimControls(const QString &text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text[first].unicode() <= u' ')
+        ++first;
+    while (last > first && text[last - 1].unicode() <= u' ')
+        --last;
+    return text.mid(first, last - first);
+}
+
+// ---------------------------------------------------------------- output
+
+// Encodes and writes the pending text. Unless `final`, a trailing high
+// surrogate waits for its partner, so that a pair is never split.
+bool FlushPending(Channel &ch, bool final, int32_t subject)
+{
+    qsizetype length = ch.Pending.size();
+    if (!final && length > 0 && ch.Pending[length - 1].isHighSurrogate())
+        --length;
+    if (length == 0 || !ch.File)
+        return true;
+    const QByteArray bytes = EncodeText(ch.Pending.left(length), ch.Encoding);
+    ch.Pending.remove(0, length);
+    ch.Written += length;
+    if (ch.File->write(bytes) != bytes.size()) {
+        SetError(50026, subject);
+        return false;
+    }
+    return true;
+}
+
+// Text for the file as it is: the column is the caller's.
+void WriteRaw(int n, const QString &text)
+{
+    Channel &ch = Channels[n];
+    if ((ChannelMode[n] != cmOutput && ChannelMode[n] != cmAppend) || !ch.File)
+        return;
+    ch.Pending += text;
+    if (ch.Pending.size() >= WriteBufferLength)
+        FlushPending(ch, false, stPRINT_FILE);
+}
+
+void WriteFileText(int n, const QString &text)
+{
+    Channels[n].Column += StrDisplayWidth(text);
+    WriteRaw(n, text);
+}
+
+void WriteFileComma(int n)
+{
+    Channel &ch = Channels[n];
+    const int zone = std::max(1, PrintPrecision + 5);
+    const int next = (ch.Column / zone + 1) * zone;
+    WriteRaw(n, QString(next - ch.Column, u' '));
+    ch.Column = next;
+}
+
+void WriteFileNewLine(int n)
+{
+    WriteRaw(n, QStringLiteral("\r\n"));
+    Channels[n].Column = 0;
+}
+
+// The blanks up to the column of the TAB mark on top of the stack.
+QString NumberToFileText(int n)
+{
+    long double x = PopNumber();
+    if (ErrorNumber != 0)
+        return {};
+    x = std::min<long double>(x, TabLimit);
+    if (!(x >= 1))
+        return {};
+    const int blanks = int(x) - Channels[n].Column;
+    return blanks >= 1 ? QString(blanks, u' ') : QString();
+}
+
+// The channel number on top of the stack; 0 after an error.
+int PopChannel()
+{
+    if (TopTag() != tagNumber) {
+        SetError(50022, stPRINT_FILE);
+        return 0;
+    }
+    const int n = Truncated(PopNumber());
+    if (!ValidChannel(n)) {
+        SetError(40001);
+        return 0;
+    }
+    return n;
+}
+
+// An output or append channel, else 3011 (closed) or 3012 (input).
+bool CheckWritable(int n)
+{
+    if (ChannelMode[n] == cmClosed) {
+        SetError(3011);
+        return false;
+    }
+    if (ChannelMode[n] == cmInput) {
+        SetError(3012);
+        return false;
+    }
+    return true;
+}
+
+// The text of the item on top of the stack, which is popped; TAB marks give
+// the blanks up to their column.
+bool PopItemText(int n, QString &text)
+{
+    switch (TopTag()) {
+    case tagNumber: text = FormatPrintNumber(PopNumber()); return true;
+    case tagString: text = PopString(); return true;
+    case tagBool: text = PopBool() ? QStringLiteral("True") : QStringLiteral("False"); return true;
+    case tagTabMark: text = NumberToFileText(n); return ErrorNumber == 0;
+    default: SetError(50022, stPRINT_FILE); return false;
     }
 }
 
-bool DispatchDataFileStatement(int32_t) { return false; }
-void DispatchFilePrintSeparator(int32_t) {}
+// PRINT # item (137), or the last item of the statement, which ends the line (277).
+void ExecPrintFile(bool endsLine)
+{
+    const int n = PopChannel();
+    if (n == 0 || !CheckWritable(n))
+        return;
+    QString text;
+    if (!PopItemText(n, text))
+        return;
+    WriteFileText(n, text);
+    if (endsLine)
+        WriteFileNewLine(n);
+}
+
+void PrintFileSeparator(bool comma)
+{
+    const int n = PopChannel();
+    if (n == 0 || !CheckWritable(n))
+        return;
+    if (comma)
+        WriteFileComma(n);
+    else
+        WriteFileNewLine(n);
+}
+
+// PRINT # n, USING picture; items: the picture rules of PRINT USING, then
+// the separator that ends the statement decides how the line goes on.
+void ExecPrintFileUsing()
+{
+    const int n = PopChannel();
+    if (n == 0 || !CheckWritable(n))
+        return;
+    if (TopTag() != tagString) {
+        SetError(50002);
+        return;
+    }
+    WriteUsingPicture(PopString(), [n](const QString &text) { WriteFileText(n, text); });
+    if (ErrorNumber != 0)
+        return;
+    const CodeType last = SkipToStatementEnd();
+    if (last.FirstCode == ckPrintSep && last.SecondCode == opComma)
+        WriteFileComma(n);
+    else if (last.FirstCode == ckPrintSep && last.SecondCode == stPRINT)
+        WriteFileNewLine(n);
+}
+
+// ---------------------------------------------------------------- input
+
+bool AtTextEnd(const Channel &ch) { return ch.Pos >= ch.Text.size(); }
+// At the end of the data: nothing left in the text and nothing pushed back.
+bool AtDataEnd(const Channel &ch) { return AtTextEnd(ch) && !ch.HasPushBack; }
+bool IsLineEnd(char16_t c) { return c == u'\r' || c == u'\n'; }
+bool NextIsLineEnd(const Channel &ch) { return !AtTextEnd(ch) && IsLineEnd(ch.Text[ch.Pos].unicode()); }
+
+// The rest of the current line; its line end (CR LF, CR or LF) is read
+// and not kept.
+QString ReadLine(Channel &ch)
+{
+    const qsizetype start = ch.Pos;
+    while (!AtTextEnd(ch) && !IsLineEnd(ch.Text[ch.Pos].unicode()))
+        ++ch.Pos;
+    const QString line = ch.Text.mid(start, ch.Pos - start);
+    if (!AtTextEnd(ch) && ch.Text[ch.Pos] == u'\r')
+        ++ch.Pos;
+    if (!AtTextEnd(ch) && ch.Text[ch.Pos] == u'\n')
+        ++ch.Pos;
+    return line;
+}
+
+char16_t TakeChar(Channel &ch)
+{
+    if (ch.HasPushBack) {
+        ch.HasPushBack = false;
+        return ch.PushBack;
+    }
+    return ch.Text[ch.Pos++].unicode();
+}
+
+void PushBack(Channel &ch, char16_t c)
+{
+    ch.PushBack = c;
+    ch.HasPushBack = true;
+}
+
+// One INPUT # item. A number item ends at ",", or at a character after a
+// blank that follows its text (that character is pushed back). A string
+// item ends at ","; one that begins with a double quote runs to the
+// closing quote and may hold commas (the quotes are not kept); after it,
+// blanks and one "," are passed over. Any item ends at the end of its line
+// (which is read) or of the file. The item is trimmed.
+QString ReadInputItem(Channel &ch, bool numberMode)
+{
+    QString item;
+    if (!ch.HasPushBack) {
+        if (AtTextEnd(ch))
+            return item;
+        if (NextIsLineEnd(ch)) {
+            ReadLine(ch);
+            return item;
+        }
+    }
+    bool first = true;        // nothing but blanks read yet
+    bool blankSeen = false;   // number mode: a blank after the item's text
+    bool quoted = false;      // string mode: inside the quotes
+    bool closed = false;      // string mode: after the closing quote
+    for (;;) {
+        const char16_t c = TakeChar(ch);
+        bool ended = false;
+        if (numberMode) {
+            if (c == u' ') {
+                blankSeen = !item.isEmpty();
+            } else if (c == u',') {
+                ended = true;
+            } else if (blankSeen) {
+                PushBack(ch, c);
+                ended = true;
+            } else {
+                item += QChar(c);
+            }
+        } else if (closed) {
+            if (c == u',') {
+                ended = true;
+            } else if (c != u' ') {
+                PushBack(ch, c);
+                ended = true;
+            }
+        } else if (c == u'"' && first) {
+            quoted = true;
+        } else if (c == u'"' && quoted) {
+            quoted = false;
+            closed = true;
+        } else if (c == u',' && !quoted) {
+            ended = true;
+        } else {
+            item += QChar(c);
+        }
+        if (c != u' ')
+            first = false;
+        if (ended || AtDataEnd(ch))
+            break;
+        if (NextIsLineEnd(ch)) {
+            ReadLine(ch);
+            break;
+        }
+    }
+    return TrimControls(item);
+}
+
+// An INPUT # number: an optional sign, then a decimal number with optional
+// fraction and exponent; the empty item is 0.
+bool ParseItemNumber(const QString &item, long double &value)
+{
+    value = 0;
+    if (item.isEmpty())
+        return true;
+    QStringView text(item);
+    const bool negative = text[0] == u'-';
+    if (text[0] == u'+' || text[0] == u'-')
+        text = text.mid(1);
+    if (text.isEmpty() || !(text[0].isDigit() || text[0] == u'.') || text[0].unicode() >= 128)
+        return false;
+    if (!ParseDecimal(text, value))
+        return false;
+    if (negative)
+        value = -value;
+    return true;
+}
+
+// The channel of an operand cell: a numeric literal, or the constant 0 of
+// CLOSE without arguments.
+int ChannelOfCell(const CodeType &cell)
+{
+    if (cell.FirstCode == ckNumLiteral)
+        return Truncated(GetNumLiteralValue(cell), -1);
+    if (cell.FirstCode == ckNumConst && cell.SecondCode >= 0 && cell.SecondCode < int32_t(std::size(NumConstants)))
+        return Truncated(NumConstants[cell.SecondCode], -1);
+    return -1;
+}
+
+// Fetches the channel cell of INPUT # or LINE INPUT #; 0 after an error.
+int FetchChannel()
+{
+    FetchCurrentCell();
+    const int n = ChannelOfCell(CurrentCell);
+    if (!ValidChannel(n)) {
+        SetError(40001);
+        return 0;
+    }
+    return n;
+}
+
+// The mode errors of INPUT # and LINE INPUT #: `base` + 1 closed, + 2
+// output, + 3 append.
+bool CheckReadable(int n, int32_t base)
+{
+    switch (ChannelMode[n]) {
+    case cmInput: return true;
+    case cmOutput: SetError(base + 2); return false;
+    case cmAppend: SetError(base + 3); return false;
+    default: SetError(base + 1); return false;
+    }
+}
+
+bool ValidStrVar(int32_t v) { return v >= 1 && size_t(v) < StrVars.size(); }
+bool ValidNumVar(int32_t v) { return v >= 1 && size_t(v) < NumVars.size(); }
+
+void StoreString(const CodeType &target, const QString &value)
+{
+    const int32_t v = target.SecondCode;
+    if (target.FirstCode == ckStrVar && ValidStrVar(v))
+        StrVars[size_t(v)].Value = value;
+    else if (target.FirstCode == ckWorkStrVar && (v == 1 || v == 2))
+        WorkStrVars[v].Value = value;
+}
+
+void StoreNumber(const CodeType &target, long double value)
+{
+    const int32_t v = target.SecondCode;
+    if (target.FirstCode == ckNumVar && ValidNumVar(v))
+        NumVars[size_t(v)].Value = value;
+    else if (target.FirstCode == ckWorkNumVar && (v == 1 || v == 2))
+        WorkNumVars[v].Value = value;
+}
+
+void ExecInputFile()
+{
+    const int n = FetchChannel();
+    FetchCurrentCell();
+    const CodeType target = CurrentCell;
+    if (n == 0 || !CheckReadable(n, 3030))
+        return;
+    Channel &ch = Channels[n];
+    const bool numeric = target.FirstCode == ckNumVar || target.FirstCode == ckWorkNumVar;
+    const bool text = target.FirstCode == ckStrVar || target.FirstCode == ckWorkStrVar;
+    if (!numeric && !text)
+        return;
+    if (AtDataEnd(ch)) {
+        SetError(3035);
+        return;
+    }
+    const QString item = ReadInputItem(ch, numeric);
+    if (text) {
+        StoreString(target, item);
+        return;
+    }
+    long double value = 0;
+    if (!ParseItemNumber(item, value)) {
+        SetError(3041);
+        return;
+    }
+    StoreNumber(target, value);
+}
+
+void ExecLineInputFile()
+{
+    const int n = FetchChannel();
+    FetchCurrentCell();
+    const CodeType target = CurrentCell;
+    if (n == 0 || !CheckReadable(n, 3020))
+        return;
+    Channel &ch = Channels[n];
+    if (AtDataEnd(ch)) {
+        SetError(3025);
+        return;
+    }
+    QString line;
+    if (ch.HasPushBack) {
+        line = QChar(ch.PushBack);
+        ch.HasPushBack = false;
+    }
+    line += ReadLine(ch);
+    StoreString(target, line);
+}
+
+// ---------------------------------------------------------------- OPEN, CLOSE, SETENCODING
+
+// True when another channel has this file open and one of the two writes.
+bool SharedForWriting(const QString &canonical, int mode)
+{
+    if (canonical.isEmpty())
+        return false;
+    for (int k = 1; k <= ChannelCount; ++k) {
+        if (ChannelMode[k] != cmClosed && Channels[k].Path == canonical
+            && (mode != cmInput || ChannelMode[k] != cmInput))
+            return true;
+    }
+    return false;
+}
+
+void ExecOpen()
+{
+    FetchCurrentCell();
+    const CodeType file = CurrentCell;
+    FetchCurrentCell();
+    const int32_t modeCode = CurrentCell.SecondCode;
+    FetchCurrentCell();
+    const int n = ChannelOfCell(CurrentCell);
+    QString name;
+    if (file.FirstCode == ckStrLiteral && file.SecondCode >= 0 && size_t(file.SecondCode) < StrLiterals.size())
+        name = StrLiterals[size_t(file.SecondCode)];
+    else if (file.FirstCode == ckStrVar && ValidStrVar(file.SecondCode))
+        name = StrVars[size_t(file.SecondCode)].Value;
+    else {
+        SetError(50002);
+        return;
+    }
+    const int mode = modeCode == stINPUT ? cmInput : modeCode == stOUTPUT ? cmOutput : modeCode == stAPPEND ? cmAppend
+                                                                                                         : cmClosed;
+    if (!ValidChannel(n)) {
+        SetError(40001);
+        return;
+    }
+    if (ChannelMode[n] != cmClosed) {
+        SetError(3001);
+        return;
+    }
+    OpenFileChannel(name, mode, n);
+}
+
+void ExecClose()
+{
+    FetchCurrentCell();
+    const int n = ChannelOfCell(CurrentCell);
+    if (n < 0 || n > ChannelCount) {
+        SetError(40001);
+        return;
+    }
+    CloseFileChannel(n);
+}
+
+// The names SETENCODING knows, compared in upper case.
+struct EncodingName {
+    const char *Name;
+    int32_t CodePage;
+};
+constexpr EncodingName SetEncodingNames[] = {
+    {"shift_jis", cpShiftJis}, {"utf-16", cpUtf16LE}, {"unicodeFFFE", cpUtf16BE}, {"EUC-JP", cpEucJp},
+    {"iso-2022-jp", cpJis},    {"utf-8", cpUtf8},     {"AUTO", -1},
+};
+
+void ExecSetEncoding()
+{
+    switch (TopTag()) {
+    case tagNumber: {
+        const int codePage = Truncated(PopNumber(), -1);
+        CurrentEncoding = codePage >= 0 && EncodingOfCodePage(codePage) ? codePage : 0;
+        break;
+    }
+    case tagString: {
+        const QString name = PopString().toUpper();
+        CurrentEncoding = 0;
+        for (const EncodingName &known : SetEncodingNames) {
+            if (name == QString::fromLatin1(known.Name).toUpper())
+                CurrentEncoding = known.CodePage;
+        }
+        break;
+    }
+    default:
+        SetError(50022, stSETENCODING);
+        break;
+    }
+}
+
+// ---------------------------------------------------------------- FILES
+
+
+// The entries a pattern names: a folder (the current one when none is
+// given) and a name with the wildcards "*" and "?"; "*.*" is every name.
+QFileInfoList FindEntries(const QString &pattern)
+{
+    QString path;
+    if (!ProgramFilePath(pattern, path))
+        return {};
+    const qsizetype slash = path.lastIndexOf(u'/');
+    QString folder = slash < 0 ? QStringLiteral(".") : path.left(slash);
+    if (slash == 0)
+        folder = QStringLiteral("/");
+    QString filter = path.mid(slash + 1);
+    if (filter.isEmpty())
+        return {};
+    if (filter == QLatin1String("*.*"))
+        filter = QStringLiteral("*");
+    QDir dir(folder);
+    if (!dir.exists())
+        return {};
+    return dir.entryInfoList(QStringList{filter}, QDir::AllEntries | QDir::Hidden | QDir::System,
+                             QDir::Name | QDir::IgnoreCase);
+}
+
+void ExecFiles()
+{
+    FetchCurrentCell();
+    QString pattern;
+    if (CurrentCell.FirstCode == ckStrLiteral && CurrentCell.SecondCode >= 0
+        && size_t(CurrentCell.SecondCode) < StrLiterals.size())
+        pattern = StrLiterals[size_t(CurrentCell.SecondCode)];
+    if (pattern.isEmpty())
+        pattern = QStringLiteral("*.*");
+    PrintLine(InterfaceText(65169) + QDir::toNativeSeparators(QDir::currentPath()));
+    for (const QFileInfo &entry : FindEntries(pattern)) {
+        if (entry.isDir())
+            PrintLine(QStringLiteral("<DIR>          ") + entry.fileName());
+        else
+            PrintLine(QString::number(entry.size()).rightJustified(14) + u' ' + entry.fileName());
+    }
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- the channels
+
+bool ProgramFilePath(const QString &name, QString &path)
+{
+    if (name.size() >= 2 && name[1] == u':' && name[0].unicode() < 128 && name[0].isLetter())
+        return false;
+    path = name;
+    path.replace(u'\\', u'/');
+    return true;
+}
+
+bool OpenFileChannel(const QString &name, int mode, int n)
+{
+    if (name.isEmpty()) {
+        SetError(54092);
+        return false;
+    }
+    if (mode == cmClosed || !ValidChannel(n))
+        return true;
+    QString path;
+    if (!ProgramFilePath(name, path) || (mode != cmOutput && !(QFileInfo(path).isFile()))) {
+        SetError(2101);
+        return false;
+    }
+    if (SharedForWriting(QFileInfo(path).canonicalFilePath(), mode)) {
+        SetError(50026, stOPEN);
+        return false;
+    }
+    CloseFileChannel(n);  // whatever a reset left behind is written first
+    Channel ch;
+    if (CurrentEncoding >= 1)
+        ch.Encoding = EncodingOfCodePage(CurrentEncoding).value_or(TextEncoding{});
+    else if (mode != cmOutput)
+        ch.Encoding = GetFileEncoding(path);
+    if (mode == cmInput) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            SetError(50026, stOPEN);
+            return false;
+        }
+        const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError) {
+            SetError(50026, stOPEN);
+            return false;
+        }
+        ch.Text = DecodeText(bytes, ch.Encoding);
+    } else {
+        ch.File = std::make_unique<QFile>(path);
+        const QIODevice::OpenMode how = mode == cmOutput ? QIODevice::Truncate : QIODevice::Append;
+        if (!ch.File->open(QIODevice::WriteOnly | QIODevice::Unbuffered | how)) {
+            SetError(50026, stOPEN);
+            return false;
+        }
+        // A mark begins the file, never its middle.
+        if (ch.Encoding.WriteBom && ch.File->size() == 0) {
+            const QByteArray mark = EncodingMark(ch.Encoding.CodePage);
+            if (ch.File->write(mark) != mark.size()) {
+                SetError(50026, stOPEN);
+                return false;
+            }
+        }
+    }
+    ch.Path = QFileInfo(path).canonicalFilePath();
+    Channels[n] = std::move(ch);
+    ChannelMode[n] = mode;
+    return true;
+}
+
+void CloseFileChannel(int channel)
+{
+    for (int n = 1; n <= ChannelCount; ++n) {
+        if (channel != 0 && channel != n)
+            continue;
+        Channel &ch = Channels[n];
+        if (ch.File) {
+            FlushPending(ch, true, stCLOSE);
+            ch.File->close();
+        }
+        ch = Channel();
+        ChannelMode[n] = cmClosed;
+    }
+}
+
+bool ChannelAtEnd(int n)
+{
+    return ValidChannel(n) && ChannelMode[n] == cmInput && AtDataEnd(Channels[n]);
+}
+
+qint64 ChannelLength(int n)
+{
+    if (!ValidChannel(n) || ChannelMode[n] == cmClosed)
+        return -1;
+    Channel &ch = Channels[n];
+    if (ChannelMode[n] == cmInput)
+        return QFileInfo(ch.Path).size();
+    FlushPending(ch, false, stPRINT_FILE);
+    return ch.File ? ch.File->size() : -1;
+}
+
+qint64 ChannelPosition(int n)
+{
+    if (!ValidChannel(n) || ChannelMode[n] == cmClosed)
+        return -1;
+    const Channel &ch = Channels[n];
+    if (ChannelMode[n] == cmInput)
+        return ch.Pos - (ch.HasPushBack ? 1 : 0);
+    return ch.Written + ch.Pending.size();
+}
+
+bool DispatchDataFileStatement(int32_t s)
+{
+    switch (s) {
+    case stOPEN: ExecOpen(); return true;
+    case stCLOSE: ExecClose(); return true;
+    case stPRINT_FILE: ExecPrintFile(false); return true;
+    case isPrintFileItem: ExecPrintFile(true); return true;
+    case isPrintFileUsing: ExecPrintFileUsing(); return true;
+    case stINPUT_FILE: ExecInputFile(); return true;
+    case stLINEINPUT_FILE: ExecLineInputFile(); return true;
+    case stSETENCODING: ExecSetEncoding(); return true;
+    case stFILES: ExecFiles(); return true;
+    default: return false;
+    }
+}
+
+void DispatchFilePrintSeparator(int32_t value)
+{
+    if (value == opComma)
+        PrintFileSeparator(true);
+    else if (value == stPRINT)
+        PrintFileSeparator(false);
+}
 
 } // namespace ov

@@ -127,20 +127,6 @@ void FnTab()
     TagStack[size_t(TagStackTop)] = tagTabMark;
 }
 
-void FnNegate()
-{
-    const long double x = PopNumber();
-    if (ErrorNumber == 0)
-        PushNumber(-x);
-}
-
-// SGN, which FOR with a STEP needs.
-void FnSgn()
-{
-    const long double x = PopNumber();
-    if (ErrorNumber == 0)
-        PushNumber(x > 0 ? 1.0L : x < 0 ? -1.0L : 0.0L);
-}
 
 void DispatchFunction(int32_t f)
 {
@@ -150,8 +136,6 @@ void DispatchFunction(int32_t f)
     case fnGETCURRENTDIR: PushString(QDir::toNativeSeparators(QDir::currentPath())); break;
     case fnGETPROGRAMDIR: PushString(ProgramDir); break;
     case fnTAB: FnTab(); break;
-    case fnSGN: FnSgn(); break;
-    case fnChangeSign: FnNegate(); break;
     default:
         if (DispatchNumericFunction(f) || DispatchStringFunction(f) || DispatchTimeFunction(f)
             || DispatchFileFunction(f))

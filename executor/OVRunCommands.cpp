@@ -1,8 +1,18 @@
 #include "executor/OVRunCommands.h"
 
+#include "executor/OVConsoleOut.h"
 #include "executor/OVMThread.h"
 #include "executor/OVRunHost.h"
+#include "executor/OVStack.h"
+#include "executor/OVTextEncoding.h"
 #include "language/OVCode.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <filesystem>
+#include <system_error>
+#include <utility>
 
 namespace ov {
 
@@ -68,6 +78,290 @@ void ExecChkMsg()
         ChkMsgOn = value;
 }
 
-bool DispatchFileStatement(int32_t) { return false; }
+namespace {
+
+// ---------------------------------------------------------------- file names
+
+// A file name as a program gives it, as a path here: backslashes become
+// slashes. A name with a drive letter ("C:\\...") names nothing and gives
+// the empty path, which no file has.
+QString LocalPath(const QString &name)
+{
+    if (name.size() >= 2 && name[1] == u':' && name[0].unicode() < 0x80 && name[0].isLetter())
+        return QString();
+    QString path = name;
+    path.replace(u'\\', u'/');
+    return path;
+}
+
+// The string argument of a file statement, as a path; false (with error
+// 50022 naming the statement) when the top entry is not a string.
+bool PopPathArgument(int32_t statement, QString &path)
+{
+    if (TopTag() != tagString) {
+        SetError(50022, statement);
+        return false;
+    }
+    path = LocalPath(PopString());
+    return true;
+}
+
+// Two string arguments, the second on top.
+bool PopTwoPathArguments(int32_t statement, QString &first, QString &second)
+{
+    if (TopTag() != tagString || SecondTag() != tagString) {
+        SetError(50022, statement);
+        return false;
+    }
+    second = LocalPath(PopString());
+    first = LocalPath(PopString());
+    return true;
+}
+
+bool IsExistingFile(const QString &path) { return !path.isEmpty() && QFileInfo(path).isFile(); }
+
+std::filesystem::path FsPath(const QString &path)
+{
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+// Two names of one file (also through links, or in another letter case on
+// a file system that ignores it).
+bool IsSameFile(const QString &a, const QString &b)
+{
+    std::error_code error;
+    return std::filesystem::equivalent(FsPath(a), FsPath(b), error) && !error;
+}
+
+// ---------------------------------------------------------------- LIST and LOAD
+
+// The program text is added to the console below what it shows, line by
+// line; a pending PRINT line stays pending and follows it.
+void ExecList()
+{
+    const QString pending = std::exchange(OutputLine, QString());
+    const int pendingColumn = std::exchange(OutputColumn, 0);
+    for (const QString &line : SplitTextLines(SourceText))
+        PrintLine(line);
+    OutputLine = pending;
+    OutputColumn = pendingColumn;
+}
+
+// The file becomes the program text that RUN translates, read as the editor
+// opens a program: its encoding detected, CR LF between the lines.
+void ExecLoad()
+{
+    QString path;
+    if (!PopPathArgument(stLOAD, path))
+        return;
+    if (!IsExistingFile(path)) {
+        SetError(2101);
+        return;
+    }
+    QString text;
+    if (!ReadTextFile(path, text)) {
+        SetError(2112);
+        return;
+    }
+    SourceText = SplitTextLines(text).join(QStringLiteral("\r\n"));
+}
+
+// ---------------------------------------------------------------- folders and files
+
+void ExecChDir()
+{
+    QString path;
+    if (!PopPathArgument(stCHDIR, path))
+        return;
+    if (path.isEmpty() || !QDir::setCurrent(path))
+        SetError(2121);
+}
+
+// The backup name of a file: its extension replaced by ".bak".
+QString BackupName(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const qsizetype dot = path.lastIndexOf(u'.');
+    return (dot > slash ? path.left(dot) : path) + QStringLiteral(".bak");
+}
+
+// The file is never deleted: it moves to its backup name, replacing an
+// older backup. A file that already carries that name stays as it is.
+void ExecKill()
+{
+    QString path;
+    if (!PopPathArgument(stKILL, path))
+        return;
+    if (!IsExistingFile(path)) {
+        SetError(2141);
+        return;
+    }
+    const QString backup = BackupName(path);
+    if (backup == path || IsSameFile(path, backup))
+        return;
+    if (QFileInfo::exists(backup) && !QFile::remove(backup)) {
+        SetError(2142);
+        return;
+    }
+    if (!QFile::rename(path, backup))
+        SetError(2142);
+}
+
+void ExecName()
+{
+    QString oldName;
+    QString newName;
+    if (!PopTwoPathArguments(stNAME, oldName, newName))
+        return;
+    if (!IsExistingFile(oldName)) {
+        SetError(2131);
+        return;
+    }
+    if (!newName.isEmpty() && QFileInfo::exists(newName)) {
+        SetError(2132);
+        return;
+    }
+    if (newName.isEmpty() || !QFile::rename(oldName, newName))
+        SetError(2133);
+}
+
+// ---------------------------------------------------------------- FILECOPY
+
+// A name against a pattern of "*" (any units) and "?" (one unit).
+bool MatchesWildcards(QStringView name, QStringView pattern)
+{
+    qsizetype n = 0;
+    qsizetype p = 0;
+    qsizetype starAt = -1;  // the last "*" seen and the name position it took up to
+    qsizetype starName = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == name[n])) {
+            ++n;
+            ++p;
+        } else if (p < pattern.size() && pattern[p] == u'*') {
+            starAt = p++;
+            starName = n;
+        } else if (starAt >= 0) {
+            p = starAt + 1;
+            n = ++starName;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == u'*')
+        ++p;
+    return p == pattern.size();
+}
+
+// As the dialect's file patterns have it, a pattern ending in ".*" also
+// takes a name without an extension, so "*.*" takes every file.
+bool MatchesPattern(QStringView name, QStringView pattern)
+{
+    if (MatchesWildcards(name, pattern))
+        return true;
+    return pattern.endsWith(u".*") && !name.contains(u'.') && MatchesWildcards(name, pattern.chopped(2));
+}
+
+// The files a source names: one file, or the files of its folder that
+// match its wildcards (folders are not copied).
+QStringList SourceFiles(const QString &source)
+{
+    const qsizetype slash = source.lastIndexOf(u'/');
+    const QString pattern = source.mid(slash + 1);
+    if (!pattern.contains(u'*') && !pattern.contains(u'?'))
+        return IsExistingFile(source) ? QStringList{source} : QStringList{};
+    const QString folder = slash < 0 ? QStringLiteral(".") : source.left(slash + 1);
+    const QString prefix = slash < 0 ? QString() : source.left(slash + 1);
+    QStringList files;
+    const QDir dir(folder);
+    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    for (const QString &name : names) {
+        if (MatchesPattern(name, pattern))
+            files << prefix + name;
+    }
+    return files;
+}
+
+// Asked on the user-interface thread before a file is replaced.
+bool MayOverwrite(const QString &target)
+{
+    bool yes = false;
+    Synchronised([&] {
+        yes = Host().AskYesNo(QStringLiteral(u"ファイルのコピー"),
+                              QStringLiteral(u"%1 は既にあります。上書きしますか？").arg(QDir::toNativeSeparators(target)));
+    });
+    return yes;
+}
+
+// Copies one file, keeping its time of last change; false when it fails.
+bool CopyOneFile(const QString &source, const QString &target)
+{
+    std::error_code error;
+    std::filesystem::copy_file(FsPath(source), FsPath(target), std::filesystem::copy_options::overwrite_existing,
+                               error);
+    if (error)
+        return false;
+    const auto changed = std::filesystem::last_write_time(FsPath(source), error);
+    if (!error)
+        std::filesystem::last_write_time(FsPath(target), changed, error);
+    return true;
+}
+
+// FILECOPY source, destination: a file, or the files that the source's
+// wildcards match, into an existing folder under their own names or (one
+// file) to the destination name. Replacing a file is asked first; a file is
+// never copied onto itself. Errors: 2101 no source file, 2102 no folder to
+// copy to, 2112 a copy that failed.
+void ExecFileCopy()
+{
+    QString source;
+    QString destination;
+    if (!PopTwoPathArguments(stFILECOPY, source, destination))
+        return;
+    const QStringList files = source.isEmpty() ? QStringList{} : SourceFiles(source);
+    if (files.isEmpty()) {
+        SetError(2101);
+        return;
+    }
+    const QFileInfo destinationInfo(destination);
+    const bool intoFolder = !destination.isEmpty() && destinationInfo.isDir();
+    if (!intoFolder
+        && (destination.isEmpty() || destination.endsWith(u'/') || files.size() > 1
+            || !destinationInfo.absoluteDir().exists())) {
+        SetError(2102);
+        return;
+    }
+    for (const QString &file : files) {
+        const QString target = intoFolder ? QDir(destination).filePath(QFileInfo(file).fileName()) : destination;
+        const QFileInfo targetInfo(target);
+        if (targetInfo.exists()) {
+            if (!targetInfo.isFile()) {
+                SetError(2112);
+                return;
+            }
+            if (IsSameFile(file, target) || !MayOverwrite(target))
+                continue;
+        }
+        if (!CopyOneFile(file, target)) {
+            SetError(2112);
+            return;
+        }
+    }
+}
+
+} // namespace
+
+bool DispatchFileStatement(int32_t s)
+{
+    switch (s) {
+    case stLIST: ExecList(); return true;
+    case stLOAD: ExecLoad(); return true;
+    case stCHDIR: ExecChDir(); return true;
+    case stKILL: ExecKill(); return true;
+    case stNAME: ExecName(); return true;
+    case stFILECOPY: ExecFileCopy(); return true;
+    default: return false;
+    }
+}
 
 } // namespace ov

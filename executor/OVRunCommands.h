@@ -1,5 +1,6 @@
-// Run-control statements that steer a run from the program or the console:
-// STOP, CONT, RUN, ECHO and CHKMSG.
+// Run-control statements that steer a run from the program or the console
+// (STOP, CONT, RUN, ECHO, CHKMSG, LIST, LOAD) and the statements that act on
+// files by name (CHDIR, KILL, NAME, FILECOPY).
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,565 @@
 #include "executor/OVStrFunc.h"
 
+#include "executor/OVDisplayWidth.h"
+#include "executor/OVStack.h"
+#include "executor/OVTextEncoding.h"
+#include "language/OVStrTbl.h"
+
+#include <algorithm>
+#include <cmath>
+#include <initializer_list>
+#include <iconv.h>
+
+// Each handler checks the types of its arguments on the value stack first and
+// leaves them in place when one is wrong; otherwise it pops them, checks
+// their values and pushes one result, or sets an error and pushes nothing.
+//
+// Counts and positions are compared as numbers before they are converted, so
+// no argument, however large, wraps around or overflows an integer.
+//
+// LEN, LEFT$, RIGHT$ and MID$ count characters: a high surrogate followed by
+// a low one is one character, any other unit is one. INSTR, REPLACE$ and
+// SPLIT$ work on UTF-16 units.
+
 namespace ov {
 
-bool DispatchStringFunction(int32_t) { return false; }
+namespace {
+
+// Limits of the width conversions (units of the argument).
+constexpr qsizetype kFullWidthLimit = 2049;
+constexpr qsizetype kOtherMapLimit = 4098;
+constexpr long double kSpaceLimit = 1024;
+constexpr qsizetype kStringCountCap = 255;
+// Counts beyond any string length; clamping to it keeps sums exact.
+constexpr long double kCountClamp = 0x1p53L;
+// Numbers whose truncation no longer fits a 64-bit integer.
+constexpr long double kInt64Limit = 0x1p63L;
+
+// ---------------------------------------------------------------- arguments
+
+// True when the entries on top of the value stack carry these tags, the
+// deepest first.
+bool ArgumentsAre(std::initializer_list<int32_t> tags)
+{
+    const auto count = int(tags.size());
+    if (TagStackTop < count)
+        return false;
+    int depth = TagStackTop - count + 1;
+    for (const int32_t tag : tags) {
+        if (TagStack[size_t(depth++)] != tag)
+            return false;
+    }
+    return true;
+}
+
+// truncate(x) limited to +-2^53: beyond every length, and exact in 64 bits.
+qsizetype ClampedCount(long double x)
+{
+    return qsizetype(std::trunc(std::fmax(-kCountClamp, std::fmin(kCountClamp, x))));
+}
+
+// The low `bits` bits of truncate(x), as a two's-complement integer would
+// hold them; exact for every finite x.
+uint32_t LowBits(long double x, int bits)
+{
+    const long double modulus = std::ldexp(1.0L, bits);
+    long double r = std::fmod(std::trunc(x), modulus);
+    if (r < 0)
+        r += modulus;
+    return uint32_t(r);
+}
+
+bool FitsInt64(long double x)
+{
+    return std::fabs(std::trunc(x)) < kInt64Limit;
+}
+
+// ---------------------------------------------------------------- characters
+
+inline bool IsPairAt(const QString &s, qsizetype i)
+{
+    return i + 1 < s.size() && s[i].isHighSurrogate() && s[i + 1].isLowSurrogate();
+}
+
+qsizetype CharCount(const QString &s)
+{
+    qsizetype count = 0;
+    for (qsizetype i = 0; i < s.size(); i += IsPairAt(s, i) ? 2 : 1)
+        ++count;
+    return count;
+}
+
+// The unit offset reached from `from` after `chars` characters (the end of s
+// when it has fewer).
+qsizetype AdvanceChars(const QString &s, qsizetype from, qsizetype chars)
+{
+    qsizetype i = from;
+    for (; chars > 0 && i < s.size(); --chars)
+        i += IsPairAt(s, i) ? 2 : 1;
+    return i;
+}
+
+// The 1-based unit position of t in s from unit offset `from`, 0 when absent.
+// An empty t is never found, so a SPLIT$ loop on an empty delimiter ends.
+qsizetype FindUnits(const QString &s, const QString &t, qsizetype from = 0)
+{
+    if (t.isEmpty())
+        return 0;
+    return s.indexOf(t, from, Qt::CaseSensitive) + 1;
+}
+
+// ---------------------------------------------------------------- code page 932
+
+// The first byte of the character that starts s (a surrogate pair taken as
+// one) in code page 932, and "?" for one that the code page lacks, as
+// Windows substitutes it.
+uint8_t FirstAnsiByte(const QString &s)
+{
+    const char16_t first = s.front().unicode();
+    if (first < 0x80)
+        return uint8_t(first);
+    switch (first) {  // the single bytes that glibc's CP932 lacks
+    case 0x0080: return 0x80;
+    case 0xF8F0: return 0xA0;
+    case 0xF8F1: return 0xFD;
+    case 0xF8F2: return 0xFE;
+    case 0xF8F3: return 0xFF;
+    default: break;
+    }
+    iconv_t cd = iconv_open("CP932", "UTF-16LE");
+    if (cd == iconv_t(-1))
+        return '?';
+    char input[4];
+    const qsizetype units = IsPairAt(s, 0) ? 2 : 1;
+    for (qsizetype i = 0; i < units; ++i) {
+        input[2 * i] = char(s[i].unicode() & 0xFF);
+        input[2 * i + 1] = char(s[i].unicode() >> 8);
+    }
+    char output[8];
+    char *in = input;
+    char *out = output;
+    size_t inLeft = size_t(2 * units);
+    size_t outLeft = sizeof output;
+    const size_t result = iconv(cd, &in, &inLeft, &out, &outLeft);
+    iconv_close(cd);
+    return result == size_t(-1) || out == output ? uint8_t('?') : uint8_t(output[0]);
+}
+
+// ---------------------------------------------------------------- codes
+
+// ASC, ASCW, ASCU, ISSURROGATE: one non-empty string.
+bool PopNonEmptyString(int32_t subject, QString &s)
+{
+    if (!ArgumentsAre({tagString}) || StrStack[size_t(StrStackTop)].isEmpty()) {
+        SetError(50011, subject);
+        return false;
+    }
+    s = PopString();
+    return true;
+}
+
+void FnAsc()
+{
+    QString s;
+    if (PopNonEmptyString(fnASC, s))
+        PushNumber(FirstAnsiByte(s));
+}
+
+void FnAscW()
+{
+    QString s;
+    if (PopNonEmptyString(fnASCW, s))
+        PushNumber(s.front().unicode());
+}
+
+// A surrogate pair gives the code point it encodes; any other first unit,
+// a lone surrogate included, gives itself.
+void FnAscU()
+{
+    QString s;
+    if (PopNonEmptyString(fnASCU, s))
+        PushNumber(IsPairAt(s, 0) ? QChar::surrogateToUcs4(s[0], s[1]) : s.front().unicode());
+}
+
+void FnIsSurrogate()
+{
+    QString s;
+    if (PopNonEmptyString(fnISSURROGATE, s))
+        PushBool(s.front().isSurrogate());
+}
+
+void FnChr()
+{
+    if (!ArgumentsAre({tagNumber})) {
+        SetError(50011, fnCHR_STR);
+        return;
+    }
+    const long double n = PopNumber();
+    if (!FitsInt64(n)) {
+        SetError(50012, fnCHR_STR);
+        return;
+    }
+    PushString(DecodeText(QByteArray(1, char(LowBits(n, 8))), ekDefault));
+}
+
+void FnChrW()
+{
+    if (!ArgumentsAre({tagNumber})) {
+        SetError(50011, fnCHRW);
+        return;
+    }
+    const long double n = PopNumber();
+    if (!FitsInt64(n)) {
+        SetError(50012, fnCHRW);
+        return;
+    }
+    PushString(QString(QChar(char16_t(LowBits(n, 16)))));
+}
+
+// A code point outside 0 to 10FFFF is refused rather than built into units
+// that encode nothing.
+void FnChrU()
+{
+    if (!ArgumentsAre({tagNumber})) {
+        SetError(50011, fnCHRU);
+        return;
+    }
+    const long double c = std::trunc(PopNumber());
+    if (c < 0 || c > 0x10FFFF) {
+        SetError(50012, fnCHRU);
+        return;
+    }
+    const auto cp = char32_t(c);
+    const QChar pair[] = {QChar(QChar::highSurrogate(cp)), QChar(QChar::lowSurrogate(cp))};
+    PushString(QChar::requiresSurrogates(cp) ? QString(pair, 2) : QString(QChar(char16_t(cp))));
+}
+
+// ---------------------------------------------------------------- conversions
+
+// One string mapped by LCMapText when it has at most `limit` units.
+void MapOne(int32_t subject, uint32_t flags, qsizetype limit)
+{
+    if (!ArgumentsAre({tagString})) {
+        SetError(50011, subject);
+        return;
+    }
+    const QString s = PopString();
+    if (s.size() > limit) {
+        SetError(54120, subject);
+        return;
+    }
+    PushString(LCMapText(s, flags));
+}
+
+void FnAkcnv() { MapOne(fnAKCNV_STR, lcmFullWidth, kFullWidthLimit); }
+void FnKacnv() { MapOne(fnKACNV_STR, lcmHalfWidth, kOtherMapLimit); }
+
+// STRCONV(s, mode): 1 upper case, 2 lower case, 4 full width, 8 half width,
+// 16 katakana, 32 hiragana; every other mode, 3 (proper case) included, is
+// refused.
+void FnStrConv()
+{
+    if (!ArgumentsAre({tagString, tagNumber})) {
+        SetError(50011, fnSTRCONV);
+        return;
+    }
+    const long double rawMode = PopNumber();
+    const QString s = PopString();
+    const int mode = rawMode > -1 && rawMode < 33 ? int(std::trunc(rawMode)) : -1;
+    uint32_t flags = 0;
+    qsizetype limit = kOtherMapLimit;
+    switch (mode) {
+    case 1: flags = lcmUpperCase; limit = s.size(); break;
+    case 2: flags = lcmLowerCase; limit = s.size(); break;
+    case 4: flags = lcmFullWidth; limit = kFullWidthLimit; break;
+    case 8: flags = lcmHalfWidth; break;
+    case 16: flags = lcmKatakana; break;
+    case 32: flags = lcmHiragana; break;
+    default: SetError(50012, fnSTRCONV); return;
+    }
+    if (s.size() > limit) {
+        SetError(54120, fnSTRCONV);
+        return;
+    }
+    PushString(LCMapText(s, flags));
+}
+
+QString Normalized(const QString &s, int form)
+{
+    QString result;
+    return NormalizeText(s, result, form) ? result : s;
+}
+
+void FnNormalize()
+{
+    if (!ArgumentsAre({tagString})) {
+        SetError(50011, fnNORMALIZE);
+        return;
+    }
+    PushString(Normalized(PopString(), nfC));
+}
+
+// NORMALIZE(s, form): form NFC, NFD, NFKC or NFKD in any case; any other
+// name leaves s as it is.
+void FnNormalizeForm()
+{
+    if (!ArgumentsAre({tagString, tagString})) {
+        SetError(50011, fnNORMALIZE);
+        return;
+    }
+    const QString name = LCMapText(PopString(), lcmUpperCase);
+    const QString s = PopString();
+    int form = nfNone;
+    if (name == u"NFC")
+        form = nfC;
+    else if (name == u"NFD")
+        form = nfD;
+    else if (name == u"NFKC")
+        form = nfKC;
+    else if (name == u"NFKD")
+        form = nfKD;
+    PushString(Normalized(s, form));
+}
+
+// LCASE$, UCASE$, LTRIM$, RTRIM$, TRIM$. Trimming removes units up to
+// U+0020 (blanks and control characters); the full-width blank stays.
+void FnCaseTrim(int32_t f)
+{
+    if (!ArgumentsAre({tagString})) {
+        SetError(50011, f);
+        return;
+    }
+    QString s = PopString();
+    if (f == fnLCASE_STR || f == fnUCASE_STR) {
+        PushString(LCMapText(s, f == fnUCASE_STR ? lcmUpperCase : lcmLowerCase));
+        return;
+    }
+    qsizetype first = 0;
+    qsizetype end = s.size();
+    if (f != fnRTRIM_STR) {
+        while (first < end && s[first].unicode() <= 0x20)
+            ++first;
+    }
+    if (f != fnLTRIM_STR) {
+        while (end > first && s[end - 1].unicode() <= 0x20)
+            --end;
+    }
+    PushString(first == 0 && end == s.size() ? std::move(s) : s.mid(first, end - first));
+}
+
+// ---------------------------------------------------------------- extraction
+
+void FnLen()
+{
+    if (!ArgumentsAre({tagString})) {
+        SetError(50011, fnLEN);
+        return;
+    }
+    PushNumber(CharCount(PopString()));
+}
+
+void FnLeft()
+{
+    if (!ArgumentsAre({tagString, tagNumber})) {
+        SetError(50011, fnLEFT_STR);
+        return;
+    }
+    const long double n = PopNumber();
+    QString s = PopString();
+    if (n < 0) {
+        SetError(54093);
+        return;
+    }
+    s.truncate(AdvanceChars(s, 0, ClampedCount(n)));
+    PushString(std::move(s));
+}
+
+void FnRight()
+{
+    if (!ArgumentsAre({tagString, tagNumber})) {
+        SetError(50011, fnRIGHT_STR);
+        return;
+    }
+    const long double n = PopNumber();
+    QString s = PopString();
+    if (n < 0) {
+        SetError(54093);
+        return;
+    }
+    const qsizetype skip = CharCount(s) - ClampedCount(n);
+    if (skip > 0)
+        s.remove(0, AdvanceChars(s, 0, skip));
+    PushString(std::move(s));
+}
+
+// MID$(s, start, len): len characters from character number start; empty
+// when start lies past the end (or truncates to 0).
+void FnMid()
+{
+    if (!ArgumentsAre({tagString, tagNumber, tagNumber})) {
+        SetError(50011, fnMID_STR);
+        return;
+    }
+    const long double length = PopNumber();
+    const long double start = PopNumber();
+    const QString s = PopString();
+    if (start <= 0 || length < 0) {
+        SetError(54093);
+        return;
+    }
+    const qsizetype first = ClampedCount(start);
+    if (first < 1 || first > CharCount(s)) {
+        PushString(QString());
+        return;
+    }
+    const qsizetype begin = AdvanceChars(s, 0, first - 1);
+    const qsizetype end = AdvanceChars(s, begin, ClampedCount(length));
+    PushString(s.mid(begin, end - begin));
+}
+
+// INSTR(n, s, t): the unit position of t within the tail of s that starts
+// at unit n (the position counts from the start of that tail).
+void FnInstr()
+{
+    if (!ArgumentsAre({tagNumber, tagString, tagString})) {
+        SetError(50011, fnINSTR);
+        return;
+    }
+    const QString t = PopString();
+    const QString s = PopString();
+    const long double n = PopNumber();
+    const qsizetype from = n < 1 ? 0 : ClampedCount(n) - 1;
+    if (from >= s.size()) {
+        PushNumber(0);
+        return;
+    }
+    const qsizetype found = FindUnits(s, t, from);
+    PushNumber(found == 0 ? 0 : found - from);
+}
+
+void FnReplace()
+{
+    if (!ArgumentsAre({tagString, tagString, tagString})) {
+        SetError(50011, fnREPLACE_STR);
+        return;
+    }
+    const QString replacement = PopString();
+    const QString old = PopString();
+    QString s = PopString();
+    if (!old.isEmpty())
+        s.replace(old, replacement, Qt::CaseSensitive);
+    PushString(std::move(s));
+}
+
+// SPLIT$(s, d) with the hidden index of the string variable written as s
+// deepest: the head of s before the first d; the variable keeps the text
+// after that d, or becomes empty when s has no d. Only a plain string
+// variable is written (not an array element nor a function's result).
+void FnSplit()
+{
+    if (!ArgumentsAre({tagNumber, tagString, tagString})) {
+        SetError(50011, fnSPLIT_STR);
+        return;
+    }
+    const QString d = PopString();
+    QString s = PopString();
+    const long double index = PopNumber();
+    const qsizetype p = FindUnits(s, d);
+    QString rest = p == 0 ? QString() : s.mid(p - 1 + d.size());
+    if (p != 0)
+        s.truncate(p - 1);
+    if (index >= 1 && index <= StrVarCount && size_t(index) < StrVars.size()) {
+        StrVarType &record = StrVars[size_t(index)];
+        if (record.Kind == svSimple)
+            record.Value = std::move(rest);
+    }
+    PushString(std::move(s));
+}
+
+// ---------------------------------------------------------------- repeats
+
+// SPACE$(n), SPC(n): |n| blanks, at most 1024.
+void FnSpace()
+{
+    if (!ArgumentsAre({tagNumber})) {
+        SetError(50011, fnSPACE_STR);
+        return;
+    }
+    const long double n = std::fabs(PopNumber());
+    if (n > kSpaceLimit) {
+        SetError(1026);
+        return;
+    }
+    PushString(QString(qsizetype(n), QChar(u' ')));
+}
+
+// STRING$(count, c): c repeated, at most 255 times; c a number is one unit
+// (the low 16 bits of its integer part), c a string the whole string.
+void FnString()
+{
+    const bool numeric = ArgumentsAre({tagNumber, tagNumber});
+    if (!numeric && !ArgumentsAre({tagNumber, tagString})) {
+        SetError(50011, fnSTRING_STR);
+        return;
+    }
+    QString unit;
+    long double code = 0;
+    if (numeric)
+        code = PopNumber();
+    else
+        unit = PopString();
+    const long double count = PopNumber();
+    if (!FitsInt64(count) || (numeric && !FitsInt64(code))) {
+        SetError(50012, fnSTRING_STR);
+        return;
+    }
+    if (numeric)
+        unit = QChar(char16_t(LowBits(code, 16)));
+    const qsizetype times = std::min(std::max(ClampedCount(count), qsizetype(0)), kStringCountCap);
+    PushString(unit.repeated(times));
+}
+
+} // namespace
+
+bool DispatchStringFunction(int32_t f)
+{
+    switch (f) {
+    case fnAKCNV_STR: FnAkcnv(); break;
+    case fnASC: FnAsc(); break;
+    case fnASCU: FnAscU(); break;
+    case fnASCW: FnAscW(); break;
+    case fnCHR:
+    case fnCHR_STR: FnChr(); break;
+    case fnCHRU: FnChrU(); break;
+    case fnCHRW: FnChrW(); break;
+    case fnISSURROGATE: FnIsSurrogate(); break;
+    case fnKACNV_STR: FnKacnv(); break;
+    case fnINSTR:
+    case fnKINSTR: FnInstr(); break;
+    case fnLEFT_STR:
+    case fnKLEFT_STR: FnLeft(); break;
+    case fnLEN:
+    case fnKLEN: FnLen(); break;
+    case fnMID_STR:
+    case fnKMID_STR: FnMid(); break;
+    case fnRIGHT_STR:
+    case fnKRIGHT_STR: FnRight(); break;
+    case fnLCASE_STR:
+    case fnUCASE_STR:
+    case fnLTRIM_STR:
+    case fnRTRIM_STR:
+    case fnTRIM_STR: FnCaseTrim(f); break;
+    case fnNORMALIZE: FnNormalize(); break;
+    case OneMoreArgBase + fnNORMALIZE: FnNormalizeForm(); break;
+    case fnREPLACE_STR: FnReplace(); break;
+    case fnSPACE_STR:
+    case fnSPC: FnSpace(); break;
+    case fnSPLIT_STR: FnSplit(); break;
+    case fnSTRCONV: FnStrConv(); break;
+    case fnSTRING_STR: FnString(); break;
+    default: return false;
+    }
+    return true;
+}
 
 } // namespace ov

@@ -289,6 +289,226 @@ QString DecodeJis(QByteArrayView bytes)
     return text;
 }
 
+// ---------------------------------------------------------------- encoders
+
+constexpr char kUnheld = '?';  // written for a character the encoding cannot hold
+
+// The number of UTF-16 units of the character at i: 2 for a surrogate pair.
+qsizetype UnitsAt(QStringView text, qsizetype i)
+{
+    return text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+}
+
+// Encodes with glibc iconv from UTF-16LE; a character the codec rejects
+// (a surrogate pair being one character) is written as "?". `special` may
+// give bytes for a unit before the codec sees it, returning false when it
+// has none.
+using SpecialUnit = bool (*)(char16_t, char &);
+
+bool NoSpecialUnit(char16_t, char &) { return false; }
+
+// Windows' single bytes of code page 932 that glibc's CP932 lacks, the
+// reverse of RejectedCp932.
+bool SpecialCp932(char16_t unit, char &byte)
+{
+    switch (unit) {
+    case 0x0080: byte = char(0x80); return true;
+    case 0xF8F0: byte = char(0xA0); return true;
+    case 0xF8F1: byte = char(0xFD); return true;
+    case 0xF8F2: byte = char(0xFE); return true;
+    case 0xF8F3: byte = char(0xFF); return true;
+    default: return false;
+    }
+}
+
+class IconvEncoder {
+public:
+    explicit IconvEncoder(const char *codec) : cd_(iconv_open(codec, "UTF-16LE")) {}
+    ~IconvEncoder()
+    {
+        if (Valid())
+            iconv_close(cd_);
+    }
+    IconvEncoder(const IconvEncoder &) = delete;
+    IconvEncoder &operator=(const IconvEncoder &) = delete;
+
+    bool Valid() const { return cd_ != iconv_t(-1); }
+
+    // Appends the bytes of one character (one unit, or a surrogate pair);
+    // false when the codec cannot hold it, and nothing is appended then.
+    bool Append(QStringView character, QByteArray &out)
+    {
+        char units[4];
+        for (qsizetype k = 0; k < character.size(); ++k) {
+            units[2 * k] = char(character[k].unicode() & 0xFF);
+            units[2 * k + 1] = char(character[k].unicode() >> 8);
+        }
+        char *in = units;
+        size_t inLeft = size_t(character.size()) * 2;
+        char buffer[32];
+        char *outPos = buffer;
+        size_t outLeft = sizeof buffer;
+        if (iconv(cd_, &in, &inLeft, &outPos, &outLeft) == size_t(-1) || inLeft != 0) {
+            iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+            return false;
+        }
+        out.append(buffer, outPos - buffer);
+        return true;
+    }
+
+    // Appends what returns a stateful codec to its initial state.
+    void Finish(QByteArray &out)
+    {
+        char buffer[32];
+        char *outPos = buffer;
+        size_t outLeft = sizeof buffer;
+        iconv(cd_, nullptr, nullptr, &outPos, &outLeft);
+        out.append(buffer, outPos - buffer);
+    }
+
+private:
+    iconv_t cd_;
+};
+
+QByteArray EncodeWithIconv(const char *codec, QStringView text, SpecialUnit special)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size() * 2);
+    IconvEncoder encoder(codec);
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype units = UnitsAt(text, i);
+        char byte = 0;
+        if (units == 1 && special(text[i].unicode(), byte))
+            bytes += byte;
+        else if (!encoder.Valid() || !encoder.Append(text.sliced(i, units), bytes))
+            bytes += kUnheld;
+        i += units;
+    }
+    if (encoder.Valid())
+        encoder.Finish(bytes);
+    return bytes;
+}
+
+QByteArray EncodeCp932(QStringView text) { return EncodeWithIconv("CP932", text, SpecialCp932); }
+
+// ISO-2022-JP as the decoder above reads it: seven-bit bytes, JIS X 0208
+// after ESC $ B, JIS X 0212 after ESC $ ( D and half-width katakana after
+// ESC ( I (kept as they are rather than widened, so that they read back
+// unchanged); the text always ends in ASCII (ESC ( B). The characters come
+// from EUC-JP, whose bytes are those of JIS with the high bit set.
+QByteArray EncodeJis(QStringView text)
+{
+    enum class Set { Ascii, Kanji, Supplement, Kana };
+    QByteArray bytes;
+    bytes.reserve(text.size() * 2);
+    IconvEncoder euc("EUC-JP-MS");
+    Set set = Set::Ascii;
+    auto select = [&](Set target) {
+        if (set == target)
+            return;
+        switch (target) {
+        case Set::Ascii: bytes += "\x1B(B"; break;
+        case Set::Kanji: bytes += "\x1B$B"; break;
+        case Set::Supplement: bytes += "\x1B$(D"; break;
+        case Set::Kana: bytes += "\x1B(I"; break;
+        }
+        set = target;
+    };
+    auto full = [](char c) { return uchar(c) >= 0xA1 && uchar(c) <= 0xFE; };
+    QByteArray code;
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype units = UnitsAt(text, i);
+        const char16_t unit = text[i].unicode();
+        i += units;
+        code.clear();
+        if (unit < 0x80 && units == 1) {
+            select(Set::Ascii);
+            bytes += char(unit);
+        } else if (!euc.Valid() || !euc.Append(text.sliced(i - units, units), code)) {
+            select(Set::Ascii);
+            bytes += kUnheld;
+        } else if (code.size() == 2 && full(code[0]) && full(code[1])) {
+            select(Set::Kanji);
+            bytes += char(code[0] & 0x7F);
+            bytes += char(code[1] & 0x7F);
+        } else if (code.size() == 2 && uchar(code[0]) == 0x8E && uchar(code[1]) >= 0xA1 && uchar(code[1]) <= 0xDF) {
+            select(Set::Kana);
+            bytes += char(code[1] & 0x7F);
+        } else if (code.size() == 3 && uchar(code[0]) == 0x8F && full(code[1]) && full(code[2])) {
+            select(Set::Supplement);
+            bytes += char(code[1] & 0x7F);
+            bytes += char(code[2] & 0x7F);
+        } else {
+            // a seven-bit stand-in (the yen sign as "\") or nothing JIS holds
+            select(Set::Ascii);
+            bytes += code.size() == 1 && uchar(code[0]) < 0x80 ? code[0] : kUnheld;
+        }
+    }
+    select(Set::Ascii);
+    return bytes;
+}
+
+QByteArray EncodeAscii(QStringView text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype units = UnitsAt(text, i);
+        const char16_t unit = text[i].unicode();
+        bytes += units == 1 && unit < 0x80 ? char(unit) : kUnheld;
+        i += units;
+    }
+    return bytes;
+}
+
+QString DecodeAscii(QByteArrayView bytes)
+{
+    QString text;
+    text.reserve(bytes.size());
+    for (const char c : bytes)
+        text += QChar(uchar(c) < 0x80 ? char16_t(uchar(c)) : kReplacement);
+    return text;
+}
+
+// UTF-16 keeps every unit, lone surrogates too.
+QByteArray EncodeUtf16(QStringView text, bool bigEndian)
+{
+    QByteArray bytes(text.size() * 2, Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i].unicode();
+        bytes[2 * i + (bigEndian ? 1 : 0)] = char(unit & 0xFF);
+        bytes[2 * i + (bigEndian ? 0 : 1)] = char(unit >> 8);
+    }
+    return bytes;
+}
+
+// The glibc iconv name of a code page without a codec of its own here.
+QByteArray IconvName(int32_t codePage)
+{
+    switch (codePage) {
+    case 20866: return "KOI8-R";
+    case 21866: return "KOI8-U";
+    case 51932: return "EUC-JP";
+    case 51949: return "EUC-KR";
+    case 54936: return "GB18030";
+    default: break;
+    }
+    if (codePage >= 28591 && codePage <= 28606)
+        return "ISO-8859-" + QByteArray::number(codePage - 28590);
+    return "CP" + QByteArray::number(codePage);
+}
+
+bool IconvKnows(const QByteArray &name)
+{
+    const iconv_t cd = iconv_open(name.constData(), "UTF-16LE");
+    if (cd == iconv_t(-1))
+        return false;
+    iconv_close(cd);
+    return true;
+}
+
+bool IsJisCodePage(int32_t codePage) { return codePage >= cpJis && codePage <= cpJis + 2; }
+
 QString DecodeWithQt(QStringConverter::Encoding encoding, QByteArrayView bytes)
 {
     QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless
@@ -410,6 +630,133 @@ QStringList SplitTextLines(const QString &text)
     if (start < text.size())
         lines += text.mid(start);
     return lines;
+}
+
+// ---------------------------------------------------------------- encodings
+
+EncodingKind EncodingKindOfName(const QString &name)
+{
+    for (int32_t kind = ekSjis; kind <= ekUtf32BE; ++kind) {
+        if (name == EncodingKindName(kind))
+            return EncodingKind(kind);
+    }
+    return ekDefault;
+}
+
+TextEncoding EncodingOfKind(int32_t kind)
+{
+    switch (kind) {
+    case ekSjis: return {cpShiftJis, false};
+    case ekEuc: return {cpEucJp, false};
+    case ekJis: return {cpJis, false};
+    case ekUtf16LE: return {cpUtf16LE, true};
+    case ekUtf16BE: return {cpUtf16BE, true};
+    case ekUtf8: return {cpUtf8, false};
+    case ekUtf8Bom: return {cpUtf8, true};
+    case ekUtf32LE: return {cpUtf32LE, true};
+    case ekUtf32BE: return {cpUtf32BE, true};
+    default: return {cpAnsi, false};
+    }
+}
+
+std::optional<TextEncoding> EncodingOfCodePage(int32_t codePage)
+{
+    switch (codePage) {
+    case 0: return TextEncoding{cpAnsi, false};
+    case cpUtf16LE: case cpUtf16BE: case cpUtf32LE: case cpUtf32BE:
+        return TextEncoding{codePage, true};
+    case cpShiftJis: case cpEucJp: case cpUtf8: case cpAscii:
+        return TextEncoding{codePage, false};
+    default:
+        break;
+    }
+    if (IsJisCodePage(codePage) || (codePage > 0 && IconvKnows(IconvName(codePage))))
+        return TextEncoding{codePage, false};
+    return std::nullopt;
+}
+
+TextEncoding GetEncodingByName(const QString &name)
+{
+    if (name == QLatin1String("ASCII"))
+        return {cpAscii, false};
+    // "UTF-32LE" and "UTF-32BE" too, so that a file keeps its encoding when
+    // it is saved again; "Default" and unknown names are the ANSI code page.
+    return EncodingOfKind(EncodingKindOfName(name));
+}
+
+TextEncoding GetFileEncoding(const QString &path)
+{
+    return EncodingOfKind(DetectFileEncoding(path));
+}
+
+QByteArray EncodingMark(int32_t codePage)
+{
+    switch (codePage) {
+    case cpUtf16LE: return QByteArray("\xFF\xFE", 2);
+    case cpUtf16BE: return QByteArray("\xFE\xFF", 2);
+    case cpUtf32LE: return Ucs4Encoding{false, true}.Preamble();
+    case cpUtf32BE: return Ucs4Encoding{true, true}.Preamble();
+    case cpUtf8: return QByteArray("\xEF\xBB\xBF", 3);
+    default: return {};
+    }
+}
+
+QByteArray EncodeText(const QString &text, const TextEncoding &encoding)
+{
+    const int32_t codePage = encoding.CodePage;
+    switch (codePage) {
+    case 0: case cpShiftJis: return EncodeCp932(text);
+    case cpEucJp: return EncodeWithIconv("EUC-JP-MS", text, NoSpecialUnit);
+    case cpUtf16LE: return EncodeUtf16(text, false);
+    case cpUtf16BE: return EncodeUtf16(text, true);
+    case cpUtf32LE: return Ucs4Encoding{false, false}.GetBytes(text);
+    case cpUtf32BE: return Ucs4Encoding{true, false}.GetBytes(text);
+    case cpUtf8: return text.toUtf8();  // a lone surrogate becomes "?"
+    case cpAscii: return EncodeAscii(text);
+    default: break;
+    }
+    if (IsJisCodePage(codePage))
+        return EncodeJis(text);
+    return EncodeWithIconv(IconvName(codePage).constData(), text, NoSpecialUnit);
+}
+
+QByteArray EncodeText(const QString &text, EncodingKind kind)
+{
+    return EncodeText(text, EncodingOfKind(kind));
+}
+
+QString DecodeText(const QByteArray &bytes, const TextEncoding &encoding)
+{
+    const int32_t codePage = encoding.CodePage;
+    const QByteArray mark = EncodingMark(codePage);
+    const QByteArrayView body = QByteArrayView(bytes).startsWith(mark) ? QByteArrayView(bytes).sliced(mark.size())
+                                                                      : QByteArrayView(bytes);
+    switch (codePage) {
+    case 0: case cpShiftJis: return DecodeCp932(body);
+    case cpEucJp: return DecodeEucJp(body);
+    case cpUtf16LE: return DecodeWithQt(QStringConverter::Utf16LE, body);
+    case cpUtf16BE: return DecodeWithQt(QStringConverter::Utf16BE, body);
+    case cpUtf32LE: return Ucs4Encoding{false, false}.GetChars(body);
+    case cpUtf32BE: return Ucs4Encoding{true, false}.GetChars(body);
+    case cpUtf8: return DecodeWithQt(QStringConverter::Utf8, body);
+    case cpAscii: return DecodeAscii(body);
+    default: break;
+    }
+    if (IsJisCodePage(codePage))
+        return DecodeJis(body);
+    return DecodeWithIconv(IconvName(codePage).constData(), body, RejectedAsFffd);
+}
+
+bool WriteTextFile(const QString &path, const QString &text, const TextEncoding &encoding)
+{
+    QByteArray bytes = encoding.WriteBom ? EncodingMark(encoding.CodePage) : QByteArray();
+    bytes += EncodeText(text, encoding);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    file.close();
+    return written && file.error() == QFileDevice::NoError;
 }
 
 } // namespace ov

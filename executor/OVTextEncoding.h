@@ -1,11 +1,13 @@
 // Text encodings of program and data files: the encoding of a file detected
-// from its first bytes, the encodings' names, and reading text in them.
+// from its first bytes, the encodings' names, and reading and writing text
+// in them.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <optional>
 
 namespace ov {
 
@@ -29,6 +31,64 @@ constexpr qsizetype DetectionLength = 1024;
 
 // The kind's name ("SJIS" ... "UTF-32BE"); "Default" for any other value.
 QString EncodingKindName(int32_t kind);
+// The kind of such a name, compared exactly; ekDefault for any other name.
+EncodingKind EncodingKindOfName(const QString &name);
+
+// ---------------------------------------------------------------- encodings
+
+// Code pages with a meaning of their own here. The system's ANSI code page
+// is 932 on every system.
+constexpr int32_t cpShiftJis = 932;
+constexpr int32_t cpAnsi = cpShiftJis;
+constexpr int32_t cpEucJp = 20932;
+constexpr int32_t cpJis = 50220;     // 50221 and 50222 are written the same way
+constexpr int32_t cpUtf16LE = 1200;
+constexpr int32_t cpUtf16BE = 1201;
+constexpr int32_t cpUtf32LE = 12000;
+constexpr int32_t cpUtf32BE = 12001;
+constexpr int32_t cpUtf8 = 65001;
+constexpr int32_t cpAscii = 20127;
+
+// An encoding that text is read and written in: a code page, and whether a
+// file written in it begins with the encoding's byte-order mark.
+struct TextEncoding {
+    int32_t CodePage = cpAnsi;
+    bool WriteBom = false;
+};
+
+inline bool operator==(const TextEncoding &a, const TextEncoding &b)
+{
+    return a.CodePage == b.CodePage && a.WriteBom == b.WriteBom;
+}
+
+// The encoding of a detected kind: the UTF-16 and UTF-32 forms and
+// "UTF-8BOM" write their mark; anything outside 0 to 8 is the ANSI code page.
+TextEncoding EncodingOfKind(int32_t kind);
+// The encoding of a code page: 1200 and 1201 UTF-16 with its mark, 12000
+// and 12001 UTF-32 with its mark, 0 the ANSI code page, any other number
+// that code page without a mark (65001 thus without one). Nothing when no
+// encoding exists for the number.
+std::optional<TextEncoding> EncodingOfCodePage(int32_t codePage);
+// The encoding of a name as the editor shows it: the kinds' names, "ASCII"
+// and "Default", compared exactly; any other name gives the ANSI code page.
+TextEncoding GetEncodingByName(const QString &name);
+// The encoding detected in a file.
+TextEncoding GetFileEncoding(const QString &path);
+
+// The byte-order mark of the encoding's Unicode form; empty for the other
+// code pages. Written only when WriteBom is set.
+QByteArray EncodingMark(int32_t codePage);
+// Text to bytes, without a mark. A character the encoding cannot hold is
+// written as "?", and so is a lone surrogate.
+QByteArray EncodeText(const QString &text, const TextEncoding &encoding);
+// The same in the encoding of a detected kind.
+QByteArray EncodeText(const QString &text, EncodingKind kind);
+// Bytes to text. The mark of the encoding's Unicode form at the start is
+// dropped; a byte that does not decode reads as U+FFFD.
+QString DecodeText(const QByteArray &bytes, const TextEncoding &encoding);
+// Writes a whole file: the mark when the encoding writes one, then the text.
+// False when the file cannot be written in full.
+bool WriteTextFile(const QString &path, const QString &text, const TextEncoding &encoding);
 
 // ---------------------------------------------------------------- detection
 

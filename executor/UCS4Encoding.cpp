@@ -21,7 +21,45 @@ int UnitsOf(char32_t value)
     return value > 0xFFFF && value <= kLastCodePoint ? 2 : 1;
 }
 
+// Calls `take` with every code point of the text, a surrogate pair as one;
+// lone surrogates are passed over.
+template <typename Take>
+void ForEachCodePoint(QStringView text, Take take)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i].unicode();
+        if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            take(QChar::surrogateToUcs4(unit, text[i + 1].unicode()));
+            ++i;
+        } else if (!QChar::isSurrogate(unit)) {
+            take(char32_t(unit));
+        }
+    }
+}
+
 } // namespace
+
+QByteArray Ucs4Encoding::GetBytes(QStringView text) const
+{
+    QByteArray bytes;
+    bytes.reserve(GetByteCount(text));
+    ForEachCodePoint(text, [&](char32_t value) {
+        uchar group[4];
+        if (BigEndian)
+            qToBigEndian<quint32>(value, group);
+        else
+            qToLittleEndian<quint32>(value, group);
+        bytes.append(reinterpret_cast<const char *>(group), 4);
+    });
+    return bytes;
+}
+
+qsizetype Ucs4Encoding::GetByteCount(QStringView text) const
+{
+    qsizetype count = 0;
+    ForEachCodePoint(text, [&](char32_t) { count += 4; });
+    return count;
+}
 
 QByteArray Ucs4Encoding::Preamble() const
 {

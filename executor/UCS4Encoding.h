@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringView>
 
 namespace ov {
 
@@ -18,6 +19,12 @@ struct Ucs4Encoding {
 
     // FF FE 00 00 (little-endian) or 00 00 FE FF; empty without WriteBom.
     QByteArray Preamble() const;
+    // Every code point as four bytes, without the preamble: a surrogate pair
+    // is one code point; a lone surrogate is left out, since UTF-32 cannot
+    // hold it.
+    QByteArray GetBytes(QStringView text) const;
+    // The number of bytes GetBytes produces.
+    qsizetype GetByteCount(QStringView text) const;
     // Every four bytes form one code point: one UTF-16 unit up to FFFF, a
     // surrogate pair above it. A value above 10FFFF and an incomplete final
     // group read as U+FFFD.

@@ -583,7 +583,9 @@ void HandleConstants(uint8_t context, int32_t subject);
 void HandleDimOrPublic(bool isPublic)
 {
     const uint8_t outer = DeclContext;
-    if (isPublic && IsSt(PeekNext(), stCONST)) {
+    CodeType next;
+    PeekTokenClass(next);  // a look that registers no name: PUBLIC declares the names that follow
+    if (isPublic && IsSt(next, stCONST)) {
         NextToken();
         HandleConstants(dcPublicConst, stPUBLICCONST);
         return;

@@ -1,1 +1,158 @@
+#include "executor/OVConsoleOut.h"
+#include "executor/OVHeadlessHost.h"
+#include "executor/OVMThread.h"
+#include "executor/OVRunCommands.h"
+#include "executor/OVStack.h"
+#include "language/OVInterpreter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+using namespace ov;
+
+namespace {
+
+// Every file statement runs inside a fresh temporary folder, which is also
+// the current folder meanwhile.
+class FileStatements : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir_.isValid());
+        InitializeInterpreterUnits();
+        ResetOutputLine();
+        SetRunHost(&host_);
+        ClearError();
+        TagStackTop = StrStackTop = NumStackTop = 0;
+        saved_ = QDir::currentPath();
+        ASSERT_TRUE(QDir::setCurrent(dir_.path()));
+    }
+    void TearDown() override
+    {
+        QDir::setCurrent(saved_);
+        SetRunHost(nullptr);
+    }
+
+    // Runs the statement with string arguments (the last on top); its error.
+    static int32_t Run(int32_t statement, const QStringList &arguments)
+    {
+        for (const QString &argument : arguments)
+            PushString(argument);
+        EXPECT_TRUE(DispatchFileStatement(statement));
+        const int32_t error = ErrorNumber;
+        EXPECT_EQ(ErrorSubject, error == 50022 ? statement : 0);
+        ClearError();
+        TagStackTop = StrStackTop = NumStackTop = 0;
+        return error;
+    }
+    static void Write(const QString &name, const QByteArray &bytes)
+    {
+        QFile file(name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    static QByteArray Read(const QString &name)
+    {
+        QFile file(name);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
+    }
+
+    QTemporaryDir dir_;
+    QString saved_;
+    HeadlessHost host_;
+};
+
+} // namespace
+
+TEST_F(FileStatements, ChdirLoadAndList)
+{
+    ASSERT_TRUE(QDir().mkdir("sub"));
+    Write("sub/prog.txt", "PRINT 1\nPRINT \"\xE3\x81\x82\"\n");
+    EXPECT_EQ(Run(stCHDIR, {"sub"}), 0);
+    EXPECT_EQ(Run(stCHDIR, {"..\\missing"}), 2121);
+    EXPECT_EQ(Run(stCHDIR, {"C:\\"}), 2121);
+    EXPECT_EQ(Run(stLOAD, {"..\\sub\\prog.txt"}), 0);
+    const QString program = QStringLiteral(u"PRINT 1\r\nPRINT \"あ\"");
+    EXPECT_EQ(SourceText, program);
+    AppendPrintText("pending");
+    EXPECT_EQ(Run(stLIST, {}), 0);
+    EXPECT_EQ(host_.Console().Lines(), program.split("\r\n"));
+    EXPECT_EQ(OutputLine, "pending");
+
+    for (const char *missing : {"missing.txt", "..\\sub", "C:\\sub\\prog.txt"})
+        EXPECT_EQ(Run(stLOAD, {missing}), 2101) << missing;
+    PushNumber(1);
+    EXPECT_EQ(Run(stLOAD, {}), 50022);
+    EXPECT_EQ(SourceText, program);
+}
+
+TEST_F(FileStatements, KillMovesTheFileToItsBackup)
+{
+    Write("a.txt", "new");
+    Write("a.bak", "old");
+    Write("b", "x");
+    EXPECT_EQ(Run(stKILL, {"a.txt"}), 0);
+    EXPECT_EQ(Run(stKILL, {"a.bak"}), 0);  // a backup is not deleted by killing it again
+    EXPECT_EQ(Run(stKILL, {".\\b"}), 0);
+    EXPECT_EQ(QDir().entryList(QDir::Files), (QStringList{"a.bak", "b.bak"}));
+    EXPECT_EQ(Read("a.bak") + Read("b.bak"), "newx");
+
+    EXPECT_EQ(Run(stKILL, {"a.txt"}), 2141);
+    ASSERT_TRUE(QDir().mkpath("c.bak/inside"));
+    EXPECT_EQ(Run(stKILL, {"c.bak"}), 2141);  // a folder is no file
+    Write("c.txt", "kept");
+    EXPECT_EQ(Run(stKILL, {"c.txt"}), 2142);   // its backup name is taken by a folder
+    EXPECT_EQ(Read("c.txt"), "kept");
+}
+
+TEST_F(FileStatements, NameMovesOnlyToAFreeName)
+{
+    Write("a.txt", "a");
+    Write("b.txt", "b");
+    EXPECT_EQ(Run(stNAME, {"a.txt", "b.txt"}), 2132);
+    EXPECT_EQ(Read("a.txt") + Read("b.txt"), "ab");
+    EXPECT_EQ(Run(stNAME, {"a.txt", "c.txt"}), 0);
+    EXPECT_EQ(QDir().entryList(QDir::Files), (QStringList{"b.txt", "c.txt"}));
+    EXPECT_EQ(Run(stNAME, {"a.txt", "d.txt"}), 2131);
+    EXPECT_EQ(Run(stNAME, {"c.txt", "none\\d.txt"}), 2133);
+    EXPECT_EQ(Run(stNAME, {"c.txt", "D:\\d.txt"}), 2133);
+    EXPECT_EQ(Read("c.txt"), "a");
+}
+
+TEST_F(FileStatements, FileCopyCopiesFilesAndAsksBeforeReplacing)
+{
+    Write("a.txt", "A");
+    Write("b.txt", "B");
+    Write("readme", "R");
+    Write("c.dat", "C");
+    ASSERT_TRUE(QDir().mkdir("out"));
+
+    EXPECT_EQ(Run(stFILECOPY, {"a.txt", "copy.txt"}), 0);
+    EXPECT_EQ(Read("copy.txt"), "A");
+    EXPECT_EQ(Run(stFILECOPY, {"*.txt", "out"}), 0);
+    EXPECT_EQ(QDir("out").entryList(QDir::Files), (QStringList{"a.txt", "b.txt", "copy.txt"}));
+    EXPECT_EQ(host_.Questions().size(), 0);
+    Write("b.txt", "B2");
+    host_.SetYesNoAnswer(false);
+    EXPECT_EQ(Run(stFILECOPY, {".\\*.*", "out\\"}), 0);  // a file without extension too
+    EXPECT_EQ(QDir("out").entryList(QDir::Files).size(), 5);
+    EXPECT_EQ(host_.Questions().size(), 3);
+    EXPECT_EQ(Read("out/b.txt"), "B");
+    host_.SetYesNoAnswer(true);
+    EXPECT_EQ(Run(stFILECOPY, {"b.txt", "out/b.txt"}), 0);
+    // A file copied onto itself stays whole, without a question.
+    EXPECT_EQ(Run(stFILECOPY, {"b.txt", "./b.txt"}), 0);
+    EXPECT_EQ(Read("out/b.txt") + Read("b.txt"), "B2B2");
+    EXPECT_EQ(host_.Questions().size(), 4);
+
+    for (const char *missing : {"none.txt", "*.none", "C:\\a.txt", "out"})
+        EXPECT_EQ(Run(stFILECOPY, {missing, "out"}), 2101) << missing;
+    EXPECT_EQ(Run(stFILECOPY, {"*.txt", "one.txt"}), 2102);
+    EXPECT_EQ(Run(stFILECOPY, {"a.txt", "nowhere/a.txt"}), 2102);
+    EXPECT_FALSE(QFileInfo::exists("one.txt"));
+    PushNumber(1);
+    EXPECT_EQ(Run(stFILECOPY, {"out"}), 50022);
+}

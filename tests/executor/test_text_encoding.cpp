@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <optional>
+
 using namespace ov;
 
 namespace {
@@ -149,4 +151,115 @@ TEST(TextEncoding, ReadsAShiftJisFileWithMixedLineEnds)
 
     EXPECT_FALSE(ReadTextFile(dir.filePath(QStringLiteral("missing.ovt")), text));
     EXPECT_EQ(GetFileEncodingName(dir.filePath(QStringLiteral("missing.ovt"))), QStringLiteral("Default"));
+}
+
+// ---------------------------------------------------------------- writing
+
+namespace {
+
+// Full-width tilde and minus, circled one, parenthesised "kabu", half-width
+// "ga" (two characters) and a character outside the BMP.
+const QString kTricky = QString::fromUtf8("A～－①㈱ｶﾞ");
+const QString kGrin = QString::fromUtf8("\xF0\x9F\x98\x80");
+
+QString RoundTrip(const QString &text, int32_t codePage)
+{
+    const std::optional<TextEncoding> encoding = EncodingOfCodePage(codePage);
+    return encoding ? DecodeText(EncodeText(text, *encoding), *encoding) : QStringLiteral("(none)");
+}
+
+} // namespace
+
+TEST(TextEncoding, EveryEncodingRoundTripsWhatItCanHold)
+{
+    for (const int32_t unicode : {cpUtf8, cpUtf16LE, cpUtf16BE, cpUtf32LE, cpUtf32BE})
+        EXPECT_EQ(RoundTrip(kTricky + kGrin + "\r\n", unicode), kTricky + kGrin + "\r\n") << unicode;
+    // The Japanese code pages hold all but the supplementary character,
+    // which becomes one "?".
+    for (const int32_t japanese : {0, cpShiftJis, cpEucJp, cpJis})
+        EXPECT_EQ(RoundTrip(kTricky + kGrin + "x", japanese), kTricky + "?x") << japanese;
+    EXPECT_EQ(RoundTrip(kTricky + kGrin, cpAscii), QStringLiteral("A???????"));
+    EXPECT_EQ(RoundTrip(QString::fromUtf8("café 日"), 1252), QString::fromUtf8("café ?"));
+}
+
+TEST(TextEncoding, JapaneseBytesAreWindowsBytes)
+{
+    const TextEncoding sjis{cpShiftJis, false};
+    EXPECT_EQ(EncodeText(kTricky, sjis), Bytes({'A', 0x81, 0x60, 0x81, 0x7C, 0x87, 0x40, 0x87, 0x8A, 0xB6, 0xDE}));
+    // The single bytes Windows reads as U+0080 and private-use characters
+    // are written back as the same bytes.
+    const QByteArray singles = Bytes({0x80, 0xA0, 0xFD, 0xFE, 0xFF});
+    EXPECT_EQ(EncodeText(DecodeText(singles, sjis), sjis), singles);
+    EXPECT_EQ(EncodeText(kTricky, TextEncoding{cpEucJp, false}),
+              Bytes({'A', 0xA1, 0xC1, 0xA1, 0xDD, 0xAD, 0xA1, 0xAD, 0xEA, 0x8E, 0xB6, 0x8E, 0xDE}));
+    // JIS: seven bits, a set switched only when it changes, ASCII at the end.
+    EXPECT_EQ(EncodeText(QString::fromUtf8("A日本ｶ\r\n"), TextEncoding{cpJis, false}),
+              QByteArray("A\x1B$BF|K\\\x1B(I6\x1B(B\r\n"));
+    EXPECT_EQ(EncodeText(QStringLiteral("plain"), TextEncoding{cpJis, false}), QByteArray("plain"));
+}
+
+TEST(TextEncoding, LoneSurrogatesNeitherCrashNorSwallowTheirNeighbours)
+{
+    const QString lowFirst = QString(QChar(0xDC00)) + "A";
+    const QString highFirst = QString(QChar(0xD83D)) + "B";
+    EXPECT_EQ(EncodeText(lowFirst + highFirst, TextEncoding{cpUtf8, false}), QByteArray("?A?B"));
+    EXPECT_EQ(EncodeText(lowFirst + highFirst, TextEncoding{cpShiftJis, false}), QByteArray("?A?B"));
+    EXPECT_EQ(EncodeText(highFirst + lowFirst, TextEncoding{cpJis, false}), QByteArray("?B?A"));
+    // UTF-32 cannot hold them at all; the characters after them stay.
+    const Ucs4Encoding big{true, true};
+    EXPECT_EQ(big.GetBytes(highFirst + lowFirst + kGrin), Bytes({0, 0, 0, 'B', 0, 0, 0, 'A', 0, 1, 0xF6, 0}));
+    EXPECT_EQ(big.GetByteCount(highFirst + lowFirst + kGrin), 12);
+    // UTF-16 keeps every unit as it is.
+    EXPECT_EQ(RoundTrip(highFirst, cpUtf16BE), highFirst);
+}
+
+TEST(TextEncoding, NamesAndCodePagesGiveEncodings)
+{
+    for (int32_t kind = ekSjis; kind <= ekUtf32BE; ++kind) {
+        EXPECT_EQ(EncodingKindOfName(EncodingKindName(kind)), kind);
+        EXPECT_EQ(GetEncodingByName(EncodingKindName(kind)), EncodingOfKind(kind));
+    }
+    EXPECT_EQ(GetEncodingByName(QStringLiteral("UTF-32BE")), (TextEncoding{cpUtf32BE, true}));
+    EXPECT_EQ(GetEncodingByName(QStringLiteral("UTF-8BOM")), (TextEncoding{cpUtf8, true}));
+    EXPECT_EQ(GetEncodingByName(QStringLiteral("ASCII")), (TextEncoding{cpAscii, false}));
+    EXPECT_EQ(GetEncodingByName(QStringLiteral("utf-8")), (TextEncoding{cpAnsi, false}));
+    EXPECT_EQ(GetEncodingByName(QStringLiteral("Default")), (TextEncoding{cpAnsi, false}));
+
+    EXPECT_EQ(EncodingOfCodePage(cpUtf16LE), (TextEncoding{cpUtf16LE, true}));
+    EXPECT_EQ(EncodingOfCodePage(cpUtf8), (TextEncoding{cpUtf8, false}));
+    EXPECT_EQ(EncodingOfCodePage(0), (TextEncoding{cpAnsi, false}));
+    EXPECT_EQ(EncodingOfCodePage(1252), (TextEncoding{1252, false}));
+    EXPECT_FALSE(EncodingOfCodePage(-1));
+    EXPECT_FALSE(EncodingOfCodePage(12345));
+}
+
+TEST(TextEncoding, ReadingDropsTheMarkOfTheEncodingGiven)
+{
+    EXPECT_EQ(DecodeText(Bytes({0xEF, 0xBB, 0xBF, '1'}), TextEncoding{cpUtf8, false}), QStringLiteral("1"));
+    EXPECT_EQ(DecodeText(Bytes({0xFE, 0xFF, 0, '1'}), TextEncoding{cpUtf16BE, true}), QStringLiteral("1"));
+    EXPECT_EQ(DecodeText(Bytes({0xFF, 0xFE, 0, 0, '1', 0, 0, 0}), TextEncoding{cpUtf32LE, true}),
+              QStringLiteral("1"));
+    EXPECT_EQ(DecodeText(Bytes({0xA4, 0xA2, 0xFF}), TextEncoding{cpEucJp, false}), QString::fromUtf16(u"あ\uFFFD"));
+    EXPECT_EQ(DecodeText(Bytes({'a', 0xE9}), TextEncoding{cpAscii, false}), QString::fromUtf16(u"a\uFFFD"));
+}
+
+TEST(TextEncoding, AUtf32FileKeepsItsEncodingWhenSavedAgain)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("wide.txt"));
+    const QString text = kTricky + kGrin + "\r\n";
+    for (const int32_t kind : {ekUtf32LE, ekUtf32BE, ekUtf16BE, ekUtf8Bom, ekEuc}) {
+        ASSERT_TRUE(WriteTextFile(path, text, EncodingOfKind(kind)));
+        // what the editor does: read, show the name, save by that name
+        const QString name = GetFileEncodingName(path);
+        EXPECT_EQ(name, EncodingKindName(kind));
+        QString read;
+        ASSERT_TRUE(ReadTextFile(path, read));
+        ASSERT_TRUE(WriteTextFile(path, read, GetEncodingByName(name)));
+        EXPECT_EQ(DetectFileEncoding(path), kind);
+        ASSERT_TRUE(ReadTextFile(path, read));
+        EXPECT_EQ(read, kind == ekEuc ? kTricky + "?\r\n" : text) << name.toStdString();
+    }
+    EXPECT_FALSE(WriteTextFile(dir.filePath(QStringLiteral("no/such/folder.txt")), text, TextEncoding{}));
 }

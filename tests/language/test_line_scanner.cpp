@@ -152,3 +152,8 @@ TEST_F(LineScanner, PositionsAfterAnIncludedFileCountInTheUsersText)
     const int32_t expected = int32_t(QStringLiteral("A = 1\r\n").size() + include.size() + 2 + 5);
     EXPECT_EQ(ErrorPos - 1, expected);
 }
+
+TEST_F(LineScanner, PublicDeclaresItsNamesOnce)
+{
+    EXPECT_EQ(Translate(QStringLiteral("PUBLIC X, Y$\nX = 1")), QStringLiteral("| ( 1 ) LET #X |"));
+}

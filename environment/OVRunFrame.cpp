@@ -1,0 +1,393 @@
+#include "environment/OVRunFrame.h"
+
+#include "devices/OVGraphState.h"
+#include "environment/OVCommandHistory.h"
+#include "environment/OVKeySetting.h"
+#include "executor/OVConsoleOut.h"
+#include "executor/OVMThread.h"
+#include "language/OVHeader.h"
+#include "platform/OVVirtualKey.h"
+#include "platform/OVWinVersion.h"
+#include "resources/OVInterfaceTexts.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QThread>
+#include <QVBoxLayout>
+
+namespace ov {
+
+namespace {
+
+constexpr int kPanelHeight = 21;
+constexpr int kButtonWidth = 51;
+constexpr int kButtonHeight = 20;
+
+// Keys reach a running program through shared globals; a short pause after
+// each write gives its polling loops a chance to see the key.
+void PauseForPollingRun() { QThread::msleep(5); }
+
+} // namespace
+
+// ---------------------------------------------------------------- the history
+
+void AddCommandHistory(const QString &line)
+{
+    const QString trimmed = line.trimmed();
+    if (trimmed.isEmpty())
+        return;
+    if (HistoryCount < HistorySize)
+        ++HistoryCount;
+    else
+        HistoryStart = (HistoryStart + 1) % HistorySize;
+    CommandHistory[(HistoryCount + HistoryStart) % HistorySize] = trimmed;
+}
+
+QString GetCommandHistory()
+{
+    const int slot = ((HistoryCursor + HistoryStart) % HistorySize + HistorySize) % HistorySize;
+    return CommandHistory[slot];
+}
+
+// ---------------------------------------------------------------- the memo
+
+TConsoleMemo::TConsoleMemo(QWidget *parent) : QPlainTextEdit(parent)
+{
+    setUndoRedoEnabled(false);
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+}
+
+int TConsoleMemo::LineCount() const
+{
+    const QTextDocument *doc = document();
+    const int blocks = doc->blockCount();
+    return doc->lastBlock().length() <= 1 ? blocks - 1 : blocks;
+}
+
+qsizetype TConsoleMemo::TextLength() const
+{
+    // Every line break counts as the two characters CR LF.
+    const QTextDocument *doc = document();
+    return doc->characterCount() - 1 + doc->blockCount() - 1;
+}
+
+void TConsoleMemo::AddLine(const QString &line)
+{
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    QString text = line;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (document()->lastBlock().length() > 1)
+        text.prepend(u'\n');
+    cursor.insertText(text + u'\n');
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+void TConsoleMemo::DeleteLine(int index)
+{
+    const QTextBlock block = document()->findBlockByNumber(index);
+    if (!block.isValid())
+        return;
+    QTextCursor cursor(block);
+    if (block.next().isValid())
+        cursor.setPosition(block.next().position(), QTextCursor::KeepAnchor);
+    else
+        cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+}
+
+void TConsoleMemo::Clear()
+{
+    clear();
+}
+
+int TConsoleMemo::CaretLine() const
+{
+    return textCursor().blockNumber();
+}
+
+void TConsoleMemo::PlaceCaretAfterPrompt()
+{
+    QTextCursor cursor = textCursor();
+    cursor.movePosition(QTextCursor::End);
+    cursor.movePosition(QTextCursor::PreviousCharacter);
+    setTextCursor(cursor);
+}
+
+void TConsoleMemo::GetCharPos(int &column, int &line) const
+{
+    const QTextCursor cursor = textCursor();
+    column = cursor.positionInBlock() + 1;
+    line = cursor.blockNumber() + 1;
+}
+
+// The caret never leaves its line sideways (Shift alone still selects).
+bool TConsoleMemo::GuardLineEdges(QKeyEvent *event)
+{
+    if (event->modifiers() == Qt::ShiftModifier)
+        return false;
+    const QTextCursor cursor = textCursor();
+    if (event->key() == Qt::Key_Left)
+        return cursor.atBlockStart();
+    if (event->key() == Qt::Key_Right)
+        return cursor.atBlockEnd();
+    return false;
+}
+
+void TConsoleMemo::ReplaceLastLine(const QString &text)
+{
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.movePosition(QTextCursor::StartOfBlock, QTextCursor::KeepAnchor);
+    cursor.insertText(text);
+    setTextCursor(cursor);
+}
+
+// Up (-1) and Down (+1): the last line shows an older or newer command.
+void TConsoleMemo::RecallHistory(int step)
+{
+    moveCursor(QTextCursor::End);
+    if (RunThreadActive.load() != 0)
+        return;
+    const bool can = step < 0 ? HistoryCursor >= 1 : HistoryCursor < HistoryCount;
+    if (!can)
+        return;
+    HistoryCursor += step;
+    ReplaceLastLine(GetCommandHistory());
+}
+
+void TConsoleMemo::keyPressEvent(QKeyEvent *event)
+{
+    LastKeyCode = VirtualKeyCode(event->key());
+    PauseForPollingRun();
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        if (GuardLineEdges(event))
+            return;
+        break;
+    case Qt::Key_Up:
+        RecallHistory(-1);
+        return;
+    case Qt::Key_Down:
+        RecallHistory(+1);
+        return;
+    default:
+        break;
+    }
+    const QString text = event->text();
+    if (!text.isEmpty()) {
+        LastKeyChar = text.toUcs4().value(0);
+        PauseForPollingRun();
+    }
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        LastKeyChar = U'\r';
+        if (RunThreadActive.load() == 0)
+            emit EnterPressed();
+        return;  // the memo inserts no line break of its own
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+// ---------------------------------------------------------------- the form
+
+TRunForm::TRunForm(RunController &runs, QWidget *parent) : QWidget(parent, Qt::Window), runs_(runs)
+{
+    FormCreate();
+}
+
+void TRunForm::FormCreate()
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto *panel = new QWidget(this);
+    panel->setFixedHeight(kPanelHeight);
+    layout->addWidget(panel);
+    Memo1 = new TConsoleMemo(this);
+    Memo1->SetMaxLength(ConsoleTextLimit(OSVersionName));
+    layout->addWidget(Memo1);
+    EditBtn = new QPushButton(panel);
+    RunBtn = new QPushButton(panel);
+    StopBtn = new QPushButton(panel);
+    ContBtn = new QPushButton(panel);
+    CLSBtn = new QPushButton(QStringLiteral("CLS"), panel);
+    CreateButtons();
+    SetCaptionFor(65247);
+    PlaceWindow();
+    ApplyFont();
+    connect(Memo1, &TConsoleMemo::EnterPressed, this, &TRunForm::Memo1Enter);
+    WriteBanner();
+}
+
+void TRunForm::CreateButtons()
+{
+    const struct {
+        QPushButton *button;
+        int caption;
+        int hint;
+    } texts[] = {
+        {EditBtn, 65217, 65221}, {RunBtn, 65218, 65222}, {StopBtn, 65219, 65223}, {ContBtn, 65220, 65224},
+    };
+    for (const auto &t : texts) {
+        t.button->setText(InterfaceText(t.caption));
+        t.button->setToolTip(InterfaceText(t.hint));
+    }
+    CLSBtn->setToolTip(InterfaceText(65225));
+    for (QPushButton *button : {EditBtn, RunBtn, StopBtn, ContBtn, CLSBtn}) {
+        button->setFixedSize(kButtonWidth, kButtonHeight);
+        button->setFocusPolicy(Qt::NoFocus);
+    }
+    EditBtn->move(10, 0);
+    StopBtn->setEnabled(false);
+    ContBtn->setEnabled(false);
+    connect(EditBtn, &QPushButton::clicked, this, &TRunForm::EditRequested);
+    connect(RunBtn, &QPushButton::clicked, this, &TRunForm::RunBtnClick);
+    connect(StopBtn, &QPushButton::clicked, this, &TRunForm::StopBtnClick);
+    connect(ContBtn, &QPushButton::clicked, this, &TRunForm::ContBtnClick);
+    connect(CLSBtn, &QPushButton::clicked, this, &TRunForm::CLSBtnClick);
+}
+
+void TRunForm::PlaceWindow()
+{
+    if (TScreenPosAuto)
+        move(0, 0);
+    else
+        move(TScreenLeft, TScreenTop);
+    resize(TScreenWidth, TScreenHeight + kPanelHeight);
+}
+
+void TRunForm::ApplyFont()
+{
+    QFont font(TScreenFontName);
+    font.setPointSize(TScreenFontSize > 0 ? TScreenFontSize : 10);
+    font.setStyleHint(QFont::TypeWriter);
+    Memo1->setFont(font);
+    QPalette palette = Memo1->palette();
+    const auto colour = [](ColorValue c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); };
+    palette.setColor(QPalette::Base, colour(TScreenBackColor));
+    palette.setColor(QPalette::Text, colour(TScreenFontColor));
+    Memo1->setPalette(palette);
+}
+
+void TRunForm::WriteBanner()
+{
+    PrintLine(QStringLiteral("Orvane for Windows Ver. ") + QCoreApplication::applicationVersion()
+              + QStringLiteral("(2026/12/06) On Windows ") + OSVersionName);
+    PrintLine(QStringLiteral("OK"));
+    FlushConsoleLines();
+}
+
+void TRunForm::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    const int w = width();
+    CLSBtn->move(w - 70, 0);
+    ContBtn->move(w - 130, 0);
+    StopBtn->move(w - 190, 0);
+    RunBtn->move(w - 250, 0);
+}
+
+void TRunForm::SetCaptionFor(int textId)
+{
+    setWindowTitle(InterfaceText(textId));
+}
+
+void TRunForm::SetButtons(bool edit, bool run, bool stop, bool cont)
+{
+    EditBtn->setEnabled(edit);
+    RunBtn->setEnabled(run);
+    StopBtn->setEnabled(stop);
+    ContBtn->setEnabled(cont);
+}
+
+void TRunForm::SetBtnRunMode()
+{
+    SetButtons(false, false, true, false);
+    if (EchoOn)
+        SetCaptionFor(65245);
+}
+
+void TRunForm::SetBtnStopMode()
+{
+    SetButtons(true, true, false, true);
+    Memo1->setReadOnly(false);
+    if (EchoOn)
+        SetCaptionFor(65246);
+}
+
+void TRunForm::SetBtnEndMode()
+{
+    SetButtons(true, true, false, false);
+    Memo1->setReadOnly(false);
+    if (EchoOn)
+        SetCaptionFor(65247);
+}
+
+void TRunForm::SetBtnPrepMode()
+{
+    SetButtons(true, false, false, false);
+    if (EchoOn)
+        SetCaptionFor(65216);
+}
+
+void TRunForm::StartConsoleRun(const QString &command)
+{
+    RunCommand = command;
+    RunMode = 1;
+    EventSubRun = 0;
+    runs_.Start();
+}
+
+// Enter runs the line that holds the caret, whole and untrimmed.
+void TRunForm::Memo1Enter()
+{
+    ++ConsoleLineCount;
+    const QString line = Memo1->textCursor().block().text();
+    AddCommandHistory(line);
+    HistoryCursor = HistoryCount + 1;
+    StartConsoleRun(line);
+}
+
+void TRunForm::RunBtnClick()
+{
+    if (RunThreadActive.load() != 0)
+        return;
+    SetBtnRunMode();
+    StopRequested = 0;
+    Memo1->setFocus();
+    StartConsoleRun(QStringLiteral("Run"));
+}
+
+void TRunForm::ContBtnClick()
+{
+    if (RunThreadActive.load() != 0)
+        return;
+    StopRequested = 0;
+    ProgramRunning = 1;
+    SetBtnRunMode();
+    Memo1->setFocus();
+    StartConsoleRun(QStringLiteral("Cont"));
+}
+
+// The worker sees the request before its next cell and records where to
+// continue itself, so nothing here reads its program counter.
+void TRunForm::StopBtnClick()
+{
+    SetBtnStopMode();
+    StopRequested = 1;
+    Memo1->setFocus();
+}
+
+void TRunForm::CLSBtnClick()
+{
+    Memo1->Clear();
+    Memo1->setFocus();
+    ConsoleLineCount = 0;
+}
+
+} // namespace ov

@@ -1,0 +1,100 @@
+// The console window: the memo in which programs print and read, where the
+// user types direct commands and recalls earlier ones, and the buttons that
+// rerun, stop, continue and clear.
+#pragma once
+
+#include "executor/OVRunHost.h"
+
+#include <QPlainTextEdit>
+#include <QWidget>
+
+class QPushButton;
+
+namespace ov {
+
+class RunController;
+
+// The console's text as the run sees it: a list of lines, each ended by a
+// line break, with the caret normally on the empty line after the last.
+class TConsoleMemo : public QPlainTextEdit, public ConsoleMemo {
+    Q_OBJECT
+
+public:
+    explicit TConsoleMemo(QWidget *parent = nullptr);
+
+    int LineCount() const override;
+    qsizetype TextLength() const override;
+    qsizetype MaxLength() const override { return maxLength_; }
+    void AddLine(const QString &line) override;
+    void DeleteLine(int index) override;
+    void Clear() override;
+    int CaretLine() const override;
+    void PlaceCaretAfterPrompt() override;
+    void SetUpdatesEnabled(bool enabled) override { setUpdatesEnabled(enabled); }
+    void SetReadOnly(bool readOnly) override { setReadOnly(readOnly); }
+
+    void SetMaxLength(qsizetype length) { maxLength_ = length; }
+    // The 1-based column and line of the caret.
+    void GetCharPos(int &column, int &line) const;
+
+signals:
+    void EnterPressed();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    bool GuardLineEdges(QKeyEvent *event);
+    void RecallHistory(int step);
+    void ReplaceLastLine(const QString &text);
+
+    qsizetype maxLength_ = 1'048'576;
+};
+
+class TRunForm : public QWidget {
+    Q_OBJECT
+
+public:
+    TRunForm(RunController &runs, QWidget *parent = nullptr);
+
+    TConsoleMemo *Memo1 = nullptr;
+    QPushButton *EditBtn = nullptr;
+    QPushButton *RunBtn = nullptr;
+    QPushButton *StopBtn = nullptr;
+    QPushButton *ContBtn = nullptr;
+    QPushButton *CLSBtn = nullptr;
+
+    void SetBtnRunMode();
+    void SetBtnStopMode();
+    void SetBtnEndMode();
+    void SetBtnPrepMode();
+    void SetButtons(bool edit, bool run, bool stop, bool cont);
+
+signals:
+    void EditRequested();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void FormCreate();
+    void CreateButtons();
+    void PlaceWindow();
+    void ApplyFont();
+    void WriteBanner();
+    void SetCaptionFor(int textId);
+    void Memo1Enter();
+    void RunBtnClick();
+    void StopBtnClick();
+    void ContBtnClick();
+    void CLSBtnClick();
+    void StartConsoleRun(const QString &command);
+
+    RunController &runs_;
+};
+
+// The console's command history: a ring of 100 lines.
+void AddCommandHistory(const QString &line);
+QString GetCommandHistory();
+
+} // namespace ov

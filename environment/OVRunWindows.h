@@ -1,0 +1,40 @@
+// The window steps of a run, carried out by the windows of the environment:
+// the console, the data-input box, message boxes, the help and the main frame.
+#pragma once
+
+#include "executor/OVRunHost.h"
+
+#include <QWidget>
+
+namespace ov {
+
+class TRunForm;
+
+class TOVRunWindows : public RunHost {
+public:
+    TOVRunWindows(TRunForm &console, QWidget *mainFrame);
+
+    // The window steps run on the thread that owns the windows; the Qt host
+    // routes a worker's steps there.
+    void Synchronise(const std::function<void()> &step) override { step(); }
+    void Post(std::function<void()> step) override { step(); }
+
+    ConsoleMemo &Memo() override;
+    void SetButtonMode(ButtonMode mode) override;
+    void SetRunButtons(bool edit, bool run, bool stop, bool cont) override;
+    void SetConsoleCaption(const QString &caption) override;
+    void RestoreRunFormLayout() override;
+    void ShowRunForm() override;
+    bool ShowInputBox(const InputBoxRequest &request, QString &answer) override;
+    void Beep() override;
+    bool AskYesNo(const QString &caption, const QString &question) override;
+    void OpenHelp(const QString &topic) override;
+    void CloseMediaPlayer() override {}
+    void CloseMainForm() override;
+
+private:
+    TRunForm &console_;
+    QWidget *mainFrame_;
+};
+
+} // namespace ov

@@ -1,0 +1,133 @@
+// The console window driven as a person would: typing a command and Enter,
+// recalling commands, the caret guards and the buttons.
+#include "environment/OVCommandHistory.h"
+#include "environment/OVQtHost.h"
+#include "environment/OVRunFrame.h"
+#include "environment/OVRunWindows.h"
+#include "executor/OVMThread.h"
+#include "language/OVInterpreter.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace ov;
+
+namespace {
+
+class Console : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitializeInterpreterUnits();
+        ClearCommandHistory();
+        form_ = std::make_unique<TRunForm>(runs_);
+        windows_ = std::make_unique<TOVRunWindows>(*form_, nullptr);
+        host_ = std::make_unique<TOVQtHost>(*windows_);
+        SetRunHost(host_.get());
+        form_->Memo1->Clear();
+    }
+    void TearDown() override
+    {
+        WaitForRun();
+        SetRunHost(nullptr);
+    }
+
+    // Lets the worker's window steps run here until it ends (at most 20 s).
+    void WaitForRun()
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (RunThreadActive.load() != 0 && clock.elapsed() < 20000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            QThread::msleep(1);
+        }
+        runs_.Join();
+        QCoreApplication::processEvents();
+    }
+
+    void TypeCommand(const QString &text)
+    {
+        QTest::keyClicks(form_->Memo1, text);
+        QTest::keyClick(form_->Memo1, Qt::Key_Return);
+        WaitForRun();
+    }
+
+    QStringList Lines() const { return form_->Memo1->toPlainText().split(u'\n'); }
+
+    RunController runs_;
+    std::unique_ptr<TRunForm> form_;
+    std::unique_ptr<TOVRunWindows> windows_;
+    std::unique_ptr<TOVQtHost> host_;
+};
+
+} // namespace
+
+TEST_F(Console, EnterRunsTheLineAtTheCaret)
+{
+    TypeCommand(QStringLiteral("PRINT 6 * 7"));
+    EXPECT_EQ(Lines(), (QStringList{QStringLiteral("PRINT 6 * 7"), QStringLiteral(" 42"), QStringLiteral("OK"),
+                                    QString(), QString()}));
+    EXPECT_TRUE(form_->RunBtn->isEnabled());
+    EXPECT_FALSE(form_->StopBtn->isEnabled());
+}
+
+TEST_F(Console, ErrorsOfDirectCommandsHaveNoPosition)
+{
+    TypeCommand(QStringLiteral("PRINT 1 +"));
+    const QString text = form_->Memo1->toPlainText();
+    EXPECT_TRUE(text.contains(QStringLiteral(u"エラー:"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(u'桁'));
+}
+
+TEST_F(Console, HistoryRecallsNewestFirstAndWraps)
+{
+    for (int i = 1; i <= 101; ++i)
+        AddCommandHistory(QStringLiteral("CMD %1").arg(i));
+    EXPECT_EQ(HistoryCount, 100);
+    HistoryCursor = HistoryCount + 1;
+    QTest::keyClick(form_->Memo1, Qt::Key_Up);
+    EXPECT_EQ(Lines().last(), QStringLiteral("CMD 101"));
+    QTest::keyClick(form_->Memo1, Qt::Key_Up);
+    EXPECT_EQ(Lines().last(), QStringLiteral("CMD 100"));
+    QTest::keyClick(form_->Memo1, Qt::Key_Down);
+    EXPECT_EQ(Lines().last(), QStringLiteral("CMD 101"));
+    for (int i = 0; i < 99; ++i)
+        QTest::keyClick(form_->Memo1, Qt::Key_Up);
+    EXPECT_EQ(Lines().last(), QStringLiteral("CMD 2"));  // the oldest left after the wrap
+    for (int i = 0; i < 5; ++i)
+        QTest::keyClick(form_->Memo1, Qt::Key_Up);
+    EXPECT_EQ(HistoryCursor, 0);  // position 0 names the ring's origin, then Up stops
+}
+
+TEST_F(Console, CaretStaysOnItsLine)
+{
+    form_->Memo1->AddLine(QStringLiteral("first"));
+    QTest::keyClicks(form_->Memo1, QStringLiteral("ab"));
+    QTest::keyClick(form_->Memo1, Qt::Key_Home);
+    QTest::keyClick(form_->Memo1, Qt::Key_Left);
+    int column = 0, line = 0;
+    form_->Memo1->GetCharPos(column, line);
+    EXPECT_EQ(line, 2);
+    EXPECT_EQ(column, 1);
+    QTest::keyClick(form_->Memo1, Qt::Key_End);
+    QTest::keyClick(form_->Memo1, Qt::Key_Right);
+    form_->Memo1->GetCharPos(column, line);
+    EXPECT_EQ(column, 3);
+}
+
+TEST_F(Console, MemoCountsLinesAsTheRunDoes)
+{
+    TConsoleMemo &memo = *form_->Memo1;
+    memo.AddLine(QStringLiteral("one"));
+    memo.AddLine(QStringLiteral("two"));
+    EXPECT_EQ(memo.LineCount(), 2);
+    EXPECT_EQ(memo.TextLength(), 10);  // "one" CR LF "two" CR LF
+    memo.DeleteLine(0);
+    EXPECT_EQ(memo.toPlainText(), QStringLiteral("two\n"));
+    QTest::mouseClick(form_->CLSBtn, Qt::LeftButton);
+    EXPECT_EQ(memo.LineCount(), 0);
+}
