@@ -670,6 +670,23 @@ bool ChannelAtEnd(int n)
     return ValidChannel(n) && ChannelMode[n] == cmInput && AtDataEnd(Channels[n]);
 }
 
+bool ReadChannelChars(int n, int count, QString &text)
+{
+    text.clear();
+    if (!ValidChannel(n) || ChannelMode[n] != cmInput || AtDataEnd(Channels[n]))
+        return false;
+    Channel &ch = Channels[n];
+    if (ch.HasPushBack && count > 0) {
+        text += QChar(ch.PushBack);
+        ch.HasPushBack = false;
+        --count;
+    }
+    const qsizetype take = std::min<qsizetype>(count, ch.Text.size() - ch.Pos);
+    text += QStringView(ch.Text).mid(ch.Pos, take);
+    ch.Pos += take;
+    return true;
+}
+
 qint64 ChannelLength(int n)
 {
     if (!ValidChannel(n) || ChannelMode[n] == cmClosed)

@@ -34,6 +34,9 @@ void CloseFileChannel(int channel);
 // INPUT # holds no character pushed back (that character is data still to
 // be read, so a loop on EOF reads the last item too).
 bool ChannelAtEnd(int channel);
+// Reads up to `count` characters from an input channel, a pushed-back
+// character first; false when the channel is at its end.
+bool ReadChannelChars(int channel, int count, QString &text);
 // The file's length in bytes, output not yet written included (it is
 // written first).
 qint64 ChannelLength(int channel);

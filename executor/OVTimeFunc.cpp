@@ -15,13 +15,6 @@
 
 namespace ov {
 
-// Reads up to `count` characters of input channel `channel` into `text`, a
-// pushed-back character first; false when the channel is at the end of its
-// text with nothing pushed back. The data-file unit defines it; this weak
-// stand-in, which finds no data, gives way to that definition.
-bool ReadChannelChars(int channel, int count, QString &text);
-__attribute__((weak)) bool ReadChannelChars(int, int, QString &) { return false; }
-
 namespace {
 
 using namespace std::chrono_literals;

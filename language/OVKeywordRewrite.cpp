@@ -211,8 +211,11 @@ void RewriteSplit()
         return;
     GetToken(TokenCell, tmRegister);
     Emit(TokenCell);
-    const CodeType next = PeekOne();
-    const CodeType index = AddNumLiteralValue(next.FirstCode == ckStrVar ? next.SecondCode : 0);
+    // The index of the string variable the call cuts, when the first argument
+    // is that variable alone (a "," follows it); 0 for any other argument.
+    const auto next = PeekTwo();
+    const bool loneVariable = next[0].FirstCode == ckStrVar && IsOp(next[1], opComma);
+    const CodeType index = AddNumLiteralValue(loneVariable ? next[0].SecondCode : 0);
     if (ErrorNumber != 0)
         return;
     Emit(index);

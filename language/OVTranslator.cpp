@@ -506,11 +506,12 @@ bool DispatchGenericStatement(int32_t s)
         return true;
     case stCSCREEN: case stCWPOSITION: case stEWPOSITION: case stGFLOCATE: case stGLOCATE:
     case stGSCREEN: case stGWPOSITION: case stIBPOSITION: case stOPENGSCREEN: case stTSCREEN:
-    case stTWPOSITION: case stWRITEALLTEXT: case StatementVariant(2, stLOADPICTURE):
+    case stTWPOSITION: case stWRITEALLTEXT: case stAPPENDALLTEXT: case StatementVariant(2, stLOADPICTURE):
     case StatementVariant(2, stSAVEPICTURE):
         TranslateParenArgsStatement(s, 2);
         return true;
-    case StatementVariant(1, stWRITEALLTEXT): case StatementVariant(3, stLOADPICTURE):
+    case StatementVariant(1, stWRITEALLTEXT): case StatementVariant(1, stAPPENDALLTEXT):
+    case StatementVariant(3, stLOADPICTURE):
     case StatementVariant(3, stSAVEPICTURE):
         TranslateParenArgsStatement(s, 3);
         return true;
