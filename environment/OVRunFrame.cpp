@@ -221,7 +221,6 @@ void TRunForm::FormCreate()
     PlaceWindow();
     ApplyFont();
     connect(Memo1, &TConsoleMemo::EnterPressed, this, &TRunForm::Memo1Enter);
-    WriteBanner();
 }
 
 void TRunForm::CreateButtons()

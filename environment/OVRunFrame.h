@@ -69,6 +69,8 @@ public:
     void SetBtnEndMode();
     void SetBtnPrepMode();
     void SetButtons(bool edit, bool run, bool stop, bool cont);
+    // The banner of the console; written once the run host is in place.
+    void WriteBanner();
 
 signals:
     void EditRequested();
@@ -81,7 +83,6 @@ private:
     void CreateButtons();
     void PlaceWindow();
     void ApplyFont();
-    void WriteBanner();
     void SetCaptionFor(int textId);
     void Memo1Enter();
     void RunBtnClick();
