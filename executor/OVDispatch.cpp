@@ -1,5 +1,6 @@
 #include "executor/OVDispatch.h"
 
+#include "devices/OVDialogs.h"
 #include "devices/OVInputBoxState.h"
 #include "environment/OVKeySetting.h"
 #include "executor/OVCalls.h"
@@ -138,7 +139,7 @@ void DispatchFunction(int32_t f)
     case fnTAB: FnTab(); break;
     default:
         if (DispatchNumericFunction(f) || DispatchStringFunction(f) || DispatchTimeFunction(f)
-            || DispatchFileFunction(f))
+            || DispatchFileFunction(f) || DispatchDialogFunction(f))
             break;
         // A built-in that this version does not carry.
         SetError(50023, f <= FunctionCount ? f : 0);

@@ -66,6 +66,29 @@ public:
     virtual bool AskYesNo(const QString &caption, const QString &question) = 0;
     // Opens the HTML help at a topic (empty: its start page).
     virtual void OpenHelp(const QString &topic) = 0;
+
+    // The dialogs programs show. Without windows they answer as if the user
+    // pressed OK (message box: 1) or cancelled (the others: empty text).
+    // `style` is the message box's button set plus its icon (16, 32, 48, 64).
+    virtual int ShowMessageBox(const QString &text, const QString &caption, int style)
+    {
+        (void)text, (void)caption, (void)style;
+        return 1;
+    }
+    // An input box; `query` is the form with a default text, whose Cancel
+    // gives the empty text too.
+    virtual QString ShowInputQuery(const QString &prompt, const QString &caption, const QString &defaultText,
+                                   bool query)
+    {
+        (void)prompt, (void)caption, (void)defaultText, (void)query;
+        return QString();
+    }
+    // A file dialog for opening or saving; the chosen file's full name or "".
+    virtual QString SelectFile(bool save, const QString &filter, const QString &name)
+    {
+        (void)save, (void)filter, (void)name;
+        return QString();
+    }
     virtual void CloseMediaPlayer() = 0;
     virtual void CloseMainForm() = 0;
 };
