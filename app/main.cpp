@@ -1,22 +1,21 @@
 // Start-up of the program: the interpreter units initialise first, in the
-// order their state depends on each other; then the settings load and the
-// console window opens. A program file named on the command line is run at
-// once, as the editor's Run command runs it.
+// order their state depends on each other; then the settings load, the main
+// frame opens and after it the console. The command line is acted on once,
+// when the event loop starts.
+#include "environment/OVFrame.h"
 #include "environment/OVKeySetting.h"
 #include "environment/OVQtHost.h"
 #include "environment/OVRunFrame.h"
 #include "environment/OVRunWindows.h"
 #include "executor/OVMThread.h"
-#include "executor/OVTextEncoding.h"
 #include "language/OVHeader.h"
 #include "language/OVInterpreter.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QFont>
-#include <QMessageBox>
 #include <QThread>
+#include <QTimer>
 
 namespace {
 
@@ -29,24 +28,6 @@ void SubstituteFonts()
                                    QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Sans Serif")};
     QFont::insertSubstitutions(QStringLiteral(u"ＭＳ ゴシック"), gothic);
     QFont::insertSubstitutions(QStringLiteral(u"ＭＳ Ｐゴシック"), proportional);
-}
-
-// Runs a program file as the editor's Run command does.
-void RunFile(const QString &path, ov::TRunForm &console, ov::RunController &runs)
-{
-    QString text;
-    if (!ov::ReadTextFile(path, text)) {
-        QMessageBox::warning(&console, QStringLiteral("Orvane"),
-                             QStringLiteral(u"%1 を開けません。").arg(path));
-        return;
-    }
-    ov::SourceText = ov::SplitTextLines(text).join(QStringLiteral("\r\n"));
-    ov::ProgramDir = QFileInfo(path).absolutePath();
-    ov::RunMode = 0;
-    ov::ProgramRunning = 1;
-    ov::StopRequested = 0;
-    console.SetBtnPrepMode();
-    runs.Start();
 }
 
 // Closing stops a run and lets its last window steps finish before the
@@ -79,16 +60,25 @@ int main(int argc, char *argv[])
     ov::InitInterpreter();
 
     ov::RunController runs;
+    ov::TOvFrameForm frame(runs);
     ov::TRunForm console(runs);
-    ov::TOVRunWindows windows(console, &console);
+    frame.SetRunForm(&console);
+    ov::TOVRunWindows windows(console, &frame);
     ov::TOVQtHost host(windows);
     ov::SetRunHost(&host);
+    QObject::connect(&frame, &ov::TOvFrameForm::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    QObject::connect(&console, &ov::TRunForm::EditRequested, &frame, [&frame] {
+        if (frame.isMinimized())
+            frame.showNormal();
+        frame.raise();
+        frame.activateWindow();
+    });
+    frame.show();
     console.show();
     console.WriteBanner();
 
     const QStringList arguments = QCoreApplication::arguments().mid(1);
-    if (!arguments.isEmpty())
-        RunFile(arguments.last(), console, runs);
+    QTimer::singleShot(0, &frame, [&frame, arguments] { frame.ActOnCommandLine(arguments); });
 
     const int status = app.exec();
     StopAndJoin(runs);

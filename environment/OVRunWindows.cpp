@@ -1,5 +1,6 @@
 #include "environment/OVRunWindows.h"
 
+#include "devices/OVDialogs.h"
 #include "devices/OVInputNumForm.h"
 #include "devices/OVWindowState.h"
 #include "environment/OVKeySetting.h"
@@ -8,6 +9,9 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -80,6 +84,73 @@ void TOVRunWindows::OpenHelp(const QString &topic)
     if (!topic.isEmpty())
         page.setFragment(topic);
     QDesktopServices::openUrl(page);
+}
+
+// A program's message box, without an owner window; the result is the button
+// code 1 OK, 2 Cancel, 3 Abort, 4 Retry, 5 Ignore, 6 Yes, 7 No.
+int TOVRunWindows::ShowMessageBox(const QString &text, const QString &caption, int style)
+{
+    using B = QMessageBox::StandardButton;
+    QList<B> buttons;
+    switch (style & MsgBoxButtonMask) {
+    case mbOKCancel: buttons = {B::Ok, B::Cancel}; break;
+    case mbAbortRetryIgnore: buttons = {B::Abort, B::Retry, B::Ignore}; break;
+    case mbYesNoCancel: buttons = {B::Yes, B::No, B::Cancel}; break;
+    case mbYesNo: buttons = {B::Yes, B::No}; break;
+    case mbRetryCancel: buttons = {B::Retry, B::Cancel}; break;
+    default: buttons = {B::Ok}; break;
+    }
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    switch (style & MsgBoxIconMask) {
+    case mbIconStop: icon = QMessageBox::Critical; break;
+    case mbIconQuestion: icon = QMessageBox::Question; break;
+    case mbIconExclamation: icon = QMessageBox::Warning; break;
+    case mbIconInformation: icon = QMessageBox::Information; break;
+    default: break;
+    }
+    QMessageBox box(icon, caption, text);
+    for (const B button : buttons)
+        box.addButton(button);
+    box.setDefaultButton(buttons.first());  // the first button, as the style implies
+    switch (box.exec()) {
+    case B::Ok: return 1;
+    case B::Cancel: return 2;
+    case B::Abort: return 3;
+    case B::Retry: return 4;
+    case B::Ignore: return 5;
+    case B::Yes: return 6;
+    case B::No: return 7;
+    default: return buttons.contains(B::Cancel) ? 2 : 1;
+    }
+}
+
+// INPUTBOX: OK gives the text typed, Cancel the empty text in every form.
+QString TOVRunWindows::ShowInputQuery(const QString &prompt, const QString &caption, const QString &defaultText,
+                                      bool query)
+{
+    (void)query;  // both forms show the same box; only the default differs
+    bool ok = false;
+    const QString text = QInputDialog::getText(nullptr, caption, prompt, QLineEdit::Normal, defaultText, &ok);
+    return ok ? text : QString();
+}
+
+// A fresh dialog for every call, opened in the current directory. Qt's own
+// dialog matches the filter patterns case-insensitively, as programs written
+// for such filters expect.
+QString TOVRunWindows::SelectFile(bool save, const QString &filter, const QString &name)
+{
+    QFileDialog dialog(&console_, QString(), QDir::currentPath());
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    const QStringList filters = FileDialogFilters(filter);
+    if (!filters.isEmpty())
+        dialog.setNameFilters(filters);
+    if (!name.isEmpty())
+        dialog.selectFile(name);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
 }
 
 void TOVRunWindows::CloseMainForm()

@@ -1,5 +1,6 @@
 // The window steps of a run, carried out by the windows of the environment:
-// the console, the data-input box, message boxes, the help and the main frame.
+// the console, the data-input box, message boxes, input boxes, file dialogs,
+// the help and the main frame.
 #pragma once
 
 #include "executor/OVRunHost.h"
@@ -29,6 +30,10 @@ public:
     void Beep() override;
     bool AskYesNo(const QString &caption, const QString &question) override;
     void OpenHelp(const QString &topic) override;
+    int ShowMessageBox(const QString &text, const QString &caption, int style) override;
+    QString ShowInputQuery(const QString &prompt, const QString &caption, const QString &defaultText,
+                           bool query) override;
+    QString SelectFile(bool save, const QString &filter, const QString &name) override;
     void CloseMediaPlayer() override {}
     void CloseMainForm() override;
 

@@ -15,6 +15,7 @@
 #include "language/OVInterpreter.h"
 #include "language/OVNumTbl.h"
 #include "language/OVPreCode.h"
+#include "language/OVStrTbl.h"
 #include "language/OVTranslate.h"
 #include "language/OVTranslator.h"
 #include "resources/OVInterfaceTexts.h"
@@ -224,6 +225,7 @@ public:
 
 private:
     bool Expression();
+    bool StringAppend();
     bool LetPlainNumber();
     bool If();
     bool Goto();
@@ -250,7 +252,7 @@ bool RunLoopState::Expression()
 {
     const FastPlan &plan = FastPlanAt(cells_, pc_ - 1, end_, capacity_);
     if (plan.Form != FastPlan::Usable)
-        return false;
+        return StringAppend();
     long double number = 0;
     bool truth = false;
     if (!EvaluatePlan(plan, number, truth))
@@ -282,6 +284,38 @@ bool RunLoopState::Expression()
     else
         PushNumber(number);
     pc_ = plan.ExpressionEnd;
+    return true;
+}
+
+// A$ = A$ + B$ (or & B$, or a literal): the text is appended in place, so
+// building a string piece by piece does not copy it every time.
+bool RunLoopState::StringAppend()
+{
+    if (pc_ + 5 > end_)
+        return false;
+    const CodeType *c = cells_ + pc_;
+    const bool join = c[2].FirstCode == ckOperator && (c[2].SecondCode == opAdd || c[2].SecondCode == opConcat);
+    if (c[0].FirstCode != ckStrVar || !join || c[3].FirstCode != ckExprEnd || c[4].FirstCode != ckStatement
+        || c[4].SecondCode != stLET || c[5].FirstCode != ckStrVar || c[5].SecondCode != c[0].SecondCode)
+        return false;
+    const auto plain = [](const CodeType &cell) -> StrVarType * {
+        if (cell.SecondCode < 1 || size_t(cell.SecondCode) >= StrVars.size())
+            return nullptr;
+        StrVarType &record = StrVars[size_t(cell.SecondCode)];
+        return record.Kind == svSimple && record.Dimensions == 0 ? &record : nullptr;
+    };
+    StrVarType *target = plain(c[0]);
+    if (target == nullptr)
+        return false;
+    if (c[1].FirstCode == ckStrLiteral && c[1].SecondCode >= 0 && size_t(c[1].SecondCode) < StrLiterals.size()) {
+        target->Value += StrLiterals[size_t(c[1].SecondCode)];
+    } else if (const StrVarType *piece = c[1].FirstCode == ckStrVar ? plain(c[1]) : nullptr) {
+        target->Value += piece->Value;
+    } else {
+        return false;
+    }
+    CurrentCell = c[5];
+    pc_ += 6;
     return true;
 }
 

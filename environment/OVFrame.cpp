@@ -1,0 +1,523 @@
+#include "environment/OVFrame.h"
+
+#include "environment/OVEdit.h"
+#include "environment/MyRichEdit.h"
+#include "environment/OVKeySetting.h"
+#include "environment/OVKeywordColor.h"
+#include "environment/OVRunFrame.h"
+#include "executor/OVMThread.h"
+#include "executor/OVRunCommands.h"
+#include "executor/OVTextEncoding.h"
+#include "resources/OVInterfaceTexts.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QStatusBar>
+#include <QSysInfo>
+#include <QUrl>
+
+namespace ov {
+
+namespace {
+
+MessageBoxHook &Hook()
+{
+    static MessageBoxHook hook;
+    return hook;
+}
+
+const char16_t *const kReleaseDate = u"2026-04-01";
+const char16_t *const kAuthor = u"Copyright (C) 2026 The Orvane developers";
+const char16_t *const kHomePage = u"https://www.orvane.org/";
+
+QString AppTitle() { return QStringLiteral("Orvane"); }
+
+} // namespace
+
+void SetMessageBoxHook(MessageBoxHook hook)
+{
+    Hook() = std::move(hook);
+}
+
+QMessageBox::StandardButton ShowMessageBox(QWidget *parent, QMessageBox::Icon icon, const QString &title,
+                                           const QString &text, QMessageBox::StandardButtons buttons)
+{
+    if (Hook())
+        return Hook()(icon, title, text, buttons);
+    QMessageBox box(icon, title, text, buttons, parent);
+    return QMessageBox::StandardButton(box.exec());
+}
+
+CommandLineRequest ParseCommandLine(const QStringList &arguments)
+{
+    CommandLineRequest request;
+    if (arguments.isEmpty())
+        return request;
+    const QString first = arguments.first().trimmed().toUpper();
+    if (first == QStringLiteral("-A"))
+        request.runMode = QStringLiteral("AUT");
+    else if (first == QStringLiteral("-H"))
+        request.runMode = QStringLiteral("HIDE");
+    else if (first == QStringLiteral("-R"))
+        request.runMode = QStringLiteral("RUN");
+    if (request.runMode.isEmpty())
+        request.fileName = arguments.first().trimmed();
+    else if (arguments.size() > 1)
+        request.fileName = arguments.at(1).trimmed();
+    return request;
+}
+
+bool ChooseFileWithEncoding(QWidget *parent, bool save, const QString &title, const QStringList &filters,
+                            const QString &defaultSuffix, const QStringList &encodings,
+                            const QString &startPath, QString &file, QString &encoding)
+{
+    QFileDialog dialog(parent, title);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);  // the encoding list needs Qt's own dialog
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(defaultSuffix);
+    const QFileInfo start(startPath);
+    if (start.isDir())
+        dialog.setDirectory(startPath);
+    else {
+        dialog.setDirectory(start.absolutePath());
+        dialog.selectFile(start.fileName());
+    }
+    auto *list = new QComboBox(&dialog);
+    list->addItems(encodings);
+    if (const int index = int(encodings.indexOf(encoding)); index >= 0)
+        list->setCurrentIndex(index);
+    if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout())) {
+        const int row = grid->rowCount();
+        grid->addWidget(new QLabel(QStringLiteral("Encoding:"), &dialog), row, 0);
+        grid->addWidget(list, row, 1);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    file = dialog.selectedFiles().first();
+    encoding = list->currentText();
+    return true;
+}
+
+QString VersionBoxText()
+{
+    return QStringLiteral("Orvane for Windows v. ") + QCoreApplication::applicationVersion() + QStringLiteral(" (")
+           + QString::fromUtf16(kReleaseDate) + QStringLiteral(")\r\n") + QString::fromUtf16(kAuthor)
+           + QStringLiteral("\r\n Your OS is ") + QSysInfo::prettyProductName();
+}
+
+TOvFrameForm::TOvFrameForm(RunController &runs, QWidget *parent) : QMainWindow(parent), runs_(runs)
+{
+    FormCreate();
+}
+
+// The editors go with the frame; their activations no longer reach it.
+TOvFrameForm::~TOvFrameForm()
+{
+    MdiArea->disconnect(this);
+}
+
+void TOvFrameForm::FormCreate()
+{
+    setWindowTitle(QStringLiteral("Orvane for Windows"));
+    MdiArea = new QMdiArea(this);
+    MdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    MdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(MdiArea);
+    connect(MdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *window) {
+        MergeMenus();
+        if (window == nullptr)
+            return;
+        if (auto *editor = qobject_cast<TOVEditForm *>(window->widget()))
+            editor->FormActivate();
+    });
+    setAcceptDrops(true);
+
+    CreateMenus();
+    CreateStatusPanels();
+    MergeMenus();
+    resize(MainFormWidth, MainFormHeight);
+    PlaceWindow();
+    openFolder_ = ProgramFolder;
+    if (!WorkingPath.isEmpty())
+        QDir::setCurrent(WorkingPath);  // a folder that is not there is ignored
+}
+
+void TOvFrameForm::PlaceWindow()
+{
+    if (MainFramePosAuto == 0) {
+        move(MainFrameLeft, MainFrameTop);
+    } else if (QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+}
+
+void TOvFrameForm::CreateMenus()
+{
+    auto item = [this](QMenu *menu, int caption, auto handler, const QKeySequence &key = {}) {
+        QAction *action = menu->addAction(InterfaceText(caption));
+        if (!key.isEmpty())
+            action->setShortcut(key);
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    OVMMenuProgram = new QMenu(InterfaceText(65183), this);
+    OVMMenuNew = item(OVMMenuProgram, 65152, [this] { NewEditor(); }, QKeySequence(Qt::CTRL | Qt::Key_N));
+    OVMMenuNew->setStatusTip(InterfaceText(65153));
+    OVMMenuOpen = item(OVMMenuProgram, 65154, [this] { OVMMenuOpenClick(); }, QKeySequence(Qt::CTRL | Qt::Key_O));
+    OVMMenuOpen->setStatusTip(InterfaceText(65155));
+    OVMMenuExit = item(OVMMenuProgram, 65156, [this] { OVMMenuExitClick(); });
+    OVMMenuExit->setStatusTip(InterfaceText(65157));
+
+    OVMMenuWindow = new QMenu(InterfaceText(65158), this);
+    OVMMenuTileHorizontal = new QAction(InterfaceText(65159), this);
+    OVMMenuTileVertical = new QAction(InterfaceText(65160), this);
+    OVMMenuCascade = new QAction(InterfaceText(65161), this);
+    OVMMenuIConSort = new QAction(InterfaceText(65162), this);
+    connect(OVMMenuTileHorizontal, &QAction::triggered, this, [this] { TileWindows(true); });
+    connect(OVMMenuTileVertical, &QAction::triggered, this, [this] { TileWindows(false); });
+    connect(OVMMenuCascade, &QAction::triggered, MdiArea, &QMdiArea::cascadeSubWindows);
+    connect(OVMMenuIConSort, &QAction::triggered, this, &TOvFrameForm::ArrangeIcons);
+    connect(OVMMenuWindow, &QMenu::aboutToShow, this, &TOvFrameForm::FillWindowMenu);
+    FillWindowMenu();
+
+    OVMMenuOption = new QMenu(InterfaceText(65163), this);
+    // The preferences and association forms are not part of this window.
+    OVMMenuPreferenceSetting = OVMMenuOption->addAction(InterfaceText(65164));
+    OVMMenuPreferenceSetting->setEnabled(false);
+    OVMMenuAssociationSetting = OVMMenuOption->addAction(InterfaceText(65165));
+    OVMMenuAssociationSetting->setEnabled(false);
+    OVMMenuDeletePreference = OVMMenuOption->addMenu(InterfaceText(65166));
+    OVMMenuDeleteRegistry = item(OVMMenuDeletePreference, 65167, [this] { DeleteSettings(true); });
+    OVMMenuDeleteIniFile = item(OVMMenuDeletePreference, 65136, [this] { DeleteSettings(false); });
+
+    OVMMenuHelp = new QMenu(InterfaceText(65137), this);
+    OVMMenuOVHelp = item(OVMMenuHelp, 65138,
+                         [this] { OpenHelpPage(QStringLiteral("help/index.html"), false); },
+                         QKeySequence(Qt::Key_F1));
+    OVMMenuBasicTutor = item(OVMMenuHelp, 65139,
+                             [this] { OpenHelpPage(QStringLiteral("help/tutorial.html"), true); },
+                             QKeySequence(Qt::SHIFT | Qt::Key_F1));
+    OVMMenuVersion = item(OVMMenuHelp, 65140, [this] { ShowVersion(); });
+    OVMMenuOVHomePage = item(OVMMenuHelp, 65141, [this] { OpenHomePage(); });
+}
+
+// The active editor's menus come first, ahead of Window, Option and Help;
+// without one the frame's own Program menu stands there.
+void TOvFrameForm::MergeMenus()
+{
+    QMenuBar *bar = menuBar();
+    bar->clear();
+    if (TOVEditForm *editor = ActiveEditor()) {
+        bar->addMenu(editor->OVEMenuProgram);
+        bar->addMenu(editor->OVEMenuEdit);
+        bar->addMenu(editor->OVEMenuSearch);
+        bar->addMenu(editor->OVEMenuRun);
+        bar->addAction(editor->OVEMenuRunNow);
+    } else {
+        bar->addMenu(OVMMenuProgram);
+    }
+    bar->addMenu(OVMMenuWindow);
+    bar->addMenu(OVMMenuOption);
+    bar->addMenu(OVMMenuHelp);
+}
+
+void TOvFrameForm::FillWindowMenu()
+{
+    OVMMenuWindow->clear();
+    OVMMenuWindow->addAction(OVMMenuTileHorizontal);
+    OVMMenuWindow->addAction(OVMMenuTileVertical);
+    OVMMenuWindow->addAction(OVMMenuCascade);
+    OVMMenuWindow->addAction(OVMMenuIConSort);
+    const QList<QMdiSubWindow *> windows = MdiArea->subWindowList();
+    if (!windows.isEmpty())
+        OVMMenuWindow->addSeparator();
+    for (QMdiSubWindow *window : windows) {
+        QAction *action = OVMMenuWindow->addAction(window->windowTitle());
+        action->setCheckable(true);
+        action->setChecked(window == MdiArea->activeSubWindow());
+        connect(action, &QAction::triggered, MdiArea, [this, window] { MdiArea->setActiveSubWindow(window); });
+    }
+}
+
+// Horizontal: the editors one above the other across the whole width;
+// vertical: side by side across the whole height.
+void TOvFrameForm::TileWindows(bool horizontal)
+{
+    QList<QMdiSubWindow *> windows;
+    for (QMdiSubWindow *window : MdiArea->subWindowList())
+        if (!window->isMinimized())
+            windows.append(window);
+    if (windows.isEmpty())
+        return;
+    const QRect area = MdiArea->viewport()->rect();
+    const int n = int(windows.size());
+    for (int i = 0; i < n; ++i) {
+        windows[i]->showNormal();
+        if (horizontal)
+            windows[i]->setGeometry(0, area.height() * i / n, area.width(), area.height() / n);
+        else
+            windows[i]->setGeometry(area.width() * i / n, 0, area.width() / n, area.height());
+    }
+}
+
+void TOvFrameForm::ArrangeIcons()
+{
+    const QRect area = MdiArea->viewport()->rect();
+    int x = 0;
+    for (QMdiSubWindow *window : MdiArea->subWindowList()) {
+        if (!window->isMinimized())
+            continue;
+        window->move(x, area.height() - window->height());
+        x += window->width();
+    }
+}
+
+void TOvFrameForm::CreateStatusPanels()
+{
+    for (QLabel *&panel : panels_) {
+        panel = new QLabel(this);
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        statusBar()->addWidget(panel);
+    }
+}
+
+void TOvFrameForm::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    static constexpr int kShares[6] = {150, 150, 90, 90, 200, 100};
+    const int w = statusBar()->width();
+    for (int i = 0; i < 6; ++i)
+        panels_[i]->setFixedWidth(w * kShares[i] / 780);
+}
+
+void TOvFrameForm::SetPanel(int index, const QString &text)
+{
+    if (index >= 0 && index < 6)
+        panels_[index]->setText(text);
+}
+
+QString TOvFrameForm::PanelText(int index) const
+{
+    return index >= 0 && index < 6 ? panels_[index]->text() : QString();
+}
+
+void TOvFrameForm::ClearPanels()
+{
+    statusBar()->clearMessage();
+    for (QLabel *panel : panels_)
+        panel->clear();
+}
+
+// ---------------------------------------------------------------- editors
+
+QList<TOVEditForm *> TOvFrameForm::Editors() const
+{
+    QList<TOVEditForm *> editors;
+    for (QMdiSubWindow *window : MdiArea->subWindowList())
+        if (auto *editor = qobject_cast<TOVEditForm *>(window->widget()))
+            editors.append(editor);
+    return editors;
+}
+
+TOVEditForm *TOvFrameForm::ActiveEditor() const
+{
+    QMdiSubWindow *window = MdiArea->currentSubWindow();
+    return window != nullptr ? qobject_cast<TOVEditForm *>(window->widget()) : nullptr;
+}
+
+TOVEditForm *TOvFrameForm::AddEditor(TOVEditForm *editor)
+{
+    QMdiSubWindow *window = MdiArea->addSubWindow(editor);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->resize(editor->size());
+    connect(editor, &TOVEditForm::NewRequested, this, [this] { NewEditor(); });
+    connect(editor, &TOVEditForm::OpenRequested, this, &TOvFrameForm::OVMMenuOpenClick);
+    connect(editor, &TOVEditForm::ExitRequested, this, &TOvFrameForm::OVMMenuExitClick);
+    connect(editor, &QWidget::windowTitleChanged, window, &QWidget::setWindowTitle);
+    connect(window, &QObject::destroyed, this, [this, editor] {
+        if (lastEditor_ == editor)
+            lastEditor_ = nullptr;
+    });
+    lastEditor_ = editor;
+    window->show();
+    MdiArea->setActiveSubWindow(window);
+    MergeMenus();
+    editor->RefreshPanels();
+    return editor;
+}
+
+TOVEditForm *TOvFrameForm::NewEditor()
+{
+    return AddEditor(new TOVEditForm(*this));
+}
+
+TOVEditForm *TOvFrameForm::OpenFile(const QString &path, const QString &encodingName, bool colour)
+{
+    auto *editor = new TOVEditForm(*this);
+    TextEncoding encoding;
+    if (encodingName == QStringLiteral("Auto")) {
+        const EncodingKind kind = DetectFileEncoding(path);
+        editor->EncodingName = EncodingKindName(kind);
+        encoding = EncodingOfKind(kind);
+    } else {
+        editor->EncodingName = encodingName;
+        encoding = GetEncodingByName(encodingName);
+    }
+    if (!editor->Open(path, encoding)) {
+        if (UntitledCount > 0)
+            --UntitledCount;
+        delete editor;
+        ShowMessageBox(this, QMessageBox::Warning, AppTitle(), QStringLiteral(u"%1 を開けません。").arg(path));
+        return nullptr;
+    }
+    if (colour)
+        editor->Highlighter().setActive(true);
+    AddEditor(editor);
+    return editor;
+}
+
+void TOvFrameForm::OVMMenuOpenClick()
+{
+    const QStringList filters{
+        QStringLiteral("Orvane Text (*.ovt;*.lib) (*.ovt *.lib)"),
+        QStringLiteral("Basic File (*.ovt; *.bas;*.lib) (*.ovt *.lib *.bas)"),
+        QStringLiteral("Text Type File (*.ovt;*.lib;*.bas;*.txt;*.dat) (*.ovt *.lib *.bas *.txt *.dat)"),
+        QStringLiteral("All (*.*) (*)")};
+    const QStringList encodings{QStringLiteral("Auto"),     QStringLiteral("Unicode"),
+                                QStringLiteral("Big Endian Unicode"), QStringLiteral("SJIS"),
+                                QStringLiteral("EUC"),      QStringLiteral("JIS"),
+                                QStringLiteral("UTF-8"),    QStringLiteral("UTF-8BOM")};
+    QString file;
+    QString encoding = openEncoding_;
+    if (!ChooseFileWithEncoding(this, false, QStringLiteral(u"プログラムを開く"), filters, QStringLiteral("ovt"),
+                                encodings, openFolder_, file, encoding))
+        return;
+    openEncoding_ = encoding;
+    if (OpenFile(file, encoding, AutoFormatLoadOn == 1) != nullptr)
+        openFolder_ = QFileInfo(file).absolutePath();
+}
+
+void TOvFrameForm::OVMMenuExitClick()
+{
+    StopRequested = 1;
+    close();
+}
+
+// ---------------------------------------------------------------- command line
+
+void TOvFrameForm::ActOnCommandLine(const QStringList &arguments)
+{
+    const CommandLineRequest request = ParseCommandLine(arguments);
+    if (request.fileName.isEmpty())
+        return;
+    TOVEditForm *editor = OpenFile(request.fileName, QStringLiteral("Auto"), AutoFormatLoadOn == 1);
+    if (editor == nullptr || request.runMode.isEmpty())
+        return;
+    if (request.runMode != QStringLiteral("AUT"))
+        showMinimized();
+    if (request.runMode == QStringLiteral("HIDE") && console_ != nullptr)
+        console_->showMinimized();
+    editor->OVEMenuRunOVClick();
+}
+
+// ---------------------------------------------------------------- closing
+
+void TOvFrameForm::closeEvent(QCloseEvent *event)
+{
+    if (ChkMsgOn == 1
+        && ShowMessageBox(this, QMessageBox::Question, AppTitle(), InterfaceText(65243),
+                          QMessageBox::Yes | QMessageBox::No)
+               != QMessageBox::Yes) {
+        event->ignore();
+        return;
+    }
+    // Each modified editor asks whether to save; Cancel keeps the frame open.
+    MdiArea->closeAllSubWindows();
+    if (!MdiArea->subWindowList().isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    emit Closed();
+}
+
+// Coming back to the frame (from the console, say) is the active editor's
+// activation too: it shows the error of its last run.
+void TOvFrameForm::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        if (TOVEditForm *editor = ActiveEditor())
+            editor->FormActivate();
+}
+
+void TOvFrameForm::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+// Dropped files each open in an editor with the encoding detected in them.
+void TOvFrameForm::dropEvent(QDropEvent *event)
+{
+    for (const QUrl &url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            OpenFile(url.toLocalFile(), QStringLiteral("Auto"), false);
+    event->acceptProposedAction();
+}
+
+// ---------------------------------------------------------------- options and help
+
+void TOvFrameForm::DeleteSettings(bool registry)
+{
+    if (ShowMessageBox(this, QMessageBox::Question, AppTitle(), InterfaceText(registry ? 65241 : 65242),
+                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
+        != QMessageBox::Yes)
+        return;
+    QString error;
+    const bool done = registry ? DeleteRegistrySettings(&error) : DeleteIniSettings(&error);
+    if (!done)
+        ShowMessageBox(this, QMessageBox::Critical, AppTitle(), error);
+}
+
+void TOvFrameForm::OpenHelpPage(const QString &page, bool reportFailure)
+{
+    const QString path = QDir(InstallPath).filePath(page);
+    const bool opened = QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    if (!opened && reportFailure)
+        ShowMessageBox(this, QMessageBox::Critical, QStringLiteral(u"エラー"),
+                       QStringLiteral(u"Basic入門の起動に失敗しました"));
+}
+
+void TOvFrameForm::ShowVersion()
+{
+    ShowMessageBox(this, QMessageBox::Information, AppTitle(), VersionBoxText());
+}
+
+void TOvFrameForm::OpenHomePage()
+{
+    const QString address = QString::fromUtf16(kHomePage);
+    if (ShowMessageBox(this, QMessageBox::Question, AppTitle(),
+                       InterfaceText(65244) + QStringLiteral("\r\n") + address,
+                       QMessageBox::Yes | QMessageBox::No)
+        == QMessageBox::Yes)
+        QDesktopServices::openUrl(QUrl(address));
+}
+
+} // namespace ov

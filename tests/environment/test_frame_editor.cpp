@@ -1,0 +1,334 @@
+// The main frame and the program editor driven as a person would: opening,
+// typing, saving with the backup copy, encodings, undo, find and replace,
+// runs from the editor, the error selection, the command line and closing.
+#include "environment/MyRichEdit.h"
+#include "environment/OVEdit.h"
+#include "environment/OVFrame.h"
+#include "environment/OVQtHost.h"
+#include "environment/OVRunFrame.h"
+#include "environment/OVRunWindows.h"
+#include "environment/myUndo.h"
+#include "executor/OVMThread.h"
+#include "executor/OVRunCommands.h"
+#include "executor/OVTextEncoding.h"
+#include "language/OVHeader.h"
+#include "language/OVInterpreter.h"
+#include "resources/OVInterfaceTexts.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace ov;
+
+namespace {
+
+class FrameEditor : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitializeInterpreterUnits();
+        ChkMsgOn = 0;
+        frame_ = std::make_unique<TOvFrameForm>(runs_);
+        console_ = std::make_unique<TRunForm>(runs_);
+        frame_->SetRunForm(console_.get());
+        windows_ = std::make_unique<TOVRunWindows>(*console_, frame_.get());
+        host_ = std::make_unique<TOVQtHost>(*windows_);
+        SetRunHost(host_.get());
+        SetMessageBoxHook([this](QMessageBox::Icon, const QString &, const QString &text,
+                                 QMessageBox::StandardButtons) {
+            messages_.append(text);
+            return answer_;
+        });
+        frame_->show();
+        console_->Memo1->Clear();
+        ASSERT_TRUE(dir_.isValid());
+    }
+    void TearDown() override
+    {
+        WaitForRun();
+        answer_ = QMessageBox::No;
+        frame_->close();
+        SetMessageBoxHook({});
+        SetRunHost(nullptr);
+        frame_.reset();
+    }
+
+    void WaitForRun()
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (RunThreadActive.load() != 0 && clock.elapsed() < 20000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            QThread::msleep(1);
+        }
+        runs_.Join();
+        QCoreApplication::processEvents();
+    }
+
+    QString Path(const QString &name) const { return dir_.filePath(name); }
+
+    static QByteArray Bytes(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
+    TOVEditForm *OpenWith(const QString &name, const QString &text)
+    {
+        EXPECT_TRUE(WriteTextFile(Path(name), text, GetEncodingByName(QStringLiteral("UTF-8"))));
+        return frame_->OpenFile(Path(name), QStringLiteral("Auto"), false);
+    }
+
+    static void Type(TOVEditForm *editor, const QString &text) { QTest::keyClicks(editor->Editor, text); }
+
+    QTemporaryDir dir_;
+    RunController runs_;
+    std::unique_ptr<TOvFrameForm> frame_;
+    std::unique_ptr<TRunForm> console_;
+    std::unique_ptr<TOVRunWindows> windows_;
+    std::unique_ptr<TOVQtHost> host_;
+    QStringList messages_;
+    QMessageBox::StandardButton answer_ = QMessageBox::Yes;
+};
+
+} // namespace
+
+TEST_F(FrameEditor, SavingTwiceKeepsOneBackupOfThePreviousVersion)
+{
+    TOVEditForm *editor = OpenWith(QStringLiteral("prog.ovt"), QStringLiteral(u"PRINT \"一\"\r\n"));
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->Editor->toPlainText(), QStringLiteral(u"PRINT \"一\""));
+    EXPECT_EQ(editor->EncodingName, QStringLiteral("UTF-8"));
+    EXPECT_EQ(frame_->PanelText(0), QStringLiteral("prog.ovt"));
+    EXPECT_EQ(frame_->PanelText(5), QStringLiteral("UTF-8"));
+
+    QTest::keyClick(editor->Editor, Qt::Key_End);
+    Type(editor, QStringLiteral("2"));
+    EXPECT_TRUE(editor->IsModified());
+    EXPECT_FALSE(frame_->PanelText(2).isEmpty());
+    ASSERT_TRUE(editor->OVEMenuSaveClick());
+    EXPECT_FALSE(editor->IsModified());
+    EXPECT_TRUE(frame_->PanelText(2).isEmpty());
+    EXPECT_EQ(Bytes(Path(QStringLiteral("prog.ovt"))), QStringLiteral(u"PRINT \"一\"2\r\n").toUtf8());
+    EXPECT_EQ(Bytes(Path(QStringLiteral("prog.BAK"))), QStringLiteral(u"PRINT \"一\"\r\n").toUtf8());
+
+    Type(editor, QStringLiteral("3"));
+    ASSERT_TRUE(editor->OVEMenuSaveClick());
+    EXPECT_EQ(Bytes(Path(QStringLiteral("prog.BAK"))), QStringLiteral(u"PRINT \"一\"2\r\n").toUtf8());
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);  // no temporary left
+
+    // A file named *.BAK is written without a backup of itself; a name
+    // without extension gets ".BAK" appended.
+    ASSERT_TRUE(editor->SaveAs(Path(QStringLiteral("copy.BAK")), QStringLiteral("UTF-8")));
+    Type(editor, QStringLiteral("4"));
+    ASSERT_TRUE(editor->OVEMenuSaveClick());
+    EXPECT_EQ(Bytes(Path(QStringLiteral("copy.BAK"))), QStringLiteral(u"PRINT \"一\"234\r\n").toUtf8());
+    ASSERT_TRUE(editor->SaveAs(Path(QStringLiteral("plain")), QStringLiteral("UTF-8")));
+    ASSERT_TRUE(editor->SaveAs(Path(QStringLiteral("plain")), QStringLiteral("UTF-8")));
+    EXPECT_TRUE(QFile::exists(Path(QStringLiteral("plain.BAK"))));
+    EXPECT_TRUE(messages_.isEmpty()) << messages_.join(u'|').toStdString();
+}
+
+TEST_F(FrameEditor, AFailedSaveIsReportedAndTheEditorStaysModified)
+{
+    TOVEditForm *editor = frame_->NewEditor();
+    Type(editor, QStringLiteral("PRINT 1"));
+    EXPECT_FALSE(editor->SaveAs(Path(QStringLiteral("missing/prog.ovt")), QStringLiteral("UTF-8")));
+    EXPECT_EQ(messages_.size(), 1);
+    EXPECT_TRUE(editor->IsModified());
+    EXPECT_TRUE(editor->FileName.startsWith(QStringLiteral("Untitled")));
+
+    if (geteuid() != 0) {  // permissions do not hold back the superuser
+        const QString locked = Path(QStringLiteral("locked"));
+        ASSERT_TRUE(QDir().mkdir(locked));
+        ASSERT_TRUE(WriteTextFile(locked + QStringLiteral("/old.ovt"), QStringLiteral("OLD\r\n"), TextEncoding{}));
+        QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        EXPECT_FALSE(editor->SaveAs(locked + QStringLiteral("/old.ovt"), QStringLiteral("UTF-8")));
+        QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        EXPECT_EQ(messages_.size(), 2);
+        EXPECT_TRUE(editor->IsModified());
+        EXPECT_EQ(Bytes(locked + QStringLiteral("/old.ovt")), QByteArray("OLD\r\n"));
+    }
+}
+
+TEST_F(FrameEditor, EncodingsRoundTripAndUnwritableCharactersOfferUtf8)
+{
+    TOVEditForm *editor = frame_->NewEditor();
+    editor->Editor->UndoHistory()->UndoTyping(QStringLiteral(u"PRINT \"日本語\"\nEND"), false);
+    ASSERT_TRUE(editor->SaveAs(Path(QStringLiteral("sjis.ovt")), QStringLiteral("SJIS")));
+    EXPECT_EQ(Bytes(Path(QStringLiteral("sjis.ovt"))),
+              EncodeText(QStringLiteral(u"PRINT \"日本語\"\r\nEND\r\n"), GetEncodingByName(QStringLiteral("SJIS"))));
+    TOVEditForm *again = frame_->OpenFile(Path(QStringLiteral("sjis.ovt")), QStringLiteral("Auto"), false);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->EncodingName, QStringLiteral("SJIS"));
+    EXPECT_EQ(again->Editor->toPlainText(), QStringLiteral(u"PRINT \"日本語\"\nEND"));
+
+    // A character that Shift_JIS cannot hold: Cancel writes nothing, Yes
+    // writes UTF-8.
+    again->Editor->UndoHistory()->UndoTyping(QStringLiteral(u"' 한"), false);
+    answer_ = QMessageBox::Cancel;
+    EXPECT_FALSE(again->OVEMenuSaveClick());
+    EXPECT_EQ(messages_.size(), 1);
+    EXPECT_TRUE(again->IsModified());
+    answer_ = QMessageBox::Yes;
+    ASSERT_TRUE(again->OVEMenuSaveClick());
+    EXPECT_EQ(again->EncodingName, QStringLiteral("UTF-8"));
+    QString read;
+    ASSERT_TRUE(ReadTextFile(Path(QStringLiteral("sjis.ovt")), read));
+    EXPECT_EQ(read, QStringLiteral(u"' 한PRINT \"日本語\"\r\nEND\r\n"));
+}
+
+TEST_F(FrameEditor, TypingIsUndoneAndRedoneThroughTheEditorsHistory)
+{
+    TOVEditForm *editor = frame_->NewEditor();
+    TMyRichEdit *edit = editor->Editor;
+    Type(editor, QStringLiteral("AB"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    Type(editor, QStringLiteral("C"));
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    Type(editor, QStringLiteral("D"));
+    EXPECT_EQ(edit->toPlainText(), QStringLiteral("AB\nD"));
+
+    // Overwrite mode replaces characters and makes no line breaks.
+    QTest::keyClick(edit, Qt::Key_Home);
+    QTest::keyClick(edit, Qt::Key_Insert);
+    EXPECT_EQ(frame_->PanelText(3), InterfaceText(65177));
+    Type(editor, QStringLiteral("X"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(edit->toPlainText(), QStringLiteral("AB\nX"));
+    QTest::keyClick(edit, Qt::Key_Insert);
+
+    int undos = 0;
+    while (editor->UndoHistory().CanUndo() && undos < 20) {
+        QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+        ++undos;
+    }
+    EXPECT_EQ(edit->toPlainText(), QString());
+    for (int i = 0; i < undos; ++i)
+        editor->OVEMenuRedo->trigger();
+    EXPECT_EQ(edit->toPlainText(), QStringLiteral("AB\nX"));
+    EXPECT_FALSE(editor->UndoHistory().CanRedo());
+}
+
+TEST_F(FrameEditor, FindIsCaseInsensitiveAcrossLinesAndReplaceActsOnAMatchingSelection)
+{
+    TOVEditForm *editor = OpenWith(QStringLiteral("f.ovt"), QStringLiteral("print a\r\nX = 1\r\nPRINT b\r\n"));
+    ASSERT_NE(editor, nullptr);
+    TMyRichEdit *edit = editor->Editor;
+    ASSERT_TRUE(editor->FindText(QStringLiteral("print")));
+    EXPECT_EQ(edit->textCursor().selectionStart(), 0);
+    ASSERT_TRUE(editor->FindText(QStringLiteral("print")));
+    EXPECT_EQ(edit->textCursor().selectionStart(), 14);
+    EXPECT_EQ(edit->textCursor().selectedText(), QStringLiteral("PRINT"));
+    EXPECT_FALSE(editor->FindText(QStringLiteral("print")));
+    EXPECT_EQ(messages_, QStringList{InterfaceText(65178)});
+
+    // The selection no longer matches: the next match is found and replaced.
+    QTextCursor cursor = edit->textCursor();
+    cursor.setPosition(8);
+    cursor.setPosition(9, QTextCursor::KeepAnchor);  // "X"
+    edit->setTextCursor(cursor);
+    ASSERT_TRUE(editor->ReplaceText(QStringLiteral("print"), QStringLiteral("?")));
+    EXPECT_EQ(edit->toPlainText(), QStringLiteral("print a\nX = 1\n? b"));
+
+    cursor.setPosition(0);
+    edit->setTextCursor(cursor);
+    EXPECT_EQ(editor->ReplaceAll(QStringLiteral("1"), QStringLiteral("11")), 1);
+    EXPECT_EQ(edit->toPlainText(), QStringLiteral("print a\nX = 11\n? b"));
+    editor->UndoHistory().UndoStep();
+    EXPECT_EQ(edit->toPlainText(), QStringLiteral("print a\nX = 1\n? b"));
+    editor->UndoHistory().UndoStep();
+    EXPECT_EQ(edit->toPlainText(), QStringLiteral("print a\nX = 1\nPRINT b"));
+}
+
+TEST_F(FrameEditor, RunFromTheEditorWritesToTheConsole)
+{
+    TOVEditForm *editor = frame_->NewEditor();
+    editor->Editor->UndoHistory()->UndoTyping(QStringLiteral("A = 6\nPRINT A * 7"), false);
+    ASSERT_TRUE(editor->OVEMenuRunOVClick());
+    EXPECT_FALSE(editor->OVEMenuRunOVClick());  // one run at a time
+    WaitForRun();
+    const QStringList lines = console_->Memo1->toPlainText().split(u'\n');
+    EXPECT_TRUE(lines.contains(QStringLiteral(" 42"))) << lines.join(u'|').toStdString();
+    EXPECT_TRUE(lines.contains(QStringLiteral("OK")));
+    EXPECT_EQ(ErrorNumber, 0);
+}
+
+TEST_F(FrameEditor, AFailedRunSelectsTheCharacterTheReportNames)
+{
+    TOVEditForm *editor = frame_->NewEditor();
+    editor->Editor->UndoHistory()->UndoTyping(QStringLiteral("A = 1\nB = 2\nPRINT A +* B\nEND"), false);
+    ASSERT_TRUE(editor->OVEMenuRunOVClick());
+    WaitForRun();
+    ASSERT_GT(ErrorNumber, 0);
+    const QString memo = console_->Memo1->toPlainText();
+    const QRegularExpressionMatch report = QRegularExpression(QStringLiteral(u"\\((\\d+)行,　(\\d+) 桁\\)")).match(memo);
+    ASSERT_TRUE(report.hasMatch()) << memo.toStdString();
+
+    editor->FormActivate();
+    EXPECT_EQ(ErrorNumber, 0);
+    int line = 0;
+    int column = 0;
+    editor->Editor->GetCharPos(line, column);
+    EXPECT_EQ(line, report.captured(1).toInt());
+    EXPECT_EQ(column, report.captured(2).toInt());
+    EXPECT_EQ(editor->Editor->textCursor().selectedText().size(), 1);
+
+    // A second activation leaves the selection alone.
+    QTextCursor cursor = editor->Editor->textCursor();
+    cursor.setPosition(0);
+    editor->Editor->setTextCursor(cursor);
+    editor->FormActivate();
+    EXPECT_EQ(editor->Editor->textCursor().position(), 0);
+}
+
+TEST_F(FrameEditor, CommandLineSwitches)
+{
+    EXPECT_EQ(ParseCommandLine({QStringLiteral(" -r "), QStringLiteral("a.ovt")}).runMode, QStringLiteral("RUN"));
+    EXPECT_EQ(ParseCommandLine({QStringLiteral("-A"), QStringLiteral("a.ovt")}).runMode, QStringLiteral("AUT"));
+    const CommandLineRequest hide = ParseCommandLine({QStringLiteral("-h"), QStringLiteral("b.ovt")});
+    EXPECT_EQ(hide.runMode, QStringLiteral("HIDE"));
+    EXPECT_EQ(hide.fileName, QStringLiteral("b.ovt"));
+    const CommandLineRequest bare = ParseCommandLine({QStringLiteral("c.ovt")});
+    EXPECT_TRUE(bare.runMode.isEmpty());
+    EXPECT_EQ(bare.fileName, QStringLiteral("c.ovt"));
+    EXPECT_TRUE(ParseCommandLine({}).fileName.isEmpty());
+
+    ASSERT_TRUE(WriteTextFile(Path(QStringLiteral("cl.ovt")), QStringLiteral("PRINT 5 + 5\r\n"), TextEncoding{}));
+    frame_->ActOnCommandLine({Path(QStringLiteral("cl.ovt"))});
+    EXPECT_EQ(frame_->Editors().size(), 1);
+    EXPECT_EQ(RunThreadActive.load(), 0);
+    frame_->ActOnCommandLine({QStringLiteral("-a"), Path(QStringLiteral("cl.ovt"))});
+    EXPECT_EQ(frame_->Editors().size(), 2);
+    WaitForRun();
+    EXPECT_TRUE(console_->Memo1->toPlainText().split(u'\n').contains(QStringLiteral(" 10")));
+}
+
+TEST_F(FrameEditor, ClosingAsksAboutModifiedEditorsAndTheExitQuestion)
+{
+    TOVEditForm *editor = frame_->NewEditor();
+    Type(editor, QStringLiteral("PRINT 1"));
+    answer_ = QMessageBox::Cancel;
+    EXPECT_FALSE(frame_->close());
+    EXPECT_EQ(frame_->Editors().size(), 1);
+    EXPECT_EQ(messages_, QStringList{ModifiedPromptText(editor->FileName)});
+
+    ChkMsgOn = 1;
+    answer_ = QMessageBox::No;
+    messages_.clear();
+    EXPECT_FALSE(frame_->close());
+    EXPECT_EQ(messages_, QStringList{InterfaceText(65243)});
+    ChkMsgOn = 0;
+
+    // No to saving: the editor goes and the frame closes.
+    EXPECT_TRUE(frame_->close());
+    EXPECT_TRUE(frame_->Editors().isEmpty());
+}
