@@ -231,22 +231,11 @@ inline bool EvaluateStepTest(const FastPlan &plan, bool &truth)
     return true;
 }
 
-// The commonest shapes, a single operand and two operands with one
-// operator, without the general loop.
-inline bool EvaluateSimple(const FastPlan &plan, long double &number, bool &truth, bool &done)
+// One two-operand operator: a number (false where the handler would fail)
+// or, for a comparison, a truth value.
+inline bool ApplyBinary(FastOp::Code op, long double left, long double right, long double &number, bool &truth)
 {
-    done = true;
-    if (plan.Count == 1 && IsOperandOp(plan.Ops[0])) {
-        number = Operand(plan.Ops[0]);
-        return true;
-    }
-    if (plan.Count != 3 || !IsOperandOp(plan.Ops[0]) || !IsOperandOp(plan.Ops[1])) {
-        done = false;
-        return false;
-    }
-    const long double left = Operand(plan.Ops[0]);
-    const long double right = Operand(plan.Ops[1]);
-    switch (plan.Ops[2].Op) {
+    switch (op) {
     case FastOp::Add: number = left + right; break;
     case FastOp::Sub: number = left - right; break;
     case FastOp::Mul: number = left * right; break;
@@ -260,10 +249,25 @@ inline bool EvaluateSimple(const FastPlan &plan, long double &number, bool &trut
     case FastOp::Lt: truth = left < right; return true;
     case FastOp::Gt: truth = right < left; return true;
     case FastOp::Le: truth = !(right < left); return true;
-    case FastOp::Ge: truth = !(left < right); return true;
-    default: done = false; return false;
+    default: truth = !(left < right); return true;  // Ge
     }
     return std::isfinite(number);
+}
+
+// The commonest shapes, a single operand and two operands with one
+// operator, without the general loop.
+inline bool EvaluateSimple(const FastPlan &plan, long double &number, bool &truth, bool &done)
+{
+    done = true;
+    if (plan.Count == 1 && IsOperandOp(plan.Ops[0])) {
+        number = Operand(plan.Ops[0]);
+        return true;
+    }
+    if (plan.Count != 3 || !IsOperandOp(plan.Ops[0]) || !IsOperandOp(plan.Ops[1])) {
+        done = false;
+        return false;
+    }
+    return ApplyBinary(plan.Ops[2].Op, Operand(plan.Ops[0]), Operand(plan.Ops[1]), number, truth);
 }
 
 } // namespace
@@ -306,25 +310,10 @@ bool EvaluatePlan(const FastPlan &plan, long double &number, bool &truth)
         const long double left = stack[depth - 2];
         const long double right = stack[depth - 1];
         --depth;
-        long double &result = stack[depth - 1];
-        switch (op.Op) {
-        case FastOp::Add: result = left + right; break;
-        case FastOp::Sub: result = left - right; break;
-        case FastOp::Mul: result = left * right; break;
-        case FastOp::Div:
-            if (right == 0)
-                return false;
-            result = left / right;
-            break;
-        case FastOp::Eq: truth = left == right; return true;
-        case FastOp::Ne: truth = !(left == right); return true;
-        case FastOp::Lt: truth = left < right; return true;
-        case FastOp::Gt: truth = right < left; return true;
-        case FastOp::Le: truth = !(right < left); return true;
-        default: truth = !(left < right); return true;  // Ge
-        }
-        if (!std::isfinite(result))
-            return false;  // the handler reports the overflow
+        if (!ApplyBinary(op.Op, left, right, stack[depth - 1], truth))
+            return false;  // the handler reports the fault
+        if (op.Op >= FastOp::Eq && op.Op <= FastOp::Ge)
+            return true;  // a comparison ends the expression
     }
     number = stack[0];
     return true;

@@ -61,27 +61,6 @@ bool ToInt64(long double x, int64_t &out)
 
 // ---------------------------------------------------------------- the stack
 
-// Takes the top entry off, whatever its type.
-void DropTop()
-{
-    if (TagStackTop < 1)
-        return;
-    const int32_t tag = TagStack[size_t(TagStackTop)];
-    if (tag == tagString) {
-        if (StrStackTop < 1)
-            return;
-        StrStack[size_t(StrStackTop--)] = QString();
-    } else if (tag == tagBool) {
-        if (BoolStackTop < 1)
-            return;
-        --BoolStackTop;
-    } else {
-        if (NumStackTop < 1)
-            return;
-        --NumStackTop;
-    }
-    --TagStackTop;
-}
 
 // Sets the error and leaves only the first of `count` arguments.
 [[gnu::cold]] void Fail(int count, int32_t number, int32_t subject = 0)

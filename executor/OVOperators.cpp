@@ -64,27 +64,6 @@ inline void PushBoolAfterPop(bool b)
     }
 }
 
-// Takes the top entry off, whatever its type.
-void DropTop()
-{
-    if (TagStackTop < 1)
-        return;
-    const int32_t tag = TagStack[size_t(TagStackTop)];
-    if (tag == tagString) {
-        if (StrStackTop < 1)
-            return;
-        StrStack[size_t(StrStackTop--)] = QString();
-    } else if (tag == tagBool) {
-        if (BoolStackTop < 1)
-            return;
-        --BoolStackTop;
-    } else {
-        if (NumStackTop < 1)
-            return;
-        --NumStackTop;
-    }
-    --TagStackTop;
-}
 
 // An error of a two-operand handler: the right operand goes, the left stays.
 [[gnu::cold, gnu::noinline]] void FailBinary(int32_t number, int32_t subject = 0)

@@ -163,6 +163,27 @@ bool PopBool()
     return BoolStack[size_t(BoolStackTop--)] != 0;
 }
 
+void DropTop()
+{
+    if (TagStackTop < 1)
+        return;
+    const int32_t tag = TagStack[size_t(TagStackTop)];
+    if (tag == tagString) {
+        if (StrStackTop < 1)
+            return;
+        StrStack[size_t(StrStackTop--)] = QString();
+    } else if (tag == tagBool) {
+        if (BoolStackTop < 1)
+            return;
+        --BoolStackTop;
+    } else {
+        if (NumStackTop < 1)
+            return;
+        --NumStackTop;
+    }
+    --TagStackTop;
+}
+
 // ---------------------------------------------------------------- the local stack
 
 void LoPushNumber(long double x) { PushOnLo(int32_t(tagNumber), LoNumStack, LoNumStackTop, x); }

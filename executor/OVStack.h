@@ -103,6 +103,8 @@ inline long double PopNumber()
 QString PopString();
 // A truth value on top, else 52302 (the result is false).
 bool PopBool();
+// Takes the top entry off, whatever its type.
+void DropTop();
 
 // ---------------------------------------------------------------- the local stack
 
