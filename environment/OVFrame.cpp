@@ -341,6 +341,11 @@ TOVEditForm *TOvFrameForm::ActiveEditor() const
     return window != nullptr ? qobject_cast<TOVEditForm *>(window->widget()) : nullptr;
 }
 
+TOVEditForm *TOvFrameForm::LastEditor() const
+{
+    return lastEditor_.data();
+}
+
 TOVEditForm *TOvFrameForm::AddEditor(TOVEditForm *editor)
 {
     QMdiSubWindow *window = MdiArea->addSubWindow(editor);
@@ -350,10 +355,6 @@ TOVEditForm *TOvFrameForm::AddEditor(TOVEditForm *editor)
     connect(editor, &TOVEditForm::OpenRequested, this, &TOvFrameForm::OVMMenuOpenClick);
     connect(editor, &TOVEditForm::ExitRequested, this, &TOvFrameForm::OVMMenuExitClick);
     connect(editor, &QWidget::windowTitleChanged, window, &QWidget::setWindowTitle);
-    connect(window, &QObject::destroyed, this, [this, editor] {
-        if (lastEditor_ == editor)
-            lastEditor_ = nullptr;
-    });
     lastEditor_ = editor;
     window->show();
     MdiArea->setActiveSubWindow(window);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QMessageBox>
 #include <QStringList>
 #include <functional>
@@ -102,7 +103,7 @@ public:
 
     QList<TOVEditForm *> Editors() const;
     TOVEditForm *ActiveEditor() const;
-    TOVEditForm *LastEditor() const { return lastEditor_; }
+    TOVEditForm *LastEditor() const;
 
 signals:
     // The frame has closed: the program ends.
@@ -132,7 +133,7 @@ private:
 
     RunController &runs_;
     TRunForm *console_ = nullptr;
-    TOVEditForm *lastEditor_ = nullptr;
+    QPointer<TOVEditForm> lastEditor_;  // cleared by Qt when the editor goes
     QLabel *panels_[6] = {};
     QString openFolder_;
     QString openEncoding_ = QStringLiteral("Auto");
