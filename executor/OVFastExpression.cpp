@@ -183,7 +183,10 @@ void Compile(const CodeType *cells, int32_t begin, int32_t last, int32_t capacit
 
 // ---------------------------------------------------------------- running
 
-inline long double Operand(const FastOp &op) { return PlanOperand(op); }
+inline long double Operand(const FastOp &op)
+{
+    return op.Op == FastOp::Value ? *op.Constant : op.Record->Value;
+}
 
 // The element of a one-dimensional array at subscript s, as the element read
 // finds it; false where the handler would report an error.
@@ -226,6 +229,29 @@ inline bool EvaluateStepTest(const FastPlan &plan, bool &truth)
         return false;
     truth = !(product < *o[8].Constant);
     return true;
+}
+
+// One two-operand operator: a number (false where the handler would fail)
+// or, for a comparison, a truth value.
+inline bool ApplyBinary(FastOp::Code op, long double left, long double right, long double &number, bool &truth)
+{
+    switch (op) {
+    case FastOp::Add: number = left + right; break;
+    case FastOp::Sub: number = left - right; break;
+    case FastOp::Mul: number = left * right; break;
+    case FastOp::Div:
+        if (right == 0)
+            return false;
+        number = left / right;
+        break;
+    case FastOp::Eq: truth = left == right; return true;
+    case FastOp::Ne: truth = !(left == right); return true;
+    case FastOp::Lt: truth = left < right; return true;
+    case FastOp::Gt: truth = right < left; return true;
+    case FastOp::Le: truth = !(right < left); return true;
+    default: truth = !(left < right); return true;  // Ge
+    }
+    return std::isfinite(number);
 }
 
 // The commonest shapes, a single operand and two operands with one

@@ -9,13 +9,12 @@
 #pragma once
 
 #include "language/OVHeader.h"
-#include "language/OVNumTbl.h"
-
-#include <cmath>
 
 #include <vector>
 
 namespace ov {
+
+struct NumVarType;
 
 struct FastOp {
     enum Code : uint8_t { Value, Var, Element, Add, Sub, Mul, Div, Eq, Ne, Lt, Gt, Le, Ge, Neg, Sgn };
@@ -60,43 +59,6 @@ inline const FastPlan &FastPlanAt(const CodeType *cells, int32_t begin, int32_t 
 
 // Works the plan's expression out; false where the cells must run one by one.
 bool EvaluatePlan(const FastPlan &plan, long double &number, bool &truth);
-
-inline long double PlanOperand(const FastOp &op)
-{
-    return op.Op == FastOp::Value ? *op.Constant : op.Record->Value;
-}
-
-// One two-operand operator: a number (false where the handler would fail)
-// or, for a comparison, a truth value.
-inline bool ApplyBinary(FastOp::Code op, long double left, long double right, long double &number, bool &truth)
-{
-    switch (op) {
-    case FastOp::Add: number = left + right; break;
-    case FastOp::Sub: number = left - right; break;
-    case FastOp::Mul: number = left * right; break;
-    case FastOp::Div:
-        if (right == 0)
-            return false;
-        number = left / right;
-        break;
-    case FastOp::Eq: truth = left == right; return true;
-    case FastOp::Ne: truth = !(left == right); return true;
-    case FastOp::Lt: truth = left < right; return true;
-    case FastOp::Gt: truth = right < left; return true;
-    case FastOp::Le: truth = !(right < left); return true;
-    default: truth = !(left < right); return true;  // Ge
-    }
-    return std::isfinite(number);
-}
-
-// The run loop's entry: the two commonest shapes, two operands and one
-// operator, or one operand, worked out in line; the rest in EvaluatePlan.
-inline bool EvaluatePlanFast(const FastPlan &plan, long double &number, bool &truth)
-{
-    if (plan.Count == 3 && plan.Ops[0].Op <= FastOp::Var && plan.Ops[1].Op <= FastOp::Var && !plan.StepTest)
-        return ApplyBinary(plan.Ops[2].Op, PlanOperand(plan.Ops[0]), PlanOperand(plan.Ops[1]), number, truth);
-    return EvaluatePlan(plan, number, truth);
-}
 // The element that AssignElement stores into; false when the cells must run.
 bool PlannedElement(const FastPlan &plan, long double *&element);
 

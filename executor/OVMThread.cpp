@@ -255,7 +255,7 @@ bool RunLoopState::Expression()
         return StringAppend();
     long double number = 0;
     bool truth = false;
-    if (!EvaluatePlanFast(plan, number, truth))
+    if (!EvaluatePlan(plan, number, truth))
         return false;
     switch (plan.Then) {
     case FastPlan::Assign:
