@@ -288,17 +288,10 @@ void my_UndoClass::UndoTyping(const QString &text, bool overwrite)
     editor_->ensureCursorVisible();
 }
 
+// Enter inserts a line break as typing does; it never overwrites.
 void my_UndoClass::UndoEnter()
 {
-    if (!editor_)
-        return;
-    QTextCursor cursor = editor_->textCursor();
-    const int position = cursor.selectionStart();
-    const QString inserted = ReplaceRange(cursor, position, 0, FitToMaxLength(QStringLiteral("\n"), 0));
-    if (!inserted.isEmpty())
-        Push(position, 0, Typing, inserted, QString());
-    editor_->setTextCursor(cursor);
-    editor_->ensureCursorVisible();
+    UndoTyping(QStringLiteral("\n"), false);
 }
 
 void my_UndoClass::UndoDelete()
