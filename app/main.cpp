@@ -4,6 +4,7 @@
 // when the event loop starts.
 #include "environment/OVFrame.h"
 #include "environment/OVKeySetting.h"
+#include "environment/OVLoadWait.h"
 #include "environment/OVQtHost.h"
 #include "environment/OVRunFrame.h"
 #include "environment/OVRunWindows.h"
@@ -63,6 +64,7 @@ int main(int argc, char *argv[])
     ov::TOvFrameForm frame(runs);
     ov::TRunForm console(runs);
     frame.SetRunForm(&console);
+    ov::TOVLoadWaitForm loadWait;  // made after the console; shown by long editor work
     ov::TOVRunWindows windows(console, &frame);
     ov::TOVQtHost host(windows);
     ov::SetRunHost(&host);

@@ -4,6 +4,7 @@
 #include "environment/OVFrame.h"
 #include "environment/OVKeySetting.h"
 #include "environment/OVKeywordColor.h"
+#include "environment/OVLoadWait.h"
 #include "environment/OVRunFrame.h"
 #include "environment/myUndo.h"
 #include "executor/OVMThread.h"
@@ -305,8 +306,11 @@ bool TOVEditForm::Open(const QString &fileName, const TextEncoding &encoding)
         return false;
     const QString text = SplitTextLines(DecodeText(bytes, encoding)).join(u'\n');
     SetFileName(QFileInfo(fileName).absoluteFilePath());
+    // Loading a large text and colouring it take a while: the loading form shows.
+    LoadWaitScope wait(InterfaceText(65181), int(text.size()));
     Editor->setEnabled(false);
     Editor->setPlainText(text);  // empties the undo history: its records no longer apply
+    wait.SetPosition(int(text.size()));
     QTextCursor cursor = Editor->textCursor();
     cursor.setPosition(0);
     Editor->setTextCursor(cursor);
@@ -606,7 +610,23 @@ void TOVEditForm::OVEMenuPrgFormatClick()
                           QMessageBox::Yes | QMessageBox::No)
                != QMessageBox::Yes)
         return;
-    TidyUpProgram(*Editor, *highlighter_);
+    QTextDocument *document = Editor->document();
+    LoadWaitScope wait(InterfaceText(65180), int(document->characterCount() - 1));
+    if (wait.Shown() && highlighter_->isActive()) {
+        // A large text is coloured again line by line so that the bar can follow.
+        const bool modified = document->isModified();
+        for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+            wait.SetPosition(block.position());
+            highlighter_->rehighlightBlock(block);
+        }
+        QTextCursor cursor = Editor->textCursor();
+        cursor.setPosition(0);
+        Editor->setTextCursor(cursor);
+        document->setModified(modified);
+    } else {
+        TidyUpProgram(*Editor, *highlighter_);
+    }
+    wait.SetPosition(int(document->characterCount() - 1));
     RefreshPanels();
 }
 

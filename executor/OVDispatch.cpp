@@ -222,6 +222,18 @@ LoopExit DispatchStatement(int32_t s)
         return LoopExit::System;
     case stON: case stOFF: case stCALL:
         break;
+    // The mixer, the clipboard and the media player are not carried by this
+    // version yet: their member statements say so instead of doing nothing.
+    case isMixerMasterMute: case isMixerMasterVolume:
+        SetError(50025, stAUDIOMIXER);
+        break;
+    case isClipboardClear: case isClipboardSetText:
+        SetError(50025, stCLIPBOARD);
+        break;
+    case isMediaPlayerClose: case isMediaPlayerOpen: case isMediaPlayerPause: case isMediaPlayerPlay:
+    case isMediaPlayerStop:
+        SetError(50025, stMEDIAPLAYER);
+        break;
     default:
         if (DispatchInternalStatement(s) || DispatchDataFileStatement(s) || DispatchFileStatement(s)
             || DispatchFormulaStatement(s) || DispatchFileSystemStatement(s))
