@@ -569,7 +569,9 @@ EncodingKind DetectEncoding(const QByteArray &firstBytes)
         return ekEuc;
     if (s.Score > e.Score && s.Score > u.Score && s.Valid)
         return ekSjis;
-    if (u.Score > e.Score && u.Score > s.Score && u.Valid)
+    // Whole, valid UTF-8 that only ties another scanner is still UTF-8: short
+    // kana texts ("あいうえ") also read as valid Shift_JIS pairs of equal score.
+    if (u.Valid && u.Score > 0 && u.Score >= e.Score && u.Score >= s.Score)
         return ekUtf8;
     return ekDefault;
 }

@@ -59,6 +59,8 @@ TEST(TextEncoding, ScoresChooseAmongShiftJisEucAndUtf8)
     EXPECT_EQ(DetectEncoding(Bytes({'A', 0xE0, 0xA1})), ekDefault);
     // An invalid byte for the leading scanner: its score no longer wins.
     EXPECT_EQ(DetectEncoding(kSjisJapanese + Bytes({0x80})), ekDefault);
+    // Short kana in UTF-8 are also valid Shift_JIS of the same score.
+    EXPECT_EQ(DetectEncoding(QStringLiteral("PRINT \"あいうえ\"").toUtf8()), ekUtf8);
 }
 
 TEST(TextEncoding, DetectionReadsOnlyTheFirst1024Bytes)
