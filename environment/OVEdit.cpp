@@ -631,20 +631,16 @@ void TOVEditForm::OVEMenuPrgFormatClick()
 }
 
 // Prints a copy of the text with the keyword colours written into it.
-void TOVEditForm::OVEMenuPrintClick()
+std::unique_ptr<QTextDocument> TOVEditForm::PrintableDocument(bool selectionOnly) const
 {
-    QPrinter printer;
-    QPrintDialog dialog(&printer, this);
-    const QTextCursor selection = Editor->textCursor();
-    dialog.setOption(QAbstractPrintDialog::PrintSelection, selection.hasSelection());
-    if (selection.hasSelection())
-        dialog.setPrintRange(QAbstractPrintDialog::Selection);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    printer.setDocName(FileName);
     std::unique_ptr<QTextDocument> copy(Editor->document()->clone());
     copy->setDefaultFont(Editor->font());
-    if (dialog.printRange() == QAbstractPrintDialog::Selection && selection.hasSelection()) {
+    // Coloured as a whole first, so that a selection starting inside a
+    // string or comment keeps the colours it has on screen.
+    if (highlighter_->isActive())
+        ApplyKeywordFormats(*copy, EditorStyle());
+    const QTextCursor selection = Editor->textCursor();
+    if (selectionOnly && selection.hasSelection()) {
         QTextCursor cut(copy.get());
         cut.setPosition(selection.selectionEnd());
         cut.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
@@ -653,9 +649,21 @@ void TOVEditForm::OVEMenuPrintClick()
         cut.setPosition(selection.selectionStart(), QTextCursor::KeepAnchor);
         cut.removeSelectedText();
     }
-    if (highlighter_->isActive())
-        ApplyKeywordFormats(*copy, EditorStyle());
-    copy->print(&printer);
+    return copy;
+}
+
+void TOVEditForm::OVEMenuPrintClick()
+{
+    QPrinter printer;
+    QPrintDialog dialog(&printer, this);
+    const bool hasSelection = Editor->textCursor().hasSelection();
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, hasSelection);
+    if (hasSelection)
+        dialog.setPrintRange(QAbstractPrintDialog::Selection);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    printer.setDocName(FileName);
+    PrintableDocument(dialog.printRange() == QAbstractPrintDialog::Selection)->print(&printer);
 }
 
 } // namespace ov

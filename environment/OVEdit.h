@@ -7,6 +7,7 @@
 #include "executor/OVTextEncoding.h"
 
 #include <QPointer>
+#include <QTextDocument>
 #include <QWidget>
 #include <memory>
 
@@ -84,6 +85,9 @@ public:
     bool OVEMenuContOVClick();
     void OVEMenuPrgFormatClick();
     void OVEMenuPrintClick();
+    // A copy of the text (or of the selection only) with the keyword colours
+    // as real character formats, ready for a printer.
+    std::unique_ptr<QTextDocument> PrintableDocument(bool selectionOnly) const;
 
     // What the editor does when it becomes the active window: the status
     // panels, and after a failed run of its own the character at fault

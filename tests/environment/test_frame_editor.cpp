@@ -20,6 +20,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
+#include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -247,6 +248,36 @@ TEST_F(FrameEditor, FindIsCaseInsensitiveAcrossLinesAndReplaceActsOnAMatchingSel
     EXPECT_EQ(edit->toPlainText(), QStringLiteral("print a\nX = 1\n? b"));
     editor->UndoHistory().UndoStep();
     EXPECT_EQ(edit->toPlainText(), QStringLiteral("print a\nX = 1\nPRINT b"));
+}
+
+TEST_F(FrameEditor, PrintingKeepsTheColoursAlsoForASelectionStartingInAString)
+{
+    TOVEditForm *editor = OpenWith(QStringLiteral("p.ovt"), QStringLiteral("PRINT \"a b\" ' note\r\nX = 1\r\n"));
+    ASSERT_NE(editor, nullptr);
+    const auto colourAt = [](QTextDocument &document, int position) {
+        QTextCursor cursor(&document);
+        cursor.setPosition(position + 1);
+        return cursor.charFormat().foreground().color();
+    };
+    const std::unique_ptr<QTextDocument> whole = editor->PrintableDocument(false);
+    const QColor stringColour = colourAt(*whole, 7);  // a
+    EXPECT_NE(stringColour, colourAt(*whole, 19));     // X
+    EXPECT_NE(colourAt(*whole, 14), colourAt(*whole, 19));  // the comment's n
+
+    QTextCursor cursor = editor->Editor->textCursor();
+    cursor.setPosition(8);
+    cursor.setPosition(18, QTextCursor::KeepAnchor);
+    editor->Editor->setTextCursor(cursor);
+    const std::unique_ptr<QTextDocument> part = editor->PrintableDocument(true);
+    EXPECT_EQ(part->toPlainText(), QStringLiteral(" b\" ' note"));
+    EXPECT_EQ(colourAt(*part, 1), stringColour);  // b is still inside the string
+    EXPECT_EQ(colourAt(*part, 6), colourAt(*whole, 14));
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(Path(QStringLiteral("p.pdf")));
+    whole->print(&printer);
+    EXPECT_TRUE(Bytes(Path(QStringLiteral("p.pdf"))).startsWith("%PDF"));
 }
 
 TEST_F(FrameEditor, RunFromTheEditorWritesToTheConsole)
