@@ -235,14 +235,15 @@ inline bool EvaluateStepTest(const FastPlan &plan, bool &truth)
 // or, for a comparison, a truth value.
 inline bool ApplyBinary(FastOp::Code op, long double left, long double right, long double &number, bool &truth)
 {
+    long double result;
     switch (op) {
-    case FastOp::Add: number = left + right; break;
-    case FastOp::Sub: number = left - right; break;
-    case FastOp::Mul: number = left * right; break;
+    case FastOp::Add: result = left + right; break;
+    case FastOp::Sub: result = left - right; break;
+    case FastOp::Mul: result = left * right; break;
     case FastOp::Div:
         if (right == 0)
             return false;
-        number = left / right;
+        result = left / right;
         break;
     case FastOp::Eq: truth = left == right; return true;
     case FastOp::Ne: truth = !(left == right); return true;
@@ -251,7 +252,12 @@ inline bool ApplyBinary(FastOp::Code op, long double left, long double right, lo
     case FastOp::Le: truth = !(right < left); return true;
     default: truth = !(left < right); return true;  // Ge
     }
-    return std::isfinite(number);
+    // `number` may be the variable being assigned: it only ever gets a
+    // finite value.
+    if (!std::isfinite(result))
+        return false;
+    number = result;
+    return true;
 }
 
 // The commonest shapes, a single operand and two operands with one

@@ -253,16 +253,20 @@ bool RunLoopState::Expression()
     const FastPlan &plan = FastPlanAt(cells_, pc_ - 1, end_, capacity_);
     if (plan.Form != FastPlan::Usable)
         return StringAppend();
-    long double number = 0;
     bool truth = false;
-    if (!EvaluatePlan(plan, number, truth))
-        return false;
-    switch (plan.Then) {
-    case FastPlan::Assign:
-        plan.Target->Value = number;
+    if (plan.Then == FastPlan::Assign) {
+        // Worked out straight into the variable, which only ever receives a
+        // finite value: no extra 80-bit store and reload.
+        if (!EvaluatePlan(plan, plan.Target->Value, truth))
+            return false;
         CurrentCell = plan.TargetCell;
         pc_ = plan.Next;
         return true;
+    }
+    long double number = 0;
+    if (!EvaluatePlan(plan, number, truth))
+        return false;
+    switch (plan.Then) {
     case FastPlan::AssignElement: {
         long double *element = nullptr;
         if (PlannedElement(plan, element)) {

@@ -133,3 +133,11 @@ TEST_F(RunDriver, ProgramSizeLimit)
     const QStringList ok = RunProgram(QString(262137, u' '));
     EXPECT_EQ(ok.first(), QStringLiteral("OK"));
 }
+
+TEST_F(RunDriver, AnOverflowingAssignmentLeavesTheVariableAsItWas)
+{
+    const QStringList lines = RunProgram(QStringLiteral("A = 1E3000\nB = 7\nB = A * A\nPRINT B"));
+    ASSERT_GE(lines.size(), 1);
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral(u"エラー:"))) << lines[0].toStdString();
+    EXPECT_EQ(RunLine(QStringLiteral("PRINT B")).first(), QStringLiteral(" 7"));
+}
