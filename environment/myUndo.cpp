@@ -376,30 +376,25 @@ void my_UndoClass::UndoPaste()
     if (!editor_)
         return;
     const QString text = ClipboardText();
-    if (text.isEmpty())
-        return;
-    QTextCursor cursor = editor_->textCursor();
-    const int position = cursor.selectionStart();
-    const int length = cursor.selectionEnd() - position;
-    const QString oldText = TextRange(position, length);
-    const QString inserted = ReplaceRange(cursor, position, length, FitToMaxLength(text, length));
-    if (inserted != oldText)
-        Push(position, length, Paste, inserted, oldText);
-    editor_->setTextCursor(cursor);
-    editor_->ensureCursorVisible();
+    if (!text.isEmpty())
+        ReplaceSelection(text, Paste);
 }
 
 void my_UndoClass::UndoReplace(const QString &text)
 {
-    if (!editor_)
-        return;
+    if (editor_)
+        ReplaceSelection(text, Typing);
+}
+
+void my_UndoClass::ReplaceSelection(const QString &text, Kind kind)
+{
     QTextCursor cursor = editor_->textCursor();
     const int position = cursor.selectionStart();
     const int length = cursor.selectionEnd() - position;
     const QString oldText = TextRange(position, length);
     const QString inserted = ReplaceRange(cursor, position, length, FitToMaxLength(text, length));
     if (inserted != oldText)
-        Push(position, length, Typing, inserted, oldText);
+        Push(position, length, kind, inserted, oldText);
     editor_->setTextCursor(cursor);
     editor_->ensureCursorVisible();
 }

@@ -113,6 +113,8 @@ private:
     int WholeCharBackward(int position) const;
     int ClampPosition(int position) const;
     void Push(int position, int length, Kind kind, const QString &newText, const QString &oldText);
+    // Puts `text` in place of the selection as one record of `kind`.
+    void ReplaceSelection(const QString &text, Kind kind);
     void Apply(const Record &record, bool undo);
     void Select(int start, int end);
     void OnContentsChange(int from, int removed, int added);

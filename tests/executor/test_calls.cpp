@@ -10,6 +10,7 @@
 #include "language/OVStrTbl.h"
 #include "language/OVTranslate.h"
 #include "language/OVVarTable.h"
+#include "tests/executor/code_helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,8 @@
 #include <initializer_list>
 
 using namespace ov;
+using ov::test::Code;
+using ov::test::Program;
 
 namespace {
 
@@ -27,26 +30,6 @@ protected:
         InitializeInterpreterUnits();
         InitInterpreter();
         ClearError();
-    }
-
-    static void Program(const char *text)
-    {
-        QString source = QString::fromUtf8(text);
-        source.replace(u'\n', QStringLiteral("\r\n"));
-        ASSERT_TRUE(TranslateProgramText(source)) << "error " << ErrorNumber;
-    }
-
-    // Appends cells after the code's end cell and a new end cell; CodePos on the first.
-    static int32_t Code(std::initializer_list<CodeType> cells)
-    {
-        const int32_t start = CodeEnd + 1;
-        CodePos = start;
-        for (const CodeType &cell : cells)
-            EmitCode(cell);
-        EmitCode(CodeType{ckEof, 0, 0});
-        CodeEnd = CodePos - 1;
-        CodePos = start;
-        return start;
     }
 
     // Fetches the next cell, which must be of the given kind; its value.

@@ -9,12 +9,15 @@
 #include "language/OVStrTbl.h"
 #include "language/OVTranslate.h"
 #include "language/OVVarTable.h"
+#include "tests/executor/code_helpers.h"
 
 #include <gtest/gtest.h>
 
 #include <initializer_list>
 
 using namespace ov;
+using ov::test::Code;
+using ov::test::Program;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -33,27 +36,6 @@ protected:
         ClearError();
         InitStacks();
         ImmediateError = false;
-    }
-
-    static void Program(const char *text)
-    {
-        QString source = QString::fromUtf8(text);
-        source.replace(u'\n', QStringLiteral("\r\n"));
-        ASSERT_TRUE(TranslateProgramText(source)) << "error " << ErrorNumber;
-    }
-
-    // Appends cells after the code's end cell, closed by a new end cell;
-    // CodePos on the first, whose position is returned.
-    static int32_t Code(std::initializer_list<CodeType> cells)
-    {
-        const int32_t start = CodeEnd + 1;
-        CodePos = start;
-        for (const CodeType &cell : cells)
-            EmitCode(cell);
-        EmitCode(CodeType{ckEof, 0, 0});
-        CodeEnd = CodePos - 1;
-        CodePos = start;
-        return start;
     }
 
     static CodeType Literal(long double x)
