@@ -1,9 +1,12 @@
 #include "executor/OVFastExpression.h"
 
+#include "executor/OVOperators.h"
+
 #include "language/OVCode.h"
 #include "language/OVNumTbl.h"
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace ov {
@@ -35,7 +38,7 @@ bool ReadOperand(const CodeType &cell, FastOp &op)
         if (cell.SecondCode < 1 || size_t(cell.SecondCode) >= NumVars.size()
             || NumVars[size_t(cell.SecondCode)].Kind != nvSimple)
             return false;
-        op = FastOp{FastOp::Var, nullptr, &NumVars[size_t(cell.SecondCode)]};
+        op = FastOp{FastOp::Value, &NumVars[size_t(cell.SecondCode)].Value, nullptr};
         return true;
     default:
         return false;
@@ -131,36 +134,47 @@ void PlanUse(const CodeType *cells, int32_t last, int32_t capacity, FastPlan &pl
             if (target.Kind == nvSimple && target.Dimensions == 0) {
                 plan.Then = FastPlan::Assign;
                 plan.Target = &target;
-                plan.TargetCell = operand;
                 plan.Next = at + 2;
             }
         }
         return;
     }
     // ( value ) ( subscript ) LET A, for a one-dimensional array A.
+    FastOp subscript;
     if (at + 4 <= last && cells[at].FirstCode == ckExprBegin && cells[at + 2].FirstCode == ckExprEnd
-        && isStatement(at + 3, stLET) && ReadOperand(cells[at + 1], plan.Subscript)) {
+        && isStatement(at + 3, stLET) && ReadOperand(cells[at + 1], subscript)) {
         if (const NumVarType *array = VectorRecord(cells[at + 4])) {
             plan.Then = FastPlan::AssignElement;
+            plan.Subscript = subscript.Operand;
             plan.Target = const_cast<NumVarType *>(array);
-            plan.TargetCell = cells[at + 4];
             plan.Next = at + 5;
         }
     }
 }
 
-bool IsOperandOp(const FastOp &op) { return op.Op == FastOp::Value || op.Op == FastOp::Var; }
-
 // The shape the translator gives the end test of a FOR loop with a STEP.
 bool IsStepTest(const FastPlan &plan)
 {
     const FastOp *o = plan.Ops;
-    return plan.Count == 10 && IsOperandOp(o[0]) && IsOperandOp(o[1]) && o[2].Op == FastOp::Sub
-        && o[3].Op == FastOp::Value && IsOperandOp(o[4]) && o[5].Op == FastOp::Sgn && o[6].Op == FastOp::Add
+    return plan.Count == 10 && o[0].Op == FastOp::Value && o[1].Op == FastOp::Value && o[2].Op == FastOp::Sub
+        && o[3].Op == FastOp::Value && o[4].Op == FastOp::Value && o[5].Op == FastOp::Sgn && o[6].Op == FastOp::Add
         && o[7].Op == FastOp::Mul && o[8].Op == FastOp::Value && o[9].Op == FastOp::Ge;
 }
 
-void Compile(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity, FastPlan &plan)
+// The cheapest way to work the compiled operations out.
+FastPlan::Shape ShapeOf(const FastPlan &plan)
+{
+    const FastOp *o = plan.Ops;
+    if (plan.Count == 1 && o[0].Op == FastOp::Value)
+        return FastPlan::Single;
+    if (plan.Count == 3 && o[0].Op == FastOp::Value && o[1].Op == FastOp::Value)
+        return FastPlan::Binary;
+    return IsStepTest(plan) ? FastPlan::StepTest : FastPlan::General;
+}
+
+} // namespace
+
+void CompilePlan(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity, FastPlan &plan)
 {
     plan = FastPlan{};
     plan.Generation = CodeGeneration;
@@ -171,8 +185,7 @@ void Compile(const CodeType *cells, int32_t begin, int32_t last, int32_t capacit
             if (depth != 1 || plan.Count == 0)
                 return;
             plan.ExpressionEnd = plan.Next = i + 1;
-            plan.Form = FastPlan::Usable;
-            plan.StepTest = IsStepTest(plan);
+            plan.Form = ShapeOf(plan);
             PlanUse(cells, last, capacity, plan);
             return;
         }
@@ -181,20 +194,47 @@ void Compile(const CodeType *cells, int32_t begin, int32_t last, int32_t capacit
     }
 }
 
-// ---------------------------------------------------------------- running
-
-inline long double Operand(const FastOp &op)
+FastPlan *ReservePlans(int32_t last)
 {
-    return op.Op == FastOp::Value ? *op.Constant : op.Record->Value;
+    if (last >= 0 && size_t(last) >= Plans.size())
+        Plans.resize(std::max<size_t>(size_t(last) + 1, Plans.size() * 2));
+    return Plans.data();
 }
 
-// The element of a one-dimensional array at subscript s, as the element read
-// finds it; false where the handler would report an error.
-inline bool Element(const NumVarType &array, long double s, long double *&element)
+namespace {
+
+// ---------------------------------------------------------------- running
+
+// The value of s when it is a whole number from 0 to 2^62, read from the bits
+// of the 80-bit format (sign and exponent in bytes 8-9, the 64-bit mantissa
+// with its explicit leading bit in bytes 0-7). Converting with a cast would
+// switch the x87 rounding mode twice, which stalls the pipeline.
+inline bool WholeIndex(const long double &s, int64_t &index)
 {
-    if (array.Kind != nvArray || array.Dimensions != 1 || !(s >= 0) || s > array.Bound[0])
+    uint64_t mantissa = 0;
+    uint16_t signAndExponent = 0;
+    std::memcpy(&mantissa, &s, sizeof mantissa);
+    std::memcpy(&signAndExponent, reinterpret_cast<const char *>(&s) + 8, sizeof signAndExponent);
+    if (signAndExponent == 0 && mantissa == 0) {
+        index = 0;
+        return true;
+    }
+    const int shift = int(signAndExponent) - 16383;  // negative numbers give a huge exponent field
+    if (shift < 0 || shift > 61 || (mantissa << (shift + 1)) != 0)
+        return false;  // a fraction, a negative number or too large
+    index = int64_t(mantissa >> (63 - shift));
+    return true;
+}
+
+// The element of a one-dimensional array at a whole subscript within its
+// bound. Every other case (fractions included) is left to the element read,
+// which truncates or reports the fault.
+inline bool Element(const NumVarType &array, const long double &s, long double *&element)
+{
+    int64_t index = 0;
+    if (array.Kind != nvArray || array.Dimensions != 1 || !WholeIndex(s, index) || index > array.Bound[0])
         return false;
-    const int64_t at = int64_t(array.FirstElement) + int64_t(s);
+    const int64_t at = int64_t(array.FirstElement) + index;
     if (array.FirstElement < 0 || at >= int64_t(NumArrayData.size()))
         return false;
     element = &NumArrayData[size_t(at)];
@@ -203,101 +243,35 @@ inline bool Element(const NumVarType &array, long double s, long double *&elemen
 
 } // namespace
 
-const FastPlan &CompilePlanAt(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity)
-{
-    if (size_t(begin) >= Plans.size())
-        Plans.resize(std::max<size_t>(size_t(begin) + 1, Plans.size() * 2));
-    FastPlan &plan = Plans[size_t(begin)];
-    if (plan.Generation != CodeGeneration)
-        Compile(cells, begin, last, capacity, plan);
-    return plan;
-}
-
-namespace {
-
 // (b - v) * (SGN(s) + c) >= d, step by step as the general evaluation does.
-inline bool EvaluateStepTest(const FastPlan &plan, bool &truth)
+bool EvaluateStepTest(const FastPlan &plan, bool &truth)
 {
     const FastOp *o = plan.Ops;
-    const long double difference = Operand(o[0]) - Operand(o[1]);
-    if (!std::isfinite(difference))
+    const long double difference = *o[0].Operand - *o[1].Operand;
+    if (!IsFiniteNumber(difference))
         return false;
-    const long double s = Operand(o[4]);
-    const long double factor = (s > 0 ? 1.0L : s < 0 ? -1.0L : 0.0L) + *o[3].Constant;
+    const long double s = *o[4].Operand;
+    const long double factor = (s > 0 ? 1.0L : s < 0 ? -1.0L : 0.0L) + *o[3].Operand;
     const long double product = difference * factor;
-    if (!std::isfinite(factor) || !std::isfinite(product))
+    if (!IsFiniteNumber(factor) || !IsFiniteNumber(product))
         return false;
-    truth = !(product < *o[8].Constant);
+    truth = !(product < *o[8].Operand);
     return true;
 }
 
-// One two-operand operator: a number (false where the handler would fail)
-// or, for a comparison, a truth value.
-inline bool ApplyBinary(FastOp::Code op, long double left, long double right, long double &number, bool &truth)
+bool EvaluateGeneral(const FastPlan &plan, long double &number, bool &truth)
 {
-    long double result;
-    switch (op) {
-    case FastOp::Add: result = left + right; break;
-    case FastOp::Sub: result = left - right; break;
-    case FastOp::Mul: result = left * right; break;
-    case FastOp::Div:
-        if (right == 0)
-            return false;
-        result = left / right;
-        break;
-    case FastOp::Eq: truth = left == right; return true;
-    case FastOp::Ne: truth = !(left == right); return true;
-    case FastOp::Lt: truth = left < right; return true;
-    case FastOp::Gt: truth = right < left; return true;
-    case FastOp::Le: truth = !(right < left); return true;
-    default: truth = !(left < right); return true;  // Ge
-    }
-    // `number` may be the variable being assigned: it only ever gets a
-    // finite value.
-    if (!std::isfinite(result))
-        return false;
-    number = result;
-    return true;
-}
-
-// The commonest shapes, a single operand and two operands with one
-// operator, without the general loop.
-inline bool EvaluateSimple(const FastPlan &plan, long double &number, bool &truth, bool &done)
-{
-    done = true;
-    if (plan.Count == 1 && IsOperandOp(plan.Ops[0])) {
-        number = Operand(plan.Ops[0]);
-        return true;
-    }
-    if (plan.Count != 3 || !IsOperandOp(plan.Ops[0]) || !IsOperandOp(plan.Ops[1])) {
-        done = false;
-        return false;
-    }
-    return ApplyBinary(plan.Ops[2].Op, Operand(plan.Ops[0]), Operand(plan.Ops[1]), number, truth);
-}
-
-} // namespace
-
-bool EvaluatePlan(const FastPlan &plan, long double &number, bool &truth)
-{
-    if (plan.StepTest)
-        return EvaluateStepTest(plan, truth);
-    bool done = false;
-    const bool simple = EvaluateSimple(plan, number, truth, done);
-    if (done)
-        return simple;
     long double stack[kDepth];
     int depth = 0;
     for (int i = 0; i < plan.Count; ++i) {
         const FastOp &op = plan.Ops[i];
         switch (op.Op) {
         case FastOp::Value:
-        case FastOp::Var:
-            stack[depth++] = Operand(op);
+            stack[depth++] = *op.Operand;
             continue;
         case FastOp::Element: {
             long double *element = nullptr;
-            if (!Element(*op.Record, stack[depth - 1], element))
+            if (!Element(*op.Array, stack[depth - 1], element))
                 return false;
             stack[depth - 1] = *element;
             continue;
@@ -327,7 +301,7 @@ bool EvaluatePlan(const FastPlan &plan, long double &number, bool &truth)
 
 bool PlannedElement(const FastPlan &plan, long double *&element)
 {
-    return Element(*plan.Target, Operand(plan.Subscript), element);
+    return Element(*plan.Target, *plan.Subscript, element);
 }
 
 } // namespace ov

@@ -8,6 +8,7 @@
 // and errors are exactly those of the handlers.
 #pragma once
 
+#include "executor/OVOperators.h"
 #include "language/OVHeader.h"
 
 #include <vector>
@@ -17,49 +18,92 @@ namespace ov {
 struct NumVarType;
 
 struct FastOp {
-    enum Code : uint8_t { Value, Var, Element, Add, Sub, Mul, Div, Eq, Ne, Lt, Gt, Le, Ge, Neg, Sgn };
+    enum Code : uint8_t { Value, Element, Add, Sub, Mul, Div, Eq, Ne, Lt, Gt, Le, Ge, Neg, Sgn };
     Code Op = Value;
-    const long double *Constant = nullptr;  // Value: a literal's or a constant's value
-    const NumVarType *Record = nullptr;     // Var: the variable; Element: the array
+    const long double *Operand = nullptr;  // Value: a literal's, a constant's or a variable's value
+    const NumVarType *Array = nullptr;     // Element: the array
 };
 
 struct FastPlan {
     static constexpr int MaxOps = 16;
-    enum Shape : uint8_t { Unknown, Unusable, Usable };
+    // How the value is worked out: Unknown until compiled, Unusable when
+    // the cells must run; the others are plans, from the cheapest.
+    enum Shape : uint8_t { Unknown, Unusable, Single, Binary, StepTest, General };
     enum Use : uint8_t { Push, Assign, AssignElement, Branch };
 
     uint32_t Generation = 0;
     Shape Form = Unknown;
     bool Truth = false;          // the value is a comparison's truth value
-    bool StepTest = false;       // the end test of FOR with a STEP: (b - v) * (SGN(s) + c) >= d
     Use Then = Push;
     uint8_t Count = 0;
-    FastOp Ops[MaxOps];
-    FastOp Subscript;            // AssignElement: the element's subscript operand
-    NumVarType *Target = nullptr;  // the variable or array LET assigns
-    CodeType TargetCell;
+    NumVarType *Target = nullptr;     // the variable or array LET assigns
+    const long double *Subscript = nullptr;  // AssignElement: the element's subscript
     int32_t FalseJump = 0;       // where IF goes when the value is false
     int32_t ExpressionEnd = 0;   // the position after the expression-end cell
     int32_t Next = 0;            // the position after the expression and its use
+    FastOp Ops[MaxOps];
+
+    bool Usable() const { return Form >= Single; }
 };
 
 // The plans, by the position of their expression's begin cell.
 extern std::vector<FastPlan> Plans;
-extern uint32_t CodeGeneration;
-const FastPlan &CompilePlanAt(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity);
 
-// The plan of the expression whose begin cell stands at `begin`; `last` is
-// the highest position that may be read and `capacity` the code's.
-inline const FastPlan &FastPlanAt(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity)
-{
-    if (size_t(begin) < Plans.size() && Plans[size_t(begin)].Generation == CodeGeneration) [[likely]]
-        return Plans[size_t(begin)];
-    return CompilePlanAt(cells, begin, last, capacity);
-}
+// Makes room for a plan at every position up to `last` and returns the
+// first, so that a plan is found without a bound check.
+FastPlan *ReservePlans(int32_t last);
+// Compiles the plan of the expression whose begin cell stands at `begin`;
+// `last` is the highest position that may be read and `capacity` the code's.
+void CompilePlan(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity, FastPlan &plan);
 
-// Works the plan's expression out; false where the cells must run one by one.
-bool EvaluatePlan(const FastPlan &plan, long double &number, bool &truth);
+bool EvaluateStepTest(const FastPlan &plan, bool &truth);
+bool EvaluateGeneral(const FastPlan &plan, long double &number, bool &truth);
 // The element that AssignElement stores into; false when the cells must run.
 bool PlannedElement(const FastPlan &plan, long double *&element);
+
+// One two-operand operator: a number (false where the handler would fail)
+// or, for a comparison, a truth value. `number` may be the variable being
+// assigned: it only ever gets a finite value.
+inline bool ApplyBinary(FastOp::Code op, long double left, long double right, long double &number, bool &truth)
+{
+    long double result;
+    switch (op) {
+    case FastOp::Add: result = left + right; break;
+    case FastOp::Sub: result = left - right; break;
+    case FastOp::Mul: result = left * right; break;
+    case FastOp::Div:
+        if (right == 0)
+            return false;
+        result = left / right;
+        break;
+    case FastOp::Eq: truth = left == right; return true;
+    case FastOp::Ne: truth = !(left == right); return true;
+    case FastOp::Lt: truth = left < right; return true;
+    case FastOp::Gt: truth = right < left; return true;
+    case FastOp::Le: truth = !(right < left); return true;
+    default: truth = !(left < right); return true;  // Ge
+    }
+    if (!IsFiniteNumber(result))
+        return false;
+    number = result;
+    return true;
+}
+
+// Works a usable plan's expression out; false where the cells must run one
+// by one (they then report the fault).
+inline bool EvaluatePlan(const FastPlan &plan, long double &number, bool &truth)
+{
+    switch (plan.Form) {
+    case FastPlan::Single:
+        number = *plan.Ops[0].Operand;
+        return true;
+    case FastPlan::Binary:
+        return ApplyBinary(plan.Ops[2].Op, *plan.Ops[0].Operand, *plan.Ops[1].Operand, number, truth);
+    case FastPlan::StepTest:
+        return EvaluateStepTest(plan, truth);
+    default:
+        return EvaluateGeneral(plan, number, truth);
+    }
+}
 
 } // namespace ov

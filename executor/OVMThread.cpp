@@ -190,6 +190,8 @@ public:
         pc_ = CodePos;
         end_ = CodeEnd;
         capacity_ = CodeCapacity;
+        plans_ = ReservePlans(std::max(end_, capacity_));
+        generation_ = CodeGeneration;
     }
     void Store(const CodeType &cell)
     {
@@ -240,6 +242,8 @@ private:
     }
 
     const CodeType *cells_ = nullptr;
+    FastPlan *plans_ = nullptr;
+    uint32_t generation_ = 0;
     int32_t pc_ = 0;
     int32_t end_ = 0;
     int32_t capacity_ = 0;
@@ -250,8 +254,10 @@ private:
 // pushed.
 bool RunLoopState::Expression()
 {
-    const FastPlan &plan = FastPlanAt(cells_, pc_ - 1, end_, capacity_);
-    if (plan.Form != FastPlan::Usable)
+    FastPlan &plan = plans_[pc_ - 1];
+    if (plan.Generation != generation_) [[unlikely]]
+        CompilePlan(cells_, pc_ - 1, end_, capacity_, plan);
+    if (!plan.Usable())
         return StringAppend();
     bool truth = false;
     if (plan.Then == FastPlan::Assign) {
@@ -259,7 +265,6 @@ bool RunLoopState::Expression()
         // finite value: no extra 80-bit store and reload.
         if (!EvaluatePlan(plan, plan.Target->Value, truth))
             return false;
-        CurrentCell = plan.TargetCell;
         pc_ = plan.Next;
         return true;
     }
@@ -271,7 +276,6 @@ bool RunLoopState::Expression()
         long double *element = nullptr;
         if (PlannedElement(plan, element)) {
             *element = number;
-            CurrentCell = plan.TargetCell;
             pc_ = plan.Next;
             return true;
         }
@@ -318,7 +322,6 @@ bool RunLoopState::StringAppend()
     } else {
         return false;
     }
-    CurrentCell = c[5];
     pc_ += 6;
     return true;
 }
@@ -334,7 +337,6 @@ bool RunLoopState::LetPlainNumber()
     if (record.Kind != nvSimple || record.Dimensions != 0)
         return false;
     record.Value = PopNumber();
-    CurrentCell = target;  // as the handler leaves it
     ++pc_;
     return true;
 }

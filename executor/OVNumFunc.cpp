@@ -3,6 +3,7 @@
 #include "executor/OVConsoleOut.h"
 #include "executor/OVControlFlow.h"
 #include "executor/OVMThread.h"
+#include "executor/OVOperators.h"
 #include "executor/OVStack.h"
 
 #include <QString>
@@ -31,17 +32,11 @@ int RadiansMode = 1;
 
 namespace {
 
-constexpr long double kMaxNumber = std::numeric_limits<long double>::max();
 constexpr long double kInt64Limit = 0x1p63L;  // 2^63, exactly representable
 constexpr long double kRadiansPerDegree = std::numbers::pi_v<long double> / 180.0L;
 constexpr long double kDegreesPerRadian = 180.0L / std::numbers::pi_v<long double>;
 // The largest n whose factorial is below the extended range (1755! is not).
 constexpr long double kLargestFactorial = 1754.0L;
-
-inline bool IsFiniteNumber(long double x)
-{
-    return std::fabs(x) <= kMaxNumber;  // false for infinities and NaN
-}
 
 // Turns -0 into +0, so that a zero result never prints or converts as negative.
 inline long double Unsigned0(long double x)

@@ -20,13 +20,7 @@ namespace ov {
 
 namespace {
 
-constexpr long double kMaxNumber = std::numeric_limits<long double>::max();
 constexpr long double kInt64Limit = 0x1p63L;  // 2^63, exactly representable
-
-inline bool IsFiniteNumber(long double x)
-{
-    return std::fabs(x) <= kMaxNumber;  // false for infinities and NaN
-}
 
 inline bool IsWhole(long double x)
 {

@@ -5,6 +5,13 @@
 
 namespace ov {
 
+// False for infinities and NaN. Works in registers only: an infinity or NaN
+// minus itself is NaN, a finite number minus itself is 0.
+inline bool IsFiniteNumber(long double x)
+{
+    return x - x == 0.0L;
+}
+
 void OpEqual();
 void OpNotEqual();
 void OpLess();
