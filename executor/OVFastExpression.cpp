@@ -161,6 +161,27 @@ bool IsStepTest(const FastPlan &plan)
         && o[7].Op == FastOp::Mul && o[8].Op == FastOp::Value && o[9].Op == FastOp::Ge;
 }
 
+int32_t SkipPassive(const CodeType *cells, int32_t at, int32_t last)
+{
+    while (at <= last && IsPassiveCell(cells[at]))
+        ++at;
+    return at;
+}
+
+// Where the run goes on after a plan: at the first cell from `at` that does
+// something, or at the target of the GOTO found there (the GOTO that closes
+// a loop), which is where the cells would lead.
+int32_t GoOnAt(const CodeType *cells, int32_t at, int32_t last, int32_t capacity)
+{
+    at = SkipPassive(cells, at, last);
+    if (at + 1 <= last && cells[at].FirstCode == ckStatement && cells[at].SecondCode == stGOTO) {
+        const CodeType &address = cells[at + 1];
+        if (address.FirstCode == ckCodeAddr && address.SecondCode >= 1 && address.SecondCode <= capacity)
+            return SkipPassive(cells, address.SecondCode, last);
+    }
+    return at;
+}
+
 // The cheapest way to work the compiled operations out.
 FastPlan::Shape ShapeOf(const FastPlan &plan)
 {
@@ -187,6 +208,10 @@ void CompilePlan(const CodeType *cells, int32_t begin, int32_t last, int32_t cap
             plan.ExpressionEnd = plan.Next = i + 1;
             plan.Form = ShapeOf(plan);
             PlanUse(cells, last, capacity, plan);
+            if (plan.Then != FastPlan::Push)
+                plan.Next = GoOnAt(cells, plan.Next, last, capacity);
+            if (plan.Then == FastPlan::Branch)
+                plan.FalseJump = GoOnAt(cells, plan.FalseJump, last, capacity);
             return;
         }
         if (!CompileCell(cells[i], plan, depth))

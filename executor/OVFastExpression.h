@@ -46,6 +46,13 @@ struct FastPlan {
     bool Usable() const { return Form >= Single; }
 };
 
+// A cell that does nothing when run: an expression end, ":" or a line end.
+inline bool IsPassiveCell(const CodeType &cell)
+{
+    return cell.FirstCode == ckExprEnd
+        || (cell.FirstCode == ckOperator && (cell.SecondCode == opColon || cell.SecondCode == opEndOfLine));
+}
+
 // The plans, by the position of their expression's begin cell.
 extern std::vector<FastPlan> Plans;
 

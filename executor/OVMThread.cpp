@@ -211,13 +211,8 @@ public:
     void FetchWorkingCell(CodeType &cell)
     {
         Fetch(cell);
-        while (IsPassive(cell) && pc_ <= end_)
+        while (IsPassiveCell(cell) && pc_ <= end_)
             cell = cells_[pc_++];
-    }
-    static bool IsPassive(const CodeType &cell)
-    {
-        return cell.FirstCode == ckExprEnd
-            || (cell.FirstCode == ckOperator && (cell.SecondCode == opColon || cell.SecondCode == opEndOfLine));
     }
     bool Finished(const CodeType &cell) const
     {
