@@ -190,6 +190,8 @@ FastPlan::Shape ShapeOf(const FastPlan &plan)
         return FastPlan::Single;
     if (plan.Count == 3 && o[0].Op == FastOp::Value && o[1].Op == FastOp::Value)
         return FastPlan::Binary;
+    if (plan.Count == 4 && o[0].Op == FastOp::Value && o[1].Op == FastOp::Element && o[2].Op == FastOp::Value)
+        return FastPlan::ElementBinary;  // A(s) op r
     return IsStepTest(plan) ? FastPlan::StepTest : FastPlan::General;
 }
 
@@ -267,6 +269,13 @@ inline bool Element(const NumVarType &array, const long double &s, long double *
 }
 
 } // namespace
+
+bool EvaluateElementBinary(const FastPlan &plan, long double &number, bool &truth)
+{
+    const FastOp *o = plan.Ops;
+    long double *element = nullptr;
+    return Element(*o[1].Array, *o[0].Operand, element) && ApplyBinary(o[3].Op, *element, *o[2].Operand, number, truth);
+}
 
 // (b - v) * (SGN(s) + c) >= d, step by step as the general evaluation does.
 bool EvaluateStepTest(const FastPlan &plan, bool &truth)

@@ -28,7 +28,7 @@ struct FastPlan {
     static constexpr int MaxOps = 16;
     // How the value is worked out: Unknown until compiled, Unusable when
     // the cells must run; the others are plans, from the cheapest.
-    enum Shape : uint8_t { Unknown, Unusable, Single, Binary, StepTest, General };
+    enum Shape : uint8_t { Unknown, Unusable, Single, Binary, ElementBinary, StepTest, General };
     enum Use : uint8_t { Push, Assign, AssignElement, Branch };
 
     uint32_t Generation = 0;
@@ -63,6 +63,7 @@ FastPlan *ReservePlans(int32_t last);
 // `last` is the highest position that may be read and `capacity` the code's.
 void CompilePlan(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity, FastPlan &plan);
 
+bool EvaluateElementBinary(const FastPlan &plan, long double &number, bool &truth);
 bool EvaluateStepTest(const FastPlan &plan, bool &truth);
 bool EvaluateGeneral(const FastPlan &plan, long double &number, bool &truth);
 // The element that AssignElement stores into; false when the cells must run.
@@ -106,6 +107,8 @@ inline bool EvaluatePlan(const FastPlan &plan, long double &number, bool &truth)
         return true;
     case FastPlan::Binary:
         return ApplyBinary(plan.Ops[2].Op, *plan.Ops[0].Operand, *plan.Ops[1].Operand, number, truth);
+    case FastPlan::ElementBinary:
+        return EvaluateElementBinary(plan, number, truth);
     case FastPlan::StepTest:
         return EvaluateStepTest(plan, truth);
     default:
