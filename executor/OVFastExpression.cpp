@@ -11,7 +11,8 @@
 
 namespace ov {
 
-std::vector<FastPlan> Plans;
+std::vector<PlanSlot> PlanSlots;
+std::vector<FastPlan> PlanPool;
 
 namespace {
 
@@ -197,10 +198,13 @@ FastPlan::Shape ShapeOf(const FastPlan &plan)
 
 } // namespace
 
+namespace {
+
+uint32_t PoolGeneration = 0;
+
 void CompilePlan(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity, FastPlan &plan)
 {
     plan = FastPlan{};
-    plan.Generation = CodeGeneration;
     plan.Form = FastPlan::Unusable;
     int depth = 0;
     for (int32_t i = begin + 1; i <= last; ++i) {
@@ -221,11 +225,30 @@ void CompilePlan(const CodeType *cells, int32_t begin, int32_t last, int32_t cap
     }
 }
 
-FastPlan *ReservePlans(int32_t last)
+} // namespace
+
+const FastPlan &CompilePlanAt(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity, PlanSlot &slot)
 {
-    if (last >= 0 && size_t(last) >= Plans.size())
-        Plans.resize(std::max<size_t>(size_t(last) + 1, Plans.size() * 2));
-    return Plans.data();
+    if (PoolGeneration != CodeGeneration || PlanPool.empty()) {
+        PlanPool.assign(1, FastPlan{});
+        PlanPool[0].Form = FastPlan::Unusable;
+        PoolGeneration = CodeGeneration;
+    }
+    FastPlan plan;
+    CompilePlan(cells, begin, last, capacity, plan);
+    slot = PlanSlot{CodeGeneration, 0};
+    if (!plan.Usable())
+        return PlanPool[0];
+    slot.Index = uint32_t(PlanPool.size());
+    PlanPool.push_back(plan);
+    return PlanPool.back();
+}
+
+PlanSlot *ReservePlanSlots(int32_t last)
+{
+    if (last >= 0 && size_t(last) >= PlanSlots.size())
+        PlanSlots.resize(std::max<size_t>(size_t(last) + 1, PlanSlots.size() * 2));
+    return PlanSlots.data();
 }
 
 namespace {

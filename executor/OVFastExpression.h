@@ -31,7 +31,6 @@ struct FastPlan {
     enum Shape : uint8_t { Unknown, Unusable, Single, Binary, ElementBinary, StepTest, General };
     enum Use : uint8_t { Push, Assign, AssignElement, Branch };
 
-    uint32_t Generation = 0;
     Shape Form = Unknown;
     bool Truth = false;          // the value is a comparison's truth value
     Use Then = Push;
@@ -53,15 +52,26 @@ inline bool IsPassiveCell(const CodeType &cell)
         || (cell.FirstCode == ckOperator && (cell.SecondCode == opColon || cell.SecondCode == opEndOfLine));
 }
 
-// The plans, by the position of their expression's begin cell.
-extern std::vector<FastPlan> Plans;
+// Where the plan of the expression whose begin cell stands at a position
+// is kept: an index into the pool, valid while the code is of `Generation`.
+struct PlanSlot {
+    uint32_t Generation = 0;
+    uint32_t Index = 0;
+};
 
-// Makes room for a plan at every position up to `last` and returns the
-// first, so that a plan is found without a bound check.
-FastPlan *ReservePlans(int32_t last);
-// Compiles the plan of the expression whose begin cell stands at `begin`;
-// `last` is the highest position that may be read and `capacity` the code's.
-void CompilePlan(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity, FastPlan &plan);
+// One slot per code position, and the plans compiled since the code last
+// changed; the pool's first plan is the unusable one that every expression
+// the plans cannot hold shares.
+extern std::vector<PlanSlot> PlanSlots;
+extern std::vector<FastPlan> PlanPool;
+
+// Makes room for a slot at every position up to `last` and returns the
+// first, so that a slot is found without a bound check.
+PlanSlot *ReservePlanSlots(int32_t last);
+// Compiles the plan of the expression whose begin cell stands at `begin`
+// into the pool and notes it in its slot; `last` is the highest position
+// that may be read and `capacity` the code's.
+const FastPlan &CompilePlanAt(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity, PlanSlot &slot);
 
 bool EvaluateElementBinary(const FastPlan &plan, long double &number, bool &truth);
 bool EvaluateStepTest(const FastPlan &plan, bool &truth);

@@ -190,7 +190,7 @@ public:
         pc_ = CodePos;
         end_ = CodeEnd;
         capacity_ = CodeCapacity;
-        plans_ = ReservePlans(std::max(end_, capacity_));
+        slots_ = ReservePlanSlots(std::max(end_, capacity_));
         generation_ = CodeGeneration;
     }
     void Store(const CodeType &cell)
@@ -237,7 +237,7 @@ private:
     }
 
     const CodeType *cells_ = nullptr;
-    FastPlan *plans_ = nullptr;
+    PlanSlot *slots_ = nullptr;
     uint32_t generation_ = 0;
     int32_t pc_ = 0;
     int32_t end_ = 0;
@@ -249,9 +249,9 @@ private:
 // pushed.
 bool RunLoopState::Expression()
 {
-    FastPlan &plan = plans_[pc_ - 1];
-    if (plan.Generation != generation_) [[unlikely]]
-        CompilePlan(cells_, pc_ - 1, end_, capacity_, plan);
+    PlanSlot &slot = slots_[pc_ - 1];
+    const FastPlan &plan = slot.Generation == generation_ ? PlanPool[slot.Index]
+                                                          : CompilePlanAt(cells_, pc_ - 1, end_, capacity_, slot);
     if (!plan.Usable())
         return StringAppend();
     bool truth = false;

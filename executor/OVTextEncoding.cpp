@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
@@ -181,6 +182,9 @@ void AppendUtf16LE(QString &text, const char *bytes, qsizetype length)
 // sequence) reads as `rejected` gives it and decoding goes on after it.
 QString DecodeWithIconv(const char *codec, QByteArrayView bytes, RejectedByte rejected)
 {
+    // Both Japanese codecs read seven-bit bytes as ASCII: plain text needs no converter.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }))
+        return QString::fromLatin1(bytes);
     QString text;
     text.reserve(bytes.size());
     iconv_t cd = iconv_open("UTF-16LE", codec);
