@@ -244,9 +244,9 @@ const FastPlan &CompilePlanAt(const CodeType *cells, int32_t begin, int32_t last
     return PlanPool.back();
 }
 
-PlanSlot *ReservePlanSlots(int32_t last)
+PlanSlot *GrowPlanSlots(int32_t last)
 {
-    if (last >= 0 && size_t(last) >= PlanSlots.size())
+    if (last >= 0)
         PlanSlots.resize(std::max<size_t>(size_t(last) + 1, PlanSlots.size() * 2));
     return PlanSlots.data();
 }

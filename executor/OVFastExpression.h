@@ -65,9 +65,16 @@ struct PlanSlot {
 extern std::vector<PlanSlot> PlanSlots;
 extern std::vector<FastPlan> PlanPool;
 
+PlanSlot *GrowPlanSlots(int32_t last);
+
 // Makes room for a slot at every position up to `last` and returns the
 // first, so that a slot is found without a bound check.
-PlanSlot *ReservePlanSlots(int32_t last);
+inline PlanSlot *ReservePlanSlots(int32_t last)
+{
+    if (size_t(last) < PlanSlots.size()) [[likely]]
+        return PlanSlots.data();
+    return GrowPlanSlots(last);
+}
 // Compiles the plan of the expression whose begin cell stands at `begin`
 // into the pool and notes it in its slot; `last` is the highest position
 // that may be read and `capacity` the code's.
