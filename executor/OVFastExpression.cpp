@@ -12,7 +12,7 @@
 namespace ov {
 
 std::vector<PlanSlot> PlanSlots;
-std::vector<FastPlan> PlanPool;
+std::deque<FastPlan> PlanPool;
 
 namespace {
 
@@ -236,12 +236,10 @@ const FastPlan &CompilePlanAt(const CodeType *cells, int32_t begin, int32_t last
     }
     FastPlan plan;
     CompilePlan(cells, begin, last, capacity, plan);
-    slot = PlanSlot{CodeGeneration, 0};
-    if (!plan.Usable())
-        return PlanPool[0];
-    slot.Index = uint32_t(PlanPool.size());
-    PlanPool.push_back(plan);
-    return PlanPool.back();
+    if (plan.Usable())
+        PlanPool.push_back(plan);
+    slot = PlanSlot{plan.Usable() ? &PlanPool.back() : &PlanPool[0], CodeGeneration};
+    return *slot.Plan;
 }
 
 PlanSlot *GrowPlanSlots(int32_t last)

@@ -11,6 +11,7 @@
 #include "executor/OVOperators.h"
 #include "language/OVHeader.h"
 
+#include <deque>
 #include <vector>
 
 namespace ov {
@@ -53,17 +54,17 @@ inline bool IsPassiveCell(const CodeType &cell)
 }
 
 // Where the plan of the expression whose begin cell stands at a position
-// is kept: an index into the pool, valid while the code is of `Generation`.
+// is kept; valid while the code is of `Generation`.
 struct PlanSlot {
+    const FastPlan *Plan = nullptr;
     uint32_t Generation = 0;
-    uint32_t Index = 0;
 };
 
 // One slot per code position, and the plans compiled since the code last
-// changed; the pool's first plan is the unusable one that every expression
-// the plans cannot hold shares.
+// changed (a deque, so that a plan never moves); every expression the
+// plans cannot hold shares the pool's first plan, an unusable one.
 extern std::vector<PlanSlot> PlanSlots;
-extern std::vector<FastPlan> PlanPool;
+extern std::deque<FastPlan> PlanPool;
 
 PlanSlot *GrowPlanSlots(int32_t last);
 

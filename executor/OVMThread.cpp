@@ -222,6 +222,8 @@ public:
 
 private:
     bool Expression();
+    bool RunPlan(const FastPlan &plan);
+    bool PlanAhead() const;
     bool StringAppend();
     bool LetPlainNumber();
     bool If();
@@ -244,16 +246,36 @@ private:
     int32_t capacity_ = 0;
 };
 
-// A bracketed expression with a plan: its value goes straight into the
+// Bracketed expressions with plans: each value goes straight into the
 // variable or element that LET assigns, decides the IF that follows, or is
-// pushed.
+// pushed. Plans that follow one another run here without going back to the
+// loop, which would only find the next begin cell; while a stop is asked for
+// or cells are being counted, each goes back.
 bool RunLoopState::Expression()
 {
-    PlanSlot &slot = slots_[pc_ - 1];
-    const FastPlan &plan = slot.Generation == generation_ ? PlanPool[slot.Index]
-                                                          : CompilePlanAt(cells_, pc_ - 1, end_, capacity_, slot);
-    if (!plan.Usable())
-        return StringAppend();
+    for (;;) {
+        PlanSlot &slot = slots_[pc_ - 1];
+        const FastPlan &plan = slot.Generation == generation_ ? *slot.Plan
+                                                              : CompilePlanAt(cells_, pc_ - 1, end_, capacity_, slot);
+        if (!plan.Usable())
+            return StringAppend();
+        if (!RunPlan(plan))
+            return false;
+        if (plan.Then == FastPlan::Push || !PlanAhead())
+            return true;
+        ++pc_;  // past the next begin cell, as the loop's fetch would go
+    }
+}
+
+bool RunLoopState::PlanAhead() const
+{
+    return pc_ <= end_ && cells_[pc_].FirstCode == ckExprBegin && StopAfterCells == 0 && !IsStopped();
+}
+
+// One plan; false, with the program counter after the begin cell, where the
+// cells must run.
+bool RunLoopState::RunPlan(const FastPlan &plan)
+{
     bool truth = false;
     if (plan.Then == FastPlan::Assign) {
         // Worked out straight into the variable, which only ever receives a

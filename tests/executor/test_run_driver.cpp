@@ -7,6 +7,8 @@
 #include "language/OVInterpreter.h"
 
 #include <gtest/gtest.h>
+#include <chrono>
+#include <thread>
 
 using namespace ov;
 
@@ -140,4 +142,19 @@ TEST_F(RunDriver, AnOverflowingAssignmentLeavesTheVariableAsItWas)
     ASSERT_GE(lines.size(), 1);
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral(u"エラー:"))) << lines[0].toStdString();
     EXPECT_EQ(RunLine(QStringLiteral("PRINT B")).first(), QStringLiteral(" 7"));
+}
+
+TEST_F(RunDriver, AStopReachesALoopOfWorkedOutExpressions)
+{
+    using namespace std::chrono_literals;
+    SourceText = QStringLiteral("X = 0\r\n10 X = X + 1\r\nIF X < 1E15 THEN GOTO 10\r\nPRINT \"never\"");
+    RunMode = 0;
+    ProgramRunning = 1;
+    StopRequested = 0;
+    ASSERT_TRUE(runs_.Start());
+    std::this_thread::sleep_for(30ms);
+    StopRequested = 1;
+    runs_.Join();
+    EXPECT_EQ(host_.Console().Lines().first(), QStringLiteral(u"実行中断しました"));
+    EXPECT_EQ(RunLine(QStringLiteral("PRINT X > 0")).first(), QStringLiteral("True"));
 }
