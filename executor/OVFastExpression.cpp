@@ -1,11 +1,9 @@
 #include "executor/OVFastExpression.h"
 
-#include "executor/OVOperators.h"
-
 #include "language/OVCode.h"
 #include "language/OVNumTbl.h"
 
-#include <cmath>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
