@@ -251,34 +251,34 @@ namespace {
 
 // ---------------------------------------------------------------- running
 
-// The value of s when it is a whole number from 0 to 2^62, read from the bits
-// of the 80-bit format (sign and exponent in bytes 8-9, the 64-bit mantissa
-// with its explicit leading bit in bytes 0-7). Converting with a cast would
-// switch the x87 rounding mode twice, which stalls the pipeline.
-inline bool WholeIndex(const long double &s, int64_t &index)
+// The subscript s truncated toward zero, as the element read takes it, read
+// from the bits of the 80-bit format (sign and exponent in bytes 8-9, the
+// 64-bit mantissa with its explicit leading bit in bytes 0-7): converting
+// with a cast would switch the x87 rounding mode twice, which stalls the
+// pipeline. False for a negative number other than -0 and from 2^62 on.
+inline bool TruncatedIndex(const long double &s, int64_t &index)
 {
     uint64_t mantissa = 0;
     uint16_t signAndExponent = 0;
     std::memcpy(&mantissa, &s, sizeof mantissa);
     std::memcpy(&signAndExponent, reinterpret_cast<const char *>(&s) + 8, sizeof signAndExponent);
-    if (signAndExponent == 0 && mantissa == 0) {
+    if (signAndExponent & 0x8000) {
         index = 0;
-        return true;
+        return signAndExponent == 0x8000 && mantissa == 0;
     }
-    const int shift = int(signAndExponent) - 16383;  // negative numbers give a huge exponent field
-    if (shift < 0 || shift > 61 || (mantissa << (shift + 1)) != 0)
-        return false;  // a fraction, a negative number or too large
-    index = int64_t(mantissa >> (63 - shift));
+    const int shift = int(signAndExponent) - 16383;
+    if (shift > 61)
+        return false;
+    index = shift < 0 ? 0 : int64_t(mantissa >> (63 - shift));
     return true;
 }
 
-// The element of a one-dimensional array at a whole subscript within its
-// bound. Every other case (fractions included) is left to the element read,
-// which truncates or reports the fault.
+// The element of a one-dimensional array at a subscript within its bound;
+// every other case is left to the element read, which reports the fault.
 inline bool Element(const NumVarType &array, const long double &s, long double *&element)
 {
     int64_t index = 0;
-    if (array.Kind != nvArray || array.Dimensions != 1 || !WholeIndex(s, index) || index > array.Bound[0])
+    if (array.Kind != nvArray || array.Dimensions != 1 || !TruncatedIndex(s, index) || index > array.Bound[0])
         return false;
     const int64_t at = int64_t(array.FirstElement) + index;
     if (array.FirstElement < 0 || at >= int64_t(NumArrayData.size()))

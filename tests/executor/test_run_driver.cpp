@@ -7,7 +7,9 @@
 #include "language/OVInterpreter.h"
 
 #include <gtest/gtest.h>
+#include <QRegularExpression>
 #include <chrono>
+#include <random>
 #include <thread>
 
 using namespace ov;
@@ -157,4 +159,59 @@ TEST_F(RunDriver, AStopReachesALoopOfWorkedOutExpressions)
     runs_.Join();
     EXPECT_EQ(host_.Console().Lines().first(), QStringLiteral(u"実行中断しました"));
     EXPECT_EQ(RunLine(QStringLiteral("PRINT X > 0")).first(), QStringLiteral("True"));
+}
+
+namespace {
+
+// A random numeric expression of variables, array elements and literals;
+// the values and subscripts are chosen to reach overflow, division by zero,
+// -0, fractional and out-of-range subscripts.
+QString RandomExpression(std::mt19937 &random, int depth)
+{
+    const auto pick = [&](std::initializer_list<const char *> words) {
+        return QString::fromLatin1(words.begin()[random() % words.size()]);
+    };
+    if (depth == 0 || random() % 10 < 3) {
+        switch (random() % 3) {
+        case 0: return pick({"X", "Y", "Z"});
+        case 1: return u"A("_qs + pick({"I", "J", "1.5", "X", "-1", "7"}) + u')';
+        default: return pick({"1", "3", "0.25", "10"});
+        }
+    }
+    switch (random() % 10) {
+    case 0: return u'-' + RandomExpression(random, depth - 1);
+    case 1: return u"SGN("_qs + RandomExpression(random, depth - 1) + u')';
+    default: break;
+    }
+    return u'(' + RandomExpression(random, depth - 1) + u' ' + pick({"+", "-", "*", "/"}) + u' '
+        + RandomExpression(random, depth - 1) + u')';
+}
+
+QString WithoutPosition(QStringList lines)
+{
+    return lines.join(u'|').remove(QRegularExpression(u"\\(\\d+行,　\\d+ 桁\\)"_qs));
+}
+
+} // namespace
+
+// The same expression worked out at once and, behind ABS(1) *, cell by cell:
+// the same values, branches and errors.
+TEST_F(RunDriver, WorkedOutExpressionsAgreeWithTheCells)
+{
+    std::mt19937 random(20261207);
+    const QString start = u"DIM A(5)\nFOR Q = 0 TO 5 : A(Q) = Q * 1.5 - 2 : NEXT\nI = 2 : J = 5\n"_qs;
+    for (int n = 0; n < 200; ++n) {
+        const QString e = RandomExpression(random, 3);
+        QString values = start;
+        for (const char *name : {"X", "Y", "Z"}) {
+            static const char *const choices[] = {"0", "2", "0.5", "-3", "1E4000", "-0", "7"};
+            values += QString::fromLatin1(name) + u" = "_qs + QString::fromLatin1(choices[random() % 7]) + u'\n';
+        }
+        const auto program = [&](const QString &x) {
+            return values + u"P = "_qs + x + u"\nPRINT P\nIF "_qs + x + u" > 0 THEN PRINT 1 ELSE PRINT 0"_qs;
+        };
+        const QString planned = WithoutPosition(RunProgram(program(e)));
+        const QString cells = WithoutPosition(RunProgram(program(u"ABS(1) * ("_qs + e + u')')));
+        EXPECT_EQ(planned, cells) << values.toStdString() << e.toStdString();
+    }
 }
