@@ -13,6 +13,7 @@
 #include <thread>
 
 using namespace ov;
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -174,13 +175,13 @@ QString RandomExpression(std::mt19937 &random, int depth)
     if (depth == 0 || random() % 10 < 3) {
         switch (random() % 3) {
         case 0: return pick({"X", "Y", "Z"});
-        case 1: return u"A("_qs + pick({"I", "J", "1.5", "X", "-1", "7"}) + u')';
+        case 1: return u"A("_s + pick({"I", "J", "1.5", "X", "-1", "7"}) + u')';
         default: return pick({"1", "3", "0.25", "10"});
         }
     }
     switch (random() % 10) {
     case 0: return u'-' + RandomExpression(random, depth - 1);
-    case 1: return u"SGN("_qs + RandomExpression(random, depth - 1) + u')';
+    case 1: return u"SGN("_s + RandomExpression(random, depth - 1) + u')';
     default: break;
     }
     return u'(' + RandomExpression(random, depth - 1) + u' ' + pick({"+", "-", "*", "/"}) + u' '
@@ -189,7 +190,7 @@ QString RandomExpression(std::mt19937 &random, int depth)
 
 QString WithoutPosition(QStringList lines)
 {
-    return lines.join(u'|').remove(QRegularExpression(u"\\(\\d+行,　\\d+ 桁\\)"_qs));
+    return lines.join(u'|').remove(QRegularExpression(u"\\(\\d+行,　\\d+ 桁\\)"_s));
 }
 
 } // namespace
@@ -199,19 +200,19 @@ QString WithoutPosition(QStringList lines)
 TEST_F(RunDriver, WorkedOutExpressionsAgreeWithTheCells)
 {
     std::mt19937 random(20261207);
-    const QString start = u"DIM A(5)\nFOR Q = 0 TO 5 : A(Q) = Q * 1.5 - 2 : NEXT\nI = 2 : J = 5\n"_qs;
+    const QString start = u"DIM A(5)\nFOR Q = 0 TO 5 : A(Q) = Q * 1.5 - 2 : NEXT\nI = 2 : J = 5\n"_s;
     for (int n = 0; n < 200; ++n) {
         const QString e = RandomExpression(random, 3);
         QString values = start;
         for (const char *name : {"X", "Y", "Z"}) {
             static const char *const choices[] = {"0", "2", "0.5", "-3", "1E4000", "-0", "7"};
-            values += QString::fromLatin1(name) + u" = "_qs + QString::fromLatin1(choices[random() % 7]) + u'\n';
+            values += QString::fromLatin1(name) + u" = "_s + QString::fromLatin1(choices[random() % 7]) + u'\n';
         }
         const auto program = [&](const QString &x) {
-            return values + u"P = "_qs + x + u"\nPRINT P\nIF "_qs + x + u" > 0 THEN PRINT 1 ELSE PRINT 0"_qs;
+            return values + u"P = "_s + x + u"\nPRINT P\nIF "_s + x + u" > 0 THEN PRINT 1 ELSE PRINT 0"_s;
         };
         const QString planned = WithoutPosition(RunProgram(program(e)));
-        const QString cells = WithoutPosition(RunProgram(program(u"ABS(1) * ("_qs + e + u')')));
+        const QString cells = WithoutPosition(RunProgram(program(u"ABS(1) * ("_s + e + u')')));
         EXPECT_EQ(planned, cells) << values.toStdString() << e.toStdString();
     }
 }
