@@ -194,16 +194,11 @@ FastPlan::Shape ShapeOf(const FastPlan &plan)
     return IsStepTest(plan) ? FastPlan::StepTest : FastPlan::General;
 }
 
-} // namespace
-
-namespace {
-
 uint32_t PoolGeneration = 0;
 
 void CompilePlan(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity, FastPlan &plan)
 {
     plan = FastPlan{};
-    plan.Form = FastPlan::Unusable;
     int depth = 0;
     for (int32_t i = begin + 1; i <= last; ++i) {
         if (cells[i].FirstCode == ckExprEnd) {
@@ -228,8 +223,7 @@ void CompilePlan(const CodeType *cells, int32_t begin, int32_t last, int32_t cap
 const FastPlan &CompilePlanAt(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity, PlanSlot &slot)
 {
     if (PoolGeneration != CodeGeneration || PlanPool.empty()) {
-        PlanPool.assign(1, FastPlan{});
-        PlanPool[0].Form = FastPlan::Unusable;
+        PlanPool.assign(1, FastPlan{});  // the shared unusable plan
         PoolGeneration = CodeGeneration;
     }
     FastPlan plan;

@@ -27,12 +27,12 @@ struct FastOp {
 
 struct FastPlan {
     static constexpr int MaxOps = 16;
-    // How the value is worked out: Unknown until compiled, Unusable when
-    // the cells must run; the others are plans, from the cheapest.
-    enum Shape : uint8_t { Unknown, Unusable, Single, Binary, ElementBinary, StepTest, General };
+    // How the value is worked out: Unusable when the cells must run; the
+    // others are plans, from the cheapest.
+    enum Shape : uint8_t { Unusable, Single, Binary, ElementBinary, StepTest, General };
     enum Use : uint8_t { Push, Assign, AssignElement, Branch };
 
-    Shape Form = Unknown;
+    Shape Form = Unusable;
     bool Truth = false;          // the value is a comparison's truth value
     Use Then = Push;
     uint8_t Count = 0;

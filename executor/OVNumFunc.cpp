@@ -12,7 +12,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <limits>
 #include <numbers>
 
 // Every handler takes its arguments from the top of the value stack (the

@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <limits>
 
 // The handlers work on the value stack arrays in place. Floating-point
 // exceptions stay masked, so each computing handler tests its result: the
