@@ -235,7 +235,8 @@ i128 CeilDiv(i128 a, i128 b) { return (a + b - 1) / b; }  // a >= 0, b > 0
 // last point unless `withLast`, over the steps that fall inside a w by h
 // picture only. The clipped steps are found exactly (128-bit products), so
 // a clipped line has the pixels and the dash phase of the whole one. The
-// minor coordinate at step i is round(i * dn / dm), halves away from the start.
+// minor coordinate at step i is n0 +- round(i * dn / dm); halfway pixels go
+// to the smaller coordinate, so a line and its reverse share their pixels.
 // plot(x, y, phase) gets the step's position in the dash pattern.
 template <class Plot>
 QRect WalkLine(i64 x0, i64 y0, i64 x1, i64 y1, bool withLast, int w, int h, int phase0, Plot &&plot)
@@ -267,14 +268,16 @@ QRect WalkLine(i64 x0, i64 y0, i64 x1, i64 y1, bool withLast, int w, int h, int 
     const i64 qhi = sn > 0 ? nSize - 1 - n0 : n0;
     if (qhi < 0 || (qlo > 0 && dn == 0))
         return {};
+    // q(i) = floor((2 i dn + bias) / 2 dm)
+    const i64 bias = sn > 0 ? dm - 1 : dm;
     if (qlo > 0)
-        lo = std::max(lo, CeilDiv(i128(2 * qlo - 1) * dm, i128(2) * dn));
+        lo = std::max(lo, CeilDiv(i128(2 * qlo) * dm - bias, i128(2) * dn));
     if (dn > 0)
-        hi = std::min(hi, CeilDiv(i128(2 * qhi + 1) * dm, i128(2) * dn) - 1);
+        hi = std::min(hi, CeilDiv(i128(2 * qhi + 2) * dm - bias, i128(2) * dn) - 1);
     if (lo > hi)
         return {};
 
-    const i128 num = 2 * lo * dn + dm;
+    const i128 num = 2 * lo * dn + bias;
     const i64 twoDm = 2 * dm, twoDn = 2 * dn;
     i64 r = i64(num % twoDm);
     int mj = int(m0 + sm * i64(lo));
@@ -692,8 +695,89 @@ void CurveOutline(Canvas &c, const Box &b, const Sector &s, const RasterPen &pen
 
 // ---- Flood fill
 
-struct Seed {
-    int X, Y;
+// Spans of the 4-connected region around the seed that holds no border
+// pixel, painted as they are found, from an explicit stack of seeds. Painted
+// pixels are marked, so a hatch or a raster operation that leaves them
+// unlike the border never lets the fill come back to them. The marks are
+// kept per thread and cleared over the touched rectangle afterwards, so a
+// small fill in a big picture costs no more than its own area.
+class FloodFill {
+public:
+    FloodFill(const Surface &s, uint32_t wall, const Paint &paint) : S(s), Wall(wall), Brush(paint)
+    {
+        std::vector<uint8_t> &marks = Marks();
+        if (marks.size() < size_t(s.W) * size_t(s.H))
+            marks.resize(size_t(s.W) * size_t(s.H), 0);
+        Done = marks.data();
+    }
+    ~FloodFill()
+    {
+        for (int y = Touched.Y0; y <= Touched.Y1; ++y)
+            std::fill(Mark(Touched.X0, y), Mark(Touched.X1, y) + 1, uint8_t(0));
+    }
+    FloodFill(const FloodFill &) = delete;
+    FloodFill &operator=(const FloodFill &) = delete;
+
+    void From(int x, int y)
+    {
+        Stack.push_back({x, y});
+        while (!Stack.empty()) {
+            const Seed p = Stack.back();
+            Stack.pop_back();
+            if (Open(p.X, p.Y))
+                PaintSpan(p.X, p.Y);
+        }
+    }
+
+    Bounds Touched;
+
+private:
+    struct Seed {
+        int X, Y;
+    };
+
+    static std::vector<uint8_t> &Marks()
+    {
+        thread_local std::vector<uint8_t> marks;
+        return marks;
+    }
+    uint8_t *Mark(int x, int y) const { return Done + size_t(y) * size_t(S.W) + size_t(x); }
+    bool Open(int x, int y) const { return !*Mark(x, y) && (S.Row(y)[x] & 0x00FFFFFFu) != Wall; }
+
+    void PaintSpan(int x, int y)
+    {
+        int xl = x, xr = x;
+        while (xl > 0 && Open(xl - 1, y))
+            --xl;
+        while (xr < S.W - 1 && Open(xr + 1, y))
+            ++xr;
+        Touched.Add(y, xl, xr);
+        std::fill(Mark(xl, y), Mark(xr, y) + 1, uint8_t(1));
+        PaintRun(S, y, xl, xr, Brush);
+        for (int ny : {y - 1, y + 1})
+            if (ny >= 0 && ny < S.H)
+                SeedRuns(ny, xl, xr);
+    }
+
+    // Pushes the first pixel of every open run of row y within xl..xr.
+    void SeedRuns(int y, int xl, int xr)
+    {
+        for (int x = xl; x <= xr;) {
+            if (!Open(x, y)) {
+                ++x;
+                continue;
+            }
+            Stack.push_back({x, y});
+            while (x <= xr && Open(x, y))
+                ++x;
+        }
+    }
+
+    const Surface &S;
+    const uint32_t Wall;
+    const Paint Brush;
+    uint8_t *Done = nullptr;
+    std::vector<Seed> Stack;
 };
 
 } // namespace
@@ -858,40 +942,9 @@ QRect RasterFloodFill(QImage &image, QPoint seed, RasterColor border, const Rast
     Surface s(image);
     if (s.Empty() || brush.Style == BrushClear || seed.x() < 0 || seed.y() < 0 || seed.x() >= s.W || seed.y() >= s.H)
         return {};
-    const uint32_t wall = RasterColorToRgb(border) & 0x00FFFFFFu;
-    // Painted pixels are marked, so a hatch or a raster operation that leaves
-    // them unlike the border never lets the fill come back to them.
-    std::vector<uint8_t> done(size_t(s.W) * size_t(s.H), 0);
-    auto open = [&](int x, int y) {
-        return !done[size_t(y) * size_t(s.W) + size_t(x)] && (s.Row(y)[x] & 0x00FFFFFFu) != wall;
-    };
-    if (!open(seed.x(), seed.y()))
-        return {};
-    const Paint paint = BrushPaint(brush, mode);
-    Bounds touched;
-    std::vector<Seed> stack{{seed.x(), seed.y()}};
-    while (!stack.empty()) {
-        const Seed p = stack.back();
-        stack.pop_back();
-        if (!open(p.X, p.Y))
-            continue;
-        int xl = p.X, xr = p.X;
-        while (xl > 0 && open(xl - 1, p.Y))
-            --xl;
-        while (xr < s.W - 1 && open(xr + 1, p.Y))
-            ++xr;
-        std::fill_n(done.begin() + ptrdiff_t(size_t(p.Y) * size_t(s.W) + size_t(xl)), xr - xl + 1, uint8_t(1));
-        PaintRun(s, p.Y, xl, xr, paint);
-        touched.Add(p.Y, xl, xr);
-        for (int ny : {p.Y - 1, p.Y + 1}) {
-            if (ny < 0 || ny >= s.H)
-                continue;
-            for (int x = xl; x <= xr; ++x)
-                if (open(x, ny) && (x == xl || !open(x - 1, ny)))
-                    stack.push_back({x, ny});
-        }
-    }
-    return touched.Rect();
+    FloodFill fill(s, RasterColorToRgb(border) & 0x00FFFFFFu, BrushPaint(brush, mode));
+    fill.From(seed.x(), seed.y());
+    return fill.Touched.Rect();
 }
 
 } // namespace ov

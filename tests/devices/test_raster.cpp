@@ -85,6 +85,13 @@ TEST(Raster, LinesLeaveOutTheirLastPoint)
     EXPECT_EQ(At(image, 10, 10), Red);
     EXPECT_EQ(At(image, 2, 6), White);
     EXPECT_EQ(Count(image, Red), 8);
+    // A line and its reverse share their pixels but for the two ends.
+    for (QPoint end : {QPoint(9, 4), QPoint(1, 8), QPoint(7, 10), QPoint(10, 1), QPoint(3, 9)}) {
+        QImage twice = Picture(12, 12);
+        RasterLine(twice, QPoint(1, 2), end, Pen(White, 1, 0, 7));
+        RasterLine(twice, end, QPoint(1, 2), Pen(White, 1, 0, 7));
+        EXPECT_EQ(Count(twice, Black), 2) << end.x() << "," << end.y();
+    }
     QImage point = Picture(3, 3);
     EXPECT_TRUE(RasterLine(point, QPoint(1, 1), QPoint(1, 1), Pen(Black)).isEmpty());
     EXPECT_EQ(Count(point, Black), 0);
@@ -96,7 +103,7 @@ TEST(Raster, FarLinesAreClippedKeepingTheirSlope)
     RasterLine(image, QPoint(0, 0), QPoint(100000, 50000), Pen(Black));
     RasterLine(back, QPoint(-100000, 50100), QPoint(100000, -49900), Pen(Black));
     for (int x = 0; x < 200; ++x) {
-        EXPECT_EQ(At(image, x, (x + 1) / 2), Black) << x;
+        EXPECT_EQ(At(image, x, x / 2), Black) << x;
         EXPECT_EQ(At(back, x, 100 - (x + 1) / 2), Black) << x;
     }
     EXPECT_EQ(Count(image, Black), 200);
@@ -226,6 +233,14 @@ TEST(Raster, EllipsesFillTheirBoxWithoutRightAndBottomEdge)
     RasterEllipse(flat, RasterBox{2, 1, 22, 3}, Pen(Black), nullptr);
     EXPECT_EQ(RowText(flat, 1, 0, 23, Black) + RowText(flat, 2, 0, 23, Black),
               "..####################....####################..");
+
+    // Wide pens: centred on the outline, or kept inside the box.
+    QImage centred = Picture(100, 100), inside = Picture(100, 100);
+    EXPECT_EQ(RasterEllipse(centred, RasterBox{30, 20, 70, 61}, Pen(Red, 5), nullptr), QRect(28, 18, 44, 45));
+    RasterEllipse(inside, RasterBox{30, 20, 70, 61}, Pen(Red, 5, 6), nullptr);
+    EXPECT_EQ(Changed(centred, Picture(100, 100)), QRect(28, 18, 44, 45));
+    EXPECT_EQ(Changed(inside, Picture(100, 100)), QRect(30, 20, 40, 41));
+    EXPECT_EQ(RowText(inside, 40, 28, 71, Red), "..#####..............................#####..");
 
     // A huge circle whose top passes through the picture.
     QImage far = Picture(50, 50);
