@@ -65,25 +65,20 @@ int main()
 {
     QImage image(640, 480, QImage::Format_RGB32);
     image.fill(Qt::white);
+    // Lines of about 100 pixels per second with the pen.
+    auto lines = [&](const RasterPen &pen) {
+        return Rate([&](int i) {
+            for (int k = 0; k < 100; ++k)
+                RasterLine(image, LineEnd(i * 100 + k, 0), LineEnd(i * 100 + k, 1), pen);
+        }, 100);
+    };
     for (int mode = 1; mode <= 16; ++mode) {
-        const RasterPen pen{0x3366CC, mode, 0, 1};
         char name[64];
         std::snprintf(name, sizeof name, "one-pixel lines, mode %d", mode);
-        Report(name, Rate([&](int i) {
-                   for (int k = 0; k < 1000; ++k)
-                       RasterLine(image, LineEnd(i * 1000 + k, 0), LineEnd(i * 1000 + k, 1), pen);
-               }, 1000), "lines/s", 500000, true);
+        Report(name, lines(RasterPen{0x3366CC, mode, 0, 1}), "lines/s", 500000, true);
     }
-    const RasterPen dashed{0x3366CC, 7, 3, 1};
-    Report("one-pixel dash-dot lines, xor", Rate([&](int i) {
-               for (int k = 0; k < 1000; ++k)
-                   RasterLine(image, LineEnd(i * 1000 + k, 0), LineEnd(i * 1000 + k, 1), dashed);
-           }, 1000), "lines/s", 500000, true);
-    const RasterPen wide{0x3366CC, 13, 0, 5};
-    Report("width-5 lines", Rate([&](int i) {
-               for (int k = 0; k < 100; ++k)
-                   RasterLine(image, LineEnd(i * 100 + k, 0), LineEnd(i * 100 + k, 1), wide);
-           }, 100), "lines/s", 0, true);
+    Report("one-pixel dash-dot lines, xor", lines(RasterPen{0x3366CC, 7, 3, 1}), "lines/s", 500000, true);
+    Report("width-5 lines", lines(RasterPen{0x3366CC, 13, 0, 5}), "lines/s", 0, true);
     const RasterPen far{0, 13, 0, 1};
     Report("far lines (clipped, +-1e9)", Rate([&](int i) {
                for (int k = 0; k < 1000; ++k)

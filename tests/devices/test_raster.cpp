@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <random>
 #include <string>
 
 using namespace ov;
@@ -357,5 +358,45 @@ TEST(Raster, EmptyPicturesAndReturnedRectangles)
         EXPECT_TRUE(r.contains(Changed(a, Picture(50, 40)))) << width;
         QImage b = Picture(50, 40);
         EXPECT_TRUE(RasterLine(b, QPoint(-7, 45), QPoint(60, -3), Pen(Red, width)).contains(Changed(b, Picture(50, 40))));
+    }
+}
+
+// Random figures, near and far, in xor: drawing each twice restores the
+// picture, and every changed pixel lies in the rectangle returned.
+TEST(Raster, RandomFiguresStayInTheirRectangleAndXorBack)
+{
+    std::mt19937 random(11);
+    auto coordinate = [&]() -> int {
+        switch (random() % 4) {
+        case 0: return int(random() % 80) - 10;
+        case 1: return int(random() % 2000) - 1000;
+        case 2: return int(random() % 200001) - 100000;
+        default: return int(random());
+        }
+    };
+    const QImage before = Picture(60, 50, 0x345678);
+    for (int i = 0; i < 400; ++i) {
+        const QPoint a(coordinate(), coordinate()), b(coordinate(), coordinate());
+        const QPoint c(coordinate(), coordinate()), d(coordinate(), coordinate());
+        const int cx = int(random() % 80) - 10, cy = int(random() % 70) - 10, rx = int(random() % 60), ry = int(random() % 60);
+        const RasterBox box{cx - rx, cy - ry, cx + rx, cy + ry};
+        const RasterPen pen{0xFFFFFF, 7, int(random() % 7), int(random() % 3 == 0 ? random() % 9 + 1 : 1)};
+        const RasterBrush brush{0x00FF00, int(random() % 8)};
+        const int figure = i % 6;
+        auto draw = [&](QImage &image) {
+            switch (figure) {
+            case 0: return RasterLine(image, a, b, pen);
+            case 1: return RasterBoxOutline(image, a, b, pen);
+            case 2: return RasterRectangle(image, a, b, pen, brush);
+            case 3: return RasterEllipse(image, box, pen, &brush);
+            case 4: return RasterArc(image, box, c, d, pen);
+            default: return RasterPie(image, box, c, d, pen, brush);
+            }
+        };
+        QImage image = before;
+        const QRect r = draw(image);
+        ASSERT_TRUE(r.contains(Changed(image, before)) || Changed(image, before).isEmpty()) << i;
+        draw(image);
+        ASSERT_EQ(image, before) << "figure " << figure << " round " << i;
     }
 }
