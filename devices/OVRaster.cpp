@@ -147,7 +147,7 @@ i64 CeilI(long double v) { return ClampToI64(std::ceil(v)); }
 // for figures whose parts overlap, into a mask that is painted once at the
 // end so that each pixel gets the raster operation once (the pen wins).
 
-enum Kind : uint8_t { Nothing = 0, BrushKind = 1, PenKind = 2 };
+enum Kind : uint8_t { Nothing = 0, BrushKind = 1, GapKind = 2, PenKind = 3 };
 
 class Canvas {
 public:
@@ -157,7 +157,12 @@ public:
     int Width() const { return Pixels.W; }
     int Height() const { return Pixels.H; }
 
-    void SetPen(const RasterPen &pen) { Pen = {MakeInk(pen.Mode, RasterColorToRgb(pen.Color)), nullptr}; }
+    void SetPen(const RasterPen &pen)
+    {
+        Pen = {MakeInk(pen.Mode, RasterColorToRgb(pen.Color)), nullptr};
+        Gap = {MakeInk(pen.Mode, RasterColorToRgb(pen.GapColor)), nullptr};
+        OpaqueGaps = pen.OpaqueGaps;
+    }
     void SetBrush(const RasterBrush &brush, int mode) { Brush = BrushPaint(brush, mode); }
 
     // Collects the runs in a mask over the figure's extent x0..x1, y0..y1.
@@ -183,7 +188,7 @@ public:
             return;
         Touched.Add(int(y), int(xl), int(xr));
         if (!Masked) {
-            PaintRun(Pixels, int(y), int(xl), int(xr), kind == PenKind ? Pen : Brush);
+            PaintRun(Pixels, int(y), int(xl), int(xr), PaintOf(kind));
             return;
         }
         uint8_t *m = MaskRow(int(y));
@@ -192,6 +197,14 @@ public:
     }
 
     void Dot(Kind kind, i64 x, i64 y) { Run(kind, y, x, x); }
+
+    // A pixel of a dashed pen: the pen where the dash is on, else the gap
+    // colour when gaps are opaque.
+    void DashDot(bool on, i64 x, i64 y)
+    {
+        if (on || OpaqueGaps)
+            Dot(on ? PenKind : GapKind, x, y);
+    }
 
     QRect Finish()
     {
@@ -213,14 +226,17 @@ private:
                 while (j < n && m[j] == m[i])
                     ++j;
                 if (m[i] != Nothing)
-                    PaintRun(Pixels, y, MaskX0 + i, MaskX0 + j - 1, m[i] == PenKind ? Pen : Brush);
+                    PaintRun(Pixels, y, MaskX0 + i, MaskX0 + j - 1, PaintOf(Kind(m[i])));
                 i = j;
             }
         }
     }
 
     Surface Pixels;
-    Paint Pen, Brush;
+    const Paint &PaintOf(Kind kind) const { return kind == PenKind ? Pen : kind == GapKind ? Gap : Brush; }
+
+    Paint Pen, Gap, Brush;
+    bool OpaqueGaps = false;
     bool Masked = false;
     int MaskX0 = 0, MaskY0 = 0, MaskX1 = -1, MaskY1 = -1;
     std::vector<uint8_t> Mask;
@@ -306,19 +322,19 @@ QRect WalkLine(i64 x0, i64 y0, i64 x1, i64 y1, bool withLast, int w, int h, int 
 }
 
 // A one-pixel line straight onto the picture, in the pen's raster operation
-// and dash pattern; returns the steps walked (for the next side's phase).
+// and dash pattern, starting at `phase0` in the pattern.
 QRect ThinLine(QImage &image, QPoint from, QPoint to, const RasterPen &pen, int phase0)
 {
     Surface s(image);
     if (s.Empty())
         return {};
     const Ink ink = MakeInk(pen.Mode, RasterColorToRgb(pen.Color));
+    const Ink gap = pen.OpaqueGaps ? MakeInk(pen.Mode, RasterColorToRgb(pen.GapColor)) : Ink{0xFFFFFFFFu, 0};
     const uint32_t dashes = DashMask(pen.Style);
     return WalkLine(from.x(), from.y(), to.x(), to.y(), false, s.W, s.H, phase0, [&](int x, int y, int phase) {
-        if (dashes >> phase & 1u) {
-            uint32_t &p = s.Bits[y * s.Stride + x];
-            p = (p & ink.Keep) ^ ink.Flip;
-        }
+        const Ink &use = (dashes >> phase & 1u) ? ink : gap;
+        uint32_t &p = s.Bits[y * s.Stride + x];
+        p = (p & use.Keep) ^ use.Flip;
     });
 }
 
@@ -326,8 +342,7 @@ QRect ThinLine(QImage &image, QPoint from, QPoint to, const RasterPen &pen, int 
 void ThinLineInto(Canvas &c, i64 x0, i64 y0, i64 x1, i64 y1, uint32_t dashes)
 {
     WalkLine(x0, y0, x1, y1, true, c.Width(), c.Height(), 0, [&](int x, int y, int phase) {
-        if (dashes >> phase & 1u)
-            c.Dot(PenKind, x, y);
+        c.DashDot(dashes >> phase & 1u, x, y);
     });
 }
 
@@ -612,8 +627,7 @@ void ThinCurve(Canvas &c, const Box &b, const Sector &s, int style, bool withBru
                 return;
             }
             for (i64 x = l; x <= r; ++x)
-                if (dashes.On(x, ry))
-                    c.Dot(PenKind, x, ry);
+                c.DashDot(dashes.On(x, ry), x, ry);
         });
     };
     auto brush = [&](i64 y, i64 xl, i64 xr) {

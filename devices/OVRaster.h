@@ -19,11 +19,16 @@ using RasterColor = uint32_t;  // 0x00BBGGRR, the colour value programs see
 
 // The pen: raster operation 1..16 (13 copies), style 0..6 (solid, dash, dot,
 // dash-dot, dash-dot-dot, clear, inside-frame), width in pixels (at least 1).
+// The gaps of a dashed one-pixel pen are transparent, or painted in GapColor
+// (in the same raster operation) when OpaqueGaps is set, as the platform
+// does while a solid brush is selected (its colour is then the gap colour).
 struct RasterPen {
     RasterColor Color = 0;
     int Mode = 13;
     int Style = 0;
     int Width = 1;
+    bool OpaqueGaps = false;
+    RasterColor GapColor = 0xFFFFFF;
 };
 
 // The brush: style 0..7 (solid, clear, horizontal, vertical, forward

@@ -141,6 +141,22 @@ TEST(Raster, DashPatterns)
         else
             EXPECT_EQ(row, expected[style == 6 ? 0 : style]) << "style " << style;
     }
+    // Opaque gaps take the gap colour, on lines and on curves alike.
+    RasterPen opaque = Pen(Black, 1, 2);
+    opaque.OpaqueGaps = true;
+    opaque.GapColor = White;
+    QImage gaps = Picture(50, 1, Red);
+    RasterLine(gaps, QPoint(0, 0), QPoint(48, 0), opaque);
+    EXPECT_EQ(RowText(gaps, 0, 0, 49, White), "...###...###...###...###...###...###...###...###..");
+    EXPECT_EQ(RowText(gaps, 0, 0, 49, Red), std::string(48, '.') + "##");
+    QImage solid = Picture(40, 40, Red), dotted = Picture(40, 40, Red);
+    RasterEllipse(solid, RasterBox{2, 2, 37, 30}, Pen(Black), nullptr);
+    RasterPie(dotted, RasterBox{2, 2, 37, 30}, QPoint(3, 3), QPoint(3, 3), opaque, RasterBrush{Red, 1});
+    EXPECT_GT(Count(dotted, White), 20);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x)
+            ASSERT_TRUE(At(solid, x, y) != Black || At(dotted, x, y) != Red) << x << "," << y;
+
     QImage wide = Picture(30, 9);
     RasterLine(wide, QPoint(4, 4), QPoint(25, 4), Pen(Black, 3, 1));
     for (int y = 3; y <= 5; ++y)  // no dashes, both ends drawn
