@@ -844,8 +844,8 @@ QRect RasterBoxOutline(QImage &image, QPoint a, QPoint b, const RasterPen &pen)
 QRect RasterRectangle(QImage &image, QPoint a, QPoint b, const RasterPen &pen, const RasterBrush &brush)
 {
     Canvas c(image);
-    const i64 l = std::min(a.x(), b.x()), r = std::max(a.x(), b.x()) - 1;
-    const i64 t = std::min(a.y(), b.y()), bt = std::max(a.y(), b.y()) - 1;
+    const i64 l = std::min(a.x(), b.x()), r = i64(std::max(a.x(), b.x())) - 1;
+    const i64 t = std::min(a.y(), b.y()), bt = i64(std::max(a.y(), b.y())) - 1;
     if (c.Empty() || l > r || t > bt)
         return {};
     c.SetPen(pen);

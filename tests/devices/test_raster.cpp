@@ -365,6 +365,13 @@ TEST(Raster, EmptyPicturesAndReturnedRectangles)
     EXPECT_TRUE(RasterFloodFill(empty, QPoint(0, 0), Red, brush).isEmpty());
 
     QImage image = Picture(50, 40);
+    EXPECT_TRUE(RasterRectangle(image, QPoint(INT_MIN, INT_MIN), QPoint(INT_MIN, 0), Pen(Red, 3), brush).isEmpty());
+    EXPECT_EQ(RasterRectangle(image, QPoint(INT_MIN, INT_MIN), QPoint(INT_MAX, INT_MAX), Pen(Red, 3), brush),
+              QRect(0, 0, 50, 40));
+    const RasterBox huge{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+    EXPECT_EQ(RasterPie(image, huge, QPoint(INT_MAX, 0), QPoint(0, INT_MIN), Pen(Red, INT_MAX), brush), QRect(0, 0, 50, 40));
+    EXPECT_EQ(Count(image, Red), 50 * 40);
+    image.fill(RasterColorToRgb(White));
     EXPECT_EQ(RasterSetPixel(image, 3, 4, Red), QRect(3, 4, 1, 1));
     EXPECT_TRUE(RasterSetPixel(image, 50, 4, Red).isEmpty());
     EXPECT_EQ(At(image, 3, 4), Red);
