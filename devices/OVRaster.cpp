@@ -143,9 +143,10 @@ i64 ClampToI64(long double v)
 i64 FloorI(long double v) { return ClampToI64(std::floor(v)); }
 i64 CeilI(long double v) { return ClampToI64(std::ceil(v)); }
 
-// ---- The canvas: runs of pen or brush, straight onto the picture or,
-// for figures whose parts overlap, into a mask that is painted once at the
-// end so that each pixel gets the raster operation once (the pen wins).
+// ---- The canvas: runs of pen, dash gap or brush, straight onto the picture
+// or, for figures whose parts overlap, into a mask that is painted once at
+// the end so that each pixel gets the raster operation once (the pen wins,
+// then the gaps, then the brush).
 
 enum Kind : uint8_t { Nothing = 0, BrushKind = 1, GapKind = 2, PenKind = 3 };
 
@@ -232,9 +233,9 @@ private:
         }
     }
 
-    Surface Pixels;
     const Paint &PaintOf(Kind kind) const { return kind == PenKind ? Pen : kind == GapKind ? Gap : Brush; }
 
+    Surface Pixels;
     Paint Pen, Gap, Brush;
     bool OpaqueGaps = false;
     bool Masked = false;
@@ -354,7 +355,8 @@ struct Capsule {
     long double Ax, Ay, Bx, By, R;
 };
 
-// Narrows [lo, hi] by lo' <= c * x + e <= hi'; false when nothing is left.
+// Narrows [lo, hi] to the x with lower <= c * x + e <= upper; false when
+// nothing is left.
 bool Within(long double c, long double e, long double lower, long double upper, long double &lo, long double &hi)
 {
     if (c == 0)
@@ -433,15 +435,7 @@ struct Oval {
         if (Fit && dy <= 1) {
             k = A2 - 1;  // the middle row always spans the box (flat ellipses)
         } else {
-            const long double q = (long double)A2 * std::sqrt((long double)(B2 - dy) * (long double)(B2 + dy)) / B2;
-            k = FloorI(q);
-            if (A2 < (i64(1) << 30) && B2 < (i64(1) << 30)) {
-                const i128 target = i128(A2) * A2 * (i128(B2) * B2 - i128(dy) * dy), b2 = i128(B2) * B2;
-                while (i128(k + 1) * (k + 1) * b2 <= target)
-                    ++k;
-                while (k >= 0 && i128(k) * k * b2 > target)
-                    --k;
-            }
+            k = HalfWidth(dy);
             if ((CX2 - k) & 1)
                 --k;
             if (Fit)
@@ -452,6 +446,21 @@ struct Oval {
         xl = (CX2 - k) / 2;
         xr = (CX2 + k) / 2;
         return true;
+    }
+
+    // The largest k with k^2 / A2^2 + dy^2 / B2^2 <= 1: from the square
+    // root, then made exact while the products fit in 128 bits.
+    i64 HalfWidth(i64 dy) const
+    {
+        i64 k = FloorI((long double)A2 * std::sqrt((long double)(B2 - dy) * (long double)(B2 + dy)) / B2);
+        if (A2 < (i64(1) << 30) && B2 < (i64(1) << 30)) {
+            const i128 target = i128(A2) * A2 * (i128(B2) * B2 - i128(dy) * dy), b2 = i128(B2) * B2;
+            while (i128(k + 1) * (k + 1) * b2 <= target)
+                ++k;
+            while (k >= 0 && i128(k) * k * b2 > target)
+                --k;
+        }
+        return k;
     }
 };
 
