@@ -862,10 +862,13 @@ QRect RasterRectangle(QImage &image, QPoint a, QPoint b, const RasterPen &pen, c
     const bool penOn = pen.Style != StyleClear, brushOn = brush.Style != BrushClear;
     const int width = PenWidth(pen);
     if (!penOn || width == 1) {
+        // The brush fills inside the outline; without a pen the outline's
+        // right and bottom pixels stay empty too, as on the platform, where
+        // a box drawn with a clear pen is one pixel narrower and lower.
         const i64 in = penOn ? 1 : 0;
         if (brushOn)
-            for (i64 y = std::max<i64>(t + in, 0); y <= std::min<i64>(bt - in, c.Height() - 1); ++y)
-                c.Run(BrushKind, y, l + in, r - in);
+            for (i64 y = std::max<i64>(t + in, 0); y <= std::min<i64>(bt - 1, c.Height() - 1); ++y)
+                c.Run(BrushKind, y, l + in, r - 1);
         QRect changed = c.Finish();
         if (!penOn)
             return changed;
