@@ -1,5 +1,6 @@
 #include "environment/OVFrame.h"
 
+#include "environment/OVDialogHook.h"
 #include "environment/OVEdit.h"
 #include "environment/MyRichEdit.h"
 #include "environment/OVKeySetting.h"
@@ -105,7 +106,7 @@ bool ChooseFileWithEncoding(QWidget *parent, bool save, const QString &title, co
         grid->addWidget(new QLabel(QStringLiteral("Encoding:"), &dialog), row, 0);
         grid->addWidget(list, row, 1);
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (RunDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     file = dialog.selectedFiles().first();
     encoding = list->currentText();
