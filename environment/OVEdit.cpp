@@ -273,9 +273,11 @@ void TOVEditForm::resizeEvent(QResizeEvent *event)
 
 // The error position counts a line break as two characters (CR LF); the
 // editor counts one. The report's line and column name the same character.
+// The worker writes the error globals until it clears RunThreadActive, so
+// that flag is tested before any of them is read.
 void TOVEditForm::ShowRunError()
 {
-    if (RunningEditor != this || ErrorNumber <= 0 || RunThreadActive.load() != 0)
+    if (RunThreadActive.load() != 0 || RunningEditor != this || ErrorNumber <= 0)
         return;
     int32_t line = 1;
     int32_t column = 1;
