@@ -6,6 +6,7 @@
 #include "environment/OVKeywordColor.h"
 #include "environment/OVLoadWait.h"
 #include "environment/OVRunFrame.h"
+#include "environment/OVSafeSave.h"
 #include "environment/myUndo.h"
 #include "executor/OVMThread.h"
 #include "language/OVHeader.h"
@@ -24,11 +25,9 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QTemporaryFile>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QVBoxLayout>
-#include <filesystem>
 
 namespace ov {
 
@@ -359,9 +358,9 @@ bool TOVEditForm::SaveAs(const QString &fileName, const QString &encodingName)
     return true;
 }
 
-// Writes the text to a temporary file beside the target, then keeps the
-// previous file as the ".BAK" copy and moves the new one in; a failure at
-// any step leaves the previous file where it was.
+// Writes the text beside the target, keeps the previous file as the ".BAK"
+// copy and puts the new one in its place; a failure leaves the previous file
+// as it was.
 bool TOVEditForm::WriteFile(const QString &fileName, TextEncoding encoding, const QString &encodingName)
 {
     const QString text = FileText(Editor->toPlainText());
@@ -395,32 +394,12 @@ bool TOVEditForm::WriteFile(const QString &fileName, TextEncoding encoding, cons
     const QDir folder = target.absoluteDir();
     if (!folder.exists())
         return fail(QStringLiteral(u"フォルダ %1 がありません。").arg(folder.path()));
-    QTemporaryFile temp(folder.filePath(QStringLiteral(".ovsave-XXXXXX")));
-    if (!temp.open())
-        return fail(temp.errorString());
-    if (temp.write(bytes) != bytes.size() || !temp.flush())
-        return fail(temp.errorString());
-    temp.setPermissions(target.exists() ? QFile(fileName).permissions()
-                                        : QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                              | QFileDevice::ReadGroup | QFileDevice::ReadOther);
-    temp.close();
-
     // A file already named *.BAK is not backed up over itself.
-    const QString backup = BackupName(target.absoluteFilePath());
-    bool backedUp = false;
-    if (target.exists() && target.suffix().compare(QStringLiteral("BAK"), Qt::CaseInsensitive) != 0) {
-        QFile::remove(backup);
-        backedUp = QFile::rename(target.absoluteFilePath(), backup);
-    }
-    std::error_code error;
-    std::filesystem::rename(QFile::encodeName(temp.fileName()).toStdString(),
-                            QFile::encodeName(target.absoluteFilePath()).toStdString(), error);
-    if (error) {
-        if (backedUp)
-            QFile::rename(backup, target.absoluteFilePath());
-        return fail(QString::fromStdString(error.message()));
-    }
-    temp.setAutoRemove(false);
+    const bool isBackup = target.suffix().compare(QStringLiteral("BAK"), Qt::CaseInsensitive) == 0;
+    QString error;
+    if (!ReplaceFileKeepingBackup(target.absoluteFilePath(), bytes,
+                                  isBackup ? QString() : BackupName(target.absoluteFilePath()), error))
+        return fail(error);
 
     EncodingName = usedName;
     Editor->document()->setModified(false);

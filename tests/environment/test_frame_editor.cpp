@@ -7,6 +7,7 @@
 #include "environment/OVQtHost.h"
 #include "environment/OVRunFrame.h"
 #include "environment/OVRunWindows.h"
+#include "environment/OVSafeSave.h"
 #include "environment/myUndo.h"
 #include "executor/OVMThread.h"
 #include "executor/OVRunCommands.h"
@@ -25,6 +26,7 @@
 #include <QTest>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <optional>
 #include <unistd.h>
 
 using namespace ov;
@@ -136,6 +138,50 @@ TEST_F(FrameEditor, SavingTwiceKeepsOneBackupOfThePreviousVersion)
     ASSERT_TRUE(editor->SaveAs(Path(QStringLiteral("plain")), QStringLiteral("UTF-8")));
     EXPECT_TRUE(QFile::exists(Path(QStringLiteral("plain.BAK"))));
     EXPECT_TRUE(messages_.isEmpty()) << messages_.join(u'|').toStdString();
+}
+
+// The program's file is there, whole, before every step of a save; a step
+// that fails leaves it as it was, and only a failed backup lets the save go on.
+TEST_F(FrameEditor, ASaveNeverLeavesTheProgramsNameAbsent)
+{
+    TOVEditForm *editor = OpenWith(QStringLiteral("s.ovt"), QStringLiteral("OLD\r\n"));
+    ASSERT_NE(editor, nullptr);
+    ASSERT_TRUE(WriteTextFile(Path(QStringLiteral("s.BAK")), QStringLiteral("OLDER\r\n"), TextEncoding{}));
+    const QString file = Path(QStringLiteral("s.ovt"));
+    const QString backup = Path(QStringLiteral("s.BAK"));
+    QList<QByteArray> seen;
+    std::optional<SaveStep> failing;
+    SetSaveFaultHook([&](SaveStep step) {
+        seen << Bytes(file);
+        return step != failing;
+    });
+    const auto save = [&](const char *more, std::optional<SaveStep> fail) {
+        QTest::keyClick(editor->Editor, Qt::Key_End);
+        Type(editor, QString::fromLatin1(more));
+        failing = fail;
+        seen.clear();
+        return editor->OVEMenuSaveClick();
+    };
+
+    ASSERT_TRUE(save("2", std::nullopt));
+    EXPECT_EQ(seen, (QList<QByteArray>{"OLD\r\n", "OLD\r\n", "OLD\r\n"}));
+    EXPECT_EQ(Bytes(file), QByteArray("OLD2\r\n"));
+    EXPECT_EQ(Bytes(backup), QByteArray("OLD\r\n"));
+
+    EXPECT_FALSE(save("3", SaveStep::Write));
+    EXPECT_EQ(Bytes(file), QByteArray("OLD2\r\n"));
+    EXPECT_EQ(Bytes(backup), QByteArray("OLD\r\n"));
+    EXPECT_FALSE(save("", SaveStep::Replace));
+    EXPECT_EQ(Bytes(file), QByteArray("OLD2\r\n"));
+    EXPECT_EQ(Bytes(backup), QByteArray("OLD2\r\n"));
+    EXPECT_TRUE(editor->IsModified());
+    EXPECT_EQ(messages_.size(), 2);
+
+    ASSERT_TRUE(save("4", SaveStep::Backup));
+    EXPECT_EQ(Bytes(file), QByteArray("OLD234\r\n"));
+    EXPECT_EQ(Bytes(backup), QByteArray("OLD2\r\n"));
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);  // no temporary left
+    SetSaveFaultHook({});
 }
 
 TEST_F(FrameEditor, AFailedSaveIsReportedAndTheEditorStaysModified)
