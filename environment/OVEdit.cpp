@@ -112,7 +112,6 @@ void TOVEditForm::FormCreate()
 
     ++UntitledCount;
     SetFileName(QStringLiteral("Untitled") + QString::number(UntitledCount));
-    saveFolder_ = ProgramFolder;
 
     undo_ = std::make_unique<my_UndoClass>(Editor, my_UndoClass::DefaultCapacity);
     const bool large = OSVersionName == QStringLiteral("7") || OSVersionName == QStringLiteral("Vista");
@@ -339,7 +338,7 @@ bool TOVEditForm::OVEMenuSaveAsClick()
                               QStringLiteral("Basic File (*.ovt; *.bas) (*.ovt *.bas)"),
                               QStringLiteral("Text Type File (*.ovt;*.bas;*.txt;*.dat) (*.ovt *.bas *.txt *.dat)"),
                               QStringLiteral("All (*.*) (*)")};
-    const QString start = QFileInfo(FileName).isAbsolute() ? FileName : QDir(saveFolder_).filePath(FileName);
+    const QString start = QFileInfo(FileName).isAbsolute() ? FileName : QDir(ProgramFolder).filePath(FileName);
     QString file;
     QString encoding = EncodingName;
     if (!ChooseFileWithEncoding(this, true, InterfaceText(65146).remove(QStringLiteral("(&A)")), filters,
@@ -353,7 +352,7 @@ bool TOVEditForm::SaveAs(const QString &fileName, const QString &encodingName)
     if (!WriteFile(fileName, GetEncodingByName(encodingName), encodingName))
         return false;
     SetFileName(QFileInfo(fileName).absoluteFilePath());
-    saveFolder_ = QFileInfo(fileName).absolutePath();
+    ProgramFolder = QFileInfo(fileName).absolutePath();
     RefreshPanels();
     return true;
 }

@@ -2,8 +2,10 @@
 // typing, saving with the backup copy, encodings, undo, find and replace,
 // runs from the editor, the error selection, the command line and closing.
 #include "environment/MyRichEdit.h"
+#include "environment/OVDialogHook.h"
 #include "environment/OVEdit.h"
 #include "environment/OVFrame.h"
+#include "environment/OVKeySetting.h"
 #include "environment/OVQtHost.h"
 #include "environment/OVRunFrame.h"
 #include "environment/OVRunWindows.h"
@@ -20,6 +22,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QRegularExpression>
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -378,15 +381,54 @@ TEST_F(FrameEditor, CommandLineSwitches)
     EXPECT_TRUE(bare.runMode.isEmpty());
     EXPECT_EQ(bare.fileName, QStringLiteral("c.ovt"));
     EXPECT_TRUE(ParseCommandLine({}).fileName.isEmpty());
+    EXPECT_EQ(ParseCommandLine({QStringLiteral("-R"), QStringLiteral("./d.ovt")}, QStringLiteral("/start")).fileName,
+              QStringLiteral("/start/d.ovt"));
+    EXPECT_EQ(ParseCommandLine({QStringLiteral("/abs/e.ovt")}, QStringLiteral("/start")).fileName,
+              QStringLiteral("/abs/e.ovt"));
 
     ASSERT_TRUE(WriteTextFile(Path(QStringLiteral("cl.ovt")), QStringLiteral("PRINT 5 + 5\r\n"), TextEncoding{}));
     frame_->ActOnCommandLine({Path(QStringLiteral("cl.ovt"))});
     EXPECT_EQ(frame_->Editors().size(), 1);
     EXPECT_EQ(RunThreadActive.load(), 0);
-    frame_->ActOnCommandLine({QStringLiteral("-a"), Path(QStringLiteral("cl.ovt"))});
+    // A relative name is found in the folder the program was started in,
+    // whatever the current folder is by then.
+    ASSERT_NE(QDir::currentPath(), QDir(dir_.path()).canonicalPath());
+    frame_->ActOnCommandLine({QStringLiteral("-a"), QStringLiteral("./cl.ovt")}, dir_.path());
+    EXPECT_TRUE(messages_.isEmpty()) << messages_.join(u'|').toStdString();
     EXPECT_EQ(frame_->Editors().size(), 2);
     WaitForRun();
     EXPECT_TRUE(console_->Memo1->toPlainText().split(u'\n').contains(QStringLiteral(" 10")));
+}
+
+// The open and save dialogs start in the folder of the file last opened or
+// saved.
+TEST_F(FrameEditor, FileDialogsStartInTheFolderLastUsed)
+{
+    ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("a")));
+    ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("b")));
+    ASSERT_TRUE(WriteTextFile(Path(QStringLiteral("a/p.ovt")), QStringLiteral("END\r\n"), TextEncoding{}));
+    ProgramFolder = dir_.path();
+    QStringList starts;
+    QString choose;
+    SetDialogHook([&](QDialog &dialog) {
+        auto &files = static_cast<QFileDialog &>(dialog);
+        starts << QDir(files.directory()).canonicalPath();
+        if (choose.isEmpty())
+            return int(QDialog::Rejected);
+        files.selectFile(choose);
+        return int(QDialog::Accepted);
+    });
+    choose = Path(QStringLiteral("a/p.ovt"));
+    frame_->OVMMenuOpenClick();
+    ASSERT_EQ(frame_->Editors().size(), 1);
+    choose.clear();
+    TOVEditForm *untitled = frame_->NewEditor();
+    EXPECT_FALSE(untitled->OVEMenuSaveAsClick());
+    ASSERT_TRUE(untitled->SaveAs(Path(QStringLiteral("b/q.ovt")), QStringLiteral("UTF-8")));
+    frame_->OVMMenuOpenClick();
+    SetDialogHook({});
+    const QString root = QDir(dir_.path()).canonicalPath();
+    EXPECT_EQ(starts, (QStringList{root, root + QStringLiteral("/a"), root + QStringLiteral("/b")}));
 }
 
 TEST_F(FrameEditor, ClosingAsksAboutModifiedEditorsAndTheExitQuestion)
