@@ -103,6 +103,24 @@ TEST_F(Console, HistoryRecallsNewestFirstAndWraps)
     EXPECT_EQ(HistoryCursor, 0);  // position 0 names the ring's origin, then Up stops
 }
 
+// Lines of nothing but blanks and control characters stay out of the
+// history; around a command they are trimmed off.
+TEST_F(Console, BlankLinesStayOutOfTheHistory)
+{
+    TypeCommand(QStringLiteral("PRINT 1"));
+    TypeCommand(QString());
+    TypeCommand(QStringLiteral("   "));
+    AddCommandHistory(QStringLiteral(u"\t\x01 \x3000\x1F"));
+    EXPECT_EQ(HistoryCount, 1);
+    AddCommandHistory(QStringLiteral(u"\x1B PRINT 2\x7F "));
+    EXPECT_EQ(HistoryCount, 2);
+    HistoryCursor = HistoryCount + 1;
+    QTest::keyClick(form_->Memo1, Qt::Key_Up);
+    EXPECT_EQ(Lines().last(), QStringLiteral("PRINT 2"));
+    QTest::keyClick(form_->Memo1, Qt::Key_Up);
+    EXPECT_EQ(Lines().last(), QStringLiteral("PRINT 1"));
+}
+
 TEST_F(Console, CaretStaysOnItsLine)
 {
     form_->Memo1->AddLine(QStringLiteral("first"));

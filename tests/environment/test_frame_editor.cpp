@@ -236,6 +236,46 @@ TEST_F(FrameEditor, EncodingsRoundTripAndUnwritableCharactersOfferUtf8)
     EXPECT_EQ(read, QStringLiteral(u"' 한PRINT \"日本語\"\r\nEND\r\n"));
 }
 
+// Every encoding of Save As writes its byte-order mark where it has one and
+// reads back, detected, to the text that was saved.
+TEST_F(FrameEditor, EverySaveEncodingReadsBackToTheSameText)
+{
+    const QString japanese = QStringLiteral(u"PRINT \"日本語のテキスト、カタカナ\"\nEND");
+    const QString ascii = QStringLiteral("PRINT \"plain\"\nEND");
+    const struct {
+        const char *name;
+        QByteArray mark;
+        bool wide;
+    } cases[] = {
+        {"Default", {}, true},
+        {"ASCII", {}, false},
+        {"Unicode", QByteArray("\xFF\xFE", 2), true},
+        {"Big Endian Unicode", QByteArray("\xFE\xFF", 2), true},
+        {"SJIS", {}, true},
+        {"EUC", {}, true},
+        {"JIS", {}, true},
+        {"UTF-8", {}, true},
+        {"UTF-8BOM", QByteArray("\xEF\xBB\xBF", 3), true},
+    };
+    for (const auto &c : cases) {
+        const QString name = QString::fromLatin1(c.name);
+        const QString text = c.wide ? japanese : ascii;
+        TOVEditForm *editor = frame_->NewEditor();
+        editor->Editor->UndoHistory()->UndoTyping(text, false);
+        const QString path = Path(name + QStringLiteral(".ovt"));
+        ASSERT_TRUE(editor->SaveAs(path, name)) << c.name;
+        const QByteArray bytes = Bytes(path);
+        EXPECT_TRUE(bytes.startsWith(c.mark)) << c.name;
+        if (c.mark.isEmpty()) {
+            EXPECT_FALSE(bytes.startsWith("\xEF\xBB\xBF") || bytes.startsWith("\xFF\xFE")) << c.name;
+        }
+        TOVEditForm *again = frame_->OpenFile(path, QStringLiteral("Auto"), false);
+        ASSERT_NE(again, nullptr) << c.name;
+        EXPECT_EQ(again->Editor->toPlainText(), text) << c.name;
+    }
+    EXPECT_TRUE(messages_.isEmpty()) << messages_.join(u'|').toStdString();
+}
+
 TEST_F(FrameEditor, TypingIsUndoneAndRedoneThroughTheEditorsHistory)
 {
     TOVEditForm *editor = frame_->NewEditor();
