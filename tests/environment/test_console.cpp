@@ -7,9 +7,8 @@
 #include "executor/OVMThread.h"
 #include "language/OVInterpreter.h"
 
+#include "wait_for_run.h"
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -36,18 +35,7 @@ protected:
         SetRunHost(nullptr);
     }
 
-    // Lets the worker's window steps run here until it ends (at most 20 s).
-    void WaitForRun()
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (RunThreadActive.load() != 0 && clock.elapsed() < 20000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            QThread::msleep(1);
-        }
-        runs_.Join();
-        QCoreApplication::processEvents();
-    }
+    void WaitForRun() { ::WaitForRun(runs_); }
 
     void TypeCommand(const QString &text)
     {

@@ -18,16 +18,15 @@
 #include "language/OVInterpreter.h"
 #include "resources/OVInterfaceTexts.h"
 
+#include "wait_for_run.h"
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QRegularExpression>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 #include <gtest/gtest.h>
 #include <optional>
 #include <unistd.h>
@@ -67,17 +66,7 @@ protected:
         frame_.reset();
     }
 
-    void WaitForRun()
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (RunThreadActive.load() != 0 && clock.elapsed() < 20000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            QThread::msleep(1);
-        }
-        runs_.Join();
-        QCoreApplication::processEvents();
-    }
+    void WaitForRun() { ::WaitForRun(runs_); }
 
     QString Path(const QString &name) const { return dir_.filePath(name); }
 

@@ -6,9 +6,9 @@
 #include "executor/OVMThread.h"
 #include "language/OVInterpreter.h"
 
+#include "wait_for_run.h"
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -104,17 +104,7 @@ protected:
         WaitForRun();
     }
 
-    void WaitForRun()
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (RunThreadActive.load() != 0 && clock.elapsed() < 20000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            QThread::msleep(1);
-        }
-        runs_.Join();
-        QCoreApplication::processEvents();
-    }
+    void WaitForRun() { ::WaitForRun(runs_); }
 
     QStringList Lines() const { return console_->Memo1->toPlainText().split(u'\n'); }
 
