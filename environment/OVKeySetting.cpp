@@ -165,9 +165,10 @@ const std::array<Placement, 3> Placements = {{
 QString RegistryFileOverride;
 
 // Bounds of the live numbers, so that a hand-edited store cannot carry the
-// window and font arithmetic past the integer range. Qt allows no widget
-// larger than 16777215 pixels either way.
-constexpr int MaxWindowExtent = 16777215;
+// window and font arithmetic past the integer range; window sizes and
+// positions stay far beyond any screen and far below where the status
+// panels' proportions would overflow.
+constexpr int MaxWindowExtent = 65535;
 constexpr int MaxFontSize = 1000;
 constexpr int MaxTabStops = 1000;
 

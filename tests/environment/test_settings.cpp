@@ -292,19 +292,19 @@ TEST_F(Settings, ExtremeNumbersAreSaturated)
                "GScreen Position Mode=Manual\n"
                "GScreen Position Left=-2147483648\n");
     LoadSettings();
-    EXPECT_EQ(MainFormWidth, 16777215);
-    EXPECT_EQ(MainFormHeight, 16777215);
-    EXPECT_EQ(EditorWidth, 16777215);
+    EXPECT_EQ(MainFormWidth, 65535);
+    EXPECT_EQ(MainFormHeight, 65535);
+    EXPECT_EQ(EditorWidth, 65535);
     EXPECT_EQ(EditorHeight, 0);
-    EXPECT_EQ(TScreenHeight, 16777215);
+    EXPECT_EQ(TScreenHeight, 65535);
     EXPECT_EQ(TScreenWidth, 0);
     EXPECT_EQ(EditorTabStops, 1000);
     EXPECT_EQ(EditorFontSize, 1000);
     EXPECT_EQ(TScreenFontSize, -1000);
-    EXPECT_EQ(MainFrameLeft, -16777215);
-    EXPECT_EQ(MainFrameTop, 16777215);
-    EXPECT_EQ(TScreenTop, 16777215);
-    EXPECT_EQ(GScreenLeft, -16777215);
+    EXPECT_EQ(MainFrameLeft, -65535);
+    EXPECT_EQ(MainFrameTop, 65535);
+    EXPECT_EQ(TScreenTop, 65535);
+    EXPECT_EQ(GScreenLeft, -65535);
     EXPECT_EQ(MainFormWidthText, u"2147483647");
 
     InitInterpreter();
