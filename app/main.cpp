@@ -13,6 +13,7 @@
 #include "language/OVInterpreter.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFont>
 #include <QThread>
@@ -50,6 +51,7 @@ void StopAndJoin(ov::RunController &runs)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    const QString startFolder = QDir::currentPath();  // command-line file names are relative to it
     QCoreApplication::setApplicationName(QStringLiteral("Orvane"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ORVANE_VERSION));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Orvane for Windows"));
@@ -58,6 +60,7 @@ int main(int argc, char *argv[])
     ov::InitializeInterpreterUnits();
     ov::ExeDir = QCoreApplication::applicationDirPath();
     ov::LoadSettings();
+    ov::EnterWorkingFolder();
     ov::InitInterpreter();
 
     ov::RunController runs;
@@ -80,7 +83,8 @@ int main(int argc, char *argv[])
     console.WriteBanner();
 
     const QStringList arguments = QCoreApplication::arguments().mid(1);
-    QTimer::singleShot(0, &frame, [&frame, arguments] { frame.ActOnCommandLine(arguments); });
+    QTimer::singleShot(0, &frame,
+                       [&frame, arguments, startFolder] { frame.ActOnCommandLine(arguments, startFolder); });
 
     const int status = app.exec();
     StopAndJoin(runs);

@@ -6,6 +6,7 @@
 #include "environment/OVKeywordColor.h"
 #include "environment/OVLoadWait.h"
 #include "environment/OVRunFrame.h"
+#include "environment/OVSafeSave.h"
 #include "environment/myUndo.h"
 #include "executor/OVMThread.h"
 #include "language/OVHeader.h"
@@ -24,11 +25,9 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QTemporaryFile>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QVBoxLayout>
-#include <filesystem>
 
 namespace ov {
 
@@ -113,7 +112,6 @@ void TOVEditForm::FormCreate()
 
     ++UntitledCount;
     SetFileName(QStringLiteral("Untitled") + QString::number(UntitledCount));
-    saveFolder_ = ProgramFolder;
 
     undo_ = std::make_unique<my_UndoClass>(Editor, my_UndoClass::DefaultCapacity);
     const bool large = OSVersionName == QStringLiteral("7") || OSVersionName == QStringLiteral("Vista");
@@ -273,9 +271,11 @@ void TOVEditForm::resizeEvent(QResizeEvent *event)
 
 // The error position counts a line break as two characters (CR LF); the
 // editor counts one. The report's line and column name the same character.
+// The worker writes the error globals until it clears RunThreadActive, so
+// that flag is tested before any of them is read.
 void TOVEditForm::ShowRunError()
 {
-    if (RunningEditor != this || ErrorNumber <= 0 || RunThreadActive.load() != 0)
+    if (RunThreadActive.load() != 0 || RunningEditor != this || ErrorNumber <= 0)
         return;
     int32_t line = 1;
     int32_t column = 1;
@@ -338,7 +338,7 @@ bool TOVEditForm::OVEMenuSaveAsClick()
                               QStringLiteral("Basic File (*.ovt; *.bas) (*.ovt *.bas)"),
                               QStringLiteral("Text Type File (*.ovt;*.bas;*.txt;*.dat) (*.ovt *.bas *.txt *.dat)"),
                               QStringLiteral("All (*.*) (*)")};
-    const QString start = QFileInfo(FileName).isAbsolute() ? FileName : QDir(saveFolder_).filePath(FileName);
+    const QString start = QFileInfo(FileName).isAbsolute() ? FileName : QDir(ProgramFolder).filePath(FileName);
     QString file;
     QString encoding = EncodingName;
     if (!ChooseFileWithEncoding(this, true, InterfaceText(65146).remove(QStringLiteral("(&A)")), filters,
@@ -352,14 +352,14 @@ bool TOVEditForm::SaveAs(const QString &fileName, const QString &encodingName)
     if (!WriteFile(fileName, GetEncodingByName(encodingName), encodingName))
         return false;
     SetFileName(QFileInfo(fileName).absoluteFilePath());
-    saveFolder_ = QFileInfo(fileName).absolutePath();
+    ProgramFolder = QFileInfo(fileName).absolutePath();
     RefreshPanels();
     return true;
 }
 
-// Writes the text to a temporary file beside the target, then keeps the
-// previous file as the ".BAK" copy and moves the new one in; a failure at
-// any step leaves the previous file where it was.
+// Writes the text beside the target, keeps the previous file as the ".BAK"
+// copy and puts the new one in its place; a failure leaves the previous file
+// as it was.
 bool TOVEditForm::WriteFile(const QString &fileName, TextEncoding encoding, const QString &encodingName)
 {
     const QString text = FileText(Editor->toPlainText());
@@ -393,32 +393,12 @@ bool TOVEditForm::WriteFile(const QString &fileName, TextEncoding encoding, cons
     const QDir folder = target.absoluteDir();
     if (!folder.exists())
         return fail(QStringLiteral(u"フォルダ %1 がありません。").arg(folder.path()));
-    QTemporaryFile temp(folder.filePath(QStringLiteral(".ovsave-XXXXXX")));
-    if (!temp.open())
-        return fail(temp.errorString());
-    if (temp.write(bytes) != bytes.size() || !temp.flush())
-        return fail(temp.errorString());
-    temp.setPermissions(target.exists() ? QFile(fileName).permissions()
-                                        : QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                              | QFileDevice::ReadGroup | QFileDevice::ReadOther);
-    temp.close();
-
     // A file already named *.BAK is not backed up over itself.
-    const QString backup = BackupName(target.absoluteFilePath());
-    bool backedUp = false;
-    if (target.exists() && target.suffix().compare(QStringLiteral("BAK"), Qt::CaseInsensitive) != 0) {
-        QFile::remove(backup);
-        backedUp = QFile::rename(target.absoluteFilePath(), backup);
-    }
-    std::error_code error;
-    std::filesystem::rename(QFile::encodeName(temp.fileName()).toStdString(),
-                            QFile::encodeName(target.absoluteFilePath()).toStdString(), error);
-    if (error) {
-        if (backedUp)
-            QFile::rename(backup, target.absoluteFilePath());
-        return fail(QString::fromStdString(error.message()));
-    }
-    temp.setAutoRemove(false);
+    const bool isBackup = target.suffix().compare(QStringLiteral("BAK"), Qt::CaseInsensitive) == 0;
+    QString error;
+    if (!ReplaceFileKeepingBackup(target.absoluteFilePath(), bytes,
+                                  isBackup ? QString() : BackupName(target.absoluteFilePath()), error))
+        return fail(error);
 
     EncodingName = usedName;
     Editor->document()->setModified(false);

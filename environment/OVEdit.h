@@ -120,7 +120,6 @@ private:
     std::unique_ptr<my_UndoClass> undo_;
     TOVKeywordHighlighter *highlighter_ = nullptr;
     QString findText_;
-    QString saveFolder_;
 };
 
 } // namespace ov

@@ -1,5 +1,6 @@
 #include "environment/OVFrame.h"
 
+#include "environment/OVDialogHook.h"
 #include "environment/OVEdit.h"
 #include "environment/MyRichEdit.h"
 #include "environment/OVKeySetting.h"
@@ -60,7 +61,7 @@ QMessageBox::StandardButton ShowMessageBox(QWidget *parent, QMessageBox::Icon ic
     return QMessageBox::StandardButton(box.exec());
 }
 
-CommandLineRequest ParseCommandLine(const QStringList &arguments)
+CommandLineRequest ParseCommandLine(const QStringList &arguments, const QString &startFolder)
 {
     CommandLineRequest request;
     if (arguments.isEmpty())
@@ -76,6 +77,8 @@ CommandLineRequest ParseCommandLine(const QStringList &arguments)
         request.fileName = arguments.first().trimmed();
     else if (arguments.size() > 1)
         request.fileName = arguments.at(1).trimmed();
+    if (!request.fileName.isEmpty() && !startFolder.isEmpty())
+        request.fileName = QDir::cleanPath(QDir(startFolder).absoluteFilePath(request.fileName));
     return request;
 }
 
@@ -105,7 +108,7 @@ bool ChooseFileWithEncoding(QWidget *parent, bool save, const QString &title, co
         grid->addWidget(new QLabel(QStringLiteral("Encoding:"), &dialog), row, 0);
         grid->addWidget(list, row, 1);
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (RunDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     file = dialog.selectedFiles().first();
     encoding = list->currentText();
@@ -151,9 +154,6 @@ void TOvFrameForm::FormCreate()
     MergeMenus();
     resize(MainFormWidth, MainFormHeight);
     PlaceWindow();
-    openFolder_ = ProgramFolder;
-    if (!WorkingPath.isEmpty())
-        QDir::setCurrent(WorkingPath);  // a folder that is not there is ignored
 }
 
 void TOvFrameForm::PlaceWindow()
@@ -407,11 +407,11 @@ void TOvFrameForm::OVMMenuOpenClick()
     QString file;
     QString encoding = openEncoding_;
     if (!ChooseFileWithEncoding(this, false, QStringLiteral(u"プログラムを開く"), filters, QStringLiteral("ovt"),
-                                encodings, openFolder_, file, encoding))
+                                encodings, ProgramFolder, file, encoding))
         return;
     openEncoding_ = encoding;
     if (OpenFile(file, encoding, AutoFormatLoadOn == 1) != nullptr)
-        openFolder_ = QFileInfo(file).absolutePath();
+        ProgramFolder = QFileInfo(file).absolutePath();
 }
 
 void TOvFrameForm::OVMMenuExitClick()
@@ -422,9 +422,9 @@ void TOvFrameForm::OVMMenuExitClick()
 
 // ---------------------------------------------------------------- command line
 
-void TOvFrameForm::ActOnCommandLine(const QStringList &arguments)
+void TOvFrameForm::ActOnCommandLine(const QStringList &arguments, const QString &startFolder)
 {
-    const CommandLineRequest request = ParseCommandLine(arguments);
+    const CommandLineRequest request = ParseCommandLine(arguments, startFolder);
     if (request.fileName.isEmpty())
         return;
     TOVEditForm *editor = OpenFile(request.fileName, QStringLiteral("Auto"), AutoFormatLoadOn == 1);

@@ -23,12 +23,14 @@ class TOVEditForm;
 class TRunForm;
 
 // The command line: "-A", "-R" or "-H" (any letter case, blanks around them
-// ignored) followed by a file name, or a bare file name.
+// ignored) followed by a file name, or a bare file name. A relative name is
+// taken from `startFolder`, the folder the program was started in, when one
+// is given.
 struct CommandLineRequest {
     QString runMode;   // "AUT", "RUN", "HIDE", or empty: open only
     QString fileName;  // empty: nothing to open
 };
-CommandLineRequest ParseCommandLine(const QStringList &arguments);
+CommandLineRequest ParseCommandLine(const QStringList &arguments, const QString &startFolder = QString());
 
 // Every message box of the frame and the editors goes through here, so that
 // tests can answer them. Without a hook a real box is shown.
@@ -99,7 +101,7 @@ public:
     void OVMMenuExitClick();
 
     // Acts on the command line: opens the file and, with a switch, runs it.
-    void ActOnCommandLine(const QStringList &arguments);
+    void ActOnCommandLine(const QStringList &arguments, const QString &startFolder = QString());
 
     QList<TOVEditForm *> Editors() const;
     TOVEditForm *ActiveEditor() const;
@@ -135,7 +137,6 @@ private:
     TRunForm *console_ = nullptr;
     QPointer<TOVEditForm> lastEditor_;  // cleared by Qt when the editor goes
     QLabel *panels_[6] = {};
-    QString openFolder_;
     QString openEncoding_ = QStringLiteral("Auto");
     int openFilter_ = 0;
 };

@@ -4,7 +4,9 @@
 #include "resources/OVInterfaceTexts.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -162,6 +164,34 @@ const std::array<Placement, 3> Placements = {{
 
 QString RegistryFileOverride;
 
+// Bounds of the live numbers, so that a hand-edited store cannot carry the
+// window and font arithmetic past the integer range; window sizes and
+// positions stay far beyond any screen and far below where the status
+// panels' proportions would overflow.
+constexpr int MaxWindowExtent = 65535;
+constexpr int MaxFontSize = 1000;
+constexpr int MaxTabStops = 1000;
+
+int SettingInRange(const QString &text, int low, int high)
+{
+    return std::clamp(SettingTextToInt(text), low, high);
+}
+
+int WindowExtent(const QString &text)
+{
+    return SettingInRange(text, 0, MaxWindowExtent);
+}
+
+int WindowPosition(const QString &text)
+{
+    return SettingInRange(text, -MaxWindowExtent, MaxWindowExtent);
+}
+
+int FontSize(const QString &text)
+{
+    return SettingInRange(text, -MaxFontSize, MaxFontSize);
+}
+
 int HexDigit(QChar c)
 {
     const char16_t u = c.unicode();
@@ -251,7 +281,8 @@ void SetSettingsLocations(const QString &registryFile, const QString &exeDir)
 
 bool LoadSettings(QString *error)
 {
-    InstallPath = WorkingPath = ProgramFolder = ExeDir;
+    InstallPath = ExeDir;
+    WorkingPath = ProgramFolder = DefaultWorkingFolder();
     FontSizeText = u"10"_s;
     for (const DefaultText &d : Defaults)
         *d.Text = InterfaceText(d.Id);
@@ -289,12 +320,12 @@ bool LoadSettings(QString *error)
         if (d.Text->isEmpty())
             *d.Text = InterfaceText(d.Id);
 
-    MainFormHeight = SettingTextToInt(MainFormHeightText);
-    MainFormWidth = SettingTextToInt(MainFormWidthText);
-    EditorHeight = EditorCurrentHeight = SettingTextToInt(EditorHeightText);
-    EditorWidth = EditorCurrentWidth = SettingTextToInt(EditorWidthText);
-    TScreenHeight = SettingTextToInt(TScreenHeightText);
-    TScreenWidth = SettingTextToInt(TScreenWidthText);
+    MainFormHeight = WindowExtent(MainFormHeightText);
+    MainFormWidth = WindowExtent(MainFormWidthText);
+    EditorHeight = EditorCurrentHeight = WindowExtent(EditorHeightText);
+    EditorWidth = EditorCurrentWidth = WindowExtent(EditorWidthText);
+    TScreenHeight = WindowExtent(TScreenHeightText);
+    TScreenWidth = WindowExtent(TScreenWidthText);
 
     for (const Placement &p : Placements) {
         if (*p.Mode == u"Manual")
@@ -302,17 +333,17 @@ bool LoadSettings(QString *error)
         for (QString *t : {p.Top, p.Left})
             if (t->isEmpty())
                 *t = u"0"_s;
-        *p.TopValue = SettingTextToInt(*p.Top);
-        *p.LeftValue = SettingTextToInt(*p.Left);
+        *p.TopValue = WindowPosition(*p.Top);
+        *p.LeftValue = WindowPosition(*p.Left);
     }
 
     ProgramFolder = WorkingPath;
 
-    TScreenFontSize = SettingTextToInt(TScreenFontSizeText);
+    TScreenFontSize = FontSize(TScreenFontSizeText);
     TScreenFontCharset = SettingTextToInt(TScreenFontCharsetText);
-    EditorFontSize = SettingTextToInt(EditorFontSizeText);
+    EditorFontSize = FontSize(EditorFontSizeText);
     EditorFontCharset = SettingTextToInt(EditorFontCharsetText);
-    EditorTabStops = SettingTextToInt(EditorTabStopsText);
+    EditorTabStops = SettingInRange(EditorTabStopsText, 0, MaxTabStops);
     EditorFontName = EditorFontNameText;
     TScreenFontName = TScreenFontNameText;
     EditorFontColor = StrToColor(EditorFontColorText);
@@ -337,6 +368,25 @@ bool LoadSettings(QString *error)
     if (StorageMode != RegistryMode && StorageMode != IniMode)
         StorageMode.clear();
     return ok;
+}
+
+QString DefaultWorkingFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return documents.isEmpty() ? QDir::homePath() : documents;
+}
+
+QString EnterWorkingFolder()
+{
+    QString folder = WorkingPath;
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+        folder = DefaultWorkingFolder();
+        QDir().mkpath(folder);
+    }
+    if (!QDir::setCurrent(folder))
+        return QString();
+    ProgramFolder = QDir::currentPath();
+    return ProgramFolder;
 }
 
 bool SaveSettings(QString *error)

@@ -27,7 +27,7 @@ extern QString StorageMode;
 // meaning exists, the text is named after it with "Text" appended; the two
 // paths are both text and live value.
 extern QString InstallPath;   // folder of the help file and the tutorial
-extern QString WorkingPath;   // folder where programs are kept
+extern QString WorkingPath;   // folder where programs are kept and run
 extern QString FontSizeText;  // "Font Size": a copy of the console's font size text
 extern QString EditorFontCharsetText, EditorFontNameText, EditorFontSizeText, EditorFontStyleText;
 extern QString EditorFontColorText, EditorBackColorText, EditorKeywordColorText,
@@ -52,7 +52,16 @@ inline constexpr int SettingCount = 41;
 std::span<const SettingEntry> SettingEntries();
 
 // Live values.
-extern QString ProgramFolder;  // initial folder of the open dialogs
+extern QString ProgramFolder;  // the folder the open and save dialogs start in: the last one used
+
+// The user's documents folder, the working folder when the preferences name
+// none (the default of "Working Path").
+QString DefaultWorkingFolder();
+// Makes the working folder the current folder, where programs' data files
+// go: the folder "Working Path" names when it exists, else the documents
+// folder, created when missing. The folder entered becomes ProgramFolder;
+// it is returned, or the empty text when none could be entered.
+QString EnterWorkingFolder();
 
 extern QString EditorFontName;
 extern int EditorFontCharset;

@@ -39,6 +39,19 @@ public:
         return windows_.AskYesNo(caption, question);
     }
     void OpenHelp(const QString &topic) override { windows_.OpenHelp(topic); }
+    int ShowMessageBox(const QString &text, const QString &caption, int style) override
+    {
+        return windows_.ShowMessageBox(text, caption, style);
+    }
+    QString ShowInputQuery(const QString &prompt, const QString &caption, const QString &defaultText,
+                           bool query) override
+    {
+        return windows_.ShowInputQuery(prompt, caption, defaultText, query);
+    }
+    QString SelectFile(bool save, const QString &filter, const QString &name) override
+    {
+        return windows_.SelectFile(save, filter, name);
+    }
     void CloseMediaPlayer() override { windows_.CloseMediaPlayer(); }
     void CloseMainForm() override { windows_.CloseMainForm(); }
 

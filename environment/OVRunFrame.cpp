@@ -33,9 +33,30 @@ void PauseForPollingRun() { QThread::msleep(5); }
 
 // ---------------------------------------------------------------- the history
 
+namespace {
+
+// Blanks (the full-width one too) and control characters around a command.
+bool IsBlankOrControl(QChar c)
+{
+    return c.isSpace() || c.category() == QChar::Other_Control;
+}
+
+QString TrimmedCommand(const QString &line)
+{
+    qsizetype begin = 0;
+    qsizetype end = line.size();
+    while (begin < end && IsBlankOrControl(line.at(begin)))
+        ++begin;
+    while (end > begin && IsBlankOrControl(line.at(end - 1)))
+        --end;
+    return line.mid(begin, end - begin);
+}
+
+} // namespace
+
 void AddCommandHistory(const QString &line)
 {
-    const QString trimmed = line.trimmed();
+    const QString trimmed = TrimmedCommand(line);
     if (trimmed.isEmpty())
         return;
     if (HistoryCount < HistorySize)

@@ -3,6 +3,7 @@
 #include "devices/OVDialogs.h"
 #include "devices/OVInputNumForm.h"
 #include "devices/OVWindowState.h"
+#include "environment/OVDialogHook.h"
 #include "environment/OVKeySetting.h"
 #include "environment/OVRunFrame.h"
 
@@ -11,7 +12,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -112,7 +112,7 @@ int TOVRunWindows::ShowMessageBox(const QString &text, const QString &caption, i
     for (const B button : buttons)
         box.addButton(button);
     box.setDefaultButton(buttons.first());  // the first button, as the style implies
-    switch (box.exec()) {
+    switch (RunDialog(box)) {
     case B::Ok: return 1;
     case B::Cancel: return 2;
     case B::Abort: return 3;
@@ -129,9 +129,11 @@ QString TOVRunWindows::ShowInputQuery(const QString &prompt, const QString &capt
                                       bool query)
 {
     (void)query;  // both forms show the same box; only the default differs
-    bool ok = false;
-    const QString text = QInputDialog::getText(nullptr, caption, prompt, QLineEdit::Normal, defaultText, &ok);
-    return ok ? text : QString();
+    QInputDialog dialog;
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(defaultText);
+    return RunDialog(dialog) == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
 // A fresh dialog for every call, opened in the current directory. Qt's own
@@ -148,7 +150,7 @@ QString TOVRunWindows::SelectFile(bool save, const QString &filter, const QStrin
         dialog.setNameFilters(filters);
     if (!name.isEmpty())
         dialog.selectFile(name);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (RunDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
 }

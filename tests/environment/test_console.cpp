@@ -7,9 +7,8 @@
 #include "executor/OVMThread.h"
 #include "language/OVInterpreter.h"
 
+#include "wait_for_run.h"
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -36,18 +35,7 @@ protected:
         SetRunHost(nullptr);
     }
 
-    // Lets the worker's window steps run here until it ends (at most 20 s).
-    void WaitForRun()
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (RunThreadActive.load() != 0 && clock.elapsed() < 20000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            QThread::msleep(1);
-        }
-        runs_.Join();
-        QCoreApplication::processEvents();
-    }
+    void WaitForRun() { ::WaitForRun(runs_); }
 
     void TypeCommand(const QString &text)
     {
@@ -101,6 +89,24 @@ TEST_F(Console, HistoryRecallsNewestFirstAndWraps)
     for (int i = 0; i < 5; ++i)
         QTest::keyClick(form_->Memo1, Qt::Key_Up);
     EXPECT_EQ(HistoryCursor, 0);  // position 0 names the ring's origin, then Up stops
+}
+
+// Lines of nothing but blanks and control characters stay out of the
+// history; around a command they are trimmed off.
+TEST_F(Console, BlankLinesStayOutOfTheHistory)
+{
+    TypeCommand(QStringLiteral("PRINT 1"));
+    TypeCommand(QString());
+    TypeCommand(QStringLiteral("   "));
+    AddCommandHistory(QStringLiteral(u"\t\x01 \x3000\x1F"));
+    EXPECT_EQ(HistoryCount, 1);
+    AddCommandHistory(QStringLiteral(u"\x1B PRINT 2\x7F "));
+    EXPECT_EQ(HistoryCount, 2);
+    HistoryCursor = HistoryCount + 1;
+    QTest::keyClick(form_->Memo1, Qt::Key_Up);
+    EXPECT_EQ(Lines().last(), QStringLiteral("PRINT 2"));
+    QTest::keyClick(form_->Memo1, Qt::Key_Up);
+    EXPECT_EQ(Lines().last(), QStringLiteral("PRINT 1"));
 }
 
 TEST_F(Console, CaretStaysOnItsLine)

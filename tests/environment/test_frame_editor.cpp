@@ -2,11 +2,14 @@
 // typing, saving with the backup copy, encodings, undo, find and replace,
 // runs from the editor, the error selection, the command line and closing.
 #include "environment/MyRichEdit.h"
+#include "environment/OVDialogHook.h"
 #include "environment/OVEdit.h"
 #include "environment/OVFrame.h"
+#include "environment/OVKeySetting.h"
 #include "environment/OVQtHost.h"
 #include "environment/OVRunFrame.h"
 #include "environment/OVRunWindows.h"
+#include "environment/OVSafeSave.h"
 #include "environment/myUndo.h"
 #include "executor/OVMThread.h"
 #include "executor/OVRunCommands.h"
@@ -15,16 +18,17 @@
 #include "language/OVInterpreter.h"
 #include "resources/OVInterfaceTexts.h"
 
+#include "wait_for_run.h"
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QRegularExpression>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 #include <gtest/gtest.h>
+#include <optional>
 #include <unistd.h>
 
 using namespace ov;
@@ -62,17 +66,7 @@ protected:
         frame_.reset();
     }
 
-    void WaitForRun()
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (RunThreadActive.load() != 0 && clock.elapsed() < 20000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            QThread::msleep(1);
-        }
-        runs_.Join();
-        QCoreApplication::processEvents();
-    }
+    void WaitForRun() { ::WaitForRun(runs_); }
 
     QString Path(const QString &name) const { return dir_.filePath(name); }
 
@@ -138,6 +132,50 @@ TEST_F(FrameEditor, SavingTwiceKeepsOneBackupOfThePreviousVersion)
     EXPECT_TRUE(messages_.isEmpty()) << messages_.join(u'|').toStdString();
 }
 
+// The program's file is there, whole, before every step of a save; a step
+// that fails leaves it as it was, and only a failed backup lets the save go on.
+TEST_F(FrameEditor, ASaveNeverLeavesTheProgramsNameAbsent)
+{
+    TOVEditForm *editor = OpenWith(QStringLiteral("s.ovt"), QStringLiteral("OLD\r\n"));
+    ASSERT_NE(editor, nullptr);
+    ASSERT_TRUE(WriteTextFile(Path(QStringLiteral("s.BAK")), QStringLiteral("OLDER\r\n"), TextEncoding{}));
+    const QString file = Path(QStringLiteral("s.ovt"));
+    const QString backup = Path(QStringLiteral("s.BAK"));
+    QList<QByteArray> seen;
+    std::optional<SaveStep> failing;
+    SetSaveFaultHook([&](SaveStep step) {
+        seen << Bytes(file);
+        return step != failing;
+    });
+    const auto save = [&](const char *more, std::optional<SaveStep> fail) {
+        QTest::keyClick(editor->Editor, Qt::Key_End);
+        Type(editor, QString::fromLatin1(more));
+        failing = fail;
+        seen.clear();
+        return editor->OVEMenuSaveClick();
+    };
+
+    ASSERT_TRUE(save("2", std::nullopt));
+    EXPECT_EQ(seen, (QList<QByteArray>{"OLD\r\n", "OLD\r\n", "OLD\r\n"}));
+    EXPECT_EQ(Bytes(file), QByteArray("OLD2\r\n"));
+    EXPECT_EQ(Bytes(backup), QByteArray("OLD\r\n"));
+
+    EXPECT_FALSE(save("3", SaveStep::Write));
+    EXPECT_EQ(Bytes(file), QByteArray("OLD2\r\n"));
+    EXPECT_EQ(Bytes(backup), QByteArray("OLD\r\n"));
+    EXPECT_FALSE(save("", SaveStep::Replace));
+    EXPECT_EQ(Bytes(file), QByteArray("OLD2\r\n"));
+    EXPECT_EQ(Bytes(backup), QByteArray("OLD2\r\n"));
+    EXPECT_TRUE(editor->IsModified());
+    EXPECT_EQ(messages_.size(), 2);
+
+    ASSERT_TRUE(save("4", SaveStep::Backup));
+    EXPECT_EQ(Bytes(file), QByteArray("OLD234\r\n"));
+    EXPECT_EQ(Bytes(backup), QByteArray("OLD2\r\n"));
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);  // no temporary left
+    SetSaveFaultHook({});
+}
+
 TEST_F(FrameEditor, AFailedSaveIsReportedAndTheEditorStaysModified)
 {
     TOVEditForm *editor = frame_->NewEditor();
@@ -185,6 +223,46 @@ TEST_F(FrameEditor, EncodingsRoundTripAndUnwritableCharactersOfferUtf8)
     QString read;
     ASSERT_TRUE(ReadTextFile(Path(QStringLiteral("sjis.ovt")), read));
     EXPECT_EQ(read, QStringLiteral(u"' 한PRINT \"日本語\"\r\nEND\r\n"));
+}
+
+// Every encoding of Save As writes its byte-order mark where it has one and
+// reads back, detected, to the text that was saved.
+TEST_F(FrameEditor, EverySaveEncodingReadsBackToTheSameText)
+{
+    const QString japanese = QStringLiteral(u"PRINT \"日本語のテキスト、カタカナ\"\nEND");
+    const QString ascii = QStringLiteral("PRINT \"plain\"\nEND");
+    const struct {
+        const char *name;
+        QByteArray mark;
+        bool wide;
+    } cases[] = {
+        {"Default", {}, true},
+        {"ASCII", {}, false},
+        {"Unicode", QByteArray("\xFF\xFE", 2), true},
+        {"Big Endian Unicode", QByteArray("\xFE\xFF", 2), true},
+        {"SJIS", {}, true},
+        {"EUC", {}, true},
+        {"JIS", {}, true},
+        {"UTF-8", {}, true},
+        {"UTF-8BOM", QByteArray("\xEF\xBB\xBF", 3), true},
+    };
+    for (const auto &c : cases) {
+        const QString name = QString::fromLatin1(c.name);
+        const QString text = c.wide ? japanese : ascii;
+        TOVEditForm *editor = frame_->NewEditor();
+        editor->Editor->UndoHistory()->UndoTyping(text, false);
+        const QString path = Path(name + QStringLiteral(".ovt"));
+        ASSERT_TRUE(editor->SaveAs(path, name)) << c.name;
+        const QByteArray bytes = Bytes(path);
+        EXPECT_TRUE(bytes.startsWith(c.mark)) << c.name;
+        if (c.mark.isEmpty()) {
+            EXPECT_FALSE(bytes.startsWith("\xEF\xBB\xBF") || bytes.startsWith("\xFF\xFE")) << c.name;
+        }
+        TOVEditForm *again = frame_->OpenFile(path, QStringLiteral("Auto"), false);
+        ASSERT_NE(again, nullptr) << c.name;
+        EXPECT_EQ(again->Editor->toPlainText(), text) << c.name;
+    }
+    EXPECT_TRUE(messages_.isEmpty()) << messages_.join(u'|').toStdString();
 }
 
 TEST_F(FrameEditor, TypingIsUndoneAndRedoneThroughTheEditorsHistory)
@@ -332,15 +410,54 @@ TEST_F(FrameEditor, CommandLineSwitches)
     EXPECT_TRUE(bare.runMode.isEmpty());
     EXPECT_EQ(bare.fileName, QStringLiteral("c.ovt"));
     EXPECT_TRUE(ParseCommandLine({}).fileName.isEmpty());
+    EXPECT_EQ(ParseCommandLine({QStringLiteral("-R"), QStringLiteral("./d.ovt")}, QStringLiteral("/start")).fileName,
+              QStringLiteral("/start/d.ovt"));
+    EXPECT_EQ(ParseCommandLine({QStringLiteral("/abs/e.ovt")}, QStringLiteral("/start")).fileName,
+              QStringLiteral("/abs/e.ovt"));
 
     ASSERT_TRUE(WriteTextFile(Path(QStringLiteral("cl.ovt")), QStringLiteral("PRINT 5 + 5\r\n"), TextEncoding{}));
     frame_->ActOnCommandLine({Path(QStringLiteral("cl.ovt"))});
     EXPECT_EQ(frame_->Editors().size(), 1);
     EXPECT_EQ(RunThreadActive.load(), 0);
-    frame_->ActOnCommandLine({QStringLiteral("-a"), Path(QStringLiteral("cl.ovt"))});
+    // A relative name is found in the folder the program was started in,
+    // whatever the current folder is by then.
+    ASSERT_NE(QDir::currentPath(), QDir(dir_.path()).canonicalPath());
+    frame_->ActOnCommandLine({QStringLiteral("-a"), QStringLiteral("./cl.ovt")}, dir_.path());
+    EXPECT_TRUE(messages_.isEmpty()) << messages_.join(u'|').toStdString();
     EXPECT_EQ(frame_->Editors().size(), 2);
     WaitForRun();
     EXPECT_TRUE(console_->Memo1->toPlainText().split(u'\n').contains(QStringLiteral(" 10")));
+}
+
+// The open and save dialogs start in the folder of the file last opened or
+// saved.
+TEST_F(FrameEditor, FileDialogsStartInTheFolderLastUsed)
+{
+    ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("a")));
+    ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("b")));
+    ASSERT_TRUE(WriteTextFile(Path(QStringLiteral("a/p.ovt")), QStringLiteral("END\r\n"), TextEncoding{}));
+    ProgramFolder = dir_.path();
+    QStringList starts;
+    QString choose;
+    SetDialogHook([&](QDialog &dialog) {
+        auto &files = static_cast<QFileDialog &>(dialog);
+        starts << QDir(files.directory()).canonicalPath();
+        if (choose.isEmpty())
+            return int(QDialog::Rejected);
+        files.selectFile(choose);
+        return int(QDialog::Accepted);
+    });
+    choose = Path(QStringLiteral("a/p.ovt"));
+    frame_->OVMMenuOpenClick();
+    ASSERT_EQ(frame_->Editors().size(), 1);
+    choose.clear();
+    TOVEditForm *untitled = frame_->NewEditor();
+    EXPECT_FALSE(untitled->OVEMenuSaveAsClick());
+    ASSERT_TRUE(untitled->SaveAs(Path(QStringLiteral("b/q.ovt")), QStringLiteral("UTF-8")));
+    frame_->OVMMenuOpenClick();
+    SetDialogHook({});
+    const QString root = QDir(dir_.path()).canonicalPath();
+    EXPECT_EQ(starts, (QStringList{root, root + QStringLiteral("/a"), root + QStringLiteral("/b")}));
 }
 
 TEST_F(FrameEditor, ClosingAsksAboutModifiedEditorsAndTheExitQuestion)

@@ -6,6 +6,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
 #include <ostream>
@@ -59,6 +60,32 @@ TEST_F(KeywordColor, ClassifiesWords)
     EXPECT_EQ(ClassifyWord(u"A"), WordClass::Plain);
     EXPECT_EQ(ClassifyWord(u"ZZZ"), WordClass::Plain);
     EXPECT_EQ(ClassifyWord(u""), WordClass::Plain);
+}
+
+// Every reserved word is coloured by the scan in either letter case, the
+// longest ones included; a letter more makes it a plain name.
+TEST_F(KeywordColor, EveryReservedWordIsColoured)
+{
+    qsizetype longest = 0;
+    QStringList words;
+    for (int i = 1; i <= ReservedWordCount; ++i) {
+        const QString &word = ReservedWordNames[i];
+        longest = std::max(longest, word.size());
+        if (word == u"REM")
+            continue;
+        words << word;
+        for (const QString &form : {word, word.toLower()}) {
+            const int size = int(form.size());
+            EXPECT_EQ(Scan(QStringLiteral("X ") + form), QList<ColorSpan>{S(2, size, K::Keyword)}) << form.toStdString();
+            EXPECT_EQ(Scan(form + QStringLiteral(" 1")), QList<ColorSpan>{S(0, size, K::Keyword)}) << form.toStdString();
+            EXPECT_EQ(Scan(QStringLiteral("X ") + form + QStringLiteral("S")), QList<ColorSpan>{}) << form.toStdString();
+        }
+    }
+    EXPECT_EQ(longest, 8);
+    EXPECT_TRUE(words.contains(QStringLiteral("FUNCTION")));
+    EXPECT_TRUE(words.contains(QStringLiteral("EXPLICIT")));
+    EXPECT_EQ(Scan("OPTION EXPLICIT\nFunction F(X)"),
+              (QList<ColorSpan>{S(0, 6, K::Keyword), S(7, 8, K::Keyword), S(16, 8, K::Keyword)}));
 }
 
 // A word is coloured when a blank, a line end or the end of the text follows.

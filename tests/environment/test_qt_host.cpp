@@ -1,7 +1,19 @@
+#include "environment/OVDialogHook.h"
 #include "environment/OVQtHost.h"
+#include "environment/OVRunFrame.h"
+#include "environment/OVRunWindows.h"
 #include "executor/OVHeadlessHost.h"
+#include "executor/OVMThread.h"
+#include "language/OVInterpreter.h"
 
+#include "wait_for_run.h"
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 #include <gtest/gtest.h>
 #include <atomic>
@@ -30,4 +42,110 @@ TEST(QtHost, WorkerStepsRunOnTheInterfaceThreadInOrder)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     worker.join();
     EXPECT_EQ(seen, (QStringList{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("sync on ui")}));
+}
+
+namespace {
+
+// A console whose runs reach the windows through the Qt host, with the
+// program dialogs answered by a hook instead of a person.
+class ProgramDialogs : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitializeInterpreterUnits();
+        ASSERT_TRUE(dir_.isValid());
+        previous_ = QDir::currentPath();
+        ASSERT_TRUE(QDir::setCurrent(dir_.path()));
+        console_ = std::make_unique<TRunForm>(runs_);
+        windows_ = std::make_unique<TOVRunWindows>(*console_, nullptr);
+        host_ = std::make_unique<TOVQtHost>(*windows_);
+        SetRunHost(host_.get());
+        SetDialogHook([this](QDialog &dialog) { return Answer(dialog); });
+        console_->Memo1->Clear();
+    }
+    void TearDown() override
+    {
+        WaitForRun();
+        SetDialogHook({});
+        SetRunHost(nullptr);
+        QDir::setCurrent(previous_);
+    }
+
+    // Notes what the dialog shows and answers as `accept_` says: the message
+    // box with `button_`, the input box with "Ann", the file dialog with a.txt.
+    int Answer(QDialog &dialog)
+    {
+        if (auto *box = qobject_cast<QMessageBox *>(&dialog)) {
+            seen_ << QStringLiteral("box|%1|%2|%3|%4")
+                         .arg(box->windowTitle(), box->text())
+                         .arg(int(box->icon()))
+                         .arg(int(box->standardButtons()));
+            return button_;
+        }
+        if (auto *input = qobject_cast<QInputDialog *>(&dialog)) {
+            seen_ << QStringLiteral("input|%1|%2|%3").arg(input->windowTitle(), input->labelText(), input->textValue());
+            input->setTextValue(QStringLiteral("Ann"));
+        } else if (auto *files = qobject_cast<QFileDialog *>(&dialog)) {
+            seen_ << QStringLiteral("file|%1|%2|%3")
+                         .arg(files->acceptMode() == QFileDialog::AcceptSave ? "save" : "open",
+                              files->nameFilters().join(u';'),
+                              QDir(files->directory()).canonicalPath() == QDir(dir_.path()).canonicalPath()
+                                  ? QStringLiteral("current")
+                                  : files->directory().path());
+            files->selectFile(QStringLiteral("a.txt"));
+        }
+        return accept_ ? QDialog::Accepted : QDialog::Rejected;
+    }
+
+    void Run(const QString &command)
+    {
+        QTest::keyClicks(console_->Memo1, command);
+        QTest::keyClick(console_->Memo1, Qt::Key_Return);
+        WaitForRun();
+    }
+
+    void WaitForRun() { ::WaitForRun(runs_); }
+
+    QStringList Lines() const { return console_->Memo1->toPlainText().split(u'\n'); }
+
+    QTemporaryDir dir_;
+    QString previous_;
+    RunController runs_;
+    std::unique_ptr<TRunForm> console_;
+    std::unique_ptr<TOVRunWindows> windows_;
+    std::unique_ptr<TOVQtHost> host_;
+    QStringList seen_;
+    int button_ = QMessageBox::No;
+    bool accept_ = true;
+};
+
+} // namespace
+
+// A run's MSGBOX, INPUTBOX and file dialogs show real dialogs on the
+// interface thread and return what the user chose there.
+TEST_F(ProgramDialogs, AnsweredThroughTheWindows)
+{
+    Run(QStringLiteral("A = MSGBOX(\"Go?\", 36, \"Q\"): PRINT A: PRINT INPUTBOX(\"Name\", \"T\", \"Bob\"): "
+                       "PRINT SELECTOPENFILE(\"Text|*.txt\", \"a.txt\")"));
+    const QString chosen = QDir(dir_.path()).filePath(QStringLiteral("a.txt"));
+    EXPECT_EQ(Lines().mid(1, 3), (QStringList{QStringLiteral(" 7"), QStringLiteral("Ann"), chosen}))
+        << Lines().join(u'|').toStdString();
+    EXPECT_EQ(seen_, (QStringList{
+                         QStringLiteral("box|Q|Go?|%1|%2")
+                             .arg(int(QMessageBox::Question))
+                             .arg(int(QMessageBox::Yes | QMessageBox::No)),
+                         QStringLiteral("input|T|Name|Bob"),
+                         QStringLiteral("file|open|Text (*.txt)|current"),
+                     }));
+
+    // Cancelled: the message box's Cancel is 2, the others give "".
+    console_->Memo1->Clear();
+    seen_.clear();
+    button_ = QMessageBox::Cancel;
+    accept_ = false;
+    Run(QStringLiteral("PRINT MSGBOX(\"x\", 1); \"|\"; INPUTBOX(\"p\"); \"|\"; SELECTSAVEFILE(); \"|\""));
+    EXPECT_EQ(Lines().value(1), QStringLiteral(" 2|||")) << Lines().join(u'|').toStdString();
+    ASSERT_EQ(seen_.size(), 3);
+    EXPECT_EQ(seen_[1], QStringLiteral("input|Orvane Input Box|p|"));
+    EXPECT_EQ(seen_[2], QStringLiteral("file|save|All Files (*)|current"));
 }

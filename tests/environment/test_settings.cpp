@@ -1,4 +1,9 @@
+#include "environment/OVFrame.h"
 #include "environment/OVKeySetting.h"
+#include "environment/OVRunFrame.h"
+#include "environment/OVRunWindows.h"
+#include "executor/OVMThread.h"
+#include "language/OVInterpreter.h"
 #include "platform/OVIniFile.h"
 
 #include <gtest/gtest.h>
@@ -69,7 +74,8 @@ TEST_F(Settings, NoStoreGivesDefaultsAndSavesNothing)
     LoadSettings();
     EXPECT_EQ(StorageMode, u"");
     EXPECT_EQ(InstallPath, ExeDir);
-    EXPECT_EQ(ProgramFolder, ExeDir);
+    EXPECT_EQ(WorkingPath, DefaultWorkingFolder());
+    EXPECT_EQ(ProgramFolder, DefaultWorkingFolder());
     EXPECT_EQ(FontSizeText, u"10");
     EXPECT_EQ(EditorFontNameText, u"ＭＳ ゴシック");
     EXPECT_EQ(EditorCommentColor, 0x008800u);
@@ -206,6 +212,38 @@ TEST_F(Settings, RoundTripsInBothStoresAndSwitches)
     EXPECT_EQ(Read(RegistrySettingsFile(), u"Editor Font Name"_s), u"changed");
 }
 
+// The working folder: the one the settings name, else the documents
+// folder, made when it is missing; the dialogs then start there.
+TEST_F(Settings, WorkingFolderIsTheDocumentsFolderUnlessNamed)
+{
+    const QByteArray home = qgetenv("HOME");
+    const QByteArray config = qgetenv("XDG_CONFIG_HOME");
+    const QString previous = QDir::currentPath();
+    qputenv("HOME", QFile::encodeName(Tmp.filePath(u"home"_s)));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(Tmp.filePath(u"home/.config"_s)));
+    const QString documents = Tmp.filePath(u"home/Documents"_s);
+
+    LoadSettings();
+    EXPECT_EQ(WorkingPath, documents);
+    EXPECT_FALSE(QFileInfo::exists(documents));
+    const QString entered = EnterWorkingFolder();
+    EXPECT_EQ(entered, QDir(documents).canonicalPath());
+    EXPECT_EQ(QDir::currentPath(), entered);
+    EXPECT_EQ(ProgramFolder, QDir::currentPath());
+
+    WorkingPath = Tmp.filePath(u"exe"_s);
+    EXPECT_EQ(EnterWorkingFolder(), QDir(WorkingPath).canonicalPath());
+    WorkingPath = Tmp.filePath(u"gone"_s);
+    EXPECT_EQ(EnterWorkingFolder(), QDir(documents).canonicalPath());
+
+    QDir::setCurrent(previous);
+    qputenv("HOME", home);
+    if (config.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", config);
+}
+
 TEST_F(Settings, FailedWriteIsReportedAndKeepsTheOtherStore)
 {
     WriteStore(RegistrySettingsFile(), "Editor Font Name=kept\n");
@@ -228,6 +266,59 @@ TEST_F(Settings, FailedWriteIsReportedAndKeepsTheOtherStore)
     EXPECT_FALSE(SaveSettings(&error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(Bytes(RegistrySettingsFile()), registry);
+}
+
+// Numbers no window or font can take are saturated when read (the texts are
+// kept as written), and the windows are made from them without any integer
+// overflowing.
+TEST_F(Settings, ExtremeNumbersAreSaturated)
+{
+    InitializeInterpreterUnits();
+    WriteStore(RegistrySettingsFile(),
+               "Main Form Width=2147483647\n"
+               "Main Form Height=$7FFFFFFF\n"
+               "Editor Width=99999999999\n"
+               "Editor Height=-1\n"
+               "TScreen Height=2147483647\n"
+               "TScreen Width=-2147483648\n"
+               "Editor TabStops=2147483647\n"
+               "Editor Font Size=2147483647\n"
+               "TScreen Font Size=-2147483648\n"
+               "MainFrame Position Mode=Manual\n"
+               "MainFrame Position Left=-2147483648\n"
+               "MainFrame Position Top=2147483647\n"
+               "TScreen Position Mode=Manual\n"
+               "TScreen Position Top=2147483647\n"
+               "GScreen Position Mode=Manual\n"
+               "GScreen Position Left=-2147483648\n");
+    LoadSettings();
+    EXPECT_EQ(MainFormWidth, 65535);
+    EXPECT_EQ(MainFormHeight, 65535);
+    EXPECT_EQ(EditorWidth, 65535);
+    EXPECT_EQ(EditorHeight, 0);
+    EXPECT_EQ(TScreenHeight, 65535);
+    EXPECT_EQ(TScreenWidth, 0);
+    EXPECT_EQ(EditorTabStops, 1000);
+    EXPECT_EQ(EditorFontSize, 1000);
+    EXPECT_EQ(TScreenFontSize, -1000);
+    EXPECT_EQ(MainFrameLeft, -65535);
+    EXPECT_EQ(MainFrameTop, 65535);
+    EXPECT_EQ(TScreenTop, 65535);
+    EXPECT_EQ(GScreenLeft, -65535);
+    EXPECT_EQ(MainFormWidthText, u"2147483647");
+
+    InitInterpreter();
+    {
+        RunController runs;
+        TOvFrameForm frame(runs);
+        TRunForm console(runs);
+        frame.SetRunForm(&console);
+        frame.NewEditor();
+        TOVRunWindows(console, &frame).RestoreRunFormLayout();
+    }
+    ASSERT_TRUE(DeleteRegistrySettings());
+    LoadSettings();
+    InitInterpreter();
 }
 
 TEST(SettingConversions, ColoursStylesAndNumbers)

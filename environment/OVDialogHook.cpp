@@ -1,0 +1,27 @@
+#include "environment/OVDialogHook.h"
+
+#include <QDialog>
+
+namespace ov {
+
+namespace {
+
+DialogHook &Hook()
+{
+    static DialogHook hook;
+    return hook;
+}
+
+} // namespace
+
+void SetDialogHook(DialogHook hook)
+{
+    Hook() = std::move(hook);
+}
+
+int RunDialog(QDialog &dialog)
+{
+    return Hook() ? Hook()(dialog) : dialog.exec();
+}
+
+} // namespace ov

@@ -1,0 +1,20 @@
+// The file dialogs of the frame and the editors and the dialogs that programs
+// show (message boxes, input boxes, file dialogs) are run through here, so
+// that tests can answer them: the hook receives the dialog ready to be shown
+// and returns what its exec() would. Without a hook the dialog is shown
+// modally.
+#pragma once
+
+#include <functional>
+
+class QDialog;
+
+namespace ov {
+
+using DialogHook = std::function<int(QDialog &dialog)>;
+void SetDialogHook(DialogHook hook);
+
+// Shows the dialog modally (or hands it to the hook); the dialog's result.
+int RunDialog(QDialog &dialog);
+
+} // namespace ov
