@@ -8,6 +8,7 @@
 #include "environment/OVQtHost.h"
 #include "environment/OVRunFrame.h"
 #include "environment/OVRunWindows.h"
+#include "environment/OVStartup.h"
 #include "executor/OVMThread.h"
 #include "language/OVHeader.h"
 #include "language/OVInterpreter.h"
@@ -50,9 +51,7 @@ void StopAndJoin(ov::RunController &runs)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Orvane"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(ORVANE_VERSION));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Orvane for Windows"));
+    ov::SetUpApplication();
     SubstituteFonts();
 
     ov::InitializeInterpreterUnits();
