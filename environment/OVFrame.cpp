@@ -104,7 +104,7 @@ bool ChooseFileWithEncoding(QWidget *parent, bool save, const QString &title, co
         list->setCurrentIndex(index);
     if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout())) {
         const int row = grid->rowCount();
-        grid->addWidget(new QLabel(QStringLiteral("Encoding:"), &dialog), row, 0);
+        grid->addWidget(new QLabel(QStringLiteral(u"文字コード:"), &dialog), row, 0);
         grid->addWidget(list, row, 1);
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

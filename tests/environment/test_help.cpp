@@ -1,22 +1,14 @@
 // The help window: the pages compiled into the program, links between them,
 // back, forward and home, and every way of opening it: F1 and the Help menu
 // of the frame and the HELP statement of a program.
-#include "environment/OVFrame.h"
+#include "frame_fixture.h"
+
 #include "environment/OVHelpForm.h"
-#include "environment/OVQtHost.h"
-#include "environment/OVRunFrame.h"
-#include "environment/OVRunWindows.h"
-#include "executor/OVMThread.h"
-#include "executor/OVRunCommands.h"
-#include "language/OVInterpreter.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QPushButton>
 #include <QTest>
 #include <QTextBrowser>
-#include <QThread>
-#include <gtest/gtest.h>
 
 using namespace ov;
 
@@ -25,29 +17,12 @@ namespace {
 const QUrl kIndex(QStringLiteral("qrc:/help/index.html"));
 const QUrl kTutorial(QStringLiteral("qrc:/help/tutorial.html"));
 
-class Help : public ::testing::Test {
+class Help : public FrameFixture {
 protected:
-    void SetUp() override
-    {
-        InitializeInterpreterUnits();
-        ChkMsgOn = 0;
-        frame_ = std::make_unique<TOvFrameForm>(runs_);
-        console_ = std::make_unique<TRunForm>(runs_);
-        frame_->SetRunForm(console_.get());
-        windows_ = std::make_unique<TOVRunWindows>(*console_, frame_.get());
-        host_ = std::make_unique<TOVQtHost>(*windows_);
-        SetRunHost(host_.get());
-        SetMessageBoxHook([this](QMessageBox::Icon, const QString &, const QString &text,
-                                 QMessageBox::StandardButtons) {
-            messages_.append(text);
-            return QMessageBox::Ok;
-        });
-    }
     void TearDown() override
     {
         CloseHelpWindow();
-        SetMessageBoxHook({});
-        SetRunHost(nullptr);
+        FrameFixture::TearDown();
     }
 
     // Clicks the link whose text is `text`, as a person would.
@@ -66,13 +41,6 @@ protected:
     {
         return help->Browser->source().adjusted(QUrl::RemoveFragment);
     }
-
-    RunController runs_;
-    std::unique_ptr<TOvFrameForm> frame_;
-    std::unique_ptr<TRunForm> console_;
-    std::unique_ptr<TOVRunWindows> windows_;
-    std::unique_ptr<TOVQtHost> host_;
-    QStringList messages_;
 };
 
 } // namespace
@@ -125,13 +93,7 @@ TEST_F(Help, F1TheTutorialItemAndTheHelpStatementOpenTheHelpWindow)
     console_->show();
     QTest::keyClicks(console_->Memo1, QStringLiteral("HELP"));
     QTest::keyClick(console_->Memo1, Qt::Key_Return);
-    QElapsedTimer clock;
-    clock.start();
-    while (RunThreadActive.load() != 0 && clock.elapsed() < 20000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    runs_.Join();
+    WaitForRun();
     ASSERT_NE(HelpWindow(), nullptr);
     EXPECT_EQ(Page(HelpWindow()), kIndex);
 

@@ -3,17 +3,11 @@
 // the banner and the version box, the data-input box shown whole, file
 // filter names shown once, and the Window menu's way back to the console.
 #include "answer_dialog.h"
+#include "frame_fixture.h"
 
 #include "devices/OVInputNumForm.h"
-#include "environment/OVFrame.h"
-#include "environment/OVQtHost.h"
-#include "environment/OVRunFrame.h"
-#include "environment/OVRunWindows.h"
 #include "environment/OVStartup.h"
-#include "executor/OVMThread.h"
-#include "executor/OVRunCommands.h"
 #include "language/OVHeader.h"
-#include "language/OVInterpreter.h"
 #include "resources/OVInterfaceTexts.h"
 #include "resources/OVVersion.h"
 
@@ -26,7 +20,6 @@
 #include <QPushButton>
 #include <QStyleOptionButton>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include <algorithm>
 
@@ -34,21 +27,13 @@ using namespace ov;
 
 namespace {
 
-class WindowsTexts : public ::testing::Test {
+class WindowsTexts : public FrameFixture {
 protected:
     void SetUp() override
     {
         SetUpApplication();
-        InitializeInterpreterUnits();
-        ChkMsgOn = 0;
-        frame_ = std::make_unique<TOvFrameForm>(runs_);
-        console_ = std::make_unique<TRunForm>(runs_);
-        frame_->SetRunForm(console_.get());
-        windows_ = std::make_unique<TOVRunWindows>(*console_, frame_.get());
-        host_ = std::make_unique<TOVQtHost>(*windows_);
-        SetRunHost(host_.get());
+        FrameFixture::SetUp();
     }
-    void TearDown() override { SetRunHost(nullptr); }
 
     // The filter names a file dialog shows, read while it is up, and
     // whether its own labels are Japanese.
@@ -75,12 +60,6 @@ protected:
         const QRect face = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
         return face.width() >= button->fontMetrics().horizontalAdvance(button->text());
     }
-
-    RunController runs_;
-    std::unique_ptr<TOvFrameForm> frame_;
-    std::unique_ptr<TRunForm> console_;
-    std::unique_ptr<TOVRunWindows> windows_;
-    std::unique_ptr<TOVQtHost> host_;
 };
 
 } // namespace
