@@ -58,23 +58,28 @@ TInputNumForm::TInputNumForm(const InputBoxRequest &request, QWidget *parent) : 
 
 void TInputNumForm::LayOut(const InputBoxRequest &request)
 {
-    // The box grows, as an auto-sized form does, until both buttons show
-    // their whole captions and the title bar its whole caption.
+    // The box grows, as an auto-sized form does, until the prompt, the edit
+    // field and both buttons show their whole text and the title bar its
+    // whole caption.
     const BoxLayout &box = request.Wide ? kWide : kNarrow;
     const int okWidth = ButtonWidth(*Button1, 55);
     const int cancelLeft = std::max(box.CancelLeft + kMargin, box.OkLeft + okWidth + kMargin);
     const int cancelWidth = ButtonWidth(*Button2, 45);
     const int width = std::max({box.ClientWidth, cancelLeft + cancelWidth + kMargin, TitleWidth(*this)});
-    setFixedSize(width, kClientHeight);
-    Label1->setGeometry(10, 4, width - 20, 20);
-    Edit1->setGeometry(10, 28, box.EditWidth, 24);
-    Button1->setGeometry(box.OkLeft, 28, okWidth, 24);
-    Button2->setGeometry(cancelLeft, 28, cancelWidth, 24);
+    const int labelHeight = std::max(20, Label1->sizeHint().height());
+    const int rowTop = labelHeight + 8;
+    const int rowHeight = std::max({24, Edit1->sizeHint().height(), Button1->sizeHint().height()});
+    const int height = std::max(kClientHeight, rowTop + rowHeight + 8);
+    setFixedSize(width, height);
+    Label1->setGeometry(10, 4, width - 20, labelHeight);
+    Edit1->setGeometry(10, rowTop, box.EditWidth, rowHeight);
+    Button1->setGeometry(box.OkLeft, rowTop, okWidth, rowHeight);
+    Button2->setGeometry(cancelLeft, rowTop, cancelWidth, rowHeight);
     if (request.Placed) {
         move(request.Left, request.Top);
     } else if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width / 2, kClientHeight / 2));
+        move(area.center() - QPoint(width / 2, height / 2));
     }
 }
 

@@ -58,7 +58,8 @@ protected:
         option.features = button->autoDefault() ? QStyleOptionButton::AutoDefaultButton
                                                 : QStyleOptionButton::None;
         const QRect face = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
-        return face.width() >= button->fontMetrics().horizontalAdvance(button->text());
+        return face.width() >= button->fontMetrics().horizontalAdvance(button->text())
+               && face.height() >= button->fontMetrics().height();
     }
 };
 
@@ -101,28 +102,38 @@ TEST_F(WindowsTexts, BannerAndVersionBoxNameOrvaneTheSystemAndOneDate)
 TEST_F(WindowsTexts, DataInputBoxShowsItsWholeTitleAndBothButtons)
 {
     InstallQtTranslations();
-    for (const bool wide : {false, true}) {
-        for (const QString &caption : {InterfaceText(65231) + InterfaceText(65201),
-                                       QStringLiteral(u"とても長い題名を付けた入力の箱です。名前を入れて下さい")
-                                           + InterfaceText(65201)}) {
-            InputBoxRequest request;
-            request.Caption = caption;
-            request.Prompt = QStringLiteral("Name?");
-            request.Wide = wide;
-            TInputNumForm box(request);
-            box.show();
-            QFont bold = box.font();
-            bold.setBold(true);
-            EXPECT_GT(box.width(), QFontMetrics(bold).horizontalAdvance(caption) + 40) << caption.toStdString();
-            EXPECT_GE(box.width(), wide ? 660 : 310);
-            for (const QPushButton *button : {box.Button1, box.Button2}) {
-                EXPECT_TRUE(box.rect().contains(button->geometry())) << button->text().toStdString();
-                EXPECT_TRUE(ShowsWholeCaption(button)) << button->text().toStdString();
+    const QFont normal = QApplication::font();
+    QFont large = normal;
+    large.setPointSize(16);  // a desktop with larger fonts
+    const QString longCaption = QStringLiteral(u"とても長い題名を付けた入力の箱です。名前を入れて下さい");
+    for (const QFont &font : {normal, large}) {
+        QApplication::setFont(font);
+        for (const bool wide : {false, true}) {
+            for (const QString &caption : {InterfaceText(65231), longCaption}) {
+                InputBoxRequest request;
+                request.Caption = caption + InterfaceText(65201);
+                request.Prompt = QStringLiteral("Name?");
+                request.Wide = wide;
+                TInputNumForm box(request);
+                box.show();
+                QFont bold = box.font();
+                bold.setBold(true);
+                EXPECT_GT(box.width(), QFontMetrics(bold).horizontalAdvance(request.Caption) + 40)
+                    << request.Caption.toStdString();
+                EXPECT_GE(box.width(), wide ? 660 : 310);
+                for (const QPushButton *button : {box.Button1, box.Button2}) {
+                    EXPECT_TRUE(box.rect().contains(button->geometry())) << button->text().toStdString();
+                    EXPECT_TRUE(ShowsWholeCaption(button)) << button->text().toStdString() << font.pointSize();
+                }
+                EXPECT_GE(box.Label1->height(), box.Label1->fontMetrics().height());
+                EXPECT_LE(box.Label1->geometry().bottom(), box.Edit1->geometry().top());
+                EXPECT_TRUE(box.rect().contains(box.Edit1->geometry()));
+                EXPECT_LE(box.Edit1->geometry().right(), box.Button1->geometry().left());
+                EXPECT_LE(box.Button1->geometry().right(), box.Button2->geometry().left());
             }
-            EXPECT_LE(box.Edit1->geometry().right(), box.Button1->geometry().left());
-            EXPECT_LE(box.Button1->geometry().right(), box.Button2->geometry().left());
         }
     }
+    QApplication::setFont(normal);
 }
 
 TEST_F(WindowsTexts, FileDialogsShowEachFilterNameOnceAndInJapanese)
