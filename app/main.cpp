@@ -8,6 +8,7 @@
 #include "environment/OVQtHost.h"
 #include "environment/OVRunFrame.h"
 #include "environment/OVRunWindows.h"
+#include "environment/OVStartup.h"
 #include "executor/OVMThread.h"
 #include "language/OVHeader.h"
 #include "language/OVInterpreter.h"
@@ -52,9 +53,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     const QString startFolder = QDir::currentPath();  // command-line file names are relative to it
-    QCoreApplication::setApplicationName(QStringLiteral("Orvane"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(ORVANE_VERSION));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Orvane for Windows"));
+    ov::SetUpApplication();
     SubstituteFonts();
 
     ov::InitializeInterpreterUnits();

@@ -29,12 +29,8 @@ QStringList FileDialogFilters(const QString &filter)
         if (patterns.isEmpty())
             continue;
         const QString list = patterns.join(u' ');
-        QString description = parts[i].trimmed();
-        const QString bracketed = u'(' + list + u')';
-        const QString rawBracketed = u'(' + parts[i + 1].trimmed() + u')';
-        if (description.endsWith(bracketed) || description.endsWith(rawBracketed))
-            description = description.left(description.lastIndexOf(u'(')).trimmed();
-        result << (description.isEmpty() ? bracketed : description + u' ' + bracketed);
+        const QString description = parts[i].trimmed();
+        result << (description.isEmpty() ? list : description) + QStringLiteral(" (") + list + u')';
     }
     return result;
 }

@@ -34,8 +34,9 @@ constexpr int mbIconInformation = 64;
 int MessageBoxStyle(long double n);
 
 // A file-dialog filter in the pipe form "desc|pattern|desc|pattern" (patterns
-// separated by ';') as Qt's list of "desc (pattern pattern)" entries. A
-// description that already ends with its patterns in brackets keeps them once.
+// separated by ';') as Qt's list of "desc (pattern pattern)" entries. The
+// dialog shows the descriptions alone, as they are written (an empty one
+// stands for its patterns), and matches by the patterns in brackets.
 QStringList FileDialogFilters(const QString &filter);
 
 } // namespace ov

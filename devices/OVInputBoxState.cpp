@@ -27,6 +27,19 @@ QString StringCellText(const CodeType &cell)
     return {};
 }
 
+// The waiting line is the memo's last line: nothing is added after it while
+// the box is up. It gives way to `text` (nothing when that is empty).
+void ReplaceWaitingLine(const QString &text)
+{
+    ConsoleMemo &memo = Host().Memo();
+    if (memo.LineCount() > 0) {
+        --ConsoleLineCount;
+        memo.DeleteLine(memo.LineCount() - 1);
+    }
+    if (!text.isEmpty())
+        AppendConsoleText(text);
+}
+
 } // namespace
 
 void AppendConsoleText(const QString &s)
@@ -51,6 +64,9 @@ void ShowInputNumForm()
 {
     const bool lineInput = LineInputActive != 0;
     InputBoxRequest request;
+    // Output still pending when the box is asked for leads the waiting line
+    // and is kept when that line is replaced.
+    const QString lead = OutputLine;
     QString prompt;
     int target = 0;  // LINE INPUT: the working string variable that takes the reply
     CodeType cell;
@@ -101,6 +117,7 @@ void ShowInputNumForm()
         if (InputRestartPos >= ProgramStart)
             ContPosition = InputRestartPos;
         Host().SetRunButtons(true, true, false, false);
+        ReplaceWaitingLine(lead);
         Host().ShowRunForm();
         return;
     }
@@ -115,15 +132,7 @@ void ShowInputNumForm()
         InputReply = answer;
         echo = QStringLiteral("Input ") + prompt + u' ' + answer;
     }
-    // The waiting line is the memo's last line: nothing was added after it
-    // while the box was up.
-    ConsoleMemo &memo = Host().Memo();
-    if (memo.LineCount() > 0) {
-        --ConsoleLineCount;
-        memo.DeleteLine(memo.LineCount() - 1);
-    }
-    AppendConsoleText(QString());
-    AppendConsoleText(echo);
+    ReplaceWaitingLine(lead + echo);
 }
 
 } // namespace ov

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace ov {
 
 namespace {
@@ -18,6 +20,24 @@ struct BoxLayout {
 constexpr BoxLayout kNarrow{310, 200, 260, 160};
 constexpr BoxLayout kWide{660, 550, 610, 510};
 constexpr int kClientHeight = 60;
+constexpr int kMargin = 5;
+// Room beside the caption for the title bar's icon and edges.
+constexpr int kTitleAllowance = 80;
+
+// The width the caption needs in a title bar, whose font is often bold.
+int TitleWidth(const QWidget &box)
+{
+    QFont font = box.font();
+    font.setBold(true);
+    return QFontMetrics(font).horizontalAdvance(box.windowTitle()) + kTitleAllowance;
+}
+
+// At least `designed` wide, and wide enough for the caption and the frame.
+int ButtonWidth(const QPushButton &button, int designed)
+{
+    constexpr int kPadding = 16;
+    return std::max(designed, button.fontMetrics().horizontalAdvance(button.text()) + kPadding);
+}
 
 } // namespace
 
@@ -38,17 +58,28 @@ TInputNumForm::TInputNumForm(const InputBoxRequest &request, QWidget *parent) : 
 
 void TInputNumForm::LayOut(const InputBoxRequest &request)
 {
+    // The box grows, as an auto-sized form does, until the prompt, the edit
+    // field and both buttons show their whole text and the title bar its
+    // whole caption.
     const BoxLayout &box = request.Wide ? kWide : kNarrow;
-    setFixedSize(box.ClientWidth, kClientHeight);
-    Label1->setGeometry(10, 4, box.ClientWidth - 20, 20);
-    Edit1->setGeometry(10, 28, box.EditWidth, 24);
-    Button1->setGeometry(box.OkLeft, 28, 55, 24);
-    Button2->setGeometry(box.CancelLeft + 5, 28, 45, 24);
+    const int okWidth = ButtonWidth(*Button1, 55);
+    const int cancelLeft = std::max(box.CancelLeft + kMargin, box.OkLeft + okWidth + kMargin);
+    const int cancelWidth = ButtonWidth(*Button2, 45);
+    const int width = std::max({box.ClientWidth, cancelLeft + cancelWidth + kMargin, TitleWidth(*this)});
+    const int labelHeight = std::max(20, Label1->sizeHint().height());
+    const int rowTop = labelHeight + 8;
+    const int rowHeight = std::max({24, Edit1->sizeHint().height(), Button1->sizeHint().height()});
+    const int height = std::max(kClientHeight, rowTop + rowHeight + 8);
+    setFixedSize(width, height);
+    Label1->setGeometry(10, 4, width - 20, labelHeight);
+    Edit1->setGeometry(10, rowTop, box.EditWidth, rowHeight);
+    Button1->setGeometry(box.OkLeft, rowTop, okWidth, rowHeight);
+    Button2->setGeometry(cancelLeft, rowTop, cancelWidth, rowHeight);
     if (request.Placed) {
         move(request.Left, request.Top);
     } else if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(box.ClientWidth / 2, kClientHeight / 2));
+        move(area.center() - QPoint(width / 2, height / 2));
     }
 }
 

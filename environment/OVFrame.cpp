@@ -2,6 +2,7 @@
 
 #include "environment/OVDialogHook.h"
 #include "environment/OVEdit.h"
+#include "environment/OVHelpForm.h"
 #include "environment/MyRichEdit.h"
 #include "environment/OVKeySetting.h"
 #include "environment/OVKeywordColor.h"
@@ -9,7 +10,9 @@
 #include "executor/OVMThread.h"
 #include "executor/OVRunCommands.h"
 #include "executor/OVTextEncoding.h"
+#include "language/OVHeader.h"
 #include "resources/OVInterfaceTexts.h"
+#include "resources/OVVersion.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -26,7 +29,6 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
-#include <QSysInfo>
 #include <QUrl>
 
 namespace ov {
@@ -39,7 +41,6 @@ MessageBoxHook &Hook()
     return hook;
 }
 
-const char16_t *const kReleaseDate = u"2026-04-01";
 const char16_t *const kAuthor = u"Copyright (C) 2026 The Orvane developers";
 const char16_t *const kHomePage = u"https://www.orvane.org/";
 
@@ -90,6 +91,7 @@ bool ChooseFileWithEncoding(QWidget *parent, bool save, const QString &title, co
     dialog.setOption(QFileDialog::DontUseNativeDialog);  // the encoding list needs Qt's own dialog
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);  // each name once, as it is written
     dialog.setNameFilters(filters);
     dialog.setDefaultSuffix(defaultSuffix);
     const QFileInfo start(startPath);
@@ -105,7 +107,7 @@ bool ChooseFileWithEncoding(QWidget *parent, bool save, const QString &title, co
         list->setCurrentIndex(index);
     if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout())) {
         const int row = grid->rowCount();
-        grid->addWidget(new QLabel(QStringLiteral("Encoding:"), &dialog), row, 0);
+        grid->addWidget(new QLabel(QStringLiteral(u"文字コード:"), &dialog), row, 0);
         grid->addWidget(list, row, 1);
     }
     if (RunDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -117,9 +119,9 @@ bool ChooseFileWithEncoding(QWidget *parent, bool save, const QString &title, co
 
 QString VersionBoxText()
 {
-    return QStringLiteral("Orvane for Windows v. ") + QCoreApplication::applicationVersion() + QStringLiteral(" (")
-           + QString::fromUtf16(kReleaseDate) + QStringLiteral(")\r\n") + QString::fromUtf16(kAuthor)
-           + QStringLiteral("\r\n Your OS is ") + QSysInfo::prettyProductName();
+    return QStringLiteral("Orvane v. ") + ProgramVersion() + QStringLiteral(" (") + ProgramReleaseDate()
+           + QStringLiteral(")\r\n") + QString::fromUtf16(kAuthor) + QStringLiteral("\r\n Your OS is ")
+           + OSVersionName;
 }
 
 TOvFrameForm::TOvFrameForm(RunController &runs, QWidget *parent) : QMainWindow(parent), runs_(runs)
@@ -135,7 +137,7 @@ TOvFrameForm::~TOvFrameForm()
 
 void TOvFrameForm::FormCreate()
 {
-    setWindowTitle(QStringLiteral("Orvane for Windows"));
+    setWindowTitle(AppTitle());
     MdiArea = new QMdiArea(this);
     MdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     MdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -192,6 +194,12 @@ void TOvFrameForm::CreateMenus()
     connect(OVMMenuTileVertical, &QAction::triggered, this, [this] { TileWindows(false); });
     connect(OVMMenuCascade, &QAction::triggered, MdiArea, &QMdiArea::cascadeSubWindows);
     connect(OVMMenuIConSort, &QAction::triggered, this, &TOvFrameForm::ArrangeIcons);
+    // The console has no task-bar button of its own here: this item finds it.
+    OVMMenuShowConsole = new QAction(QStringLiteral(u"実行画面(&R)"), this);
+    connect(OVMMenuShowConsole, &QAction::triggered, this, [this] {
+        if (console_ != nullptr)
+            console_->BringToFront();
+    });
     connect(OVMMenuWindow, &QMenu::aboutToShow, this, &TOvFrameForm::FillWindowMenu);
     FillWindowMenu();
 
@@ -207,10 +215,10 @@ void TOvFrameForm::CreateMenus()
 
     OVMMenuHelp = new QMenu(InterfaceText(65137), this);
     OVMMenuOVHelp = item(OVMMenuHelp, 65138,
-                         [this] { OpenHelpPage(QStringLiteral("help/index.html"), false); },
+                         [this] { OpenHelpPage(QString::fromUtf16(kHelpStartPage), false); },
                          QKeySequence(Qt::Key_F1));
     OVMMenuBasicTutor = item(OVMMenuHelp, 65139,
-                             [this] { OpenHelpPage(QStringLiteral("help/tutorial.html"), true); },
+                             [this] { OpenHelpPage(QString::fromUtf16(kTutorialPage), true); },
                              QKeySequence(Qt::SHIFT | Qt::Key_F1));
     OVMMenuVersion = item(OVMMenuHelp, 65140, [this] { ShowVersion(); });
     OVMMenuOVHomePage = item(OVMMenuHelp, 65141, [this] { OpenHomePage(); });
@@ -243,6 +251,8 @@ void TOvFrameForm::FillWindowMenu()
     OVMMenuWindow->addAction(OVMMenuTileVertical);
     OVMMenuWindow->addAction(OVMMenuCascade);
     OVMMenuWindow->addAction(OVMMenuIConSort);
+    OVMMenuWindow->addSeparator();
+    OVMMenuWindow->addAction(OVMMenuShowConsole);
     const QList<QMdiSubWindow *> windows = MdiArea->subWindowList();
     if (!windows.isEmpty())
         OVMMenuWindow->addSeparator();
@@ -455,6 +465,7 @@ void TOvFrameForm::closeEvent(QCloseEvent *event)
         return;
     }
     event->accept();
+    CloseHelpWindow();
     emit Closed();
 }
 
@@ -499,9 +510,7 @@ void TOvFrameForm::DeleteSettings(bool registry)
 
 void TOvFrameForm::OpenHelpPage(const QString &page, bool reportFailure)
 {
-    const QString path = QDir(InstallPath).filePath(page);
-    const bool opened = QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-    if (!opened && reportFailure)
+    if (ShowHelpWindow(page) == nullptr && reportFailure)
         ShowMessageBox(this, QMessageBox::Critical, QStringLiteral(u"エラー"),
                        QStringLiteral(u"Basic入門の起動に失敗しました"));
 }

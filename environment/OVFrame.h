@@ -76,6 +76,7 @@ public:
     QAction *OVMMenuTileVertical = nullptr;
     QAction *OVMMenuCascade = nullptr;
     QAction *OVMMenuIConSort = nullptr;
+    QAction *OVMMenuShowConsole = nullptr;
     QAction *OVMMenuPreferenceSetting = nullptr;
     QAction *OVMMenuAssociationSetting = nullptr;
     QAction *OVMMenuDeleteRegistry = nullptr;

@@ -9,8 +9,8 @@
 #include "platform/OVVirtualKey.h"
 #include "platform/OVWinVersion.h"
 #include "resources/OVInterfaceTexts.h"
+#include "resources/OVVersion.h"
 
-#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTextBlock>
@@ -296,10 +296,20 @@ void TRunForm::ApplyFont()
 
 void TRunForm::WriteBanner()
 {
-    PrintLine(QStringLiteral("Orvane for Windows Ver. ") + QCoreApplication::applicationVersion()
-              + QStringLiteral("(2026/12/06) On Windows ") + OSVersionName);
+    PrintLine(QStringLiteral("Orvane Ver. ") + ProgramVersion() + u'(' + ProgramReleaseDate()
+              + QStringLiteral(") On ") + OSVersionName);
     PrintLine(QStringLiteral("OK"));
     FlushConsoleLines();
+}
+
+void TRunForm::BringToFront()
+{
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+    Memo1->setFocus();
 }
 
 void TRunForm::resizeEvent(QResizeEvent *event)

@@ -71,6 +71,8 @@ public:
     void SetButtons(bool edit, bool run, bool stop, bool cont);
     // The banner of the console; written once the run host is in place.
     void WriteBanner();
+    // Shows the console, restored when minimised, in front with the focus.
+    void BringToFront();
 
 signals:
     void EditRequested();

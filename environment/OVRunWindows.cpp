@@ -4,16 +4,15 @@
 #include "devices/OVInputNumForm.h"
 #include "devices/OVWindowState.h"
 #include "environment/OVDialogHook.h"
+#include "environment/OVHelpForm.h"
 #include "environment/OVKeySetting.h"
 #include "environment/OVRunFrame.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QUrl>
 
 namespace ov {
 
@@ -77,13 +76,9 @@ bool TOVRunWindows::AskYesNo(const QString &caption, const QString &question)
         == QMessageBox::Yes;
 }
 
-// The help pages are installed beside the program.
 void TOVRunWindows::OpenHelp(const QString &topic)
 {
-    QUrl page = QUrl::fromLocalFile(QDir(InstallPath).filePath(QStringLiteral("help/index.html")));
-    if (!topic.isEmpty())
-        page.setFragment(topic);
-    QDesktopServices::openUrl(page);
+    ShowHelpWindow(QString::fromUtf16(kHelpStartPage), topic);
 }
 
 // A program's message box, without an owner window; the result is the button
@@ -146,6 +141,7 @@ QString TOVRunWindows::SelectFile(bool save, const QString &filter, const QStrin
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     const QStringList filters = FileDialogFilters(filter);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);  // the names as the program wrote them
     if (!filters.isEmpty())
         dialog.setNameFilters(filters);
     if (!name.isEmpty())

@@ -126,7 +126,7 @@ constexpr ErrorText Catalogue[] = {
     {700, u"対象の指定に誤りがあります。", true, u"コマンドの構文を確認して下さい。"},
     {701, OV_SYNTAX(u"Files"), true, u"Files 文は 「Files」又は「Files \"ﾃﾞｨｽｸ名:\"」 です。"},
     {702, OV_SYNTAX(u"Kill"), true, u"Kill 文は 「Kill \"ﾌｧｲﾙ名(拡張子付)\"」 です。"},
-    {703, OV_SYNTAX(u"List"), true, u"Orvane for Windows では List 文は 「List」の形 です。"},
+    {703, OV_SYNTAX(u"List"), true, u"Orvane では List 文は 「List」の形 です。"},
     {704, OV_SYNTAX(u"Load"), true, u"Load 文は 「Load \"ﾌｧｲﾙ名\"」 です。"},
     {706, OV_SYNTAX(u"Name"), true, u"Name 文は 「Name \"旧ﾌｧｲﾙ名\" as \"新ﾌｧｲﾙ名\"」 です。"},
     {707, OV_SYNTAX(u"ChDir"), true, u"ChDir 文は 「ChDir \"Path名\"」 です。"},

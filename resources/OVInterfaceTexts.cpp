@@ -188,7 +188,7 @@ constexpr InterfaceTextEntry kTexts[] = {
     {65241, u"Orvane のレジストリを削除しますか。\n(Orvane を uninstall するときに実行して下さい。)"},
     {65242, u"Orvane のiniファイルを削除しますか。\n(Orvane を uninstall するときに実行して下さい。)"},
     {65243, u"Orvane を終了しますか？"},
-    {65244, u"Orvane for Windows Home Page へ接続しますか？"},
+    {65244, u"Orvane Home Page へ接続しますか？"},
     {65245, u"Orvane 実行画面（実行中）"},
     {65246, u"Orvane 実行画面（中断）"},
     {65247, u"Orvane 実行画面（入力可）"},

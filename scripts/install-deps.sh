@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ccache pkg-config
   qt6-base-dev qt6-multimedia-dev
+  qt6-translations-l10n
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libasound2-dev libjpeg-dev zlib1g-dev libpng-dev
   libgtest-dev fonts-ipafont-gothic

@@ -1,5 +1,8 @@
 // The console window driven as a person would: typing a command and Enter,
 // recalling commands, the caret guards and the buttons.
+#include "answer_dialog.h"
+
+#include "devices/OVInputNumForm.h"
 #include "environment/OVCommandHistory.h"
 #include "environment/OVQtHost.h"
 #include "environment/OVRunFrame.h"
@@ -9,6 +12,9 @@
 
 #include "wait_for_run.h"
 #include <QCoreApplication>
+#include <QLineEdit>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -136,4 +142,28 @@ TEST_F(Console, MemoCountsLinesAsTheRunDoes)
     EXPECT_EQ(memo.toPlainText(), QStringLiteral("two\n"));
     QTest::mouseClick(form_->CLSBtn, Qt::LeftButton);
     EXPECT_EQ(memo.LineCount(), 0);
+}
+
+// The reply replaces the waiting line in place; a cancelled INPUT leaves no
+// waiting line behind.
+TEST_F(Console, InputEchoesTheReplyInPlaceOfItsWaitingLine)
+{
+    QStringList asking;
+    AnswerNextDialog<TInputNumForm>([this, &asking](TInputNumForm *box) {
+        asking = Lines();
+        QTest::keyClicks(box->Edit1, QStringLiteral("Bob"));
+        QTest::mouseClick(box->Button1, Qt::LeftButton);
+    });
+    const QString command = QStringLiteral("INPUT \"Name\"; N$");
+    TypeCommand(command);
+    EXPECT_EQ(asking, (QStringList{command, QStringLiteral(u"Input Name?: 入力中>"), QString()}));
+    EXPECT_EQ(Lines(), (QStringList{command, QStringLiteral("Input Name? Bob"), QStringLiteral("OK"), QString(),
+                                    QString()}));
+
+    form_->Memo1->Clear();
+    AnswerNextDialog<TInputNumForm>([](TInputNumForm *box) { QTest::mouseClick(box->Button2, Qt::LeftButton); });
+    TypeCommand(QStringLiteral("INPUT A"));
+    const QString text = form_->Memo1->toPlainText();
+    EXPECT_FALSE(text.contains(QStringLiteral(u"入力中"))) << text.toStdString();
+    EXPECT_TRUE(form_->RunBtn->isEnabled());
 }

@@ -319,8 +319,9 @@ TEST_F(InputBox, InputWritesTheWaitingLineAndReplacesItByTheEcho)
     AppendPrintText(QStringLiteral("> "));  // pending output leads the waiting line
     ShowInputNumForm();
     EXPECT_EQ(host.LinesWhileAsking, QStringList({"OK", QStringLiteral("> Input Name?: 入力中>")}));
-    EXPECT_EQ(host.Lines, QStringList({"OK", "", "Input Name? Bob"}));
-    EXPECT_EQ(ConsoleLineCount, 3);
+    // replaced in place: no blank line, the pending output kept in front
+    EXPECT_EQ(host.Lines, QStringList({"OK", "> Input Name? Bob"}));
+    EXPECT_EQ(ConsoleLineCount, 2);
     EXPECT_EQ(host.Request.Caption, QStringLiteral("Orvane データ入力"));
     EXPECT_EQ(host.Request.Prompt, "Name?");
     EXPECT_EQ(InputReply, "Bob");
@@ -348,13 +349,17 @@ TEST_F(InputBox, CancelStopsSoThatContAsksAgain)
     EXPECT_EQ(StopRequested.load(), 1);
     EXPECT_EQ(ContPosition, ProgramStart);
     EXPECT_EQ(host.Buttons, "1100");
-    EXPECT_EQ(host.Lines.last(), QStringLiteral("Input ? : 入力中>"));
+    EXPECT_EQ(host.LinesWhileAsking.last(), QStringLiteral("Input ? : 入力中>"));
+    EXPECT_EQ(host.Lines, QStringList({"OK"}));  // the waiting line goes
+    EXPECT_EQ(ConsoleLineCount, 1);
 
     Code({input, comma, prompt});
     InputRestartPos = 1;  // typed in the console: a stopped program keeps its position
     ContPosition = 500;
+    AppendPrintText(QStringLiteral("pending"));
     ShowInputNumForm();
     EXPECT_EQ(ContPosition, 500);
+    EXPECT_EQ(host.Lines, QStringList({"OK", "pending"}));  // the program's output stays
     StopRequested = 0;
 }
 

@@ -155,9 +155,9 @@ TEST_F(Dialogs, FileDialogs)
     EXPECT_EQ(Call(TwoMoreArgsBase + fnSELECTSAVEFILE, {filter, "out.txt"}), "");
     EXPECT_EQ(host.Log, QStringList({"open|" + filter + "|", "open||", "save|" + filter + "|out.txt"}));
 
-    EXPECT_EQ(FileDialogFilters("Text (*.txt)|*.txt|Pictures|*.bmp;*.png|All|*.*"),
-              QStringList({"Text (*.txt)", "Pictures (*.bmp *.png)", "All (*.*)"}));
-    EXPECT_EQ(FileDialogFilters("|*.bas|Odd"), QStringList({"(*.bas)"}));
+    EXPECT_EQ(FileDialogFilters("Text (*.txt; *.log)|*.txt;*.log|Pictures|*.bmp;*.png|All|*.*"),
+              QStringList({"Text (*.txt; *.log) (*.txt *.log)", "Pictures (*.bmp *.png)", "All (*.*)"}));
+    EXPECT_EQ(FileDialogFilters("|*.bas|Odd"), QStringList({"*.bas (*.bas)"}));
     EXPECT_TRUE(FileDialogFilters(QString()).isEmpty());
 }
 

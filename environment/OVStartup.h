@@ -1,0 +1,15 @@
+// Application-wide set-up of the windowed program, made once before any
+// window exists.
+#pragma once
+
+namespace ov {
+
+// The application's name and version; no display name, so that the
+// platform appends nothing to the window titles; Qt's own texts in Japanese.
+void SetUpApplication();
+
+// Loads Qt's Japanese translations of its dialogs, buttons and context
+// menus; false when they are not installed (Qt's texts then stay English).
+bool InstallQtTranslations();
+
+}  // namespace ov
