@@ -239,7 +239,8 @@ void TOVRunWindows::SetConsoleFont(const FontSetting &setting)
 {
     QFont font = console_.Memo1->font();
     font.setFamily(setting.Name);
-    font.setPointSize(std::max(1, setting.Size));  // Qt takes no size 0
+    // Qt takes no size 0: the memo then shows the console's usual size
+    font.setPointSize(setting.Size > 0 ? setting.Size : (TScreenFontSize > 0 ? TScreenFontSize : 10));
     font.setBold(setting.Style & 1);
     font.setItalic(setting.Style & 2);
     font.setUnderline(setting.Style & 4);

@@ -133,7 +133,9 @@ public:
     virtual void SetConsoleFont(const FontSetting &font) { (void)font; }
     virtual void SetConsoleBackColor(ColorValue color) { (void)color; }
     // The open control screen applies the setting that statement `code`
-    // stored (ControlBackColor or the ConsoleFont... globals) to its controls.
+    // stored (ControlBackColor or the ConsoleFont... globals): CBACKCOLOR to
+    // the form; CFONTCOLOR to labels and buttons 1..20 and one-line text
+    // boxes 1..10; the other font settings to those and multi-line boxes 1..10.
     virtual void ApplyControlSetting(int32_t code) { (void)code; }
 };
 
