@@ -7,5 +7,6 @@ std::atomic<int> ClickLatch[ControlCount + 1] = {};
 int TextBoxMultiLine[ControlCount + 1] = {};
 std::atomic<int> ControlScreenOpen{0};
 int ControlWindowLeft = 400, ControlWindowTop = 0;
+ColorValue ControlBackColor = 0;
 
 } // namespace ov

@@ -1,6 +1,8 @@
 // State of the control screen shared by its window and the worker.
 #pragma once
 
+#include "devices/OVGraphState.h"
+
 #include <atomic>
 
 namespace ov {
@@ -13,5 +15,6 @@ extern std::atomic<int> ClickLatch[ControlCount + 1];
 extern int TextBoxMultiLine[ControlCount + 1];
 extern std::atomic<int> ControlScreenOpen;
 extern int ControlWindowLeft, ControlWindowTop;
+extern ColorValue ControlBackColor;  // CBACKCOLOR; black until set, kept across runs
 
 } // namespace ov

@@ -4,11 +4,16 @@ namespace ov {
 
 int RunFormLeft = 0, RunFormTop = 0;
 
+ColorValue TextBackColor = 0;
+ColorValue TextFontColor = 0;
+
 ColorValue ConsoleFontColor = 0;
 int ConsoleFontCharset = 128;
 QString ConsoleFontName;
 int ConsoleFontSize = 9;
 FontStyleSet ConsoleFontStyle = 0;
+
+WindowShowState GraphWindowShow = WindowShowState::Normal;
 
 QString InputBoxTitle;
 int InputBoxPositionSet = 0;

@@ -1,18 +1,30 @@
-// Placement and fonts that the window settings statements give the console
-// and the data-input box.
+// Placement, colours and fonts that the window settings statements give the
+// console, the control screen, the graphics screen and the data-input box.
 #pragma once
 
 #include "devices/OVGraphState.h"
 
 namespace ov {
 
+enum class WindowShowState { Normal, Minimize, Maximize };
+
 extern int RunFormLeft, RunFormTop;
 
+// The console's colours as TBACKCOLOR and TFONTCOLOR last set them (black
+// until then); the console's font itself is read from its memo.
+extern ColorValue TextBackColor;
+extern ColorValue TextFontColor;
+
+// The control screen's font as CFONT... last set it.
 extern ColorValue ConsoleFontColor;
 extern int ConsoleFontCharset;
 extern QString ConsoleFontName;
 extern int ConsoleFontSize;
 extern FontStyleSet ConsoleFontStyle;
+
+// The graphics window's state, kept also while it is closed: the window
+// takes it when it opens.
+extern WindowShowState GraphWindowShow;
 
 extern QString InputBoxTitle;
 extern int InputBoxPositionSet;

@@ -415,55 +415,6 @@ bool DeleteIniSettings(QString *error)
     return RemoveStore(IniSettingsFile(), error);
 }
 
-ColorValue StrToColor(const QString &text)
-{
-    if (text.size() < 6)
-        return 0;
-    ColorValue rgb = 0;  // 0xRRGGBB as written
-    for (int i = 0; i < 6; ++i) {
-        const int d = HexDigit(text.at(i));
-        if (d < 0)
-            return 0;
-        rgb = rgb << 4 | ColorValue(d);
-    }
-    return (rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16;
-}
-
-QString ColorToStr(ColorValue color)
-{
-    const ColorValue rgb = (color & 0xFF) << 16 | (color & 0xFF00) | (color >> 16 & 0xFF);
-    return QString::number(rgb, 16).toUpper().rightJustified(6, u'0');
-}
-
-FontStyleSet StrToFontStyles(const QString &text)
-{
-    const QString t = text.trimmed().toUpper();
-    FontStyleSet styles = 0;
-    if (t.contains(u"BOLD"))
-        styles |= 1;
-    if (t.contains(u"ITALIC"))
-        styles |= 2;
-    if (t.contains(u"UNDERLINE"))
-        styles |= 4;
-    if (t.contains(u"STRIKEOUT"))
-        styles |= 8;
-    return styles;
-}
-
-QString FontStylesToStr(FontStyleSet styles)
-{
-    QString text;
-    if (styles & 1)
-        text += u" Bold";
-    if (styles & 2)
-        text += u" Italic";
-    if (styles & 4)
-        text += u" Underline";
-    if (styles & 8)
-        text += u" StrikeOut";
-    return text.isEmpty() ? u"Normal"_s : text;
-}
-
 int SettingTextToInt(const QString &text)
 {
     qsizetype i = 0;

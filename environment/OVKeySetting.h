@@ -9,6 +9,8 @@
 // apply and `StorageMode` is empty.
 #pragma once
 
+#include "devices/OVColor.h"
+#include "devices/OVFontStyle.h"
 #include "devices/OVGraphState.h"
 
 #include <QString>
@@ -116,19 +118,6 @@ bool LoadSettings(QString *error = nullptr);
 // in memory and `StorageMode` stay as they are.
 [[nodiscard]] bool DeleteRegistrySettings(QString *error = nullptr);
 [[nodiscard]] bool DeleteIniSettings(QString *error = nullptr);
-
-// "RRGGBB" to a colour value 0x00BBGGRR; black when one of the first six
-// characters is not a hexadecimal digit or the text is shorter.
-ColorValue StrToColor(const QString &text);
-// A colour value to "RRGGBB" in upper case.
-QString ColorToStr(ColorValue color);
-
-// Any text holding the words Bold, Italic, Underline or StrikeOut, in any
-// letter case, to its style set; anything else gives the empty set.
-FontStyleSet StrToFontStyles(const QString &text);
-// "Normal" for the empty set, else " Bold", " Italic", " Underline",
-// " StrikeOut" joined in this order for the styles present.
-QString FontStylesToStr(FontStyleSet styles);
 
 // A number text of the settings as an integer: leading blanks skipped, an
 // optional sign, hexadecimal after "$", "x" or "0x"; the digits up to the

@@ -54,6 +54,23 @@ public:
     }
     void CloseMediaPlayer() override { windows_.CloseMediaPlayer(); }
     void CloseMainForm() override { windows_.CloseMainForm(); }
+    void SetWindowCaption(ProgramWindow window, const QString &caption) override
+    {
+        windows_.SetWindowCaption(window, caption);
+    }
+    void MoveProgramWindow(ProgramWindow window, int left, int top) override
+    {
+        windows_.MoveProgramWindow(window, left, top);
+    }
+    void SetWindowShowState(ProgramWindow window, WindowShowState state) override
+    {
+        windows_.SetWindowShowState(window, state);
+    }
+    WindowShowState WindowShowStateOf(ProgramWindow window) override { return windows_.WindowShowStateOf(window); }
+    FontSetting ConsoleFont() override { return windows_.ConsoleFont(); }
+    void SetConsoleFont(const FontSetting &font) override { windows_.SetConsoleFont(font); }
+    void SetConsoleBackColor(ColorValue color) override { windows_.SetConsoleBackColor(color); }
+    void ApplyControlSetting(int32_t code) override { windows_.ApplyControlSetting(code); }
 
 private:
     RunHost &windows_;

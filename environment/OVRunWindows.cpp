@@ -16,7 +16,8 @@
 
 namespace ov {
 
-TOVRunWindows::TOVRunWindows(TRunForm &console, QWidget *mainFrame) : console_(console), mainFrame_(mainFrame)
+TOVRunWindows::TOVRunWindows(TRunForm &console, QWidget *mainFrame)
+    : console_(console), mainFrame_(mainFrame), consoleCharset_(TScreenFontCharset)
 {
 }
 
@@ -155,6 +156,105 @@ void TOVRunWindows::CloseMainForm()
 {
     if (mainFrame_ != nullptr)
         mainFrame_->close();
+}
+
+
+// ---------------------------------------------------------------- window settings
+
+namespace {
+
+QColor QColorOf(ColorValue c)
+{
+    return QColor(int(c & 0xFF), int(c >> 8 & 0xFF), int(c >> 16 & 0xFF));
+}
+
+ColorValue ColorValueOf(const QColor &c)
+{
+    return ColorValue(c.red()) | ColorValue(c.green()) << 8 | ColorValue(c.blue()) << 16;
+}
+
+} // namespace
+
+QWidget *TOVRunWindows::WidgetOf(ProgramWindow window) const
+{
+    switch (window) {
+    case ProgramWindow::Console: return &console_;
+    case ProgramWindow::MainFrame: return mainFrame_;
+    default: return nullptr;
+    }
+}
+
+void TOVRunWindows::SetWindowCaption(ProgramWindow window, const QString &caption)
+{
+    if (QWidget *w = WidgetOf(window))
+        w->setWindowTitle(caption);
+}
+
+void TOVRunWindows::MoveProgramWindow(ProgramWindow window, int left, int top)
+{
+    if (QWidget *w = WidgetOf(window))
+        w->move(left, top);
+}
+
+// Changes the state without showing a hidden window.
+void TOVRunWindows::SetWindowShowState(ProgramWindow window, WindowShowState state)
+{
+    QWidget *w = WidgetOf(window);
+    if (w == nullptr)
+        return;
+    Qt::WindowStates states = w->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
+    if (state == WindowShowState::Minimize)
+        states |= Qt::WindowMinimized;
+    else if (state == WindowShowState::Maximize)
+        states |= Qt::WindowMaximized;
+    w->setWindowState(states);
+}
+
+WindowShowState TOVRunWindows::WindowShowStateOf(ProgramWindow window)
+{
+    const QWidget *w = WidgetOf(window);
+    if (w == nullptr)
+        return window == ProgramWindow::Graphics ? GraphWindowShow : WindowShowState::Normal;
+    if (w->isMinimized())
+        return WindowShowState::Minimize;
+    return w->isMaximized() ? WindowShowState::Maximize : WindowShowState::Normal;
+}
+
+FontSetting TOVRunWindows::ConsoleFont()
+{
+    const QFont font = console_.Memo1->font();
+    FontSetting setting;
+    setting.Name = font.family();
+    setting.Size = font.pointSize();
+    setting.Charset = consoleCharset_;
+    setting.Style = FontStyleSet((font.bold() ? 1 : 0) | (font.italic() ? 2 : 0) | (font.underline() ? 4 : 0)
+                                 | (font.strikeOut() ? 8 : 0));
+    setting.Color = ColorValueOf(console_.Memo1->palette().color(QPalette::Text));
+    return setting;
+}
+
+void TOVRunWindows::SetConsoleFont(const FontSetting &setting)
+{
+    QFont font = console_.Memo1->font();
+    font.setFamily(setting.Name);
+    // Qt takes no size 0: the memo then shows the console's usual size
+    font.setPointSize(setting.Size > 0 ? setting.Size : (TScreenFontSize > 0 ? TScreenFontSize : 10));
+    font.setBold(setting.Style & 1);
+    font.setItalic(setting.Style & 2);
+    font.setUnderline(setting.Style & 4);
+    font.setStrikeOut(setting.Style & 8);
+    console_.Memo1->setFont(font);
+    consoleCharset_ = setting.Charset;
+    QPalette palette = console_.Memo1->palette();
+    palette.setColor(QPalette::Text, QColorOf(setting.Color));
+    console_.Memo1->setPalette(palette);
+}
+
+void TOVRunWindows::SetConsoleBackColor(ColorValue color)
+{
+    QPalette palette = console_.Memo1->palette();
+    palette.setColor(QPalette::Base, QColorOf(color));
+    console_.Memo1->setPalette(palette);
 }
 
 } // namespace ov

@@ -36,10 +36,22 @@ public:
     QString SelectFile(bool save, const QString &filter, const QString &name) override;
     void CloseMediaPlayer() override {}
     void CloseMainForm() override;
+    void SetWindowCaption(ProgramWindow window, const QString &caption) override;
+    void MoveProgramWindow(ProgramWindow window, int left, int top) override;
+    void SetWindowShowState(ProgramWindow window, WindowShowState state) override;
+    WindowShowState WindowShowStateOf(ProgramWindow window) override;
+    FontSetting ConsoleFont() override;
+    void SetConsoleFont(const FontSetting &font) override;
+    void SetConsoleBackColor(ColorValue color) override;
 
 private:
+    // The console or the main frame; null for the windows that take their
+    // settings from the globals when they open.
+    QWidget *WidgetOf(ProgramWindow window) const;
+
     TRunForm &console_;
     QWidget *mainFrame_;
+    int consoleCharset_;  // Qt fonts carry no character set: kept for the reads
 };
 
 } // namespace ov

@@ -17,6 +17,7 @@
 #include "executor/OVStack.h"
 #include "executor/OVStrFunc.h"
 #include "executor/OVTimeFunc.h"
+#include "executor/OVWindowSettings.h"
 #include "language/OVBoolTbl.h"
 #include "language/OVCode.h"
 #include "language/OVGetTokenUnit.h"
@@ -139,7 +140,7 @@ void DispatchFunction(int32_t f)
     case fnTAB: FnTab(); break;
     default:
         if (DispatchNumericFunction(f) || DispatchStringFunction(f) || DispatchTimeFunction(f)
-            || DispatchFileFunction(f) || DispatchDialogFunction(f))
+            || DispatchFileFunction(f) || DispatchDialogFunction(f) || DispatchWindowSettingRead(f))
             break;
         // A built-in that this version does not carry.
         SetError(50023, f <= FunctionCount ? f : 0);
@@ -236,7 +237,8 @@ LoopExit DispatchStatement(int32_t s)
         break;
     default:
         if (DispatchInternalStatement(s) || DispatchDataFileStatement(s) || DispatchFileStatement(s)
-            || DispatchFormulaStatement(s) || DispatchFileSystemStatement(s))
+            || DispatchFormulaStatement(s) || DispatchFileSystemStatement(s)
+            || DispatchWindowSettingStatement(s))
             break;
         if (s <= StatementCount)
             SetError(50025, s);  // a statement this version does not carry

@@ -53,6 +53,40 @@ bool HeadlessHost::ShowInputBox(const InputBoxRequest &request, QString &answer)
     return input_ ? input_(request, answer) : false;
 }
 
+void HeadlessHost::RestoreRunFormLayout()
+{
+    windows_[size_t(ProgramWindow::Console)].Position = QPoint(RunFormLeft, RunFormTop);
+}
+
+void HeadlessHost::SetConsoleCaption(const QString &caption)
+{
+    captions_ << caption;
+    windows_[size_t(ProgramWindow::Console)].Caption = caption;
+}
+
+void HeadlessHost::SetWindowCaption(ProgramWindow window, const QString &caption)
+{
+    if (window == ProgramWindow::Console)
+        SetConsoleCaption(caption);
+    else
+        windows_[size_t(window)].Caption = caption;
+}
+
+void HeadlessHost::MoveProgramWindow(ProgramWindow window, int left, int top)
+{
+    windows_[size_t(window)].Position = QPoint(left, top);
+}
+
+void HeadlessHost::SetWindowShowState(ProgramWindow window, WindowShowState state)
+{
+    windows_[size_t(window)].State = state;
+}
+
+WindowShowState HeadlessHost::WindowShowStateOf(ProgramWindow window)
+{
+    return windows_[size_t(window)].State;
+}
+
 void HeadlessHost::SetInputReplies(const QStringList &replies)
 {
     auto queue = std::make_shared<QStringList>(replies);

@@ -5,7 +5,9 @@
 
 #include "executor/OVRunHost.h"
 
+#include <QPoint>
 #include <QStringList>
+#include <array>
 #include <vector>
 
 class QTextStream;
@@ -55,8 +57,8 @@ public:
     ConsoleMemo &Memo() override { return memo_; }
     void SetButtonMode(ButtonMode mode) override { buttonModes_.push_back(mode); }
     void SetRunButtons(bool, bool, bool, bool) override {}
-    void SetConsoleCaption(const QString &caption) override { captions_ << caption; }
-    void RestoreRunFormLayout() override {}
+    void SetConsoleCaption(const QString &caption) override;
+    void RestoreRunFormLayout() override;
     void ShowRunForm() override {}
     bool ShowInputBox(const InputBoxRequest &request, QString &answer) override;
     void Beep() override { ++beeps_; }
@@ -68,6 +70,13 @@ public:
     void OpenHelp(const QString &topic) override { helpTopics_ << topic; }
     void CloseMediaPlayer() override {}
     void CloseMainForm() override { mainFormClosed_ = true; }
+    void SetWindowCaption(ProgramWindow window, const QString &caption) override;
+    void MoveProgramWindow(ProgramWindow window, int left, int top) override;
+    void SetWindowShowState(ProgramWindow window, WindowShowState state) override;
+    WindowShowState WindowShowStateOf(ProgramWindow window) override;
+    FontSetting ConsoleFont() override { return consoleFont_; }
+    void SetConsoleFont(const FontSetting &font) override { consoleFont_ = font; }
+    void SetConsoleBackColor(ColorValue color) override { consoleBackColor_ = color; }
 
     HeadlessMemo &Console() { return memo_; }
     void SetInputSource(InputSource source) { input_ = std::move(source); }
@@ -81,6 +90,9 @@ public:
     const QStringList &Questions() const { return questions_; }
     const QStringList &HelpTopics() const { return helpTopics_; }
     bool MainFormClosed() const { return mainFormClosed_; }
+    QString WindowCaption(ProgramWindow window) const { return windows_[size_t(window)].Caption; }
+    QPoint WindowPosition(ProgramWindow window) const { return windows_[size_t(window)].Position; }
+    ColorValue ConsoleBackColor() const { return consoleBackColor_; }
 
 private:
     HeadlessMemo memo_;
@@ -92,6 +104,17 @@ private:
     QStringList questions_;
     QStringList helpTopics_;
     bool mainFormClosed_ = false;
+
+    // What the window settings statements gave each window.
+    struct WindowValues {
+        QString Caption;
+        QPoint Position;
+        WindowShowState State = WindowShowState::Normal;
+    };
+    std::array<WindowValues, 4> windows_;
+    // The console's look as the settings give it at start-up.
+    FontSetting consoleFont_{QStringLiteral(u"ＭＳ ゴシック"), 10, 128, 0, 0xFFFFFF};
+    ColorValue consoleBackColor_ = 0;
 };
 
 } // namespace ov

@@ -4,6 +4,8 @@
 // The Qt windows implement it; the headless runner has its own implementation.
 #pragma once
 
+#include "devices/OVWindowState.h"
+
 #include <QString>
 #include <functional>
 
@@ -39,6 +41,19 @@ struct InputBoxRequest {
     bool Placed = false; // shown at Left, Top rather than centred
     int Left = 0;
     int Top = 0;
+};
+
+// The windows that the window settings statements name.
+enum class ProgramWindow { Console, Control, MainFrame, Graphics };
+
+// A font as the console memo carries it; the character set is kept for the
+// reads only.
+struct FontSetting {
+    QString Name;
+    int Size = 10;  // points
+    int Charset = 128;
+    FontStyleSet Style = 0;
+    ColorValue Color = 0xFFFFFF;
 };
 
 class RunHost {
@@ -91,6 +106,37 @@ public:
     }
     virtual void CloseMediaPlayer() = 0;
     virtual void CloseMainForm() = 0;
+
+    // Window settings. The graphics and control windows keep their values in
+    // the globals and take them when they open; a host without windows keeps
+    // what it was given, every window starting in the normal state.
+    virtual void SetWindowCaption(ProgramWindow window, const QString &caption)
+    {
+        if (window == ProgramWindow::Console)
+            SetConsoleCaption(caption);
+    }
+    virtual void MoveProgramWindow(ProgramWindow window, int left, int top)
+    {
+        (void)window, (void)left, (void)top;
+    }
+    virtual void SetWindowShowState(ProgramWindow window, WindowShowState state)
+    {
+        (void)window, (void)state;
+    }
+    virtual WindowShowState WindowShowStateOf(ProgramWindow window)
+    {
+        (void)window;
+        return WindowShowState::Normal;
+    }
+    // The console memo's font, background colour, and what it shows now.
+    virtual FontSetting ConsoleFont() { return FontSetting{}; }
+    virtual void SetConsoleFont(const FontSetting &font) { (void)font; }
+    virtual void SetConsoleBackColor(ColorValue color) { (void)color; }
+    // The open control screen applies the setting that statement `code`
+    // stored (ControlBackColor or the ConsoleFont... globals): CBACKCOLOR to
+    // the form; CFONTCOLOR to labels and buttons 1..20 and one-line text
+    // boxes 1..10; the other font settings to those and multi-line boxes 1..10.
+    virtual void ApplyControlSetting(int32_t code) { (void)code; }
 };
 
 // The host of the runs; set once at start-up.

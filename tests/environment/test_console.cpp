@@ -167,3 +167,31 @@ TEST_F(Console, InputEchoesTheReplyInPlaceOfItsWaitingLine)
     EXPECT_FALSE(text.contains(QStringLiteral(u"入力中"))) << text.toStdString();
     EXPECT_TRUE(form_->RunBtn->isEnabled());
 }
+
+TEST_F(Console, SettingStatementsRestyleTheConsole)
+{
+    const auto enter = [this](const QString &command) {
+        form_->Memo1->insertPlainText(command);  // typing long lines is slow
+        QTest::keyClick(form_->Memo1, Qt::Key_Return);
+        WaitForRun();
+    };
+    enter(QStringLiteral("TBACKCOLOR = \"#000080\" : TFONTCOLOR = 12 : TFONTSIZE = 14 : TFONTCHARSET = 1"));
+    enter(QStringLiteral("TFONTSTYLE = \"bold underline\" : TFONTNAME = \"Serif\""));
+    const QPalette palette = form_->Memo1->palette();
+    EXPECT_EQ(palette.color(QPalette::Base), QColor(0, 0, 128));
+    EXPECT_EQ(palette.color(QPalette::Text), QColor(255, 0, 0));
+    const QFont font = form_->Memo1->font();
+    EXPECT_EQ(font.family(), QStringLiteral("Serif"));
+    EXPECT_EQ(font.pointSize(), 14);
+    EXPECT_TRUE(font.bold() && font.underline() && !font.italic());
+
+    enter(QStringLiteral("PRINT TFONTCOLOR; TFONTSIZE; TFONTCHARSET; TFONTSTYLE; TBACKCOLOR"));
+    EXPECT_TRUE(Lines().contains(QStringLiteral(" 255 14 1 Bold Underline#000080"))) << Lines().join(u'|').toStdString();
+
+    enter(QStringLiteral("TWPOSITION(30, 40) : TWINDOWSTATE = \"maximize\""));
+    EXPECT_EQ(form_->pos(), QPoint(30, 40));
+    EXPECT_TRUE(form_->isMaximized());
+    enter(QStringLiteral("PRINT TWINDOWSTATE : TWINDOWSTATE = \"Normal\""));
+    EXPECT_TRUE(Lines().contains(QStringLiteral("Maximize")));
+    EXPECT_FALSE(form_->isMaximized());
+}
