@@ -160,11 +160,17 @@ inline void StoreChecked(int32_t op, long double *operands, long double result)
     ReplaceTwoNumbers(operands, result);
 }
 
-// Joins the two strings on top into the left slot.
+// Joins the two strings on top into the left slot; a result longer than a
+// string holds is error 30101.
 inline void JoinTopStrings()
 {
     QString &right = StrStack[size_t(StrStackTop)];
-    StrStack[size_t(StrStackTop) - 1].append(right);
+    QString &left = StrStack[size_t(StrStackTop) - 1];
+    if (right.size() > StringLengthLimit - left.size()) {
+        FailBinary(30101);
+        return;
+    }
+    left.append(right);
     right = QString();
     --StrStackTop;
     --TagStackTop;
