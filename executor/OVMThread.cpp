@@ -339,10 +339,15 @@ bool RunLoopState::StringAppend()
         piece = &StrLiterals[size_t(c[1].SecondCode)];
     else if (const StrVarType *variable = c[1].FirstCode == ckStrVar ? plain(c[1]) : nullptr)
         piece = &variable->Value;
-    // A text too long for a string goes the long way, which reports it.
+    // A text too long for a string, or for the memory left, goes the long
+    // way, which reports it at the operator.
     if (piece == nullptr || piece->size() > StringLengthLimit - target->Value.size())
         return false;
-    target->Value += *piece;
+    try {
+        target->Value += *piece;
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
     pc_ += 6;
     return true;
 }

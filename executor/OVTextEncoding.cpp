@@ -839,9 +839,12 @@ QString BlockDecoder::Decode(QByteArrayView block, bool last)
     case cpEucJp: text = DecodeEucJp(body, cut); break;
     case cpUtf16LE: case cpUtf16BE: {
         const bool bigEndian = codePage == cpUtf16BE;
-        unfinished = last ? 0 : body.size() - WholeUtf16(body, bigEndian);
-        text = DecodeWithQt(bigEndian ? QStringConverter::Utf16BE : QStringConverter::Utf16LE,
-                            body.chopped(unfinished));
+        const qsizetype whole = last ? body.size() & ~qsizetype(1) : WholeUtf16(body, bigEndian);
+        text = DecodeWithQt(bigEndian ? QStringConverter::Utf16BE : QStringConverter::Utf16LE, body.first(whole));
+        if (last && whole < body.size())  // an odd byte at the end
+            text += QChar(kReplacement);
+        else
+            unfinished = body.size() - whole;
         break;
     }
     case cpUtf32LE: case cpUtf32BE:
