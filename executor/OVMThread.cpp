@@ -431,10 +431,12 @@ bool RunLoopState::DispatchCommon(const CodeType &cell)
     }
 }
 
-LoopExit RunCells(CodeType &cell)
+// Out of line: inlined under the catch of RunLoop, the loop compiles slower.
+[[gnu::noinline]] LoopExit RunCells()
 {
     SetExtendedPrecision();
     RunLoopState run;
+    CodeType cell;
     run.Fetch(cell);
     run.Store(cell);
     bool finished = run.Finished(cell);
@@ -469,18 +471,18 @@ LoopExit RunCells(CodeType &cell)
 }
 
 // An allocation that fails while the cells run ends the run with error 30101
-// at the cell that asked for it; the failed step has changed nothing, and
-// the report drops the values of the run as after any other error.
+// at the cell that asked for it (the cells worked out in place report their
+// own); the failed step has changed nothing, and the report drops the values
+// of the run as after any other error.
 LoopExit RunLoop()
 {
-    CodeType cell;
     try {
-        return RunCells(cell);
+        return RunCells();
     } catch (const std::bad_alloc &) {
     } catch (const std::length_error &) {
     }
     SetError(30101);
-    ErrorPos = std::max(0, cell.SourcePos);
+    ErrorPos = std::max(0, CurrentCell.SourcePos);
     return LoopExit::None;
 }
 

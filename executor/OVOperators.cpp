@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <new>
 
 // The handlers work on the value stack arrays in place. Floating-point
 // exceptions stay masked, so each computing handler tests its result: the
@@ -161,16 +162,23 @@ inline void StoreChecked(int32_t op, long double *operands, long double result)
 }
 
 // Joins the two strings on top into the left slot; a result longer than a
-// string holds is error 30101.
+// string holds, or than the memory left, is error 30101.
 inline void JoinTopStrings()
 {
     QString &right = StrStack[size_t(StrStackTop)];
     QString &left = StrStack[size_t(StrStackTop) - 1];
-    if (right.size() > StringLengthLimit - left.size()) {
+    bool joined = right.size() <= StringLengthLimit - left.size();
+    if (joined) {
+        try {
+            left.append(right);
+        } catch (const std::bad_alloc &) {
+            joined = false;
+        }
+    }
+    if (!joined) {
         FailBinary(30101);
         return;
     }
-    left.append(right);
     right = QString();
     --StrStackTop;
     --TagStackTop;

@@ -5,6 +5,7 @@
 #include <QThread>
 #include <gtest/gtest.h>
 #include <atomic>
+#include <new>
 #include <thread>
 
 using namespace ov;
@@ -30,4 +31,30 @@ TEST(QtHost, WorkerStepsRunOnTheInterfaceThreadInOrder)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     worker.join();
     EXPECT_EQ(seen, (QStringList{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("sync on ui")}));
+}
+
+// A step that runs out of memory on the interface thread fails the worker's
+// call, not the event loop; a posted one is dropped and the next runs.
+TEST(QtHost, StepsOutOfMemoryFailOnTheWorker)
+{
+    HeadlessHost windows;
+    TOVQtHost host(windows);
+    std::atomic<bool> done{false};
+    bool caught = false;
+    bool after = false;
+    std::thread worker([&] {
+        host.Post([] { throw std::bad_alloc(); });
+        try {
+            host.Synchronise([] { throw std::bad_alloc(); });
+        } catch (const std::bad_alloc &) {
+            caught = true;
+        }
+        host.Synchronise([&] { after = true; });
+        done = true;
+    });
+    while (!done)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    worker.join();
+    EXPECT_TRUE(caught);
+    EXPECT_TRUE(after);
 }
