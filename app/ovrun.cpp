@@ -6,6 +6,7 @@
 #include "executor/OVMThread.h"
 #include "environment/OVKeySetting.h"
 #include "executor/OVTextEncoding.h"
+#include "executor/OVTextReader.h"
 #include "language/OVHeader.h"
 #include "language/OVInterpreter.h"
 #include "platform/OVWinVersion.h"
@@ -14,18 +15,18 @@
 #include <QTextStream>
 #include <cstdio>
 #include <iostream>
+#include <new>
 #include <string>
 
 namespace {
 
-// The program text as the editor opens it: encoding detected, CR LF line ends.
+// The program text as the editor opens it: encoding detected, CR LF line
+// ends; read by blocks, and refused when longer than a string holds.
 bool ReadProgram(const QString &path, QString &text)
 {
-    QString raw;
-    if (!ov::ReadTextFile(path, raw))
-        return false;
-    text = ov::SplitTextLines(raw).join(QStringLiteral("\r\n"));
-    return true;
+    ov::TextReader reader;
+    return reader.Open(path, ov::GetFileEncoding(path)) && reader.ReadRestAsLines(text, ov::StringLengthLimit)
+        && !reader.Failed();
 }
 
 bool ReadReply(const ov::InputBoxRequest &, QString &answer)
@@ -41,7 +42,9 @@ bool ReadReply(const ov::InputBoxRequest &, QString &answer)
 
 } // namespace
 
-int main(int argc, char *argv[])
+namespace {
+
+int Run(int argc, char *argv[])
 {
     // No application object: the runner needs no event loop, and making one
     // would cost half of its start-up time (it loads every locale category).
@@ -77,4 +80,19 @@ int main(int argc, char *argv[])
     host.Console().FinishOutput();
     ov::SetRunHost(nullptr);
     return ov::ErrorNumber != 0 ? 1 : 0;
+}
+
+} // namespace
+
+// A run that exhausts memory ends with its own error; whatever fails beyond
+// it (reading the program, the report) ends the runner with status 2 and a
+// message rather than an abort.
+int main(int argc, char *argv[])
+{
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc &) {
+        std::fprintf(stderr, "ovrun: out of memory\n");
+        return 2;
+    }
 }

@@ -2,28 +2,54 @@
 
 #include <QThread>
 
+#include <exception>
+#include <new>
+
 namespace ov {
 
 TOVQtHost::TOVQtHost(RunHost &windows, QObject *parent) : QObject(parent), windows_(windows)
 {
 }
 
+// A step that runs out of memory must not unwind through the event loop:
+// the failure goes back to the worker, whose run ends with error 30101.
 void TOVQtHost::Synchronise(const std::function<void()> &step)
 {
     if (QThread::currentThread() == thread()) {
         step();
         return;
     }
-    QMetaObject::invokeMethod(this, [&step] { step(); }, Qt::BlockingQueuedConnection);
+    std::exception_ptr failure;
+    QMetaObject::invokeMethod(
+        this,
+        [&step, &failure] {
+            try {
+                step();
+            } catch (const std::bad_alloc &) {
+                failure = std::current_exception();
+            }
+        },
+        Qt::BlockingQueuedConnection);
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
+// Nobody waits for a posted step: one that runs out of memory is dropped.
 void TOVQtHost::Post(std::function<void()> step)
 {
     if (QThread::currentThread() == thread()) {
         step();
         return;
     }
-    QMetaObject::invokeMethod(this, std::move(step), Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [step = std::move(step)] {
+            try {
+                step();
+            } catch (const std::bad_alloc &) {
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace ov

@@ -4,6 +4,7 @@
 #include "executor/OVDisplayWidth.h"
 #include "executor/OVStack.h"
 #include "executor/OVTextEncoding.h"
+#include "executor/OVTextReader.h"
 #include "executor/UCS4Encoding.h"
 #include "language/OVCode.h"
 #include "language/OVGetTokenUnit.h"
@@ -31,8 +32,7 @@ struct Channel {
     TextEncoding Encoding;
     QString Path;        // canonical, to keep two channels from writing one file
     // input
-    QString Text;        // the whole decoded file
-    qsizetype Pos = 0;   // the next character of Text
+    TextReader Reader;
     bool HasPushBack = false;
     char16_t PushBack = 0;
     // output
@@ -221,25 +221,24 @@ void ExecPrintFileUsing()
 
 // ---------------------------------------------------------------- input
 
-bool AtTextEnd(const Channel &ch) { return ch.Pos >= ch.Text.size(); }
+bool AtTextEnd(Channel &ch) { return ch.Reader.AtEnd(); }
 // At the end of the data: nothing left in the text and nothing pushed back.
-bool AtDataEnd(const Channel &ch) { return AtTextEnd(ch) && !ch.HasPushBack; }
+bool AtDataEnd(Channel &ch) { return !ch.HasPushBack && AtTextEnd(ch); }
 bool IsLineEnd(char16_t c) { return c == u'\r' || c == u'\n'; }
-bool NextIsLineEnd(const Channel &ch) { return !AtTextEnd(ch) && IsLineEnd(ch.Text[ch.Pos].unicode()); }
+bool NextIsLineEnd(Channel &ch) { return !AtTextEnd(ch) && IsLineEnd(ch.Reader.Peek()); }
 
-// The rest of the current line; its line end (CR LF, CR or LF) is read
-// and not kept.
-QString ReadLine(Channel &ch)
+// The rest of the current line, appended to `line`; its line end (CR LF, CR
+// or LF) is read and not kept. A line longer than a string holds is error
+// 30101.
+bool ReadLine(Channel &ch, QString &line)
 {
-    const qsizetype start = ch.Pos;
-    while (!AtTextEnd(ch) && !IsLineEnd(ch.Text[ch.Pos].unicode()))
-        ++ch.Pos;
-    const QString line = ch.Text.mid(start, ch.Pos - start);
-    if (!AtTextEnd(ch) && ch.Text[ch.Pos] == u'\r')
-        ++ch.Pos;
-    if (!AtTextEnd(ch) && ch.Text[ch.Pos] == u'\n')
-        ++ch.Pos;
-    return line;
+    QString rest;
+    if (!ch.Reader.ReadLine(rest, StringLengthLimit - line.size())) {
+        SetError(30101);
+        return false;
+    }
+    line += rest;
+    return true;
 }
 
 char16_t TakeChar(Channel &ch)
@@ -248,7 +247,7 @@ char16_t TakeChar(Channel &ch)
         ch.HasPushBack = false;
         return ch.PushBack;
     }
-    return ch.Text[ch.Pos++].unicode();
+    return ch.Reader.Take();
 }
 
 void PushBack(Channel &ch, char16_t c)
@@ -266,11 +265,12 @@ void PushBack(Channel &ch, char16_t c)
 QString ReadInputItem(Channel &ch, bool numberMode)
 {
     QString item;
+    QString line;
     if (!ch.HasPushBack) {
         if (AtTextEnd(ch))
             return item;
         if (NextIsLineEnd(ch)) {
-            ReadLine(ch);
+            ReadLine(ch, line);
             return item;
         }
     }
@@ -314,7 +314,11 @@ QString ReadInputItem(Channel &ch, bool numberMode)
         if (ended || AtDataEnd(ch))
             break;
         if (NextIsLineEnd(ch)) {
-            ReadLine(ch);
+            ReadLine(ch, line);
+            break;
+        }
+        if (item.size() >= StringLengthLimit) {
+            SetError(30101);
             break;
         }
     }
@@ -414,6 +418,8 @@ void ExecInputFile()
         return;
     }
     const QString item = ReadInputItem(ch, numeric);
+    if (ErrorNumber != 0)
+        return;
     if (text) {
         StoreString(target, item);
         return;
@@ -443,8 +449,8 @@ void ExecLineInputFile()
         line = QChar(ch.PushBack);
         ch.HasPushBack = false;
     }
-    line += ReadLine(ch);
-    StoreString(target, line);
+    if (ReadLine(ch, line))
+        StoreString(target, line);
 }
 
 // ---------------------------------------------------------------- OPEN, CLOSE, SETENCODING
@@ -586,6 +592,9 @@ void ExecFiles()
 
 bool ProgramFilePath(const QString &name, QString &path)
 {
+    // The system would end the name at a NUL and so name another file.
+    if (name.contains(QChar(u'\0')))
+        return false;
     if (name.size() >= 2 && name[1] == u':' && name[0].unicode() < 128 && name[0].isLetter())
         return false;
     path = name;
@@ -617,17 +626,10 @@ bool OpenFileChannel(const QString &name, int mode, int n)
     else if (mode != cmOutput)
         ch.Encoding = GetFileEncoding(path);
     if (mode == cmInput) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
+        if (!ch.Reader.Open(path, ch.Encoding)) {
             SetError(50026, stOPEN);
             return false;
         }
-        const QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError) {
-            SetError(50026, stOPEN);
-            return false;
-        }
-        ch.Text = DecodeText(bytes, ch.Encoding);
     } else {
         ch.File = std::make_unique<QFile>(path);
         const QIODevice::OpenMode how = mode == cmOutput ? QIODevice::Truncate : QIODevice::Append;
@@ -681,9 +683,8 @@ bool ReadChannelChars(int n, int count, QString &text)
         ch.HasPushBack = false;
         --count;
     }
-    const qsizetype take = std::min<qsizetype>(count, ch.Text.size() - ch.Pos);
-    text += QStringView(ch.Text).mid(ch.Pos, take);
-    ch.Pos += take;
+    if (!ch.Reader.Read(count, text, StringLengthLimit))
+        SetError(30101);
     return true;
 }
 
@@ -704,7 +705,7 @@ qint64 ChannelPosition(int n)
         return -1;
     const Channel &ch = Channels[n];
     if (ChannelMode[n] == cmInput)
-        return ch.Pos - (ch.HasPushBack ? 1 : 0);
+        return ch.Reader.Position() - (ch.HasPushBack ? 1 : 0);
     return ch.Written + ch.Pending.size();
 }
 

@@ -1,7 +1,7 @@
 // Data files on channels 1 to 8: OPEN, CLOSE, PRINT # (with zones, TAB and
 // USING), INPUT #, LINE INPUT #, SETENCODING and the folder listing FILES.
 // A channel is a text file read or written in one encoding; an input
-// channel holds the whole decoded text, an output channel writes its text in
+// channel reads its file by blocks, an output channel writes its text in
 // pieces of 1024 characters.
 #pragma once
 
@@ -35,7 +35,8 @@ void CloseFileChannel(int channel);
 // be read, so a loop on EOF reads the last item too).
 bool ChannelAtEnd(int channel);
 // Reads up to `count` characters from an input channel, a pushed-back
-// character first; false when the channel is at its end.
+// character first; false when the channel is at its end. More than a string
+// holds is error 30101.
 bool ReadChannelChars(int channel, int count, QString &text);
 // The file's length in bytes, output not yet written included (it is
 // written first).
@@ -44,7 +45,9 @@ qint64 ChannelLength(int channel);
 qint64 ChannelPosition(int channel);
 
 // A file name as a program gives it: backslashes become slashes. False for a
-// name that starts with a drive letter, which names nothing here.
+// name that starts with a drive letter, which names nothing here, and for a
+// name holding a NUL, which no file has. Every statement and function that
+// takes a file name goes through here.
 bool ProgramFilePath(const QString &name, QString &path);
 
 // Runs the channel statement with this value (OPEN, CLOSE, INPUT #,

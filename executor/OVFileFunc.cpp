@@ -3,6 +3,7 @@
 #include "executor/OVDataFile.h"
 #include "executor/OVStack.h"
 #include "executor/OVTextEncoding.h"
+#include "executor/OVTextReader.h"
 #include "executor/UCS4Encoding.h"
 #include "language/OVBoolTbl.h"
 #include "language/OVCode.h"
@@ -82,11 +83,12 @@ int32_t PopCodePage()
     return codePage;
 }
 
-// Reads a whole file in the code page given, else in the one SETENCODING
-// chose, else in the encoding detected from its first bytes. Sets the error
-// and gives false when it cannot: 2101 no such file, 50012 (with the function
-// as subject) a code page with no encoding, 2103 the file refused reading.
-bool ReadWholeFile(const QString &name, bool given, int32_t codePage, int32_t f, QString &text)
+// Opens a whole-file read in the code page given, else in the one
+// SETENCODING chose, else in the encoding detected from its first bytes.
+// Sets the error and gives false when it cannot: 2101 no such file, 50012
+// (with the function as subject) a code page with no encoding, 2103 the
+// file refused reading.
+bool OpenWholeFile(const QString &name, bool given, int32_t codePage, int32_t f, TextReader &reader)
 {
     const QString path = PathOf(name);
     if (!QFileInfo(path).isFile()) {
@@ -101,17 +103,28 @@ bool ReadWholeFile(const QString &name, bool given, int32_t codePage, int32_t f,
             return false;
         }
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!reader.Open(path, encoding ? *encoding : GetFileEncoding(path))) {
         SetError(2103);
         return false;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
+    return true;
+}
+
+// Reads a whole file as OpenWholeFile opens it; a text longer than a string
+// holds is error 30101, and a read that fails on the way 2103.
+bool ReadWholeFile(const QString &name, bool given, int32_t codePage, int32_t f, QString &text)
+{
+    TextReader reader;
+    if (!OpenWholeFile(name, given, codePage, f, reader))
+        return false;
+    if (!reader.ReadRest(text, StringLengthLimit)) {
+        SetError(30101);
+        return false;
+    }
+    if (reader.Failed()) {
         SetError(2103);
         return false;
     }
-    text = DecodeText(bytes, encoding ? *encoding : EncodingOfKind(DetectEncoding(bytes)));
     return true;
 }
 
@@ -207,16 +220,28 @@ void ExecReadAllLines(bool withCodePage)
         SetError(50011, fnREADALLLINES);
         return;
     }
-    QString text;
-    if (!ReadWholeFile(name, withCodePage, codePage, fnREADALLLINES, text))
+    TextReader reader;
+    if (!OpenWholeFile(name, withCodePage, codePage, fnREADALLLINES, reader))
         return;
-    const QStringList lines = SplitTextLines(text);
-    const qsizetype bound = array->Bound[0];
-    const qsizetype stored = std::min(bound, lines.size());
+    // The lines read take no more memory together than one string may.
+    const int32_t bound = array->Bound[0];
     const size_t first = size_t(array->FirstElement);
-    for (qsizetype i = 1; i <= stored; ++i)
-        StrArrayData[first + size_t(i)] = lines[i - 1];
-    StrArrayData[first] = lines.size() <= bound ? QString::number(stored) : QStringLiteral("-1");
+    qsizetype total = 0;
+    int32_t stored = 0;
+    QString line;
+    while (stored < bound && !reader.AtEnd()) {
+        if (!reader.ReadLine(line, StringLengthLimit - total)) {
+            SetError(30101);
+            return;
+        }
+        total += line.size();
+        StrArrayData[first + size_t(++stored)] = std::move(line);
+    }
+    if (reader.Failed()) {
+        SetError(2103);
+        return;
+    }
+    StrArrayData[first] = reader.AtEnd() ? QString::number(stored) : QStringLiteral("-1");
 }
 
 // WRITEALLTEXT(name, text [, code page]), and APPENDALLTEXT, which adds the

@@ -22,6 +22,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
+#include <stdexcept>
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <fpu_control.h>
@@ -332,11 +334,18 @@ bool RunLoopState::StringAppend()
     StrVarType *target = plain(c[0]);
     if (target == nullptr)
         return false;
-    if (c[1].FirstCode == ckStrLiteral && c[1].SecondCode >= 0 && size_t(c[1].SecondCode) < StrLiterals.size()) {
-        target->Value += StrLiterals[size_t(c[1].SecondCode)];
-    } else if (const StrVarType *piece = c[1].FirstCode == ckStrVar ? plain(c[1]) : nullptr) {
-        target->Value += piece->Value;
-    } else {
+    const QString *piece = nullptr;
+    if (c[1].FirstCode == ckStrLiteral && c[1].SecondCode >= 0 && size_t(c[1].SecondCode) < StrLiterals.size())
+        piece = &StrLiterals[size_t(c[1].SecondCode)];
+    else if (const StrVarType *variable = c[1].FirstCode == ckStrVar ? plain(c[1]) : nullptr)
+        piece = &variable->Value;
+    // A text too long for a string, or for the memory left, goes the long
+    // way, which reports it at the operator.
+    if (piece == nullptr || piece->size() > StringLengthLimit - target->Value.size())
+        return false;
+    try {
+        target->Value += *piece;
+    } catch (const std::bad_alloc &) {
         return false;
     }
     pc_ += 6;
@@ -422,7 +431,8 @@ bool RunLoopState::DispatchCommon(const CodeType &cell)
     }
 }
 
-LoopExit RunLoop()
+// Out of line: inlined under the catch of RunLoop, the loop compiles slower.
+[[gnu::noinline]] LoopExit RunCells()
 {
     SetExtendedPrecision();
     RunLoopState run;
@@ -457,6 +467,22 @@ LoopExit RunLoop()
         }
     }
     run.Store(cell);
+    return LoopExit::None;
+}
+
+// An allocation that fails while the cells run ends the run with error 30101
+// at the cell that asked for it (the cells worked out in place report their
+// own); the failed step has changed nothing, and the report drops the values
+// of the run as after any other error.
+LoopExit RunLoop()
+{
+    try {
+        return RunCells();
+    } catch (const std::bad_alloc &) {
+    } catch (const std::length_error &) {
+    }
+    SetError(30101);
+    ErrorPos = std::max(0, CurrentCell.SourcePos);
     return LoopExit::None;
 }
 
@@ -562,11 +588,24 @@ bool RunCycle()
 // Marks that the stop of this run came while INPUT was asking, so that CONT asks again.
 void NoteInputCancelled() { ResumeAtInput = true; }
 
+// Memory that runs out outside the cells (translating, a DIM too large for
+// the machine) also ends the run with error 30101; the environment goes on.
 void TOVMTHread::Execute()
 {
-    while (RunCycle()) {
+    try {
+        while (RunCycle()) {
+        }
+    } catch (const std::bad_alloc &) {
+        SetError(30101);
+    } catch (const std::length_error &) {
+        SetError(30101);
     }
-    EndOfRun();
+    try {
+        EndOfRun();
+    } catch (const std::bad_alloc &) {  // no memory left even for the report
+        ProgramRunning = 0;
+        RunThreadActive = 0;
+    }
 }
 
 bool RunController::Start()

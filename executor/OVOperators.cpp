@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <new>
 
 // The handlers work on the value stack arrays in place. Floating-point
 // exceptions stay masked, so each computing handler tests its result: the
@@ -160,11 +161,24 @@ inline void StoreChecked(int32_t op, long double *operands, long double result)
     ReplaceTwoNumbers(operands, result);
 }
 
-// Joins the two strings on top into the left slot.
+// Joins the two strings on top into the left slot; a result longer than a
+// string holds, or than the memory left, is error 30101.
 inline void JoinTopStrings()
 {
     QString &right = StrStack[size_t(StrStackTop)];
-    StrStack[size_t(StrStackTop) - 1].append(right);
+    QString &left = StrStack[size_t(StrStackTop) - 1];
+    bool joined = right.size() <= StringLengthLimit - left.size();
+    if (joined) {
+        try {
+            left.append(right);
+        } catch (const std::bad_alloc &) {
+            joined = false;
+        }
+    }
+    if (!joined) {
+        FailBinary(30101);
+        return;
+    }
     right = QString();
     --StrStackTop;
     --TagStackTop;

@@ -1,15 +1,18 @@
 #include "executor/OVRunCommands.h"
 
 #include "executor/OVConsoleOut.h"
+#include "executor/OVDataFile.h"
 #include "executor/OVMThread.h"
 #include "executor/OVRunHost.h"
 #include "executor/OVStack.h"
 #include "executor/OVTextEncoding.h"
+#include "executor/OVTextReader.h"
 #include "language/OVCode.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -82,16 +85,12 @@ namespace {
 
 // ---------------------------------------------------------------- file names
 
-// A file name as a program gives it, as a path here: backslashes become
-// slashes. A name with a drive letter ("C:\\...") names nothing and gives
-// the empty path, which no file has.
+// A file name as a program gives it, as a path here; a name that names
+// nothing here (a drive letter, a NUL) gives the empty path, which no file has.
 QString LocalPath(const QString &name)
 {
-    if (name.size() >= 2 && name[1] == u':' && name[0].unicode() < 0x80 && name[0].isLetter())
-        return QString();
-    QString path = name;
-    path.replace(u'\\', u'/');
-    return path;
+    QString path;
+    return ProgramFilePath(name, path) ? path : QString();
 }
 
 // The string argument of a file statement, as a path; false (with error
@@ -148,7 +147,8 @@ void ExecList()
 }
 
 // The file becomes the program text that RUN translates, read as the editor
-// opens a program: its encoding detected, CR LF between the lines.
+// opens a program: its encoding detected, CR LF between the lines. A text
+// longer than a string holds is error 30101.
 void ExecLoad()
 {
     QString path;
@@ -158,12 +158,21 @@ void ExecLoad()
         SetError(2101);
         return;
     }
+    TextReader reader;
     QString text;
-    if (!ReadTextFile(path, text)) {
+    if (!reader.Open(path, GetFileEncoding(path))) {
         SetError(2112);
         return;
     }
-    SourceText = SplitTextLines(text).join(QStringLiteral("\r\n"));
+    if (!reader.ReadRestAsLines(text, StringLengthLimit)) {
+        SetError(30101);
+        return;
+    }
+    if (reader.Failed()) {
+        SetError(2112);
+        return;
+    }
+    SourceText = std::move(text);
 }
 
 // ---------------------------------------------------------------- folders and files
@@ -293,14 +302,28 @@ bool MayOverwrite(const QString &target)
     return yes;
 }
 
-// Copies one file, keeping its time of last change; false when it fails.
+// Copies one file by blocks into a new file beside the target, which
+// replaces the target once it is on the disk: a copy that fails leaves the
+// target as it was. The copy keeps the source's permissions and time of last
+// change; false when it fails.
 bool CopyOneFile(const QString &source, const QString &target)
 {
-    std::error_code error;
-    std::filesystem::copy_file(FsPath(source), FsPath(target), std::filesystem::copy_options::overwrite_existing,
-                               error);
-    if (error)
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
         return false;
+    const bool copied = SaveFileSafely(target, [&in](QSaveFile &out) {
+        constexpr qint64 blockBytes = 64 * 1024;
+        while (!in.atEnd()) {
+            const QByteArray block = in.read(blockBytes);
+            if (block.isEmpty() || out.write(block) != block.size())
+                return false;
+        }
+        return in.error() == QFileDevice::NoError;
+    });
+    if (!copied)
+        return false;
+    QFile::setPermissions(target, in.permissions());
+    std::error_code error;
     const auto changed = std::filesystem::last_write_time(FsPath(source), error);
     if (!error)
         std::filesystem::last_write_time(FsPath(target), changed, error);

@@ -446,8 +446,16 @@ void FnReplace()
     const QString replacement = PopString();
     const QString old = PopString();
     QString s = PopString();
-    if (!old.isEmpty())
+    if (!old.isEmpty()) {
+        if (replacement.size() > old.size()) {
+            const qsizetype growth = s.count(old, Qt::CaseSensitive) * (replacement.size() - old.size());
+            if (growth > StringLengthLimit - s.size()) {
+                SetError(30101);
+                return;
+            }
+        }
         s.replace(old, replacement, Qt::CaseSensitive);
+    }
     PushString(std::move(s));
 }
 
@@ -516,6 +524,10 @@ void FnString()
     if (numeric)
         unit = QChar(char16_t(LowBits(code, 16)));
     const qsizetype times = std::min(std::max(ClampedCount(count), qsizetype(0)), kStringCountCap);
+    if (unit.size() > StringLengthLimit / std::max(times, qsizetype(1))) {
+        SetError(30101);
+        return;
+    }
     PushString(unit.repeated(times));
 }
 

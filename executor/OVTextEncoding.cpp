@@ -1,14 +1,18 @@
 #include "executor/OVTextEncoding.h"
 
 #include "executor/UCS4Encoding.h"
+#include "language/OVHeader.h"
 
 #include <QFile>
+#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
+#include <utility>
+#include <unistd.h>
 
 namespace ov {
 
@@ -179,12 +183,17 @@ void AppendUtf16LE(QString &text, const char *bytes, qsizetype length)
 }
 
 // Decodes with glibc iconv; each byte where it stops (an illegal or cut-off
-// sequence) reads as `rejected` gives it and decoding goes on after it.
-QString DecodeWithIconv(const char *codec, QByteArrayView bytes, RejectedByte rejected)
+// sequence) reads as `rejected` gives it and decoding goes on after it. With
+// `unfinished`, a character cut off at the end is left undecoded instead and
+// its length stored there.
+QString DecodeWithIconv(const char *codec, QByteArrayView bytes, RejectedByte rejected,
+                        qsizetype *unfinished = nullptr)
 {
     // Both Japanese codecs read seven-bit bytes as ASCII: plain text needs no converter.
     if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }))
         return QString::fromLatin1(bytes);
+    if (unfinished != nullptr)
+        *unfinished = 0;
     QString text;
     text.reserve(bytes.size());
     iconv_t cd = iconv_open("UTF-16LE", codec);
@@ -204,6 +213,10 @@ QString DecodeWithIconv(const char *codec, QByteArrayView bytes, RejectedByte re
         AppendUtf16LE(text, buffer, out - buffer);
         if (result != size_t(-1) || error == E2BIG)
             continue;
+        if (error == EINVAL && unfinished != nullptr) {
+            *unfinished = qsizetype(inLeft);
+            break;
+        }
         text += QChar(rejected(uchar(*in)));
         ++in;
         --inLeft;
@@ -213,19 +226,49 @@ QString DecodeWithIconv(const char *codec, QByteArrayView bytes, RejectedByte re
     return text;
 }
 
-QString DecodeCp932(QByteArrayView bytes) { return DecodeWithIconv("CP932", bytes, RejectedCp932); }
-QString DecodeEucJp(QByteArrayView bytes) { return DecodeWithIconv("EUC-JP-MS", bytes, RejectedAsFffd); }
+QString DecodeCp932(QByteArrayView bytes, qsizetype *unfinished = nullptr)
+{
+    return DecodeWithIconv("CP932", bytes, RejectedCp932, unfinished);
+}
+QString DecodeEucJp(QByteArrayView bytes, qsizetype *unfinished = nullptr)
+{
+    return DecodeWithIconv("EUC-JP-MS", bytes, RejectedAsFffd, unfinished);
+}
+
+// The character sets ISO-2022-JP shifts between.
+enum JisSet : int { jsAscii, jsKanji, jsSupplement, jsKana };
+
+struct JisEscape {
+    const char *Sequence;
+    int Target;  // -1: announces the 1990 edition and shifts nothing
+};
+
+constexpr JisEscape JisEscapes[] = {
+    {"\x1B(B", jsAscii}, {"\x1B(J", jsAscii}, {"\x1B(I", jsKana},
+    {"\x1B$@", jsKanji}, {"\x1B$B", jsKanji}, {"\x1B$(D", jsSupplement}, {"\x1B&@", -1},
+};
+
+// True when the bytes from i to the end are the start of an escape sequence.
+bool CutEscape(const uchar *b, qsizetype n, qsizetype i)
+{
+    for (const JisEscape &escape : JisEscapes) {
+        const auto length = qsizetype(std::strlen(escape.Sequence));
+        if (n - i < length && std::memcmp(b + i, escape.Sequence, size_t(n - i)) == 0)
+            return true;
+    }
+    return false;
+}
 
 // ISO-2022-JP with its Japanese extensions: JIS X 0208 (ESC $ B, ESC $ @)
 // and JIS X 0212 (ESC $ ( D) through EUC-JP, ASCII and JIS-Roman (ESC ( B,
-// ESC ( J), half-width katakana (ESC ( I, or SO ... SI).
-QString DecodeJis(QByteArrayView bytes)
+// ESC ( J), half-width katakana (ESC ( I, or SO ... SI). The shift state
+// starts from and is left in `set` and `shiftedOut`; with `unfinished`, an
+// escape sequence or a double-byte character cut off at the end is left
+// undecoded and its length stored there.
+QString DecodeJis(QByteArrayView bytes, int &set, bool &shiftedOut, qsizetype *unfinished = nullptr)
 {
-    enum class Set { Ascii, Kanji, Supplement, Kana };
     const auto *b = reinterpret_cast<const uchar *>(bytes.data());
     const qsizetype n = bytes.size();
-    Set set = Set::Ascii;
-    bool shiftedOut = false;
     QString text;
     QByteArray euc;  // the double-byte characters of the current run as EUC-JP
     auto flush = [&] {
@@ -236,22 +279,23 @@ QString DecodeJis(QByteArrayView bytes)
     auto isGraphic = [](uchar c) { return c >= 0x21 && c <= 0x7E; };
     for (qsizetype i = 0; i < n;) {
         const uchar c = b[i];
+        const bool doubleByte = !shiftedOut && (set == jsKanji || set == jsSupplement);
+        if (unfinished != nullptr
+            && ((c == kEsc && CutEscape(b, n, i)) || (doubleByte && isGraphic(c) && i + 1 == n))) {
+            *unfinished = n - i;
+            break;
+        }
         if (c == kEsc) {
             flush();
-            static const struct { const char *Sequence; Set Target; } escapes[] = {
-                {"\x1B(B", Set::Ascii}, {"\x1B(J", Set::Ascii}, {"\x1B(I", Set::Kana},
-                {"\x1B$@", Set::Kanji}, {"\x1B$B", Set::Kanji}, {"\x1B$(D", Set::Supplement},
-            };
             qsizetype step = 0;
-            for (const auto &escape : escapes) {
+            for (const JisEscape &escape : JisEscapes) {
                 if (MatchesAt(b, n, i, escape.Sequence)) {
-                    set = escape.Target;
+                    if (escape.Target >= 0)
+                        set = escape.Target;
                     step = qsizetype(std::strlen(escape.Sequence));
                     break;
                 }
             }
-            if (step == 0 && MatchesAt(b, n, i, "\x1B&@"))  // announces the 1990 edition
-                step = 3;
             if (step == 0) {
                 text += QChar(kReplacement);
                 step = 1;
@@ -265,10 +309,9 @@ QString DecodeJis(QByteArrayView bytes)
             ++i;
             continue;
         }
-        const bool doubleByte = !shiftedOut && (set == Set::Kanji || set == Set::Supplement);
         if (doubleByte && isGraphic(c)) {
             if (i + 1 < n && isGraphic(b[i + 1])) {
-                if (set == Set::Supplement)
+                if (set == jsSupplement)
                     euc += char(0x8F);
                 euc += char(c | 0x80);
                 euc += char(b[i + 1] | 0x80);
@@ -283,7 +326,7 @@ QString DecodeJis(QByteArrayView bytes)
         flush();
         if (c >= 0x80)
             text += QChar(kReplacement);
-        else if ((shiftedOut || set == Set::Kana) && isGraphic(c))
+        else if ((shiftedOut || set == jsKana) && isGraphic(c))
             text += QChar(c <= 0x5F ? char16_t(0xFF61 + c - 0x21) : kReplacement);
         else
             text += QChar(char16_t(c));
@@ -533,6 +576,34 @@ QByteArrayView WithoutMark(const QByteArray &bytes, EncodingKind kind)
     return view.startsWith(mark) ? view.sliced(mark.size()) : view;
 }
 
+// The length of the bytes that end with a whole UTF-8 character: a lead byte
+// among the last three whose sequence runs past the end waits for the rest.
+qsizetype WholeUtf8(QByteArrayView bytes)
+{
+    const qsizetype n = bytes.size();
+    for (qsizetype k = 1; k <= std::min<qsizetype>(3, n); ++k) {
+        const auto c = uchar(bytes[n - k]);
+        if ((c & 0xC0) == 0x80)
+            continue;
+        const qsizetype length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        return length > k ? n - k : n;
+    }
+    return n;
+}
+
+// The length of the bytes that end with a whole UTF-16 character: an odd
+// byte, or a high surrogate, waits for the rest.
+qsizetype WholeUtf16(QByteArrayView bytes, bool bigEndian)
+{
+    qsizetype n = bytes.size() & ~qsizetype(1);
+    if (n >= 2) {
+        const auto high = uchar(bytes[n - (bigEndian ? 2 : 1)]);
+        if (high >= 0xD8 && high <= 0xDB)
+            n -= 2;
+    }
+    return n;
+}
+
 QByteArray ReadFirstBytes(const QString &path)
 {
     QFile file(path);
@@ -594,7 +665,11 @@ QString DecodeText(const QByteArray &bytes, EncodingKind kind)
 {
     switch (kind) {
     case ekEuc: return DecodeEucJp(bytes);
-    case ekJis: return DecodeJis(bytes);
+    case ekJis: {
+        int set = jsAscii;
+        bool shiftedOut = false;
+        return DecodeJis(bytes, set, shiftedOut);
+    }
     case ekUtf16LE: return DecodeWithQt(QStringConverter::Utf16LE, WithoutMark(bytes, kind));
     case ekUtf16BE: return DecodeWithQt(QStringConverter::Utf16BE, WithoutMark(bytes, kind));
     case ekUtf8: return DecodeWithQt(QStringConverter::Utf8, bytes);
@@ -608,7 +683,7 @@ QString DecodeText(const QByteArray &bytes, EncodingKind kind)
 bool ReadTextFile(const QString &path, QString &text, EncodingKind *detected)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly) || file.size() > StringLengthLimit)
         return false;
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
@@ -733,36 +808,81 @@ QByteArray EncodeText(const QString &text, EncodingKind kind)
 
 QString DecodeText(const QByteArray &bytes, const TextEncoding &encoding)
 {
-    const int32_t codePage = encoding.CodePage;
-    const QByteArray mark = EncodingMark(codePage);
-    const QByteArrayView body = QByteArrayView(bytes).startsWith(mark) ? QByteArrayView(bytes).sliced(mark.size())
-                                                                      : QByteArrayView(bytes);
-    switch (codePage) {
-    case 0: case cpShiftJis: return DecodeCp932(body);
-    case cpEucJp: return DecodeEucJp(body);
-    case cpUtf16LE: return DecodeWithQt(QStringConverter::Utf16LE, body);
-    case cpUtf16BE: return DecodeWithQt(QStringConverter::Utf16BE, body);
-    case cpUtf32LE: return Ucs4Encoding{false, false}.GetChars(body);
-    case cpUtf32BE: return Ucs4Encoding{true, false}.GetChars(body);
-    case cpUtf8: return DecodeWithQt(QStringConverter::Utf8, body);
-    case cpAscii: return DecodeAscii(body);
-    default: break;
+    return BlockDecoder(encoding).Decode(bytes, true);
+}
+
+QString BlockDecoder::Decode(QByteArrayView block, bool last)
+{
+    QByteArray joined;
+    QByteArrayView body = block;
+    if (!rest_.isEmpty()) {
+        joined = std::exchange(rest_, QByteArray());
+        joined += block;
+        body = joined;
     }
-    if (IsJisCodePage(codePage))
-        return DecodeJis(body);
-    return DecodeWithIconv(IconvName(codePage).constData(), body, RejectedAsFffd);
+    if (atStart_) {
+        const QByteArray mark = EncodingMark(encoding_.CodePage);
+        if (!last && body.size() < mark.size() && mark.startsWith(body)) {  // too short to tell yet
+            rest_ = body.toByteArray();
+            return QString();
+        }
+        if (body.startsWith(mark))
+            body = body.sliced(mark.size());
+        atStart_ = false;
+    }
+    qsizetype unfinished = 0;
+    qsizetype *cut = last ? nullptr : &unfinished;
+    const int32_t codePage = encoding_.CodePage;
+    QString text;
+    switch (codePage) {
+    case 0: case cpShiftJis: text = DecodeCp932(body, cut); break;
+    case cpEucJp: text = DecodeEucJp(body, cut); break;
+    case cpUtf16LE: case cpUtf16BE: {
+        const bool bigEndian = codePage == cpUtf16BE;
+        const qsizetype whole = last ? body.size() & ~qsizetype(1) : WholeUtf16(body, bigEndian);
+        text = DecodeWithQt(bigEndian ? QStringConverter::Utf16BE : QStringConverter::Utf16LE, body.first(whole));
+        if (last && whole < body.size())  // an odd byte at the end
+            text += QChar(kReplacement);
+        else
+            unfinished = body.size() - whole;
+        break;
+    }
+    case cpUtf32LE: case cpUtf32BE:
+        unfinished = last ? 0 : body.size() % 4;
+        text = Ucs4Encoding{codePage == cpUtf32BE, false}.GetChars(body.chopped(unfinished));
+        break;
+    case cpUtf8:
+        unfinished = last ? 0 : body.size() - WholeUtf8(body);
+        text = DecodeWithQt(QStringConverter::Utf8, body.chopped(unfinished));
+        break;
+    case cpAscii: text = DecodeAscii(body); break;
+    default:
+        if (IsJisCodePage(codePage))
+            text = DecodeJis(body, jisSet_, jisShiftedOut_, cut);
+        else
+            text = DecodeWithIconv(IconvName(codePage).constData(), body, RejectedAsFffd, cut);
+        break;
+    }
+    rest_ = body.last(unfinished).toByteArray();
+    return text;
 }
 
 bool WriteTextFile(const QString &path, const QString &text, const TextEncoding &encoding)
 {
     QByteArray bytes = encoding.WriteBom ? EncodingMark(encoding.CodePage) : QByteArray();
     bytes += EncodeText(text, encoding);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    return SaveFileSafely(path, [&bytes](QSaveFile &file) { return file.write(bytes) == bytes.size(); });
+}
+
+bool SaveFileSafely(const QString &path, const std::function<bool(QSaveFile &)> &write)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
         return false;
-    const bool written = file.write(bytes) == bytes.size() && file.flush();
-    file.close();
-    return written && file.error() == QFileDevice::NoError;
+    // Unless committed, the new file is removed when `file` goes.
+    if (!write(file) || !file.flush() || ::fsync(file.handle()) != 0)
+        return false;
+    return file.commit();
 }
 
 } // namespace ov

@@ -4,10 +4,14 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <optional>
+
+class QSaveFile;
 
 namespace ov {
 
@@ -87,8 +91,32 @@ QByteArray EncodeText(const QString &text, EncodingKind kind);
 // dropped; a byte that does not decode reads as U+FFFD.
 QString DecodeText(const QByteArray &bytes, const TextEncoding &encoding);
 // Writes a whole file: the mark when the encoding writes one, then the text.
+// The text goes to a new file beside it, which is flushed to the disk and
+// then renamed over the old one, so a failure leaves the old file as it was.
 // False when the file cannot be written in full.
 bool WriteTextFile(const QString &path, const QString &text, const TextEncoding &encoding);
+// Replaces a file as WriteTextFile does: `write` fills the new file (false
+// when it fails), which is flushed to the disk and renamed over the old one.
+// A failure removes the new file and leaves the old one as it was.
+bool SaveFileSafely(const QString &path, const std::function<bool(QSaveFile &)> &write);
+
+// Decodes a text that arrives in blocks: a character cut at the end of one
+// block, and the shift state of ISO-2022-JP, carry over to the next, so the
+// blocks give the same text as the whole bytes would.
+class BlockDecoder {
+public:
+    explicit BlockDecoder(const TextEncoding &encoding) : encoding_(encoding) {}
+    // The text of the next block. `last` marks the final block (which may be
+    // empty): whatever is still held is decoded with it.
+    QString Decode(QByteArrayView block, bool last);
+
+private:
+    TextEncoding encoding_;
+    QByteArray rest_;         // the start of a character the next block completes
+    bool atStart_ = true;     // the encoding's mark is still to be dropped
+    int jisSet_ = 0;          // ISO-2022-JP: the character set shifted to
+    bool jisShiftedOut_ = false;
+};
 
 // ---------------------------------------------------------------- detection
 
@@ -108,7 +136,8 @@ QString GetFileEncodingName(const QString &path);
 // is dropped; a byte that does not decode reads as U+FFFD.
 QString DecodeText(const QByteArray &bytes, EncodingKind kind);
 // A whole file as the editor opens it: its encoding detected from the first
-// bytes, the whole file decoded in it. False when it cannot be read.
+// bytes, the whole file decoded in it. False when it cannot be read or has
+// more bytes than a string holds units (StringLengthLimit).
 bool ReadTextFile(const QString &path, QString &text, EncodingKind *detected = nullptr);
 // The lines of a text: CR LF, LF and a lone CR each end a line; a line end at
 // the very end adds no empty line.

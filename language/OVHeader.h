@@ -204,6 +204,10 @@ void SetError(int32_t number, int32_t subject = 0);
 // subject text and position.
 void ClearError();
 
+// The longest string a run makes, in UTF-16 units (256 MiB): a longer
+// result, file text or file line is error 30101 before its memory is asked for.
+constexpr qsizetype StringLengthLimit = qsizetype(1) << 27;
+
 // The system's name, set at start-up ("?" until then).
 extern QString OSVersionName;
 

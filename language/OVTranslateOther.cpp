@@ -383,12 +383,25 @@ bool ReadArrayShape(ArrayShape &shape)
     }
 }
 
+// The elements of all arrays together take at most this many bytes (1 GiB),
+// so that a DIM the machine cannot hold is refused before it is laid out.
+constexpr int64_t ArrayMemoryLimit = int64_t(1) << 30;
+
+// The bytes the element stores take now.
+int64_t ArrayMemoryUsed()
+{
+    return int64_t(NumArrayData.size() * sizeof(long double) + StrArrayData.size() * sizeof(QString)
+                   + BoolArrayData.size() * sizeof(uint8_t));
+}
+
 // Appends count cleared elements to an element store; 30101 when the indices
-// would leave 32 bits or the memory runs out.
+// would leave 32 bits, the arrays would pass their memory limit or the
+// memory runs out.
 template <typename T>
 bool GrowElements(std::vector<T> &data, int32_t &used, int64_t count, const T &zero)
 {
-    if (count > int64_t(std::numeric_limits<int32_t>::max()) - used - 1) {
+    if (count > int64_t(std::numeric_limits<int32_t>::max()) - used - 1
+        || count > (ArrayMemoryLimit - ArrayMemoryUsed()) / int64_t(sizeof(T))) {
         SetError(30101);
         return false;
     }

@@ -17,6 +17,7 @@
 #include <QThread>
 #include <gtest/gtest.h>
 #include <atomic>
+#include <new>
 #include <thread>
 
 using namespace ov;
@@ -148,4 +149,31 @@ TEST_F(ProgramDialogs, AnsweredThroughTheWindows)
     ASSERT_EQ(seen_.size(), 3);
     EXPECT_EQ(seen_[1], QStringLiteral("input|Orvane Input Box|p|"));
     EXPECT_EQ(seen_[2], QStringLiteral("file|save|All Files (*)|current"));
+}
+
+
+// A step that runs out of memory on the interface thread fails the worker's
+// call, not the event loop; a posted one is dropped and the next runs.
+TEST(QtHost, StepsOutOfMemoryFailOnTheWorker)
+{
+    HeadlessHost windows;
+    TOVQtHost host(windows);
+    std::atomic<bool> done{false};
+    bool caught = false;
+    bool after = false;
+    std::thread worker([&] {
+        host.Post([] { throw std::bad_alloc(); });
+        try {
+            host.Synchronise([] { throw std::bad_alloc(); });
+        } catch (const std::bad_alloc &) {
+            caught = true;
+        }
+        host.Synchronise([&] { after = true; });
+        done = true;
+    });
+    while (!done)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    worker.join();
+    EXPECT_TRUE(caught);
+    EXPECT_TRUE(after);
 }

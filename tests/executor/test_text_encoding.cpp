@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 using namespace ov;
 
@@ -264,4 +266,31 @@ TEST(TextEncoding, AUtf32FileKeepsItsEncodingWhenSavedAgain)
         EXPECT_EQ(read, kind == ekEuc ? kTricky + "?\r\n" : text) << name.toStdString();
     }
     EXPECT_FALSE(WriteTextFile(dir.filePath(QStringLiteral("no/such/folder.txt")), text, TextEncoding{}));
+}
+
+TEST(TextEncoding, BlocksDecodeAsTheWholeBytes)
+{
+    // Characters of one to four bytes, line ends, and a character cut off
+    // at the very end, decoded in blocks of every small size.
+    const QString text = kTricky + kGrin + "\r\n" + kJapanese + QString::fromUtf8("ｶﾞ\n") + kGrin + "x";
+    std::vector<std::pair<TextEncoding, QByteArray>> cases;
+    for (const int32_t codePage : {0, cpEucJp, cpJis, cpUtf8, cpUtf16LE, cpUtf16BE, cpUtf32LE, cpUtf32BE, cpAscii, 936}) {
+        const std::optional<TextEncoding> encoding = EncodingOfCodePage(codePage);
+        if (encoding)
+            cases.emplace_back(*encoding, EncodingMark(codePage) + EncodeText(text, *encoding) + char(0xE3));
+    }
+    // A JIS shift that lasts across a line end and a block end.
+    cases.emplace_back(TextEncoding{cpJis, false}, QByteArray("\x1B$BF|\r\nK\\\x1B(Bz\x1B$"));
+    for (const auto &[encoding, bytes] : cases) {
+        const QString whole = DecodeText(bytes, encoding);
+        for (const qsizetype size : {1, 2, 3, 5}) {
+            BlockDecoder decoder(encoding);
+            QString pieces;
+            for (qsizetype i = 0; i < bytes.size(); i += size)
+                pieces += decoder.Decode(QByteArrayView(bytes).sliced(i, std::min(size, bytes.size() - i)), false);
+            pieces += decoder.Decode({}, true);
+            EXPECT_EQ(pieces, whole) << encoding.CodePage << " in blocks of " << size;
+        }
+    }
+    EXPECT_EQ(DecodeText(cases.back().second, TextEncoding{cpJis, false}), QString::fromUtf8("日\r\n本z\uFFFD$"));
 }

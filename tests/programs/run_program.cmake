@@ -1,11 +1,18 @@
-# Runs one program through the headless runner and compares its output.
+# Runs one program through the headless runner, or through its NAME.sh,
+# and compares its output.
 get_filename_component(dir ${PROGRAM} DIRECTORY)
 get_filename_component(name ${PROGRAM} NAME_WE)
 set(input /dev/null)
 if(EXISTS ${dir}/${name}.in)
   set(input ${dir}/${name}.in)
 endif()
-execute_process(COMMAND ${RUNNER} ${PROGRAM}
+set(command ${RUNNER} ${PROGRAM})
+if(EXISTS ${dir}/${name}.sh)
+  set(ENV{OVRUN} ${RUNNER})
+  set(ENV{PROGRAM} ${PROGRAM})
+  set(command sh ${dir}/${name}.sh)
+endif()
+execute_process(COMMAND ${command}
   WORKING_DIRECTORY ${dir}
   INPUT_FILE ${input}
   OUTPUT_VARIABLE actual
