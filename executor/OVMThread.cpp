@@ -440,7 +440,9 @@ LoopExit RunLoop()
             if (ImmediateError) {
                 ImmediateError = false;
                 ErrorPos = faultPos;
-                return LoopExit::None;
+                if (FormulaErrorMode == 0)
+                    return LoopExit::None;
+                StoreFormulaError();  // a formula's subscript error goes to its variable too
             }
             run.Reload();
         }
