@@ -441,20 +441,20 @@ bool ReadOperator(char16_t c, CodeType &cell)
     return true;
 }
 
-void SetSourcePos()
+// The position of the character just read, in the user's text: spliced
+// INCLUDE files do not count, and their own tokens stand at the INCLUDE.
+int32_t UserTextPos()
 {
-    if (InIncludeText == 0)
-        TokenSourcePos = LinePos - IncludeOffset - 1;
-    else if (InIncludeText == 1)
-        TokenSourcePos = IncludeAnchor;
+    return InIncludeText == 1 ? IncludeAnchor : LinePos - IncludeOffset - 1;
 }
 
 void ReadToken(CodeType &cell, int mode)
 {
     for (;;) {
         const char16_t c = GetCharUpper();
-        if (mode == tmRegister)
-            SetSourcePos();
+        ReadPos = UserTextPos();  // ends as the position of the token's first character
+        if (mode == tmRegister && InIncludeText <= 1)
+            TokenSourcePos = ReadPos;
         if (c == u' ' || c == kTab)
             continue;
         if (c == u'_') {

@@ -41,14 +41,17 @@ void NextToken()
     EmitCell = TokenCell;
 }
 
-// The next token, read again later; the position of the next emitted cell stays.
+// The next token, read again later; the position of the next emitted cell,
+// and the one an error would name, stay.
 CodeType PeekNext()
 {
     const int32_t sourcePos = TokenSourcePos;
+    const int32_t readPos = ReadPos;
     const CodeType prev = PrevToken;
     CodeType next;
     PeekToken(next);
     TokenSourcePos = sourcePos;
+    ReadPos = readPos;
     PrevToken = prev;
     return next;
 }
@@ -56,8 +59,8 @@ CodeType PeekNext()
 // Block errors replace the "empty stack" error that the failed pop raised.
 void BlockError(int32_t number, int32_t subject)
 {
-    ErrorNumber = number;
-    ErrorSubject = subject;
+    ClearError();
+    SetError(number, subject);
 }
 
 int32_t SubjectOr(int32_t code, int32_t fallback) { return code < 1 ? fallback : code; }
@@ -161,12 +164,13 @@ void HandleEndIf()
 
 void HandleFor()
 {
+    const int32_t forPos = TokenSourcePos;
     Emit(EmitCell);
     NextToken();
     if (EmitCell.FirstCode == ckNumVar) {
         Emit(EmitCell);
         const auto index = size_t(EmitCell.SecondCode);
-        PushBlockChk({stFOR, index < NumVars.size() ? NumVars[index].Name : QString()});
+        PushBlockChk({stFOR, index < NumVars.size() ? NumVars[index].Name : QString(), forPos});
     } else if (IsSt(EmitCell, stAPPEND) || IsSt(EmitCell, stINPUT) || IsSt(EmitCell, stOUTPUT)) {
         Emit(EmitCell);
     } else {
@@ -262,6 +266,7 @@ void HandleLoop()
 
 void HandleExit()
 {
+    const int32_t exitPos = TokenSourcePos;  // the fused statement stands at EXIT
     NextToken();
     int32_t fused = 0;
     if (IsSt(EmitCell, stDO)) fused = stEXITDO;
@@ -273,6 +278,7 @@ void HandleExit()
         return;
     }
     EmitCell.SecondCode = fused;
+    TokenSourcePos = exitPos;
     Emit(EmitCell);
 }
 
@@ -773,11 +779,13 @@ void EmitEndOfLine()
 void PushBlockChk(const BlockChkType &record)
 {
     LastBlockChk = record;
+    if (LastBlockChk.SourcePos == 0)
+        LastBlockChk.SourcePos = TokenSourcePos;
     if (int(BlockChkStack.size()) >= BlockChkDepth) {
         SetError(52303);
         return;
     }
-    BlockChkStack.push_back(record);
+    BlockChkStack.push_back(LastBlockChk);
 }
 
 BlockChkType PopBlockChk()
@@ -915,8 +923,10 @@ void ScanLine()
             break;
         NextToken();
     }
-    if (ErrorNumber == 0 && !BlockChkStack.empty())
+    if (ErrorNumber == 0 && !BlockChkStack.empty()) {
+        ReadPos = BlockChkStack.back().SourcePos;  // the innermost block left open
         SetError(52305, SubjectOr(LastBlockChk.Code, stDO));
+    }
     if (ErrorNumber == 0) {
         Emit(Cell(ckEof, 0));
         EmitEndOfLine();

@@ -81,10 +81,12 @@ void GetNextPreCode(CodeType &cell)
 
 void PeekPreCode(CodeType &cell)
 {
-    if (PreCodePos >= 0 && PreCodePos <= PreCodeMax)
+    if (PreCodePos >= 0 && PreCodePos <= PreCodeMax) {
         cell = PreCodeArray[PreCodePos];
-    else
+        ReadPos = cell.SourcePos;
+    } else {
         cell.FirstCode = ckNone;
+    }
 }
 
 void PeekPreCodeAhead(int32_t n, CodeType &cell)

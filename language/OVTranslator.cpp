@@ -85,10 +85,8 @@ void ExpectStatementEnd()
 {
     CodeType next;
     PeekPreCode(next);
-    if (!IsStatementEnd(next)) {
-        SetError(501, StatementCell.SecondCode);
-        GetNextPreCode(next);  // the error names the cell that should have ended the statement
-    }
+    if (!IsStatementEnd(next))
+        SetError(501, StatementCell.SecondCode);  // names the cell that should have ended the statement
 }
 
 // ---------------------------------------------------------------- emitters

@@ -73,13 +73,76 @@ const QString kLoop = QStringLiteral(
 
 } // namespace
 
-TEST_F(RunDriver, ReportNamesTheCharacterAtFaultOnEveryLine)
+// Every error, from the declaration pre-scan, the line scanner, the
+// translators and the run, names the first character of the token at fault:
+// on the line as given and, moved down by two lines, on the third.
+TEST_F(RunDriver, EveryErrorNamesTheFirstCharacterOfItsToken)
 {
-    const QStringList lines = RunProgram(QStringLiteral("PRINT 1\nX = 2 + \"a\""));
-    ASSERT_GE(lines.size(), 3);
-    EXPECT_TRUE(lines[1].endsWith(QStringLiteral(u"(2行,　7 桁)"))) << lines[1].toStdString();
-    const QStringList first = RunProgram(QStringLiteral("X = 2 + \"a\""));
-    EXPECT_TRUE(first[0].endsWith(QStringLiteral(u"(1行,　7 桁)"))) << first[0].toStdString();
+    struct Case {
+        const char16_t *program;
+        int32_t error, line, column;
+    };
+    const Case cases[] = {
+        // lexer and pre-scan
+        {u"A = 1\u3000+ 2", 30001, 1, 6},
+        {u"A = 1 ~ 2", 1, 1, 7},
+        {u"A = 1 ` 2", 1, 1, 7},
+        {u"X = 1 : Y = 2 ~ 3", 1, 1, 15},
+        {u"DIM X~", 1, 1, 6},
+        {u"X = 1E", 54101, 1, 5},
+        {u"A$ = \"abc", 55001, 1, 6},
+        {u"DIM ABCDEFGHIJABCDEFGHIJABCDEFGHIJK", 30005, 1, 5},
+        {u"DIM A$ AS REAL", 54097, 1, 5},
+        {u"PUBLIC A\nPUBLIC A", 52315, 2, 8},
+        // line scanner
+        {u"PRINT \"a\" # 1", 52371, 1, 11},
+        {u"WRITE #1, A", 52371, 1, 7},
+        {u"FOR 1 = 1 TO 2", 52330, 1, 5},
+        {u"FOR I = 1 TO 2\nNEXT J", 52342, 2, 6},
+        {u"IF A THEN\nWEND", 52350, 2, 1},
+        {u"IF 1 THEN\nPRINT 2", 52305, 1, 6},
+        {u"SUB S$\nEND SUB", 52322, 1, 5},
+        {u"OPTION EXPLICIT\nB = 1", 55005, 2, 1},
+        {u"CONST C = \"a\"", 50022, 1, 11},
+        // translators
+        {u"CLS A+1", 501, 1, 6},
+        {u"COLOR 1", 50025, 1, 1},
+        {u"WRITEALLBYTES 1", 3, 1, 1},
+        {u"\"a\"", 50027, 1, 1},
+        {u") = 1", 53000, 1, 1},
+        {u"10 A = 1\n20 A = 2\n15 A = 3", 54103, 3, 1},
+        {u"FORECOLOR 5", 52201, 1, 11},
+        {u"PRINT #9, 1", 653, 1, 8},
+        {u"PRINT #1 1", 651, 1, 10},
+        {u"INPUT #1 1", 625, 1, 10},
+        {u"OPEN \"a\" 1", 40002, 1, 10},
+        {u"DIM A(N)", 611, 1, 7},
+        {u"DIM A(3)\nA(1, 2) = 1", 612, 2, 6},
+        {u"FILES 1, 2", 701, 1, 7},
+        {u"LINE 1", 700, 1, 6},
+        {u"LINE (1, 2) + (3, 4)", 811, 1, 13},
+        {u"GOTO +", 606, 1, 6},
+        {u"CALL S 1\nSUB S\nEND SUB", 53011, 1, 8},
+        {u"EXIT FOR", 53021, 1, 1},
+        {u"STRTOFORM 1", 5001, 1, 11},
+        {u"EVALFORM 1", 5011, 1, 10},
+        {u"D = )", 151, 1, 5},
+        {u"PRINT (1", 152, 1, 9},
+        // run time
+        {u"X = 2 + \"a\"", 50015, 1, 7},
+        {u"X = 5 MOD 0", 1037, 1, 7},
+        {u"DIM A(3)\nA(4) = 1", 1401, 2, 1},
+        {u"DIM A(3)\nPRINT A(-1)", 1402, 2, 7},
+    };
+    for (const Case &c : cases) {
+        for (const int below : {0, 2}) {
+            const QString program = (below ? u"REM a + b\n' c\n"_s : QString()) + QString::fromUtf16(c.program);
+            const QStringList lines = RunProgram(program + u'\n');
+            const QString expected = u"(%1行,　%2 桁)"_s.arg(c.line + below).arg(c.column);
+            EXPECT_TRUE(lines.join(u'|').contains(expected)) << program.toStdString() << "\n" << lines.join(u'|').toStdString();
+            EXPECT_EQ(ErrorNumber, c.error) << program.toStdString();
+        }
+    }
 }
 
 TEST_F(RunDriver, ConsoleLineErrorsHaveNoPositionAndLeaveNoData)
