@@ -279,3 +279,69 @@ TEST_F(RunDriver, WorkedOutExpressionsAgreeWithTheCells)
         EXPECT_EQ(planned, cells) << values.toStdString() << e.toStdString();
     }
 }
+
+namespace {
+
+// Programs whose values sit where a short cut of the loop could slip: equal
+// operands, the last value of a loop, a string appended to another, a
+// subscript at and past its bound, results that overflow or divide by zero.
+const char16_t *const kBoundaryPrograms[] = {
+    u"DIM A(3)\nA(1) = 2 : A(3) = -0\n"
+    u"FOR I = 0 TO 3\n"
+    u"  X = A(1) : Y = I\n"
+    u"  IF X = Y THEN PRINT \"eq\"; I\n"
+    u"  IF X <> Y THEN PRINT \"ne\"; I\n"
+    u"  IF X < Y THEN PRINT \"lt\"; I\n"
+    u"  IF X > Y THEN PRINT \"gt\"; I\n"
+    u"  IF X <= Y THEN PRINT \"le\"; I\n"
+    u"  IF X >= Y THEN PRINT \"ge\"; I\n"
+    u"  IF A(I) >= 0 THEN PRINT \"nonneg\"; I\n"
+    u"  IF A(I) <= Y - 1 THEN PRINT \"below\"; I\n"
+    u"NEXT\nPRINT I",
+    u"S = 1\nFOR I = 1 TO 5 STEP S : L = I : NEXT : PRINT L; I\n"
+    u"S = 0.1 : N = 0\nFOR I = 0 TO 1 STEP S : L = I : N = N + 1 : NEXT : PRINT L; N; I\n"
+    u"S = -0.5\nFOR I = 2 TO 0 STEP S : L = I : NEXT : PRINT L; I\n"
+    u"S = 3 : N = 0\nFOR I = 1 TO 1 STEP S : N = N + 1 : NEXT : PRINT N; I\n"
+    u"S = -1 : N = 0\nFOR I = 1 TO 2 STEP S : N = N + 1 : NEXT : PRINT N; I\n"
+    u"FOR I = 1 TO 3 : FOR J = I TO 3 : K = K + J : NEXT : NEXT : PRINT K; I; J",
+    u"A$ = \"x\" : B$ = A$ + \"y\" : PRINT A$; \" \"; B$\n"
+    u"B$ = A$ + B$ : PRINT A$; \" \"; B$\n"
+    u"A$ = A$ + A$ : PRINT A$\n"
+    u"A$ = A$ & B$ : PRINT A$; \" \"; B$\n"
+    u"C$ = B$ : C$ = C$ + C$ : PRINT B$; \" \"; C$\n"
+    u"FOR I = 1 TO 3 : D$ = D$ + STR$(I) : E$ = D$ + \"!\" : NEXT : PRINT D$; E$",
+    u"DIM A(2)\nX = 2 : A(X) = 5 : PRINT A(X) + 1\nX = 2.9 : A(X) = A(X) * 2 : PRINT A(2)\nX = 3\nA(X) = 1",
+    u"DIM A(2)\nX = -1\nY = A(X) + 1",
+    u"X = 1E4000\nY = 3\nY = X * X\nPRINT Y",
+    u"X = 0\nY = 5 / X",
+    u"X = 1\n10 X = X * 2 : IF X < 1000 THEN GOTO 10\nPRINT X : Y = X - 1024 : PRINT Y = 0; Y <> 0",
+};
+
+struct FastPathsRestored {
+    ~FastPathsRestored() { RunFastPaths = true; }
+};
+
+} // namespace
+
+// The loop's short cuts and the cells run one by one give the same output,
+// errors and their positions included.
+TEST_F(RunDriver, FastPathsAgreeWithTheCellsAtTheBoundaries)
+{
+    FastPathsRestored restore;
+    std::mt19937 random(7);
+    QStringList programs;
+    for (const char16_t *program : kBoundaryPrograms)
+        programs << QString::fromUtf16(program);
+    const QString start = u"DIM A(5)\nFOR Q = 0 TO 5 : A(Q) = Q * 1.5 - 2 : NEXT\nI = 2 : J = 5 : X = 0 : Y = -0 : Z = 2\n"_s;
+    for (int n = 0; n < 100; ++n) {
+        const QString e = RandomExpression(random, 3);
+        programs << start + u"P = "_s + e + u"\nPRINT P\nIF "_s + e + u" >= X THEN PRINT 1 ELSE PRINT 0"_s;
+    }
+    for (const QString &program : programs) {
+        RunFastPaths = true;
+        const QStringList fast = RunProgram(program);
+        RunFastPaths = false;
+        const QStringList cells = RunProgram(program);
+        EXPECT_EQ(fast, cells) << program.toStdString();
+    }
+}
