@@ -279,9 +279,7 @@ void TranslateOneArg(int32_t s)
     ReportAsStatementError(s);
     if (ErrorNumber != 0)
         return;
-    CodeType end;
-    PeekPreCode(end);
-    EmitCode(CodeType{ckStatement, s, end.SourcePos});
+    EmitAt(ckStatement, s);  // at the argument, which the statement's run-time faults name
     ExpectStatementEnd();
 }
 

@@ -133,6 +133,7 @@ TEST_F(RunDriver, EveryErrorNamesTheFirstCharacterOfItsToken)
         {u"X = 5 MOD 0", 1037, 1, 7},
         {u"DIM A(3)\nA(4) = 1", 1401, 2, 1},
         {u"DIM A(3)\nPRINT A(-1)", 1402, 2, 7},
+        {u"KILL \"no such file.zzz\"", 2141, 1, 6},
     };
     for (const Case &c : cases) {
         for (const int below : {0, 2}) {
