@@ -22,6 +22,7 @@ int32_t TokenSourcePos = 0;
 int32_t NameStartPos = 0;
 int32_t IncludeOffset = 0;
 int32_t IncludeAnchor = 0;
+int32_t IncludeSourcePos = 0;
 uint8_t InIncludeText = 0;
 uint8_t DeclContext = 0;
 QString ScopePrefix;
@@ -445,7 +446,7 @@ bool ReadOperator(char16_t c, CodeType &cell)
 // INCLUDE files do not count, and their own tokens stand at the INCLUDE.
 int32_t UserTextPos()
 {
-    return InIncludeText == 1 ? IncludeAnchor : LinePos - IncludeOffset - 1;
+    return InIncludeText == 1 ? IncludeSourcePos : LinePos - IncludeOffset - 1;
 }
 
 void ReadToken(CodeType &cell, int mode)

@@ -681,6 +681,7 @@ void HandleInclude()
         SetError(54053);
         return;
     }
+    IncludeSourcePos = TokenSourcePos;
     Emit(EmitCell);
     SkipRestOfStatement();
     IncludeAnchor = LinePos - IncludeOffset;
@@ -911,7 +912,7 @@ void ScanLine()
     InIncludeText = 0;
     DeclContext = dcNone;
     ScopePrefix.clear();
-    IncludeAnchor = IncludeOffset = TokenSourcePos = 0;
+    IncludeAnchor = IncludeSourcePos = IncludeOffset = TokenSourcePos = 0;
     BlockChkStack.clear();
     LastBlockChk = BlockChkType{};
     SingleLineIfOpen = 0;

@@ -68,7 +68,7 @@ void EmitPreCode(CodeType cell)
     if (InIncludeText == 0)
         cell.SourcePos = TokenSourcePos;
     else if (InIncludeText == 1)
-        cell.SourcePos = IncludeAnchor;
+        cell.SourcePos = IncludeSourcePos;
     PreCodeArray[PreCodePos] = cell;
     ++PreCodePos;
 }

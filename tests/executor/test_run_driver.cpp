@@ -7,7 +7,9 @@
 #include "language/OVInterpreter.h"
 
 #include <gtest/gtest.h>
+#include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <chrono>
 #include <random>
 #include <thread>
@@ -143,6 +145,17 @@ TEST_F(RunDriver, EveryErrorNamesTheFirstCharacterOfItsToken)
             EXPECT_TRUE(lines.join(u'|').contains(expected)) << program.toStdString() << "\n" << lines.join(u'|').toStdString();
             EXPECT_EQ(ErrorNumber, c.error) << program.toStdString();
         }
+    }
+    // A fault inside an included file, from any pass, names the INCLUDE.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const char *included : {"PUBLIC Q\r\nPUBLIC Q", "X = 1 ~ 2", "FOR I = 1 TO 2\r\nNEXT J", "X = 1 / 0"}) {
+        QFile file(dir.filePath(u"inc.ovt"_s));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(included);
+        file.close();
+        const QStringList lines = RunProgram(u"A = 1\n' b\n  INCLUDE \"%1\"\nC = 3\n"_s.arg(file.fileName()));
+        EXPECT_TRUE(lines.join(u'|').contains(u"(3行,　3 桁)"_s)) << included << "\n" << lines.join(u'|').toStdString();
     }
 }
 
