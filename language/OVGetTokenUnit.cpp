@@ -555,16 +555,21 @@ void GetToken(CodeType &cell, int mode)
     cell.SourcePos = LinePos;
 }
 
+// A peek leaves the position an error would name at the token taken up last.
 void PeekToken(CodeType &cell)
 {
+    const int32_t readPos = ReadPos;
     GetToken(cell, tmRegister);
     LinePos = TokenStart;
+    ReadPos = readPos;
 }
 
 void PeekTokenClass(CodeType &cell)
 {
+    const int32_t readPos = ReadPos;
     GetToken(cell, tmClassify);
     LinePos = TokenStart;
+    ReadPos = readPos;
 }
 
 namespace {

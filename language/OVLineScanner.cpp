@@ -41,17 +41,14 @@ void NextToken()
     EmitCell = TokenCell;
 }
 
-// The next token, read again later; the position of the next emitted cell,
-// and the one an error would name, stay.
+// The next token, read again later; the position of the next emitted cell stays.
 CodeType PeekNext()
 {
     const int32_t sourcePos = TokenSourcePos;
-    const int32_t readPos = ReadPos;
     const CodeType prev = PrevToken;
     CodeType next;
     PeekToken(next);
     TokenSourcePos = sourcePos;
-    ReadPos = readPos;
     PrevToken = prev;
     return next;
 }
