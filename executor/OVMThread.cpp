@@ -47,6 +47,7 @@ int FormulaErrorMode = 0;
 int32_t FormulaErrorVar = 0;
 
 int64_t StopAfterCells = 0;
+bool RunFastPaths = true;
 
 std::atomic<int> EchoOn{1};
 int CloseAppAtEnd = 0;
@@ -436,13 +437,14 @@ bool RunLoopState::DispatchCommon(const CodeType &cell)
 {
     SetExtendedPrecision();
     RunLoopState run;
+    const bool fast = RunFastPaths;
     CodeType cell;
     run.Fetch(cell);
     run.Store(cell);
     bool finished = run.Finished(cell);
     while (!finished) {
         const int32_t faultPos = cell.SourcePos;
-        if (!run.DispatchCommon(cell)) {
+        if (!fast || !run.DispatchCommon(cell)) {
             run.Store(cell);
             const LoopExit exit = DispatchCell(cell);
             if (exit != LoopExit::None)
@@ -450,11 +452,16 @@ bool RunLoopState::DispatchCommon(const CodeType &cell)
             if (ImmediateError) {
                 ImmediateError = false;
                 ErrorPos = faultPos;
-                return LoopExit::None;
+                if (FormulaErrorMode == 0)
+                    return LoopExit::None;
+                StoreFormulaError();  // a formula's subscript error goes to its variable too
             }
             run.Reload();
         }
-        run.FetchWorkingCell(cell);
+        if (fast)
+            run.FetchWorkingCell(cell);
+        else
+            run.Fetch(cell);
         if (StopAfterCells > 0 && --StopAfterCells == 0)
             StopRequested = 1;
         finished = run.Finished(cell);

@@ -58,6 +58,12 @@ private:
 // fetched (0: never). Only the worker reads it.
 extern int64_t StopAfterCells;
 
+// For tests: false makes the loop run every cell through the full dispatch,
+// one by one, without the worked-out short cuts (expression plans, in-place
+// appends, the common cells handled in the loop), so that the two can be
+// compared. Read when a run's loop begins.
+extern bool RunFastPaths;
+
 // Called when INPUT was cancelled by a stop, so that CONT asks again.
 void NoteInputCancelled();
 

@@ -116,6 +116,16 @@ void CloseGroup()
     PopOperator();
 }
 
+// Whether a "(" or the "," of an argument list is open above the outer bracket.
+bool GroupOpen()
+{
+    for (size_t i = 1; i < OperatorStack.size(); ++i) {
+        if (IsOperator(OperatorStack[i], opLParen) || IsOperator(OperatorStack[i], opComma))
+            return true;
+    }
+    return false;
+}
+
 // Replaces an error raised inside a step by the step's own error.
 void ReplaceError(int32_t from, int32_t to)
 {
@@ -314,11 +324,19 @@ void ConvertToPostfix(const ExprBuffer &input, ExprBuffer &output)
             break;
         cells.push_back(cell);
     }
-    cells.push_back(CodeType{ckOperator, opRParen, 0});  // closes the "(" pushed below
+    // Closes the "(" pushed below, where the expression ends: a ")" missing
+    // at the end is reported there.
+    cells.push_back(CodeType{ckOperator, opRParen, ReadPos});
     PushOperator(CodeType{ckOperator, opLParen, 0});
     State state = State::Expecting;
-    for (size_t i = 0; i < cells.size() && ErrorNumber == 0; ++i)
+    for (size_t i = 0; i < cells.size() && ErrorNumber == 0; ++i) {
+        ReadPos = cells[i].SourcePos;  // an error names the cell at fault
+        if (i + 1 < cells.size() && IsOperator(cells[i], opRParen) && !GroupOpen()) {
+            SetError(151);  // a ")" that no "(" opened
+            break;
+        }
         ConvertCell(cells, i, state);
+    }
     if (!OperatorStack.empty()) {
         while (!OperatorStack.empty())
             AppendPostfix(PopOperator());

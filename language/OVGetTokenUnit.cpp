@@ -22,6 +22,7 @@ int32_t TokenSourcePos = 0;
 int32_t NameStartPos = 0;
 int32_t IncludeOffset = 0;
 int32_t IncludeAnchor = 0;
+int32_t IncludeSourcePos = 0;
 uint8_t InIncludeText = 0;
 uint8_t DeclContext = 0;
 QString ScopePrefix;
@@ -441,20 +442,20 @@ bool ReadOperator(char16_t c, CodeType &cell)
     return true;
 }
 
-void SetSourcePos()
+// The position of the character just read, in the user's text: spliced
+// INCLUDE files do not count, and their own tokens stand at the INCLUDE.
+int32_t UserTextPos()
 {
-    if (InIncludeText == 0)
-        TokenSourcePos = LinePos - IncludeOffset - 1;
-    else if (InIncludeText == 1)
-        TokenSourcePos = IncludeAnchor;
+    return InIncludeText == 1 ? IncludeSourcePos : LinePos - IncludeOffset - 1;
 }
 
 void ReadToken(CodeType &cell, int mode)
 {
     for (;;) {
         const char16_t c = GetCharUpper();
-        if (mode == tmRegister)
-            SetSourcePos();
+        ReadPos = UserTextPos();  // ends as the position of the token's first character
+        if (mode == tmRegister && InIncludeText <= 1)
+            TokenSourcePos = ReadPos;
         if (c == u' ' || c == kTab)
             continue;
         if (c == u'_') {
@@ -554,16 +555,21 @@ void GetToken(CodeType &cell, int mode)
     cell.SourcePos = LinePos;
 }
 
+// A peek leaves the position an error would name at the token taken up last.
 void PeekToken(CodeType &cell)
 {
+    const int32_t readPos = ReadPos;
     GetToken(cell, tmRegister);
     LinePos = TokenStart;
+    ReadPos = readPos;
 }
 
 void PeekTokenClass(CodeType &cell)
 {
+    const int32_t readPos = ReadPos;
     GetToken(cell, tmClassify);
     LinePos = TokenStart;
+    ReadPos = readPos;
 }
 
 namespace {

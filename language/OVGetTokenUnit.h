@@ -18,7 +18,8 @@ extern CodeType PrevToken;       // the token before the one being read
 extern int32_t TokenSourcePos;   // source position of the token last read in mode 1
 extern int32_t NameStartPos;     // LinePos of the first character of the last name
 extern int32_t IncludeOffset;    // characters an INCLUDE has spliced in before LinePos
-extern int32_t IncludeAnchor;    // source position of the INCLUDE statement
+extern int32_t IncludeAnchor;    // user-text position after the INCLUDE statement, for IncludeOffset
+extern int32_t IncludeSourcePos; // position of the INCLUDE keyword, which included text reports
 extern uint8_t InIncludeText;    // 1 while the scanner reads included text
 extern uint8_t DeclContext;      // what a name read now declares
 extern QString ScopePrefix;      // four digits naming the routine being scanned

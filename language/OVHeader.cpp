@@ -26,6 +26,8 @@ uint8_t BoolConstants[3];
 int32_t ErrorNumber = 0;
 int32_t ErrorSubject = 0;
 int32_t ErrorPos = 0;
+int32_t ReadPos = 0;
+int32_t ErrorReadPos = 0;
 
 QString OSVersionName;
 
@@ -35,6 +37,7 @@ void SetError(int32_t number, int32_t subject)
         return;
     ErrorNumber = number;
     ErrorSubject = subject;
+    ErrorReadPos = ReadPos;
 }
 
 void ClearError()
@@ -43,6 +46,7 @@ void ClearError()
     ErrorSubject = 0;
     ErrorSubjectText.clear();
     ErrorPos = 0;
+    ErrorReadPos = 0;
 }
 
 bool IsSettingStatement(int32_t s)

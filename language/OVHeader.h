@@ -198,6 +198,13 @@ extern int32_t ErrorNumber;   // 0 means no error
 extern int32_t ErrorSubject;  // statement, function or operator number named by the message
 extern int32_t ErrorPos;      // source position recorded by the worker
 
+// The position (1-based, in the user's text) of the first character of the
+// token or pre-code cell that the translation took up last. SetError keeps it
+// in ErrorReadPos, so that a translation error names the token at fault even
+// when the translator has read on before it gives up.
+extern int32_t ReadPos;
+extern int32_t ErrorReadPos;
+
 // Sets the error unless one is already pending, so the first fault is kept.
 void SetError(int32_t number, int32_t subject = 0);
 // Clears the error with everything a message could name: number, subject,

@@ -21,17 +21,19 @@ void Emit(const CodeType &cell) { EmitPreCode(cell); LastToken = cell; }
 // Reading ahead must not disturb the position the next emitted cell takes.
 class LookAhead {
 public:
-    LookAhead() : linePos_(LinePos), sourcePos_(TokenSourcePos), prev_(PrevToken) {}
+    LookAhead() : linePos_(LinePos), sourcePos_(TokenSourcePos), readPos_(ReadPos), prev_(PrevToken) {}
     ~LookAhead()
     {
         LinePos = linePos_;
         TokenSourcePos = sourcePos_;
+        ReadPos = readPos_;
         PrevToken = prev_;
     }
 
 private:
     int32_t linePos_;
     int32_t sourcePos_;
+    int32_t readPos_;
     CodeType prev_;
 };
 

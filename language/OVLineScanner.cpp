@@ -56,8 +56,8 @@ CodeType PeekNext()
 // Block errors replace the "empty stack" error that the failed pop raised.
 void BlockError(int32_t number, int32_t subject)
 {
-    ErrorNumber = number;
-    ErrorSubject = subject;
+    ClearError();
+    SetError(number, subject);
 }
 
 int32_t SubjectOr(int32_t code, int32_t fallback) { return code < 1 ? fallback : code; }
@@ -161,12 +161,13 @@ void HandleEndIf()
 
 void HandleFor()
 {
+    const int32_t forPos = TokenSourcePos;
     Emit(EmitCell);
     NextToken();
     if (EmitCell.FirstCode == ckNumVar) {
         Emit(EmitCell);
         const auto index = size_t(EmitCell.SecondCode);
-        PushBlockChk({stFOR, index < NumVars.size() ? NumVars[index].Name : QString()});
+        PushBlockChk({stFOR, index < NumVars.size() ? NumVars[index].Name : QString(), forPos});
     } else if (IsSt(EmitCell, stAPPEND) || IsSt(EmitCell, stINPUT) || IsSt(EmitCell, stOUTPUT)) {
         Emit(EmitCell);
     } else {
@@ -262,6 +263,7 @@ void HandleLoop()
 
 void HandleExit()
 {
+    const int32_t exitPos = TokenSourcePos;  // the fused statement stands at EXIT
     NextToken();
     int32_t fused = 0;
     if (IsSt(EmitCell, stDO)) fused = stEXITDO;
@@ -273,6 +275,7 @@ void HandleExit()
         return;
     }
     EmitCell.SecondCode = fused;
+    TokenSourcePos = exitPos;
     Emit(EmitCell);
 }
 
@@ -675,6 +678,7 @@ void HandleInclude()
         SetError(54053);
         return;
     }
+    IncludeSourcePos = TokenSourcePos;
     Emit(EmitCell);
     SkipRestOfStatement();
     IncludeAnchor = LinePos - IncludeOffset;
@@ -773,11 +777,13 @@ void EmitEndOfLine()
 void PushBlockChk(const BlockChkType &record)
 {
     LastBlockChk = record;
+    if (LastBlockChk.SourcePos == 0)
+        LastBlockChk.SourcePos = TokenSourcePos;
     if (int(BlockChkStack.size()) >= BlockChkDepth) {
         SetError(52303);
         return;
     }
-    BlockChkStack.push_back(record);
+    BlockChkStack.push_back(LastBlockChk);
 }
 
 BlockChkType PopBlockChk()
@@ -903,7 +909,7 @@ void ScanLine()
     InIncludeText = 0;
     DeclContext = dcNone;
     ScopePrefix.clear();
-    IncludeAnchor = IncludeOffset = TokenSourcePos = 0;
+    IncludeAnchor = IncludeSourcePos = IncludeOffset = TokenSourcePos = 0;
     BlockChkStack.clear();
     LastBlockChk = BlockChkType{};
     SingleLineIfOpen = 0;
@@ -915,8 +921,10 @@ void ScanLine()
             break;
         NextToken();
     }
-    if (ErrorNumber == 0 && !BlockChkStack.empty())
+    if (ErrorNumber == 0 && !BlockChkStack.empty()) {
+        ReadPos = BlockChkStack.back().SourcePos;  // the innermost block left open
         SetError(52305, SubjectOr(LastBlockChk.Code, stDO));
+    }
     if (ErrorNumber == 0) {
         Emit(Cell(ckEof, 0));
         EmitEndOfLine();

@@ -13,6 +13,7 @@ namespace ov {
 struct BlockChkType {
     int32_t Code = 0;
     QString Text;
+    int32_t SourcePos = 0;  // where the block was opened, for a block left open
 };
 
 constexpr int BlockChkDepth = 64;

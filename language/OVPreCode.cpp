@@ -68,7 +68,7 @@ void EmitPreCode(CodeType cell)
     if (InIncludeText == 0)
         cell.SourcePos = TokenSourcePos;
     else if (InIncludeText == 1)
-        cell.SourcePos = IncludeAnchor;
+        cell.SourcePos = IncludeSourcePos;
     PreCodeArray[PreCodePos] = cell;
     ++PreCodePos;
 }
@@ -81,10 +81,12 @@ void GetNextPreCode(CodeType &cell)
 
 void PeekPreCode(CodeType &cell)
 {
-    if (PreCodePos >= 0 && PreCodePos <= PreCodeMax)
+    if (PreCodePos >= 0 && PreCodePos <= PreCodeMax) {
         cell = PreCodeArray[PreCodePos];
-    else
+        ReadPos = cell.SourcePos;
+    } else {
         cell.FirstCode = ckNone;
+    }
 }
 
 void PeekPreCodeAhead(int32_t n, CodeType &cell)

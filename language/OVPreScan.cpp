@@ -29,6 +29,7 @@ constexpr uint8_t kLineContext = 10;
 // are spliced in at the reading position and may not include others, so an
 // INCLUDE that begins before this position lies inside included text.
 int32_t SpliceEnd = 0;
+int32_t SpliceStart = 0;
 
 bool IsOperator(const CodeType &cell, int32_t op)
 {
@@ -60,6 +61,8 @@ char16_t CharAt(int32_t pos)
 
 void NextToken()
 {
+    // A fault in a spliced file is reported at the INCLUDE that brought it in.
+    InIncludeText = LinePos >= SpliceStart && LinePos < SpliceEnd ? 1 : 0;
     GetToken(TokenCell, tmDeclare);
 }
 
@@ -362,6 +365,7 @@ void SpliceInclude()
         SetError(54053);
         return;
     }
+    const int32_t includePos = ReadPos;
     NextToken();
     if (ErrorNumber != 0)
         return;
@@ -382,7 +386,9 @@ void SpliceInclude()
     const int32_t at = std::min<int32_t>(LinePos, int32_t(ScanText.size()) + 1);
     ScanText.insert(at - 1, splice);
     ScanTextLength = int32_t(ScanText.size());
+    IncludeSourcePos = includePos;
     IncludeOffset += int32_t(splice.size());
+    SpliceStart = at;
     SpliceEnd = at + int32_t(splice.size());
 }
 
@@ -446,7 +452,7 @@ void PreScanDeclarations()
     RoutineCount = 0;
     ScopePrefix.clear();
     IncludeOffset = 0;
-    SpliceEnd = 0;
+    SpliceStart = SpliceEnd = 0;
     NextToken();
     while (ErrorNumber == 0 && LinePos <= ScanTextLength) {
         ActOnToken();
@@ -454,6 +460,7 @@ void PreScanDeclarations()
             break;
         NextToken();
     }
+    InIncludeText = 0;
 }
 
 } // namespace ov

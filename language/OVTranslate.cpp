@@ -22,26 +22,11 @@ void SetScanText(const QString &text)
     ScanTextLength = int32_t(std::min<qsizetype>(ScanText.size(), INT32_MAX));
 }
 
-// A translation error names the pre-code cell read last, in the user's text.
-int32_t TranslationErrorPosition()
-{
-    const int32_t last = std::clamp(PreCodePos - 1, 0, PreCodeMax);
-    return PreCodeArray[size_t(last)].SourcePos + 1;
-}
-
-// Positions in ScanText count the spliced INCLUDE files; the user's text does not.
-int32_t PreScanErrorPosition()
-{
-    return std::max(1, LinePos - IncludeOffset);
-}
-
 } // namespace
 
-int32_t ScanErrorPosition()
+int32_t TranslationErrorPosition()
 {
-    if (InIncludeText == 1)
-        return IncludeAnchor;
-    return std::max(1, EmitCell.SourcePos - IncludeOffset);
+    return std::max(1, ErrorReadPos);
 }
 
 bool SetProgramText(const QString &source)
@@ -66,13 +51,13 @@ bool TranslateProgram()
     ErrorPos = 0;
     PreScanDeclarations();
     if (ErrorNumber != 0) {
-        ErrorPos = PreScanErrorPosition();
+        ErrorPos = TranslationErrorPosition();
         return false;
     }
     PreCodePos = ProgramStart;
     ScanLine();
     if (ErrorNumber != 0) {
-        ErrorPos = ScanErrorPosition();
+        ErrorPos = TranslationErrorPosition();
         return false;
     }
     InitCode();
@@ -105,7 +90,7 @@ bool TranslateCommandLine(const QString &line)
     ScanLine();
     if (ErrorNumber != 0) {
         ScratchLimited = false;
-        ErrorPos = ScanErrorPosition();
+        ErrorPos = TranslationErrorPosition();
         return false;
     }
     ResetCode();

@@ -23,7 +23,8 @@ bool TranslateProgramText(const QString &source);
 // not fit the scratch area is refused with 30103.
 bool TranslateCommandLine(const QString &line);
 
-// The position ErrorPos names for an error of the line scanner.
-int32_t ScanErrorPosition();
+// The position ErrorPos names for an error of any pass of the translation:
+// the first character of the token or cell at fault, in the user's text.
+int32_t TranslationErrorPosition();
 
 } // namespace ov

@@ -134,6 +134,7 @@ int ReadSubscripts(TranslatorStack<ExprBuffer> &stack, int dimensions, int32_t s
             return -1;
         }
         if (count == limit) {
+            ReadPos = subscript.front().SourcePos;  // the subscript too many
             SetError(countError);
             return -1;
         }
@@ -503,7 +504,8 @@ void TranslateLet()
         return;
     }
     EmitPopped(PrintBufferStack, subscripts);
-    EmitAt(ckStatement, stLET);
+    // A fault of the assignment itself (a subscript out of range) names the target.
+    EmitCode(CodeType{ckStatement, stLET, target.SourcePos});
     EmitCode(target);
     EmitEndOfLineCell();
 }

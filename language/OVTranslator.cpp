@@ -85,10 +85,8 @@ void ExpectStatementEnd()
 {
     CodeType next;
     PeekPreCode(next);
-    if (!IsStatementEnd(next)) {
-        SetError(501, StatementCell.SecondCode);
-        GetNextPreCode(next);  // the error names the cell that should have ended the statement
-    }
+    if (!IsStatementEnd(next))
+        SetError(501, StatementCell.SecondCode);  // names the cell that should have ended the statement
 }
 
 // ---------------------------------------------------------------- emitters
@@ -281,9 +279,7 @@ void TranslateOneArg(int32_t s)
     ReportAsStatementError(s);
     if (ErrorNumber != 0)
         return;
-    CodeType end;
-    PeekPreCode(end);
-    EmitCode(CodeType{ckStatement, s, end.SourcePos});
+    EmitAt(ckStatement, s);  // at the argument, which the statement's run-time faults name
     ExpectStatementEnd();
 }
 

@@ -7,7 +7,9 @@
 #include "language/OVInterpreter.h"
 
 #include <gtest/gtest.h>
+#include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <chrono>
 #include <random>
 #include <thread>
@@ -73,13 +75,88 @@ const QString kLoop = QStringLiteral(
 
 } // namespace
 
-TEST_F(RunDriver, ReportNamesTheCharacterAtFaultOnEveryLine)
+// Every error, from the declaration pre-scan, the line scanner, the
+// translators and the run, names the first character of the token at fault:
+// on the line as given and, moved down by two lines, on the third.
+TEST_F(RunDriver, EveryErrorNamesTheFirstCharacterOfItsToken)
 {
-    const QStringList lines = RunProgram(QStringLiteral("PRINT 1\nX = 2 + \"a\""));
-    ASSERT_GE(lines.size(), 3);
-    EXPECT_TRUE(lines[1].endsWith(QStringLiteral(u"(2行,　7 桁)"))) << lines[1].toStdString();
-    const QStringList first = RunProgram(QStringLiteral("X = 2 + \"a\""));
-    EXPECT_TRUE(first[0].endsWith(QStringLiteral(u"(1行,　7 桁)"))) << first[0].toStdString();
+    struct Case {
+        const char16_t *program;
+        int32_t error, line, column;
+    };
+    const Case cases[] = {
+        // lexer and pre-scan
+        {u"A = 1\u3000+ 2", 30001, 1, 6},
+        {u"A = 1 ~ 2", 1, 1, 7},
+        {u"A = 1 ` 2", 1, 1, 7},
+        {u"X = 1 : Y = 2 ~ 3", 1, 1, 15},
+        {u"DIM X~", 1, 1, 6},
+        {u"X = 1E", 54101, 1, 5},
+        {u"A$ = \"abc", 55001, 1, 6},
+        {u"DIM ABCDEFGHIJABCDEFGHIJABCDEFGHIJK", 30005, 1, 5},
+        {u"DIM A$ AS REAL", 54097, 1, 5},
+        {u"PUBLIC A\nPUBLIC A", 52315, 2, 8},
+        // line scanner
+        {u"PRINT \"a\" # 1", 52371, 1, 11},
+        {u"WRITE #1, A", 52371, 1, 7},
+        {u"FOR 1 = 1 TO 2", 52330, 1, 5},
+        {u"FOR I = 1 TO 2\nNEXT J", 52342, 2, 6},
+        {u"IF A THEN\nWEND", 52350, 2, 1},
+        {u"IF 1 THEN\nPRINT 2", 52305, 1, 6},
+        {u"SUB S$\nEND SUB", 52322, 1, 5},
+        {u"OPTION EXPLICIT\nB = 1", 55005, 2, 1},
+        {u"CONST C = \"a\"", 50022, 1, 11},
+        // translators
+        {u"CLS A+1", 501, 1, 6},
+        {u"COLOR 1", 50025, 1, 1},
+        {u"WRITEALLBYTES 1", 3, 1, 1},
+        {u"\"a\"", 50027, 1, 1},
+        {u") = 1", 53000, 1, 1},
+        {u"10 A = 1\n20 A = 2\n15 A = 3", 54103, 3, 1},
+        {u"FORECOLOR 5", 52201, 1, 11},
+        {u"PRINT #9, 1", 653, 1, 8},
+        {u"PRINT #1 1", 651, 1, 10},
+        {u"INPUT #1 1", 625, 1, 10},
+        {u"OPEN \"a\" 1", 40002, 1, 10},
+        {u"DIM A(N)", 611, 1, 7},
+        {u"DIM A(3)\nA(1, 2) = 1", 612, 2, 6},
+        {u"FILES 1, 2", 701, 1, 7},
+        {u"LINE 1", 700, 1, 6},
+        {u"LINE (1, 2) + (3, 4)", 811, 1, 13},
+        {u"GOTO +", 606, 1, 6},
+        {u"CALL S 1\nSUB S\nEND SUB", 53011, 1, 8},
+        {u"EXIT FOR", 53021, 1, 1},
+        {u"STRTOFORM 1", 5001, 1, 11},
+        {u"EVALFORM 1", 5011, 1, 10},
+        {u"D = )", 151, 1, 5},
+        {u"PRINT (1", 152, 1, 9},
+        // run time
+        {u"X = 2 + \"a\"", 50015, 1, 7},
+        {u"X = 5 MOD 0", 1037, 1, 7},
+        {u"DIM A(3)\nA(4) = 1", 1401, 2, 1},
+        {u"DIM A(3)\nPRINT A(-1)", 1402, 2, 7},
+        {u"KILL \"no such file.zzz\"", 2141, 1, 6},
+    };
+    for (const Case &c : cases) {
+        for (const int below : {0, 2}) {
+            const QString program = (below ? u"REM a + b\n' c\n"_s : QString()) + QString::fromUtf16(c.program);
+            const QStringList lines = RunProgram(program + u'\n');
+            const QString expected = u"(%1行,　%2 桁)"_s.arg(c.line + below).arg(c.column);
+            EXPECT_TRUE(lines.join(u'|').contains(expected)) << program.toStdString() << "\n" << lines.join(u'|').toStdString();
+            EXPECT_EQ(ErrorNumber, c.error) << program.toStdString();
+        }
+    }
+    // A fault inside an included file, from any pass, names the INCLUDE.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const char *included : {"PUBLIC Q\r\nPUBLIC Q", "X = 1 ~ 2", "FOR I = 1 TO 2\r\nNEXT J", "X = 1 / 0"}) {
+        QFile file(dir.filePath(u"inc.ovt"_s));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(included);
+        file.close();
+        const QStringList lines = RunProgram(u"A = 1\n' b\n  INCLUDE \"%1\"\nC = 3\n"_s.arg(file.fileName()));
+        EXPECT_TRUE(lines.join(u'|').contains(u"(3行,　3 桁)"_s)) << included << "\n" << lines.join(u'|').toStdString();
+    }
 }
 
 TEST_F(RunDriver, ConsoleLineErrorsHaveNoPositionAndLeaveNoData)
@@ -214,5 +291,71 @@ TEST_F(RunDriver, WorkedOutExpressionsAgreeWithTheCells)
         const QString planned = WithoutPosition(RunProgram(program(e)));
         const QString cells = WithoutPosition(RunProgram(program(u"ABS(1) * ("_s + e + u')')));
         EXPECT_EQ(planned, cells) << values.toStdString() << e.toStdString();
+    }
+}
+
+namespace {
+
+// Programs whose values sit where a short cut of the loop could slip: equal
+// operands, the last value of a loop, a string appended to another, a
+// subscript at and past its bound, results that overflow or divide by zero.
+const char16_t *const kBoundaryPrograms[] = {
+    u"DIM A(3)\nA(1) = 2 : A(3) = -0\n"
+    u"FOR I = 0 TO 3\n"
+    u"  X = A(1) : Y = I\n"
+    u"  IF X = Y THEN PRINT \"eq\"; I\n"
+    u"  IF X <> Y THEN PRINT \"ne\"; I\n"
+    u"  IF X < Y THEN PRINT \"lt\"; I\n"
+    u"  IF X > Y THEN PRINT \"gt\"; I\n"
+    u"  IF X <= Y THEN PRINT \"le\"; I\n"
+    u"  IF X >= Y THEN PRINT \"ge\"; I\n"
+    u"  IF A(I) >= 0 THEN PRINT \"nonneg\"; I\n"
+    u"  IF A(I) <= Y - 1 THEN PRINT \"below\"; I\n"
+    u"NEXT\nPRINT I",
+    u"S = 1\nFOR I = 1 TO 5 STEP S : L = I : NEXT : PRINT L; I\n"
+    u"S = 0.1 : N = 0\nFOR I = 0 TO 1 STEP S : L = I : N = N + 1 : NEXT : PRINT L; N; I\n"
+    u"S = -0.5\nFOR I = 2 TO 0 STEP S : L = I : NEXT : PRINT L; I\n"
+    u"S = 3 : N = 0\nFOR I = 1 TO 1 STEP S : N = N + 1 : NEXT : PRINT N; I\n"
+    u"S = -1 : N = 0\nFOR I = 1 TO 2 STEP S : N = N + 1 : NEXT : PRINT N; I\n"
+    u"FOR I = 1 TO 3 : FOR J = I TO 3 : K = K + J : NEXT : NEXT : PRINT K; I; J",
+    u"A$ = \"x\" : B$ = A$ + \"y\" : PRINT A$; \" \"; B$\n"
+    u"B$ = A$ + B$ : PRINT A$; \" \"; B$\n"
+    u"A$ = A$ + A$ : PRINT A$\n"
+    u"A$ = A$ & B$ : PRINT A$; \" \"; B$\n"
+    u"C$ = B$ : C$ = C$ + C$ : PRINT B$; \" \"; C$\n"
+    u"FOR I = 1 TO 3 : D$ = D$ + STR$(I) : E$ = D$ + \"!\" : NEXT : PRINT D$; E$",
+    u"DIM A(2)\nX = 2 : A(X) = 5 : PRINT A(X) + 1\nX = 2.9 : A(X) = A(X) * 2 : PRINT A(2)\nX = 3\nA(X) = 1",
+    u"DIM A(2)\nX = -1\nY = A(X) + 1",
+    u"X = 1E4000\nY = 3\nY = X * X\nPRINT Y",
+    u"X = 0\nY = 5 / X",
+    u"X = 1\n10 X = X * 2 : IF X < 1000 THEN GOTO 10\nPRINT X : Y = X - 1024 : PRINT Y = 0; Y <> 0",
+};
+
+struct FastPathsRestored {
+    ~FastPathsRestored() { RunFastPaths = true; }
+};
+
+} // namespace
+
+// The loop's short cuts and the cells run one by one give the same output,
+// errors and their positions included.
+TEST_F(RunDriver, FastPathsAgreeWithTheCellsAtTheBoundaries)
+{
+    FastPathsRestored restore;
+    std::mt19937 random(7);
+    QStringList programs;
+    for (const char16_t *program : kBoundaryPrograms)
+        programs << QString::fromUtf16(program);
+    const QString start = u"DIM A(5)\nFOR Q = 0 TO 5 : A(Q) = Q * 1.5 - 2 : NEXT\nI = 2 : J = 5 : X = 0 : Y = -0 : Z = 2\n"_s;
+    for (int n = 0; n < 100; ++n) {
+        const QString e = RandomExpression(random, 3);
+        programs << start + u"P = "_s + e + u"\nPRINT P\nIF "_s + e + u" >= X THEN PRINT 1 ELSE PRINT 0"_s;
+    }
+    for (const QString &program : programs) {
+        RunFastPaths = true;
+        const QStringList fast = RunProgram(program);
+        RunFastPaths = false;
+        const QStringList cells = RunProgram(program);
+        EXPECT_EQ(fast, cells) << program.toStdString();
     }
 }

@@ -82,7 +82,7 @@ TEST_F(CodeStores, EmitPreCodeTakesItsPositionFromTheIncludeState)
 {
     PreCodePos = 101;
     TokenSourcePos = 17;
-    IncludeAnchor = 40;
+    IncludeSourcePos = 40;
     InIncludeText = 0;
     EmitPreCode(CodeType{ckStatement, stPRINT, 999});
     InIncludeText = 1;

@@ -144,6 +144,15 @@ TEST_F(ErrorMessage, OffendingCharacter)
               u"Basic で使われない文字(UNICODE:12354)が含まれています。\r\n 又は使う場所に誤りがあります。");
 }
 
+// The last entry of each table is inside it: the message names it.
+TEST_F(ErrorMessage, TheLastEntryOfEachTableIsNamed)
+{
+    InitKeywordTables();
+    EXPECT_EQ(MessageFor(50025, StatementCount), u"コマンド WRITEALLTEXT は現在サポートしていません。");
+    EXPECT_EQ(MessageFor(50012, FunctionCount), u"関数 YEARTIMER の引数の値が計算できない範囲にあります。");
+    EXPECT_EQ(MessageFor(50018, OperatorCount), u"演算子 ChgSgn の計算中にエラーが起きました。");
+}
+
 TEST_F(ErrorMessage, SubjectOutsideItsTableGivesEmptyName)
 {
     // Control-screen property codes and the first number past each table.

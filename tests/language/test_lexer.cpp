@@ -53,7 +53,7 @@ TEST_F(Lexer, TokenSourcePosIsTheFirstCharacterOfTheToken)
     GetToken(TokenCell, tmRegister);
     EXPECT_EQ(TokenSourcePos, 3);
     InIncludeText = 1;
-    IncludeAnchor = 77;
+    IncludeSourcePos = 77;
     Scan(QStringLiteral("C"));
     GetToken(TokenCell, tmRegister);
     EXPECT_EQ(TokenSourcePos, 77);

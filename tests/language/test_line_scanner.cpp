@@ -150,7 +150,7 @@ TEST_F(LineScanner, PositionsAfterAnIncludedFileCountInTheUsersText)
     EXPECT_FALSE(TranslateProgramText(program));
     // ")" stands at the fifth character of the program's third line.
     const int32_t expected = int32_t(QStringLiteral("A = 1\r\n").size() + include.size() + 2 + 5);
-    EXPECT_EQ(ErrorPos - 1, expected);
+    EXPECT_EQ(ErrorPos, expected);
 }
 
 TEST_F(LineScanner, PublicDeclaresItsNamesOnce)
