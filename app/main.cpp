@@ -2,6 +2,10 @@
 // order their state depends on each other; then the settings load, the main
 // frame opens and after it the console. The command line is acted on once,
 // when the event loop starts.
+#include "devices/OVFontNames.h"
+#include "devices/OVGraphCanvas.h"
+#include "devices/OVGraphForm.h"
+#include "devices/OVGraphSurface.h"
 #include "environment/OVFrame.h"
 #include "environment/OVKeySetting.h"
 #include "environment/OVLoadWait.h"
@@ -14,22 +18,10 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFont>
 #include <QThread>
 #include <QTimer>
 
 namespace {
-
-// The Japanese system fonts that settings name, mapped to installed ones.
-void SubstituteFonts()
-{
-    const QStringList gothic{QStringLiteral("IPAGothic"), QStringLiteral(u"IPAゴシック"),
-                             QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("Monospace")};
-    const QStringList proportional{QStringLiteral("IPAPGothic"), QStringLiteral(u"IPAPゴシック"),
-                                   QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Sans Serif")};
-    QFont::insertSubstitutions(QStringLiteral(u"ＭＳ ゴシック"), gothic);
-    QFont::insertSubstitutions(QStringLiteral(u"ＭＳ Ｐゴシック"), proportional);
-}
 
 // Closing stops a run and lets its last window steps finish before the
 // worker is joined and the windows go.
@@ -53,9 +45,10 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("Orvane"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ORVANE_VERSION));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Orvane for Windows"));
-    SubstituteFonts();
+    ov::SubstituteFonts();
 
     ov::InitializeInterpreterUnits();
+    ov::SetGraphSurface(&ov::GraphSurfaceObject());
     ov::ExeDir = QCoreApplication::applicationDirPath();
     ov::LoadSettings();
     ov::InitInterpreter();
@@ -85,5 +78,6 @@ int main(int argc, char *argv[])
     const int status = app.exec();
     StopAndJoin(runs);
     ov::SetRunHost(nullptr);
+    ov::DestroyGraphForms();
     return status;
 }

@@ -2,6 +2,10 @@
 // command does, writes the console lines to standard output as UTF-8 and
 // answers INPUT from standard input, line by line. The exit status is 1 when
 // the run ended with an error, 2 when the file could not be read.
+// With --save-graphics OUT.png the graphics screen, when one is open after
+// the run (also after an error), is written to OUT.png.
+#include "devices/OVGraphCanvas.h"
+#include "devices/OVGraphSurface.h"
 #include "executor/OVHeadlessHost.h"
 #include "executor/OVMThread.h"
 #include "environment/OVKeySetting.h"
@@ -9,6 +13,7 @@
 #include "language/OVHeader.h"
 #include "language/OVInterpreter.h"
 #include "platform/OVWinVersion.h"
+#include "devices/OVGraphState.h"
 
 #include <QFileInfo>
 #include <QTextStream>
@@ -45,14 +50,19 @@ int main(int argc, char *argv[])
 {
     // No application object: the runner needs no event loop, and making one
     // would cost half of its start-up time (it loads every locale category).
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: ovrun FILE\n");
+    QString graphicsOut;
+    int fileArg = 1;
+    if (argc == 4 && std::string(argv[1]) == "--save-graphics") {
+        graphicsOut = QString::fromLocal8Bit(argv[2]);
+        fileArg = 3;
+    } else if (argc != 2) {
+        std::fprintf(stderr, "usage: ovrun [--save-graphics OUT.png] FILE\n");
         return 2;
     }
-    const QString path = QString::fromLocal8Bit(argv[1]);
+    const QString path = QString::fromLocal8Bit(argv[fileArg]);
     QString source;
     if (!ReadProgram(path, source)) {
-        std::fprintf(stderr, "ovrun: cannot read %s\n", argv[1]);
+        std::fprintf(stderr, "ovrun: cannot read %s\n", argv[fileArg]);
         return 2;
     }
 
@@ -65,6 +75,7 @@ int main(int argc, char *argv[])
     ov::SetRunHost(&host);
 
     ov::InitializeInterpreterUnits();
+    ov::SetGraphSurface(&ov::GraphSurfaceObject());
     ov::SourceText = source;
     ov::ProgramDir = QFileInfo(path).absolutePath();
     ov::RunMode = 0;
@@ -75,6 +86,8 @@ int main(int argc, char *argv[])
     runs.Start();
     runs.Join();
     host.Console().FinishOutput();
+    if (!graphicsOut.isEmpty() && ov::GraphScreenOpen.load() != 0 && !ov::SaveGraphicsPng(graphicsOut))
+        std::fprintf(stderr, "ovrun: cannot write %s\n", argv[2]);
     ov::SetRunHost(nullptr);
     return ov::ErrorNumber != 0 ? 1 : 0;
 }

@@ -14,7 +14,14 @@ void TOVQtHost::Synchronise(const std::function<void()> &step)
         step();
         return;
     }
-    QMetaObject::invokeMethod(this, [&step] { step(); }, Qt::BlockingQueuedConnection);
+    // What the worker drew shows before the step: INPUT, a dialog, the end of the run.
+    QMetaObject::invokeMethod(
+        this,
+        [this, &step] {
+            windows_.RefreshGraphWindow();
+            step();
+        },
+        Qt::BlockingQueuedConnection);
 }
 
 void TOVQtHost::Post(std::function<void()> step)

@@ -41,6 +41,12 @@ public:
     void OpenHelp(const QString &topic) override { windows_.OpenHelp(topic); }
     void CloseMediaPlayer() override { windows_.CloseMediaPlayer(); }
     void CloseMainForm() override { windows_.CloseMainForm(); }
+    void KeepGraphPicture() override { windows_.KeepGraphPicture(); }
+    void ShowGraphWindow() override { windows_.ShowGraphWindow(); }
+    void CloseGraphWindow() override { windows_.CloseGraphWindow(); }
+    void SetGraphView(int view) override { windows_.SetGraphView(view); }
+    void RefreshGraphWindow() override { windows_.RefreshGraphWindow(); }
+    void SetConsoleClientSize(int width, int height) override { windows_.SetConsoleClientSize(width, height); }
 
 private:
     RunHost &windows_;

@@ -1,6 +1,7 @@
 #include "environment/OVRunWindows.h"
 
 #include "devices/OVDialogs.h"
+#include "devices/OVGraphForm.h"
 #include "devices/OVInputNumForm.h"
 #include "devices/OVWindowState.h"
 #include "environment/OVKeySetting.h"
@@ -157,6 +158,38 @@ void TOVRunWindows::CloseMainForm()
 {
     if (mainFrame_ != nullptr)
         mainFrame_->close();
+}
+
+// ---------------------------------------------------------------- the graphics screen
+
+void TOVRunWindows::KeepGraphPicture()
+{
+    ov::KeepGraphPicture();
+}
+
+void TOVRunWindows::ShowGraphWindow()
+{
+    ShowGraphForm();
+}
+
+void TOVRunWindows::CloseGraphWindow()
+{
+    CloseGraphForm();
+}
+
+void TOVRunWindows::SetGraphView(int view)
+{
+    SetGraphFormView(view);
+}
+
+void TOVRunWindows::RefreshGraphWindow()
+{
+    RefreshGraphForm();
+}
+
+void TOVRunWindows::SetConsoleClientSize(int width, int height)
+{
+    console_.resize(width, height);
 }
 
 } // namespace ov

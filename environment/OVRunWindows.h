@@ -36,6 +36,12 @@ public:
     QString SelectFile(bool save, const QString &filter, const QString &name) override;
     void CloseMediaPlayer() override {}
     void CloseMainForm() override;
+    void KeepGraphPicture() override;
+    void ShowGraphWindow() override;
+    void CloseGraphWindow() override;
+    void SetGraphView(int view) override;
+    void RefreshGraphWindow() override;
+    void SetConsoleClientSize(int width, int height) override;
 
 private:
     TRunForm &console_;

@@ -7,11 +7,14 @@
 #include "executor/OVConsoleOut.h"
 #include "executor/OVControlFlow.h"
 #include "executor/OVDataFile.h"
+#include "executor/OVDrawing.h"
 #include "executor/OVFileFunc.h"
 #include "executor/OVFormula.h"
+#include "executor/OVGraphScreen.h"
 #include "executor/OVMThread.h"
 #include "executor/OVNumFunc.h"
 #include "executor/OVOperators.h"
+#include "executor/OVPenBrush.h"
 #include "executor/OVRunCommands.h"
 #include "executor/OVRunHost.h"
 #include "executor/OVStack.h"
@@ -139,7 +142,8 @@ void DispatchFunction(int32_t f)
     case fnTAB: FnTab(); break;
     default:
         if (DispatchNumericFunction(f) || DispatchStringFunction(f) || DispatchTimeFunction(f)
-            || DispatchFileFunction(f) || DispatchDialogFunction(f))
+            || DispatchFileFunction(f) || DispatchDialogFunction(f) || DispatchDrawingFunction(f)
+            || DispatchPenBrushFunction(f))
             break;
         // A built-in that this version does not carry.
         SetError(50023, f <= FunctionCount ? f : 0);
@@ -236,7 +240,8 @@ LoopExit DispatchStatement(int32_t s)
         break;
     default:
         if (DispatchInternalStatement(s) || DispatchDataFileStatement(s) || DispatchFileStatement(s)
-            || DispatchFormulaStatement(s) || DispatchFileSystemStatement(s))
+            || DispatchFormulaStatement(s) || DispatchFileSystemStatement(s) || DispatchGraphScreenStatement(s)
+            || DispatchDrawingStatement(s) || DispatchPenBrushStatement(s))
             break;
         if (s <= StatementCount)
             SetError(50025, s);  // a statement this version does not carry
