@@ -17,26 +17,38 @@ long double Flip(long double py)
 
 } // namespace
 
+long double RoundHalfEven(long double v)
+{
+    // Adding and taking away 2^63 leaves the 64-bit mantissa no fraction
+    // bits, so the addition rounds in the default mode: halves to even. The
+    // library's nearbyint saves and restores the whole floating-point state
+    // and costs more than a PSET.
+    constexpr long double shift = 0x1p63L;
+    if (!(std::fabs(v) < shift))
+        return v;  // already whole, or not a number
+    return v >= 0 ? (v + shift) - shift : (v - shift) + shift;
+}
+
 int32_t TruncSaturate(long double v, int32_t lo, int32_t hi)
 {
-    if (std::isnan(v))
+    if (v != v)
         return 0;
     if (v <= lo)
         return lo;
     if (v >= hi)
         return hi;
-    return int32_t(std::trunc(v));
+    return int32_t(v);  // the conversion truncates toward zero
 }
 
 int32_t RoundSaturate(long double v, int32_t lo, int32_t hi)
 {
-    return TruncSaturate(std::nearbyint(v), lo, hi);  // the default rounding mode: halves to even
+    return TruncSaturate(RoundHalfEven(v), lo, hi);
 }
 
 void WorldToDeviceExact(long double x, long double y, long double &px, long double &py)
 {
-    px = std::nearbyint((x - WindowX1) * WindowScaleX);
-    py = Flip(std::nearbyint((y - WindowY1) * WindowScaleY));
+    px = RoundHalfEven((x - WindowX1) * WindowScaleX);
+    py = Flip(RoundHalfEven((y - WindowY1) * WindowScaleY));
 }
 
 void WorldToDevice(int32_t &px, int32_t &py, long double x, long double y)

@@ -7,6 +7,8 @@
 
 namespace ov {
 
+// Rounds to the nearest integer, halves to even (in the default rounding mode).
+long double RoundHalfEven(long double v);
 // Truncates toward zero and saturates to lo..hi (0 for a NaN).
 int32_t TruncSaturate(long double v, int32_t lo, int32_t hi);
 // Rounds to the nearest integer, halves to even, and saturates to lo..hi.

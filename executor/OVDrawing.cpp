@@ -35,8 +35,11 @@ constexpr long double Pi = std::numbers::pi_v<long double>;
 struct OptionalArg {
     enum Kind { Omitted, Value, Other } How = Other;
     long double Number = 0;
-    bool IsName = false;
-    QString Name;
+    const NumVarType *Variable = nullptr;
+
+    bool IsName() const { return Variable != nullptr; }
+    // The option word the variable's name spells (B, BF, F).
+    bool Spells(QStringView word) const { return Variable != nullptr && StripLeadingDigits(Variable->Name) == word; }
 };
 
 OptionalArg FetchOptional()
@@ -50,11 +53,9 @@ OptionalArg FetchOptional()
         arg.How = OptionalArg::Value;
         arg.Number = GetNumLiteralValue(cell);
     } else if (cell.FirstCode == ckNumVar && cell.SecondCode >= 0 && size_t(cell.SecondCode) < NumVars.size()) {
-        const NumVarType &record = NumVars[size_t(cell.SecondCode)];
         arg.How = OptionalArg::Value;
-        arg.Number = record.Value;
-        arg.IsName = true;
-        arg.Name = StripLeadingDigits(record.Name);
+        arg.Variable = &NumVars[size_t(cell.SecondCode)];
+        arg.Number = arg.Variable->Value;
     }
     return arg;
 }
@@ -133,11 +134,11 @@ bool ClipSegment(long double &x1, long double &y1, long double &x2, long double 
         const long double ox = first ? x2 : x1, oy = first ? y2 : y1;
         if (out & 3) {
             const long double side = (out & 1) ? area.Left : area.Right;
-            y = std::nearbyint(oy + (y - oy) * ((side - ox) / (x - ox)));
+            y = RoundHalfEven(oy + (y - oy) * ((side - ox) / (x - ox)));
             x = side;
         } else {
             const long double side = (out & 4) ? area.Top : area.Bottom;
-            x = std::nearbyint(ox + (x - ox) * ((side - oy) / (y - oy)));
+            x = RoundHalfEven(ox + (x - ox) * ((side - oy) / (y - oy)));
             y = side;
         }
     }
@@ -216,11 +217,11 @@ void ExecLine()
     const OptionalArg option = FetchOptional();
     if (option.How == OptionalArg::Omitted) {
         DrawLine(dx1, dy1, dx2, dy2);
-    } else if (!option.IsName) {
+    } else if (!option.IsName()) {
         SetError(1239);
-    } else if (option.Name == u"B") {
+    } else if (option.Spells(u"B")) {
         DrawBox(dx1, dy1, dx2, dy2, false);
-    } else if (option.Name == u"BF") {
+    } else if (option.Spells(u"BF")) {
         GraphCanvas.BrushColor = GraphCanvas.PenColor;
         GraphCanvas.BrushStyle = FillStyleToBrushStyle(FillStyle);
         DrawBox(dx1, dy1, dx2, dy2, true);
@@ -281,11 +282,11 @@ void ExecCircle()
     const int32_t ry = TruncSaturate(std::fabs(WindowScaleY * r * ratio), 0, RadiusLimit);
     const OptionalArg fill = FetchOptional();
     bool filled = false;
-    if (fill.IsName && fill.Name != u"F") {
+    if (fill.IsName() && !fill.Spells(u"F")) {
         SetError(1247);
         return;
     }
-    if (fill.IsName)
+    if (fill.IsName())
         filled = true;
     else if (fill.How != OptionalArg::Omitted)
         SetError(1248);  // the outline is still drawn

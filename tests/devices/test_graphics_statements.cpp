@@ -5,8 +5,10 @@
 #include "devices/OVGraphCanvas.h"
 #include "devices/OVGraphState.h"
 #include "devices/OVGraphSurface.h"
+#include "executor/OVDrawing.h"
 #include "executor/OVHeadlessHost.h"
 #include "executor/OVMThread.h"
+#include "executor/OVStack.h"
 #include "language/OVHeader.h"
 #include "language/OVInterpreter.h"
 
@@ -261,4 +263,26 @@ TEST_F(GraphicsStatements, TextAndTheSavedPicture)
     const QString png = dir.filePath(QStringLiteral("out.png"));
     ASSERT_TRUE(SaveGraphicsPng(png));
     EXPECT_EQ(QImage(png).convertToFormat(QImage::Format_RGB32), GraphSurfaceObject().Snapshot());
+}
+
+// FILEPSET runs on the worker and looks at the stop request between points.
+TEST_F(GraphicsStatements, PointFilesStopAtAStopRequest)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("many.txt"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    for (int i = 0; i < 1000; ++i)
+        file.write("1 1 12\n");
+    file.close();
+    Run(QStringLiteral("GSCREEN(100, 100)"));
+    PushString(path);
+    StopRequested = 1;
+    EXPECT_TRUE(DispatchDrawingStatement(stFILEPSET));
+    StopRequested = 0;
+    EXPECT_EQ(ErrorNumber, 0);
+    EXPECT_EQ(Pixel(1, 1), 0xFFFFFFu);
+    PushString(path);
+    DispatchDrawingStatement(stFILEPSET);
+    EXPECT_EQ(Pixel(1, 1), 0x0000FFu);
 }
