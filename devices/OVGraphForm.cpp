@@ -38,7 +38,7 @@ TGraphPicture::TGraphPicture(TGraphSurface &surface, QWidget *parent) : QWidget(
 
 QRect TGraphPicture::ToWidget(const QRect &pixels) const
 {
-    const int w = std::max(1, GraphWidth), h = std::max(1, GraphHeight);
+    const int w = pictureSize_.width(), h = pictureSize_.height();
     if (width() == w && height() == h)
         return pixels;
     const QRectF scaled(pixels.x() * qreal(width()) / w, pixels.y() * qreal(height()) / h,
@@ -62,7 +62,7 @@ void TGraphPicture::paintEvent(QPaintEvent *event)
 QPoint TGraphPicture::ToPicture(QPointF at) const
 {
     const int w = std::max(1, width()), h = std::max(1, height());
-    return QPoint(int(at.x() * std::max(1, GraphWidth) / w), int(at.y() * std::max(1, GraphHeight) / h));
+    return QPoint(int(at.x() * pictureSize_.width() / w), int(at.y() * pictureSize_.height() / h));
 }
 
 void TGraphPicture::Record(int event, QPointF at)
@@ -116,7 +116,8 @@ void TOVGraphForm::LayoutGraphForm()
     ScrollBox1->setWidgetResizable(false);
     ScrollBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ScrollBox1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    PaintBox1->resize(GraphWidth, GraphHeight);
+    PaintBox1->SetPictureSize(QSize(GraphWidth, GraphHeight));
+    PaintBox1->resize(PaintBox1->PictureSize());
     const QSize client = GraphWindowSized != 0 ? QSize(std::max(1, GraphClientWidth), std::max(1, GraphClientHeight))
                                                : QSize(GraphWidth, GraphHeight);
     resize(client);
@@ -139,7 +140,7 @@ void TOVGraphForm::SetView(int view)
     if (view == 2)
         KeepAspect();
     else
-        PaintBox1->resize(GraphWidth, GraphHeight);
+        PaintBox1->resize(PaintBox1->PictureSize());
     PaintBox1->update();
 }
 
@@ -161,7 +162,8 @@ void TOVGraphForm::ShowDirty()
 void TOVGraphForm::KeepAspect()
 {
     const int w = std::max(1, width());
-    const int h = int(qint64(w) * std::max(1, GraphHeight) / std::max(1, GraphWidth));
+    const QSize picture = PaintBox1->PictureSize();
+    const int h = int(qint64(w) * picture.height() / picture.width());
     if (h != height())
         resize(w, std::max(1, h));
 }

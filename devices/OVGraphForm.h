@@ -21,6 +21,10 @@ class TGraphPicture : public QWidget {
 
 public:
     TGraphPicture(TGraphSurface &surface, QWidget *parent = nullptr);
+    // The picture's size, set by the open step (the worker changes the
+    // size globals while the window paints).
+    void SetPictureSize(QSize size) { pictureSize_ = size.expandedTo(QSize(1, 1)); }
+    QSize PictureSize() const { return pictureSize_; }
     // The widget area that shows the rectangle of picture pixels.
     QRect ToWidget(const QRect &pixels) const;
 
@@ -35,6 +39,7 @@ private:
     void Record(int event, QPointF at);
 
     TGraphSurface &surface_;
+    QSize pictureSize_{1, 1};
 };
 
 class TOVGraphForm : public QWidget {

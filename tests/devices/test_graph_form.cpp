@@ -2,6 +2,8 @@
 // and hand their window steps over as in the program; the window shows what
 // the picture holds, plain and stretched, keeps at most eight old pictures,
 // and reports the mouse in picture pixels.
+#include "graph_test_helpers.h"
+
 #include "devices/OVGraphCanvas.h"
 #include "devices/OVGraphForm.h"
 #include "devices/OVGraphState.h"
@@ -33,27 +35,16 @@ public:
 
 class GraphForm : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        InitializeInterpreterUnits();
-        SetRunHost(&host_);
-        SetGraphSurface(&GraphSurfaceObject());
-        GraphScreenOpen = 0;
-    }
+    void SetUp() override { test::AttachGraphics(&host_); }
     void TearDown() override
     {
         DestroyGraphForms();
-        SetGraphSurface(nullptr);
-        SetRunHost(nullptr);
-        GraphScreenOpen = 0;
+        test::AttachGraphics(nullptr);
     }
 
     void Run(const QString &program)
     {
-        SourceText = QString(program).replace(u'\n', QStringLiteral("\r\n"));
-        RunMode = 0;
-        ProgramRunning = 1;
-        StopRequested = 0;
+        test::LoadProgram(program);
         ASSERT_TRUE(runs_.Start());
         while (RunThreadActive.load() != 0)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);

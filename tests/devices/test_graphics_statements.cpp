@@ -2,6 +2,8 @@
 // real surface: world coordinates, clipping, state reads and errors. Pixel-
 // exact shapes are the drawing routines' own tests; these check positions
 // and colours.
+#include "graph_test_helpers.h"
+
 #include "devices/OVGraphCanvas.h"
 #include "devices/OVGraphState.h"
 #include "devices/OVGraphSurface.h"
@@ -23,28 +25,17 @@ namespace {
 
 class GraphicsStatements : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        InitializeInterpreterUnits();
-        SetRunHost(&host_);
-        SetGraphSurface(&GraphSurfaceObject());
-        GraphScreenOpen = 0;
-    }
+    void SetUp() override { test::AttachGraphics(&host_); }
     void TearDown() override
     {
         runs_.Join();
-        SetGraphSurface(nullptr);
-        SetRunHost(nullptr);
-        GraphScreenOpen = 0;
+        test::AttachGraphics(nullptr);
     }
 
     // The console lines of the run, without the closing "OK" and blank line.
     QStringList Run(const QString &program)
     {
-        SourceText = QString(program).replace(u'\n', QStringLiteral("\r\n"));
-        RunMode = 0;
-        ProgramRunning = 1;
-        StopRequested = 0;
+        test::LoadProgram(program);
         const int before = int(host_.Console().Lines().size());
         EXPECT_TRUE(runs_.Start());
         runs_.Join();
