@@ -16,8 +16,14 @@
 #include "devices/OVGraphState.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QTextStream>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <iostream>
 #include <string>
 
@@ -43,6 +49,41 @@ bool ReadReply(const ov::InputBoxRequest &, QString &answer)
         answer.chop(1);
     return true;
 }
+
+// The main thread waits for the run; meanwhile it makes the application
+// object when the run's first text drawing asks for one (Qt wants it made,
+// and ended, on the main thread).
+class MainThreadWait {
+public:
+    std::function<void()> Maker()
+    {
+        return [this] {
+            std::unique_lock lock(mutex_);
+            wanted_ = true;
+            changed_.notify_all();
+            changed_.wait(lock, [this] { return app_ != nullptr; });
+        };
+    }
+    void WaitFor(ov::RunController &runs)
+    {
+        {
+            std::unique_lock lock(mutex_);
+            while (ov::RunThreadActive.load() != 0) {
+                if (!changed_.wait_for(lock, std::chrono::milliseconds(1), [this] { return wanted_ && !app_; }))
+                    continue;
+                app_ = ov::MakeOffscreenApplication();
+                changed_.notify_all();
+            }
+        }
+        runs.Join();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool wanted_ = false;
+    std::unique_ptr<QGuiApplication> app_;
+};
 
 } // namespace
 
@@ -82,12 +123,15 @@ int main(int argc, char *argv[])
     ov::ProgramRunning = 1;
     ov::StopRequested = 0;
 
+    MainThreadWait wait;
+    ov::SetApplicationMaker(wait.Maker());
     ov::RunController runs;
     runs.Start();
-    runs.Join();
+    wait.WaitFor(runs);
     host.Console().FinishOutput();
     if (!graphicsOut.isEmpty() && ov::GraphScreenOpen.load() != 0 && !ov::SaveGraphicsPng(graphicsOut))
         std::fprintf(stderr, "ovrun: cannot write %s\n", argv[2]);
     ov::SetRunHost(nullptr);
+    ov::SetApplicationMaker(nullptr);
     return ov::ErrorNumber != 0 ? 1 : 0;
 }

@@ -54,9 +54,18 @@ void TGraphPicture::paintEvent(QPaintEvent *event)
     if (picture.size() == size()) {
         const QRect area = event->rect() & picture.rect();
         painter.drawImage(area.topLeft(), picture, area);
-    } else {
-        painter.drawImage(rect(), picture);
+        return;
     }
+    // Stretched: only the picture pixels under the exposed area are scaled.
+    const QRect exposed = event->rect();
+    const qreal sx = qreal(picture.width()) / std::max(1, width()), sy = qreal(picture.height()) / std::max(1, height());
+    const QRect source = QRectF(exposed.x() * sx, exposed.y() * sy, exposed.width() * sx, exposed.height() * sy)
+                             .toAlignedRect()
+                             .adjusted(-1, -1, 1, 1)
+                             & picture.rect();
+    const QRectF target(source.x() / sx, source.y() / sy, source.width() / sx, source.height() / sy);
+    painter.setClipRect(exposed);
+    painter.drawImage(target, picture, source);
 }
 
 QPoint TGraphPicture::ToPicture(QPointF at) const

@@ -29,23 +29,19 @@ RasterBox BoxOf(CanvasBox box)
     return RasterBox{box.Left, box.Top, box.Right, box.Bottom};
 }
 
+std::function<void()> ApplicationMaker;
+
 // Text needs the font database, which needs an application object; the
-// headless runner has none until the first text is drawn.
+// headless runner has none until the first text is drawn and then has its
+// main thread make one.
 void EnsureFontSupport()
 {
     if (QCoreApplication::instance() != nullptr)
         return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "ovrun";
-    static char *argv[] = {name, nullptr};
-    // Made on the worker: its notes about that thread and the runtime folder
-    // are no concern of a program's output.
-    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
-    static QGuiApplication *app = new QGuiApplication(argc, argv);
-    (void)app;
-    qInstallMessageHandler(previous);
+    if (ApplicationMaker)
+        ApplicationMaker();
+    if (QCoreApplication::instance() == nullptr)
+        MakeOffscreenApplication().release();  // no maker: this thread's, kept to the end
     SubstituteFonts();
 }
 
@@ -65,13 +61,19 @@ QFont FontOf(const CanvasFont &spec)
 
 void TGraphSurface::NewPicture(int width, int height, ColorValue back)
 {
-    QImage fresh(std::max(1, width), std::max(1, height), QImage::Format_RGB32);
-    fresh.fill(RasterColorToRgb(back));
-    QImage buffer(fresh.size(), QImage::Format_RGB32);
-    buffer.fill(RasterColorToRgb(back));
+    const QSize size(std::max(1, width), std::max(1, height));
+    const QRgb fill = RasterColorToRgb(back);
     std::lock_guard lock(mutex_);
-    picture_.swap(fresh);
-    buffer_.swap(buffer);
+    // A picture of the same size is cleared in place: fresh pages of a big
+    // picture cost the system more than the clearing itself.
+    if (picture_.size() != size || picture_.format() != QImage::Format_RGB32) {
+        picture_ = QImage();
+        buffer_ = QImage();
+        picture_ = QImage(size, QImage::Format_RGB32);
+        buffer_ = QImage(size, QImage::Format_RGB32);
+    }
+    picture_.fill(fill);
+    buffer_.fill(fill);
     dirty_ = picture_.rect();
 }
 
@@ -182,6 +184,25 @@ QRect TGraphSurface::TakeDirty()
 {
     std::lock_guard lock(mutex_);
     return std::exchange(dirty_, QRect());
+}
+
+std::unique_ptr<QGuiApplication> MakeOffscreenApplication()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "ovrun";
+    static char *argv[] = {name, nullptr};
+    // Its note about a missing runtime folder is no concern of a program's output.
+    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    auto app = std::make_unique<QGuiApplication>(argc, argv);
+    qInstallMessageHandler(previous);
+    return app;
+}
+
+void SetApplicationMaker(std::function<void()> maker)
+{
+    ApplicationMaker = std::move(maker);
 }
 
 TGraphSurface &GraphSurfaceObject()

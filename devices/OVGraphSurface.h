@@ -8,7 +8,11 @@
 
 #include <QImage>
 #include <QRect>
+#include <functional>
+#include <memory>
 #include <mutex>
+
+class QGuiApplication;
 
 namespace ov {
 
@@ -50,6 +54,14 @@ private:
 
 // The one surface of the process.
 TGraphSurface &GraphSurfaceObject();
+
+// An application object on the offscreen platform, for drawing text
+// without windows.
+std::unique_ptr<QGuiApplication> MakeOffscreenApplication();
+// Text drawing needs an application object; when there is none it calls
+// the maker (from the worker), which has the main thread make one and
+// waits for it.
+void SetApplicationMaker(std::function<void()> maker);
 
 // Saves the picture as a PNG; false when no screen is open or it failed.
 bool SaveGraphicsPng(const QString &path);
