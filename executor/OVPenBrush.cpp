@@ -7,14 +7,10 @@
 #include "language/OVHeader.h"
 
 #include <cmath>
-#include <limits>
 
 namespace ov {
 
 namespace {
-
-constexpr int32_t IntMin = std::numeric_limits<int32_t>::min();
-constexpr int32_t IntMax = std::numeric_limits<int32_t>::max();
 
 // The argument of a setting: a number, else 50022 naming the statement.
 bool PopSetting(int32_t statement, long double &n)
