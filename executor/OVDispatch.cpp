@@ -239,9 +239,10 @@ LoopExit DispatchStatement(int32_t s)
         SetError(50025, stMEDIAPLAYER);
         break;
     default:
-        if (DispatchInternalStatement(s) || DispatchDataFileStatement(s) || DispatchFileStatement(s)
-            || DispatchFormulaStatement(s) || DispatchFileSystemStatement(s) || DispatchGraphScreenStatement(s)
-            || DispatchDrawingStatement(s) || DispatchPenBrushStatement(s))
+        // Drawing first after the internal statements: PSET in a loop is the hot case.
+        if (DispatchInternalStatement(s) || DispatchDrawingStatement(s) || DispatchDataFileStatement(s)
+            || DispatchFileStatement(s) || DispatchFormulaStatement(s) || DispatchFileSystemStatement(s)
+            || DispatchGraphScreenStatement(s) || DispatchPenBrushStatement(s))
             break;
         if (s <= StatementCount)
             SetError(50025, s);  // a statement this version does not carry
