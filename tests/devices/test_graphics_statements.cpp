@@ -146,6 +146,9 @@ TEST_F(GraphicsStatements, PointsBoxesAndGLocate)
     EXPECT_EQ(Pixel(15, 15), 0x0000FFu);
     EXPECT_EQ(GLocateX, 0);
     EXPECT_EQ(GLocateY, 99);  // clamped to the top row, then flipped
+    Run(QStringLiteral("GSCREEN(200, 200)\nGLOCATE (150, 150)\nGSCREEN(60, 20)"));
+    EXPECT_EQ(GLocateX, 59);  // a smaller screen pulls the position in
+    EXPECT_EQ(GLocateY, 19);
 }
 
 TEST_F(GraphicsStatements, SettingReadsFollowTheStatements)
