@@ -2,6 +2,10 @@
 // order their state depends on each other; then the settings load, the main
 // frame opens and after it the console. The command line is acted on once,
 // when the event loop starts.
+#include "devices/OVFontNames.h"
+#include "devices/OVGraphCanvas.h"
+#include "devices/OVGraphForm.h"
+#include "devices/OVGraphSurface.h"
 #include "environment/OVFrame.h"
 #include "environment/OVKeySetting.h"
 #include "environment/OVLoadWait.h"
@@ -16,22 +20,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFont>
 #include <QThread>
 #include <QTimer>
 
 namespace {
-
-// The Japanese system fonts that settings name, mapped to installed ones.
-void SubstituteFonts()
-{
-    const QStringList gothic{QStringLiteral("IPAGothic"), QStringLiteral(u"IPAゴシック"),
-                             QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("Monospace")};
-    const QStringList proportional{QStringLiteral("IPAPGothic"), QStringLiteral(u"IPAPゴシック"),
-                                   QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Sans Serif")};
-    QFont::insertSubstitutions(QStringLiteral(u"ＭＳ ゴシック"), gothic);
-    QFont::insertSubstitutions(QStringLiteral(u"ＭＳ Ｐゴシック"), proportional);
-}
 
 // Closing stops a run and lets its last window steps finish before the
 // worker is joined and the windows go.
@@ -54,9 +46,10 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const QString startFolder = QDir::currentPath();  // command-line file names are relative to it
     ov::SetUpApplication();
-    SubstituteFonts();
+    ov::SubstituteFonts();
 
     ov::InitializeInterpreterUnits();
+    ov::SetGraphSurface(&ov::GraphSurfaceObject());
     ov::ExeDir = QCoreApplication::applicationDirPath();
     ov::LoadSettings();
     ov::EnterWorkingFolder();
@@ -88,5 +81,6 @@ int main(int argc, char *argv[])
     const int status = app.exec();
     StopAndJoin(runs);
     ov::SetRunHost(nullptr);
+    ov::DestroyGraphForms();
     return status;
 }

@@ -2,6 +2,10 @@
 // command does, writes the console lines to standard output as UTF-8 and
 // answers INPUT from standard input, line by line. The exit status is 1 when
 // the run ended with an error, 2 when the file could not be read.
+// With --save-graphics OUT.png the graphics screen, when one is open after
+// the run (also after an error), is written to OUT.png.
+#include "devices/OVGraphCanvas.h"
+#include "devices/OVGraphSurface.h"
 #include "executor/OVHeadlessHost.h"
 #include "executor/OVMThread.h"
 #include "environment/OVKeySetting.h"
@@ -10,10 +14,17 @@
 #include "language/OVHeader.h"
 #include "language/OVInterpreter.h"
 #include "platform/OVWinVersion.h"
+#include "devices/OVGraphState.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QTextStream>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <iostream>
 #include <new>
 #include <string>
@@ -40,6 +51,41 @@ bool ReadReply(const ov::InputBoxRequest &, QString &answer)
     return true;
 }
 
+// The main thread waits for the run; meanwhile it makes the application
+// object when the run's first text drawing asks for one (Qt wants it made,
+// and ended, on the main thread).
+class MainThreadWait {
+public:
+    std::function<void()> Maker()
+    {
+        return [this] {
+            std::unique_lock lock(mutex_);
+            wanted_ = true;
+            changed_.notify_all();
+            changed_.wait(lock, [this] { return app_ != nullptr; });
+        };
+    }
+    void WaitFor(ov::RunController &runs)
+    {
+        {
+            std::unique_lock lock(mutex_);
+            while (ov::RunThreadActive.load() != 0) {
+                if (!changed_.wait_for(lock, std::chrono::milliseconds(1), [this] { return wanted_ && !app_; }))
+                    continue;
+                app_ = ov::MakeOffscreenApplication();
+                changed_.notify_all();
+            }
+        }
+        runs.Join();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool wanted_ = false;
+    std::unique_ptr<QGuiApplication> app_;
+};
+
 } // namespace
 
 namespace {
@@ -48,14 +94,19 @@ int Run(int argc, char *argv[])
 {
     // No application object: the runner needs no event loop, and making one
     // would cost half of its start-up time (it loads every locale category).
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: ovrun FILE\n");
+    QString graphicsOut;
+    int fileArg = 1;
+    if (argc == 4 && std::string(argv[1]) == "--save-graphics") {
+        graphicsOut = QString::fromLocal8Bit(argv[2]);
+        fileArg = 3;
+    } else if (argc != 2) {
+        std::fprintf(stderr, "usage: ovrun [--save-graphics OUT.png] FILE\n");
         return 2;
     }
-    const QString path = QString::fromLocal8Bit(argv[1]);
+    const QString path = QString::fromLocal8Bit(argv[fileArg]);
     QString source;
     if (!ReadProgram(path, source)) {
-        std::fprintf(stderr, "ovrun: cannot read %s\n", argv[1]);
+        std::fprintf(stderr, "ovrun: cannot read %s\n", argv[fileArg]);
         return 2;
     }
 
@@ -68,17 +119,23 @@ int Run(int argc, char *argv[])
     ov::SetRunHost(&host);
 
     ov::InitializeInterpreterUnits();
+    ov::SetGraphSurface(&ov::GraphSurfaceObject());
     ov::SourceText = source;
     ov::ProgramDir = QFileInfo(path).absolutePath();
     ov::RunMode = 0;
     ov::ProgramRunning = 1;
     ov::StopRequested = 0;
 
+    MainThreadWait wait;
+    ov::SetApplicationMaker(wait.Maker());
     ov::RunController runs;
     runs.Start();
-    runs.Join();
+    wait.WaitFor(runs);
     host.Console().FinishOutput();
+    if (!graphicsOut.isEmpty() && ov::GraphScreenOpen.load() != 0 && !ov::SaveGraphicsPng(graphicsOut))
+        std::fprintf(stderr, "ovrun: cannot write %s\n", argv[2]);
     ov::SetRunHost(nullptr);
+    ov::SetApplicationMaker(nullptr);
     return ov::ErrorNumber != 0 ? 1 : 0;
 }
 

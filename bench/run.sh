@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build-release}
 peers=${PEERS_DIR:-../shared/bench/peers}
 programs=("$@")
-[ ${#programs[@]} -gt 0 ] || programs=(empty sum nested fib sieve strcat)
+[ ${#programs[@]} -gt 0 ] || programs=(empty sum nested fib sieve strcat pset line circle paint)
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DOV_TESTS=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" --target ovrun >/dev/null

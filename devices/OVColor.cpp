@@ -1,6 +1,7 @@
 #include "devices/OVColor.h"
 
 #include <array>
+#include <cmath>
 
 namespace ov {
 
@@ -89,6 +90,14 @@ ColorValue PaletteColor(int32_t n, int languageVersion)
     if (n < 0 || n > 15)
         return Black;
     return languageVersion == 9 ? Version09Palette[size_t(n)] : DefaultPalette[size_t(n)];
+}
+
+bool PaletteArgument(long double n, int languageVersion, ColorValue &color)
+{
+    if (!(n >= 0 && n <= 15))
+        return false;
+    color = PaletteColor(int32_t(std::trunc(n)), languageVersion);
+    return true;
 }
 
 } // namespace ov

@@ -2,12 +2,12 @@
 // 0 to 15, a colour name such as "RED", or "#RRGGBB".
 #pragma once
 
-#include "devices/OVGraphState.h"
-
 #include <QString>
 #include <cstdint>
 
 namespace ov {
+
+using ColorValue = uint32_t;  // 0x00BBGGRR
 
 // The settings' colour text "RRGGBB" to a colour value 0x00BBGGRR; black
 // when one of the first six characters is not a hexadecimal digit or the
@@ -26,5 +26,9 @@ ColorValue ParseColorName(const QString &text);
 // Entry n of the palette of the language version (stored times ten: 9 is the
 // 0.9 palette, anything else the default one); n outside 0..15 is black.
 ColorValue PaletteColor(int32_t n, int languageVersion);
+
+// The colour argument of the colour statements when it is a number: it must
+// lie in 0..15 and is truncated; false when it does not.
+bool PaletteArgument(long double n, int languageVersion, ColorValue &color);
 
 } // namespace ov

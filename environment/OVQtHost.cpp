@@ -20,10 +20,12 @@ void TOVQtHost::Synchronise(const std::function<void()> &step)
         return;
     }
     std::exception_ptr failure;
+    // What the worker drew shows before the step: INPUT, a dialog, the end of the run.
     QMetaObject::invokeMethod(
         this,
-        [&step, &failure] {
+        [this, &step, &failure] {
             try {
+                windows_.RefreshGraphWindow();
                 step();
             } catch (const std::bad_alloc &) {
                 failure = std::current_exception();

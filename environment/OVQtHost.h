@@ -71,6 +71,12 @@ public:
     void SetConsoleFont(const FontSetting &font) override { windows_.SetConsoleFont(font); }
     void SetConsoleBackColor(ColorValue color) override { windows_.SetConsoleBackColor(color); }
     void ApplyControlSetting(int32_t code) override { windows_.ApplyControlSetting(code); }
+    void KeepGraphPicture() override { windows_.KeepGraphPicture(); }
+    void ShowGraphWindow() override { windows_.ShowGraphWindow(); }
+    void CloseGraphWindow() override { windows_.CloseGraphWindow(); }
+    void SetGraphView(int view) override { windows_.SetGraphView(view); }
+    void RefreshGraphWindow() override { windows_.RefreshGraphWindow(); }
+    void SetConsoleClientSize(int width, int height) override { windows_.SetConsoleClientSize(width, height); }
 
 private:
     RunHost &windows_;

@@ -1,6 +1,7 @@
 #include "environment/OVRunWindows.h"
 
 #include "devices/OVDialogs.h"
+#include "devices/OVGraphForm.h"
 #include "devices/OVInputNumForm.h"
 #include "devices/OVWindowState.h"
 #include "environment/OVDialogHook.h"
@@ -180,6 +181,7 @@ QWidget *TOVRunWindows::WidgetOf(ProgramWindow window) const
     switch (window) {
     case ProgramWindow::Console: return &console_;
     case ProgramWindow::MainFrame: return mainFrame_;
+    case ProgramWindow::Graphics: return GraphForm() != nullptr && GraphForm()->isVisible() ? GraphForm() : nullptr;
     default: return nullptr;
     }
 }
@@ -255,6 +257,41 @@ void TOVRunWindows::SetConsoleBackColor(ColorValue color)
     QPalette palette = console_.Memo1->palette();
     palette.setColor(QPalette::Base, QColorOf(color));
     console_.Memo1->setPalette(palette);
+}
+
+// ---------------------------------------------------------------- the graphics screen
+
+void TOVRunWindows::KeepGraphPicture()
+{
+    ov::KeepGraphPicture();
+}
+
+// The window opens in the state a GWINDOWSTATE gave while it was closed.
+void TOVRunWindows::ShowGraphWindow()
+{
+    ShowGraphForm();
+    if (GraphWindowShow != WindowShowState::Normal)
+        SetWindowShowState(ProgramWindow::Graphics, GraphWindowShow);
+}
+
+void TOVRunWindows::CloseGraphWindow()
+{
+    CloseGraphForm();
+}
+
+void TOVRunWindows::SetGraphView(int view)
+{
+    SetGraphFormView(view);
+}
+
+void TOVRunWindows::RefreshGraphWindow()
+{
+    RefreshGraphForm();
+}
+
+void TOVRunWindows::SetConsoleClientSize(int width, int height)
+{
+    console_.resize(width, height);
 }
 
 } // namespace ov

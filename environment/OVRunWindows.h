@@ -43,6 +43,12 @@ public:
     FontSetting ConsoleFont() override;
     void SetConsoleFont(const FontSetting &font) override;
     void SetConsoleBackColor(ColorValue color) override;
+    void KeepGraphPicture() override;
+    void ShowGraphWindow() override;
+    void CloseGraphWindow() override;
+    void SetGraphView(int view) override;
+    void RefreshGraphWindow() override;
+    void SetConsoleClientSize(int width, int height) override;
 
 private:
     // The console or the main frame; null for the windows that take their

@@ -1,5 +1,6 @@
 #include "executor/OVControlFlow.h"
 
+#include "devices/OVGraphCanvas.h"
 #include "devices/OVGraphState.h"
 #include "executor/OVConsoleOut.h"
 #include "executor/OVDispatch.h"
@@ -19,7 +20,6 @@
 namespace ov {
 
 int DataPointer = 0;
-void (*ClearGraphicsScreenHook)() = nullptr;
 
 namespace {
 
@@ -361,8 +361,8 @@ void ClearConsole()
 
 void ClearGraphics()
 {
-    if (ClearGraphicsScreenHook != nullptr)
-        ClearGraphicsScreenHook();
+    if (GraphSurfaceAccess *surface = GraphSurface())
+        surface->Fill(GraphBackColor);
 }
 
 } // namespace

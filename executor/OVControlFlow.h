@@ -16,10 +16,6 @@ constexpr uint8_t StoredTrue = 0xFF;
 inline uint8_t BoolToStored(bool b) { return b ? StoredTrue : 0; }
 bool StoredToBool(uint8_t stored);
 
-// Clears the graphics screen (CLS 2 and 3) once one exists; the graphics
-// screen installs it. Runs inside the synchronised CLS step.
-extern void (*ClearGraphicsScreenHook)();
-
 // Array elements: pops the subscripts of the named array (last on top) and
 // pushes the element (kinds 12, 22 and 32 with an array record).
 void PushArrayElement(const CodeType &cell);

@@ -7,11 +7,14 @@
 #include "executor/OVConsoleOut.h"
 #include "executor/OVControlFlow.h"
 #include "executor/OVDataFile.h"
+#include "executor/OVDrawing.h"
 #include "executor/OVFileFunc.h"
 #include "executor/OVFormula.h"
+#include "executor/OVGraphScreen.h"
 #include "executor/OVMThread.h"
 #include "executor/OVNumFunc.h"
 #include "executor/OVOperators.h"
+#include "executor/OVPenBrush.h"
 #include "executor/OVRunCommands.h"
 #include "executor/OVRunHost.h"
 #include "executor/OVStack.h"
@@ -140,7 +143,8 @@ void DispatchFunction(int32_t f)
     case fnTAB: FnTab(); break;
     default:
         if (DispatchNumericFunction(f) || DispatchStringFunction(f) || DispatchTimeFunction(f)
-            || DispatchFileFunction(f) || DispatchDialogFunction(f) || DispatchWindowSettingRead(f))
+            || DispatchFileFunction(f) || DispatchDialogFunction(f) || DispatchWindowSettingRead(f)
+            || DispatchDrawingFunction(f) || DispatchPenBrushFunction(f))
             break;
         // A built-in that this version does not carry.
         SetError(50023, f <= FunctionCount ? f : 0);
@@ -236,8 +240,10 @@ LoopExit DispatchStatement(int32_t s)
         SetError(50025, stMEDIAPLAYER);
         break;
     default:
-        if (DispatchInternalStatement(s) || DispatchDataFileStatement(s) || DispatchFileStatement(s)
-            || DispatchFormulaStatement(s) || DispatchFileSystemStatement(s)
+        // Drawing first after the internal statements: PSET in a loop is the hot case.
+        if (DispatchInternalStatement(s) || DispatchDrawingStatement(s) || DispatchDataFileStatement(s)
+            || DispatchFileStatement(s) || DispatchFormulaStatement(s) || DispatchFileSystemStatement(s)
+            || DispatchGraphScreenStatement(s) || DispatchPenBrushStatement(s)
             || DispatchWindowSettingStatement(s))
             break;
         if (s <= StatementCount)

@@ -1,6 +1,7 @@
 #include "executor/OVFormula.h"
 
 #include "devices/OVGraphState.h"
+#include "devices/OVWorldCoord.h"
 #include "executor/OVConsoleOut.h"
 #include "executor/OVMThread.h"
 #include "executor/OVRunHost.h"
@@ -25,7 +26,14 @@
 namespace ov {
 
 int LanguageVersion = 12;
-bool (*MouseToWorld)(int32_t, int32_t, long double &, long double &) = nullptr;
+
+static bool PixelToWorld(int32_t px, int32_t py, long double &x, long double &y)
+{
+    DeviceToWorld(px, py, x, y);
+    return true;
+}
+
+bool (*MouseToWorld)(int32_t, int32_t, long double &, long double &) = PixelToWorld;
 
 namespace {
 
@@ -241,10 +249,11 @@ void ExecMouse()
         return;
     }
     CodePos += 3;
-    NumberOf(event) = MouseEvent.exchange(0);  // an event that comes meanwhile is kept for the next MOUSE
+    const MouseSample mouse = TakeMouseEvent();  // an event that comes meanwhile is kept for the next MOUSE
+    NumberOf(event) = mouse.Event;
     long double worldX = 0;
     long double worldY = 0;
-    if (GraphScreenOpen.load() != 0 && MouseToWorld && MouseToWorld(MouseX.load(), MouseY.load(), worldX, worldY)) {
+    if (GraphScreenOpen.load() != 0 && MouseToWorld && MouseToWorld(mouse.X, mouse.Y, worldX, worldY)) {
         NumberOf(x) = worldX;
         NumberOf(y) = worldY;
     }

@@ -17,9 +17,8 @@ extern int LanguageVersion;  // chosen by SETVERSION; 12 after a reset
 constexpr int32_t isFormulaCheck = 274;
 constexpr int32_t isFormulaReturn = 279;
 
-// Set by the graphics screen: turns the mouse position recorded in MouseX and
-// MouseY into world coordinates (undoing a stretched picture); false when no
-// graphics screen is open. While it is unset MOUSE reads only the event.
+// Turns the mouse position (picture pixels) into world coordinates; false
+// when it cannot. Tests replace it; while it is unset MOUSE reads only the event.
 extern bool (*MouseToWorld)(int32_t px, int32_t py, long double &x, long double &y);
 
 // Runs the formula and diagnostic statement with this value (STRTOFORM,

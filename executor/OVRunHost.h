@@ -137,6 +137,20 @@ public:
     // the form; CFONTCOLOR to labels and buttons 1..20 and one-line text
     // boxes 1..10; the other font settings to those and multi-line boxes 1..10.
     virtual void ApplyControlSetting(int32_t code) { (void)code; }
+    // The graphics window around the surface's picture. Without windows
+    // there is the picture alone, and these do nothing.
+    // Before a new picture replaces the open one: keeps it in a second window.
+    virtual void KeepGraphPicture() {}
+    // Shows the window for the new picture (GraphWidth, GraphHeight, the
+    // client size when GraphWindowSized, GraphWindowLeft and Top).
+    virtual void ShowGraphWindow() {}
+    virtual void CloseGraphWindow() {}
+    // GSCROLL and GSTRETCH: 0 plain, 1 scrolled, 2 stretched.
+    virtual void SetGraphView(int view) { (void)view; }
+    // Shows what has been drawn at once (GREFRESH).
+    virtual void RefreshGraphWindow() {}
+    // TSCREEN: the console window's client size.
+    virtual void SetConsoleClientSize(int width, int height) { (void)width, (void)height; }
 };
 
 // The host of the runs; set once at start-up.

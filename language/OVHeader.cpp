@@ -184,8 +184,8 @@ void SetEnvironmentDefaults()
     GraphWindowSized = 0;
     GraphScreenOpen = 0;
     ControlScreenOpen = 0;
-    GraphPictureWidth = 0;
-    GraphPictureHeight = 0;
+    GraphWidth = 0;
+    GraphHeight = 0;
     CodeCapacity = 0;
     PreCodeMax = 0;
     ConsoleLineCount = 0;

@@ -2,6 +2,7 @@
 
 #include "devices/OVControlState.h"
 #include "devices/OVGraphState.h"
+#include "devices/OVWorldCoord.h"
 #include "devices/OVInputBoxState.h"
 #include "devices/OVMediaState.h"
 #include "devices/OVWindowState.h"
@@ -41,7 +42,7 @@ void ResetWindowPlacement()
 void ResetGraphicsState()
 {
     GLocateX = GLocateY = GFLocateX = GFLocateY = 0;
-    WindowScaleX = WindowScaleY = 1;
+    ResetWorldCoordinates();
     DrawMode = 13;
     DrawStyle = 0;
     DrawWidth = 1;
@@ -104,9 +105,7 @@ void ResetSharedInput()
 {
     LastKeyCode = 0;
     LastKeyChar = 0;
-    MouseEvent = 0;
-    MouseX = 0;
-    MouseY = 0;
+    ClearMouse();
     for (int i = 0; i <= ControlCount; ++i) {
         ClickArmed[i] = 0;
         ClickLatch[i] = 0;

@@ -1,6 +1,7 @@
 // Pictures of the main frame and the console with a Japanese program open,
 // and the check that Japanese text draws with real glyphs: a CJK font is
 // installed and the settings' font name reaches it.
+#include "devices/OVFontNames.h"
 #include "environment/MyRichEdit.h"
 #include "environment/OVEdit.h"
 #include "environment/OVFrame.h"
@@ -22,17 +23,6 @@
 using namespace ov;
 
 namespace {
-
-// The substitution that the program makes at start-up.
-void SubstituteFonts()
-{
-    QFont::insertSubstitutions(QStringLiteral(u"ＭＳ ゴシック"),
-                               {QStringLiteral("IPAGothic"), QStringLiteral(u"IPAゴシック"),
-                                QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("Monospace")});
-    QFont::insertSubstitutions(QStringLiteral(u"ＭＳ Ｐゴシック"),
-                               {QStringLiteral("IPAPGothic"), QStringLiteral(u"IPAPゴシック"),
-                                QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Sans Serif")});
-}
 
 // `text` in `font`, black on white.
 QImage Render(const QString &text, const QFont &font)

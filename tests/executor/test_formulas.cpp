@@ -212,18 +212,18 @@ TEST_F(Formulas, SleepSetVersionHelpAndMouse)
     EXPECT_EQ(host_.HelpTopics(), QStringList{QString()});
 
     RunProgram(QStringLiteral("B = 7: C = 8"));  // a run of a program clears the mouse state
-    MouseEvent = 2;
-    MouseX = 10;
-    MouseY = 30;
+    PublishMouse({2, 10, 30});
     EXPECT_EQ(RunLine(QStringLiteral("MOUSE(A, B, C): PRINT A; B; C")), Lines({u" 2 7 8"}));
-    EXPECT_EQ(MouseEvent, 0);
+    EXPECT_EQ(PeekMouse().Event, 0);
+    EXPECT_EQ(PeekMouse().X, 10);
     GraphScreenOpen = 1;
+    const auto saved = MouseToWorld;
     MouseToWorld = [](int32_t px, int32_t py, long double &x, long double &y) {
         x = px / 2.0L;
         y = py / 2.0L;
         return true;
     };
     EXPECT_EQ(RunLine(QStringLiteral("MOUSE(A, B, C): PRINT A; B; C")), Lines({u" 0 5 15"}));
-    MouseToWorld = nullptr;
+    MouseToWorld = saved;
     GraphScreenOpen = 0;
 }
