@@ -21,7 +21,10 @@ constexpr int kClientHeight = 60;
 
 } // namespace
 
-TInputNumForm::TInputNumForm(const InputBoxRequest &request, QWidget *parent) : QDialog(parent)
+// A dialog border with the title only (no close or other window buttons),
+// kept above the other windows.
+TInputNumForm::TInputNumForm(const InputBoxRequest &request, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
 {
     setWindowTitle(request.Caption);
     Label1 = new QLabel(request.Prompt, this);

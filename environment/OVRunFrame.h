@@ -8,6 +8,8 @@
 #include <QPlainTextEdit>
 #include <QWidget>
 
+class QAction;
+class QMenu;
 class QPushButton;
 
 namespace ov {
@@ -37,13 +39,21 @@ public:
     // The 1-based column and line of the caret.
     void GetCharPos(int &column, int &line) const;
 
+    // The context menu: Cut, Copy, Paste, Delete and Select all.
+    QMenu *PopupMenu1 = nullptr;
+    QAction *RFCut = nullptr, *RFCopy = nullptr, *RFPaste = nullptr, *RFDelete = nullptr, *RFSAll = nullptr;
+    // Paste needs text on the clipboard, the others a selection.
+    void PopupMenu1Popup();
+
 signals:
     void EnterPressed();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    void CreatePopupMenu();
     bool GuardLineEdges(QKeyEvent *event);
     void RecallHistory(int step);
     void ReplaceLastLine(const QString &text);
@@ -71,6 +81,8 @@ public:
     void SetButtons(bool edit, bool run, bool stop, bool cont);
     // The banner of the console; written once the run host is in place.
     void WriteBanner();
+    // The memo's font and colours from the console settings.
+    void ApplyFont();
 
 signals:
     void EditRequested();
@@ -82,7 +94,6 @@ private:
     void FormCreate();
     void CreateButtons();
     void PlaceWindow();
-    void ApplyFont();
     void SetCaptionFor(int textId);
     void Memo1Enter();
     void RunBtnClick();
