@@ -151,6 +151,39 @@ bool ReadBox(const QLineEdit *box, int low, int high, int &value)
 
 int ComboIndexToTabStops(int index) { return index + 3; }
 
+// A page: a grid of controls above the row of save buttons.
+QWidget *NewPage(QWidget *parent, QGridLayout *&grid)
+{
+    auto *page = new QWidget(parent);
+    auto *layout = new QVBoxLayout(page);
+    grid = new QGridLayout;
+    layout->addLayout(grid);
+    return page;
+}
+
+// A caption, a box or panel and its Browse button on row `row`.
+void AddBrowseRow(QGridLayout *grid, int row, const QString &caption, QWidget *field, QPushButton *button)
+{
+    grid->addWidget(new QLabel(caption, grid->parentWidget()), row, 0);
+    grid->addWidget(field, row, 1);
+    grid->addWidget(button, row, 2);
+}
+
+// The four read-only font boxes under the caption "フォント" from row
+// `row`, the Browse button beside the last; returns the next free row.
+int AddFontBoxes(QGridLayout *grid, int row, const std::array<QLineEdit *, 4> &boxes, QPushButton *button)
+{
+    QWidget *page = grid->parentWidget();
+    grid->addWidget(new QLabel(InterfaceText(65208), page), row++, 0);
+    const char16_t *const captions[4] = {u"Charset", u"Name", u"Size", u"Style"};
+    for (int i = 0; i < 4; ++i) {
+        grid->addWidget(new QLabel(QString::fromUtf16(captions[i]), page), row, 0);
+        grid->addWidget(boxes[i], row++, 1);
+    }
+    grid->addWidget(button, row - 1, 2);
+    return row;
+}
+
 } // namespace
 
 void SetColorDialogHook(ColorDialogHook hook) { ColorHook() = std::move(hook); }
@@ -308,20 +341,15 @@ void TOVOptionFrame::Refuse(const QString &text)
 
 QWidget *TOVOptionFrame::CreateGeneralPage()
 {
-    auto *page = new QWidget(PageControl1);
-    auto *layout = new QVBoxLayout(page);
-    auto *grid = new QGridLayout;
-    layout->addLayout(grid);
+    QGridLayout *grid = nullptr;
+    QWidget *page = NewPage(PageControl1, grid);
+    auto *layout = static_cast<QVBoxLayout *>(page->layout());
     HelpFilePathBox = NewBox(page);
     WorkingPathBox = NewBox(page);
     SelectHelpPathButton = FolderButton(HelpFilePathBox);
     SelectWorkPathButton = FolderButton(WorkingPathBox);
-    grid->addWidget(new QLabel(InterfaceText(65102), page), 0, 0);
-    grid->addWidget(HelpFilePathBox, 0, 1);
-    grid->addWidget(SelectHelpPathButton, 0, 2);
-    grid->addWidget(new QLabel(InterfaceText(65103), page), 1, 0);
-    grid->addWidget(WorkingPathBox, 1, 1);
-    grid->addWidget(SelectWorkPathButton, 1, 2);
+    AddBrowseRow(grid, 0, InterfaceText(65102), HelpFilePathBox, SelectHelpPathButton);
+    AddBrowseRow(grid, 1, InterfaceText(65103), WorkingPathBox, SelectWorkPathButton);
     FormatCheckBox = new QCheckBox(InterfaceText(65192), page);
     AFLoadCheckBox = new QCheckBox(InterfaceText(65193), page);
     CursorCheckBox = new QCheckBox(InterfaceText(65194), page);
@@ -350,10 +378,8 @@ QWidget *TOVOptionFrame::CreateGeneralPage()
 
 QWidget *TOVOptionFrame::CreateEditorPage()
 {
-    auto *page = new QWidget(PageControl1);
-    auto *layout = new QVBoxLayout(page);
-    auto *grid = new QGridLayout;
-    layout->addLayout(grid);
+    QGridLayout *grid = nullptr;
+    QWidget *page = NewPage(PageControl1, grid);
     const auto styleCombo = [page] {
         auto *combo = new QComboBox(page);
         for (const QString &text : kComboStyleTexts)
@@ -375,9 +401,7 @@ QWidget *TOVOptionFrame::CreateEditorPage()
     for (const Row &row : rows) {
         row.panel = NewPanel(page);
         row.button = ColorButton(row.panel);
-        grid->addWidget(new QLabel(InterfaceText(row.caption), page), r, 0);
-        grid->addWidget(row.panel, r, 1);
-        grid->addWidget(row.button, r, 2);
+        AddBrowseRow(grid, r, InterfaceText(row.caption), row.panel, row.button);
         if (row.style != nullptr) {
             *row.style = styleCombo();
             grid->addWidget(new QLabel(InterfaceText(65211), page), r, 3);
@@ -390,14 +414,7 @@ QWidget *TOVOptionFrame::CreateEditorPage()
     EFSizeBox = NewBox(page, true);
     EFStyleBox = NewBox(page, true);
     EFChange = FontButton(EFNameBox, EFSizeBox, EFStyleBox);
-    grid->addWidget(new QLabel(InterfaceText(65208), page), r++, 0);
-    const std::pair<const char16_t *, QLineEdit *> fontBoxes[] = {
-        {u"Charset", EFCharSetBox}, {u"Name", EFNameBox}, {u"Size", EFSizeBox}, {u"Style", EFStyleBox}};
-    for (const auto &[caption, box] : fontBoxes) {
-        grid->addWidget(new QLabel(QString::fromUtf16(caption), page), r, 0);
-        grid->addWidget(box, r++, 1, 1, 3);
-    }
-    grid->addWidget(EFChange, r - 1, 4);
+    r = AddFontBoxes(grid, r, {EFCharSetBox, EFNameBox, EFSizeBox, EFStyleBox}, EFChange);
     ETabStopsComboBox = new QComboBox(page);
     for (int tab = 3; tab <= 9; ++tab)
         ETabStopsComboBox->addItem(QString::number(tab));
@@ -412,34 +429,20 @@ QWidget *TOVOptionFrame::CreateEditorPage()
 
 QWidget *TOVOptionFrame::CreateConsolePage()
 {
-    auto *page = new QWidget(PageControl1);
-    auto *layout = new QVBoxLayout(page);
-    auto *grid = new QGridLayout;
-    layout->addLayout(grid);
+    QGridLayout *grid = nullptr;
+    QWidget *page = NewPage(PageControl1, grid);
     TFCPanel = NewPanel(page);
     ConsoleBackColorPanel = NewPanel(page);
     TFCRefButton = ColorButton(TFCPanel);
     ConsoleBackColorButton = ColorButton(ConsoleBackColorPanel);
-    grid->addWidget(new QLabel(InterfaceText(65209), page), 0, 0);
-    grid->addWidget(TFCPanel, 0, 1);
-    grid->addWidget(TFCRefButton, 0, 2);
-    grid->addWidget(new QLabel(InterfaceText(65210), page), 1, 0);
-    grid->addWidget(ConsoleBackColorPanel, 1, 1);
-    grid->addWidget(ConsoleBackColorButton, 1, 2);
+    AddBrowseRow(grid, 0, InterfaceText(65209), TFCPanel, TFCRefButton);
+    AddBrowseRow(grid, 1, InterfaceText(65210), ConsoleBackColorPanel, ConsoleBackColorButton);
     TFCharSetBox = NewBox(page, true);
     TFNameBox = NewBox(page, true);
     TFSizeBox = NewBox(page, true);
     TFStyleBox = NewBox(page, true);
     TFRefButton = FontButton(TFNameBox, TFSizeBox, TFStyleBox);
-    grid->addWidget(new QLabel(InterfaceText(65208), page), 2, 0);
-    const std::pair<const char16_t *, QLineEdit *> fontBoxes[] = {
-        {u"Charset", TFCharSetBox}, {u"Name", TFNameBox}, {u"Size", TFSizeBox}, {u"Style", TFStyleBox}};
-    int r = 3;
-    for (const auto &[caption, box] : fontBoxes) {
-        grid->addWidget(new QLabel(QString::fromUtf16(caption), page), r, 0);
-        grid->addWidget(box, r++, 1);
-    }
-    grid->addWidget(TFRefButton, r - 1, 2);
+    AddFontBoxes(grid, 2, {TFCharSetBox, TFNameBox, TFSizeBox, TFStyleBox}, TFRefButton);
     AddSaveButtons(page, TSaveButton, TSaveExitButton, TCancelButton, [this] {
         TScreenSettingSet();
         return true;
@@ -449,10 +452,8 @@ QWidget *TOVOptionFrame::CreateConsolePage()
 
 QWidget *TOVOptionFrame::CreateSizePage()
 {
-    auto *page = new QWidget(PageControl1);
-    auto *layout = new QVBoxLayout(page);
-    auto *grid = new QGridLayout;
-    layout->addLayout(grid);
+    QGridLayout *grid = nullptr;
+    QWidget *page = NewPage(PageControl1, grid);
     struct Row {
         int caption;
         QLineEdit *&width, *&height;
@@ -491,10 +492,8 @@ QWidget *TOVOptionFrame::CreateSizePage()
 
 QWidget *TOVOptionFrame::CreatePositionPage()
 {
-    auto *page = new QWidget(PageControl1);
-    auto *layout = new QVBoxLayout(page);
-    auto *grid = new QGridLayout;
-    layout->addLayout(grid);
+    QGridLayout *grid = nullptr;
+    QWidget *page = NewPage(PageControl1, grid);
     struct Row {
         int caption;
         QComboBox *&mode;
@@ -528,6 +527,7 @@ QWidget *TOVOptionFrame::CreatePositionPage()
         connect(row.mode, &QComboBox::currentIndexChanged, this,
                 [this, window](int index) { ShowPlacementBoxes(window, index != 0); });
     }
+    grid->setColumnStretch(7, 1);  // hidden boxes leave the combos their width
     const auto show = [](QLineEdit *top, QLineEdit *left, const QWidget *window) {
         if (window == nullptr)
             return;

@@ -149,6 +149,10 @@ TEST_F(Settings, RoundTripsInBothStoresAndSwitches)
     int n = 0;
     for (const SettingEntry &e : SettingEntries())
         *e.Text = u"v"_s + QString::number(n++);
+    // Sizes must be numbers in range: the load replaces any other text.
+    for (QString *t : {&MainFormHeightText, &MainFormWidthText, &EditorHeightText, &EditorWidthText,
+                       &TScreenHeightText, &TScreenWidthText})
+        *t = QString::number(200 + n++);
     EditorFontNameText = u"ＭＳ 明朝"_s;
     EditorFontStyleText = FontStylesToStr(1 | 2);  // begins with a blank
     MainFramePosModeText = TScreenPosModeText = GScreenPosModeText = u"Manual"_s;
