@@ -79,7 +79,9 @@ TEST_F(FileAssociation, RegistersEachChoiceAndRemovesIt)
         const QString report = Run(u"desktop-file-validate"_s, {OvtDesktopEntryPath()}, &status);
         EXPECT_EQ(status, 0) << report.toStdString();
     }
-    EXPECT_TRUE(Read(OvtMimePackagePath()).contains("<glob pattern=\"*.ovt\"/>"));
+    // The MIME database now types program files by their extension.
+    const QString globs = Tmp.filePath(u"data/mime/globs2"_s);
+    EXPECT_TRUE(Read(globs).contains("text/x-orvane-ovt:*.ovt"));
 
     QString remaining = u"x"_s;
     ASSERT_TRUE(RemoveAssociation(&remaining, &error)) << error.toStdString();
@@ -87,6 +89,7 @@ TEST_F(FileAssociation, RegistersEachChoiceAndRemovesIt)
     EXPECT_FALSE(QFile::exists(OvtMimePackagePath()));
     EXPECT_FALSE(QFile::exists(OvtDesktopEntryPath()));
     EXPECT_FALSE(Read(UserMimeAppsListPath()).contains("orvane-ovt.desktop"));
+    EXPECT_FALSE(Read(globs).contains("*.ovt"));
     EXPECT_EQ(QueryAssociation(), AssociationKind::None);
 }
 
