@@ -13,6 +13,7 @@
 #include "platform/OVFileAssociation.h"
 #include "platform/OVIniFile.h"
 #include "resources/OVInterfaceTexts.h"
+#include "tests/xdg_sandbox.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -40,13 +41,6 @@ protected:
     {
         ASSERT_TRUE(Tmp.isValid());
         InitializeInterpreterUnits();
-        for (const char *name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_DATA_DIRS", "XDG_CURRENT_DESKTOP"})
-            Saved.append({name, qgetenv(name)});
-        qputenv("HOME", QFile::encodeName(Tmp.path()));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(Tmp.filePath(u"data"_s)));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(Tmp.filePath(u"config"_s)));
-        qputenv("XDG_DATA_DIRS", QFile::encodeName(Tmp.filePath(u"system"_s)));
-        qputenv("XDG_CURRENT_DESKTOP", "X-Generic");
         QDir().mkpath(Tmp.filePath(u"exe"_s));
         SetSettingsLocations(Tmp.filePath(u"user/Orvane.conf"_s), Tmp.filePath(u"exe"_s));
         ChkMsgOn = 0;
@@ -67,8 +61,6 @@ protected:
         SetFontDialogHook({});
         SetFolderDialogHook({});
         SetSettingsLocations({}, {});
-        for (const auto &[name, value] : Saved)
-            qputenv(name, value);
     }
 
     // Loads `store` as the per-user settings and opens the frame and console.
@@ -108,7 +100,7 @@ protected:
     static void Deliver() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
     QTemporaryDir Tmp;
-    QList<QPair<const char *, QByteArray>> Saved;
+    XdgSandbox Sandbox{Tmp.path()};
     RunController Runs;
     std::unique_ptr<TOvFrameForm> Frame;
     std::unique_ptr<TRunForm> Console;

@@ -1,4 +1,5 @@
 #include "platform/OVFileAssociation.h"
+#include "tests/xdg_sandbox.h"
 
 #include <gtest/gtest.h>
 
@@ -13,29 +14,9 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// Every freedesktop folder points into a temporary folder, and the desktop is
-// the generic one, so that nothing of the real user or system is read or
-// changed.
 class FileAssociation : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(Tmp.isValid());
-        for (const char *name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_DATA_DIRS",
-                                 "XDG_CONFIG_DIRS", "XDG_CURRENT_DESKTOP"})
-            Saved.append({name, qgetenv(name)});
-        qputenv("HOME", QFile::encodeName(Tmp.path()));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(Tmp.filePath(u"data"_s)));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(Tmp.filePath(u"config"_s)));
-        qputenv("XDG_DATA_DIRS", QFile::encodeName(Tmp.filePath(u"system"_s)));
-        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(Tmp.filePath(u"system-config"_s)));
-        qputenv("XDG_CURRENT_DESKTOP", "X-Generic");
-    }
-    void TearDown() override
-    {
-        for (const auto &[name, value] : Saved)
-            qputenv(name, value);
-    }
+    void SetUp() override { ASSERT_TRUE(Tmp.isValid()); }
 
     static QString Run(const QString &program, const QStringList &arguments, int *status = nullptr)
     {
@@ -61,7 +42,7 @@ protected:
     }
 
     QTemporaryDir Tmp;
-    QList<QPair<const char *, QByteArray>> Saved;
+    XdgSandbox Sandbox{Tmp.path()};
 };
 
 } // namespace
