@@ -126,7 +126,7 @@ void TOVASForm::OkBtnClick()
     }
     QString text = InterfaceText(65112);
     if (!remaining.isEmpty())
-        text += QStringLiteral(u"\r\nシステム全体の関連付け (%1) が残っています。").arg(remaining);
+        text += QStringLiteral(u"\r\nほかの関連付け (%1) が残っています。").arg(remaining);
     ShowMessageBox(this, QMessageBox::Information, FormTitle(), text);
     close();
 }

@@ -38,7 +38,8 @@ bool RegisterAssociation(AssociationKind kind, const QString &programPath, QStri
 
 // Deletes both files and this program's lines from mimeapps.list and
 // updates both databases. `remaining` receives the handler the desktop
-// still names for the type (a system-wide one), empty when there is none.
+// still names for the type (another program's, of the user or the whole
+// system), empty when there is none.
 bool RemoveAssociation(QString *remaining, QString *error);
 
 } // namespace ov
