@@ -9,6 +9,7 @@
 #include "environment/OVFrame.h"
 #include "environment/OVKeySetting.h"
 #include "environment/OVLoadWait.h"
+#include "environment/OVOption.h"
 #include "environment/OVQtHost.h"
 #include "environment/OVRunFrame.h"
 #include "environment/OVRunWindows.h"
@@ -51,7 +52,9 @@ int main(int argc, char *argv[])
     ov::InitializeInterpreterUnits();
     ov::SetGraphSurface(&ov::GraphSurfaceObject());
     ov::ExeDir = QCoreApplication::applicationDirPath();
-    ov::LoadSettings();
+    QString settingsError;
+    const bool settingsRead = ov::LoadSettings(&settingsError);
+    ov::KeepPlacementsOnScreens();
     ov::EnterWorkingFolder();
     ov::InitInterpreter();
 
@@ -74,6 +77,11 @@ int main(int argc, char *argv[])
     console.show();
     console.WriteBanner();
 
+    if (!settingsRead)
+        QTimer::singleShot(0, &frame, [&frame, settingsError] {
+            ov::ShowMessageBox(&frame, QMessageBox::Warning, QStringLiteral("Orvane"),
+                               QStringLiteral(u"環境設定を読み込めません。既定の設定を使います。\r\n") + settingsError);
+        });
     const QStringList arguments = QCoreApplication::arguments().mid(1);
     QTimer::singleShot(0, &frame,
                        [&frame, arguments, startFolder] { frame.ActOnCommandLine(arguments, startFolder); });

@@ -41,7 +41,10 @@ int ButtonWidth(const QPushButton &button, int designed)
 
 } // namespace
 
-TInputNumForm::TInputNumForm(const InputBoxRequest &request, QWidget *parent) : QDialog(parent)
+// A dialog border with the title only (no close or other window buttons),
+// kept above the other windows.
+TInputNumForm::TInputNumForm(const InputBoxRequest &request, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
 {
     setWindowTitle(request.Caption);
     Label1 = new QLabel(request.Prompt, this);

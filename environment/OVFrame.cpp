@@ -5,7 +5,9 @@
 #include "environment/OVHelpForm.h"
 #include "environment/MyRichEdit.h"
 #include "environment/OVKeySetting.h"
+#include "environment/OVKeySettingForm.h"
 #include "environment/OVKeywordColor.h"
+#include "environment/OVOption.h"
 #include "environment/OVRunFrame.h"
 #include "executor/OVMThread.h"
 #include "executor/OVRunCommands.h"
@@ -204,11 +206,9 @@ void TOvFrameForm::CreateMenus()
     FillWindowMenu();
 
     OVMMenuOption = new QMenu(InterfaceText(65163), this);
-    // The preferences and association forms are not part of this window.
-    OVMMenuPreferenceSetting = OVMMenuOption->addAction(InterfaceText(65164));
-    OVMMenuPreferenceSetting->setEnabled(false);
-    OVMMenuAssociationSetting = OVMMenuOption->addAction(InterfaceText(65165));
-    OVMMenuAssociationSetting->setEnabled(false);
+    // Each choice opens a fresh form owned by the frame; it goes when closed.
+    OVMMenuPreferenceSetting = item(OVMMenuOption, 65164, [this] { (new TOVOptionFrame(*this))->show(); });
+    OVMMenuAssociationSetting = item(OVMMenuOption, 65165, [this] { (new TOVASForm(this))->show(); });
     OVMMenuDeletePreference = OVMMenuOption->addMenu(InterfaceText(65166));
     OVMMenuDeleteRegistry = item(OVMMenuDeletePreference, 65167, [this] { DeleteSettings(true); });
     OVMMenuDeleteIniFile = item(OVMMenuDeletePreference, 65136, [this] { DeleteSettings(false); });

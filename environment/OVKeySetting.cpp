@@ -248,6 +248,33 @@ bool WriteStore(IniFile &file, QString *error)
     return file.save(error);
 }
 
+// A live value outside [low, high] is brought into it; its text then shows
+// the value used, so that a window of size 0 or far off every desktop
+// cannot come back from the store.
+void Clamp(int &value, QString &text, int low, int high)
+{
+    const int kept = std::clamp(value, low, high);
+    if (kept != value)
+        text = QString::number(kept);
+    value = kept;
+}
+
+void ClampLoadedPlaces()
+{
+    Clamp(MainFormHeight, MainFormHeightText, MinWindowHeight, MaxWindowExtent);
+    Clamp(MainFormWidth, MainFormWidthText, MinWindowWidth, MaxWindowExtent);
+    Clamp(EditorHeight, EditorHeightText, MinWindowHeight, MaxWindowExtent);
+    Clamp(EditorWidth, EditorWidthText, MinWindowWidth, MaxWindowExtent);
+    Clamp(TScreenHeight, TScreenHeightText, MinWindowHeight, MaxWindowExtent);
+    Clamp(TScreenWidth, TScreenWidthText, MinWindowWidth, MaxWindowExtent);
+    EditorCurrentHeight = EditorHeight;
+    EditorCurrentWidth = EditorWidth;
+    for (const Placement &p : Placements) {
+        Clamp(*p.TopValue, *p.Top, -MaxWindowPosition, MaxWindowPosition);
+        Clamp(*p.LeftValue, *p.Left, -MaxWindowPosition, MaxWindowPosition);
+    }
+}
+
 bool RemoveStore(const QString &path, QString *error)
 {
     return path.isEmpty() || IniFile(path).remove(error);
@@ -336,6 +363,7 @@ bool LoadSettings(QString *error)
         *p.TopValue = WindowPosition(*p.Top);
         *p.LeftValue = WindowPosition(*p.Left);
     }
+    ClampLoadedPlaces();
 
     ProgramFolder = WorkingPath;
 

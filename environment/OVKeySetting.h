@@ -124,4 +124,11 @@ bool LoadSettings(QString *error = nullptr);
 // first other character count, and a text without digits gives 0.
 int SettingTextToInt(const QString &text);
 
+// The ranges that window sizes and positions are held to: a window at least
+// its smallest size, and a position that stays within the coordinates of
+// any desktop. The preferences form refuses values outside them and the
+// load brings a stored value back into them.
+inline constexpr int MinWindowWidth = 100, MinWindowHeight = 50, MaxWindowExtent = 16384;
+inline constexpr int MaxWindowPosition = 32000;
+
 } // namespace ov

@@ -11,6 +11,12 @@
 #include "resources/OVInterfaceTexts.h"
 #include "resources/OVVersion.h"
 
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMimeData>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTextBlock>
@@ -79,6 +85,39 @@ TConsoleMemo::TConsoleMemo(QWidget *parent) : QPlainTextEdit(parent)
     setUndoRedoEnabled(false);
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    CreatePopupMenu();
+}
+
+void TConsoleMemo::CreatePopupMenu()
+{
+    PopupMenu1 = new QMenu(this);
+    RFCut = PopupMenu1->addAction(InterfaceText(65226), this, &QPlainTextEdit::cut);
+    RFCopy = PopupMenu1->addAction(InterfaceText(65227), this, [this] {
+        copy();
+        QTextCursor cursor = textCursor();
+        cursor.setPosition(cursor.selectionEnd());
+        setTextCursor(cursor);
+    });
+    RFPaste = PopupMenu1->addAction(InterfaceText(65228), this, &QPlainTextEdit::paste);
+    RFDelete = PopupMenu1->addAction(InterfaceText(65229), this, [this] { textCursor().removeSelectedText(); });
+    PopupMenu1->addSeparator();
+    RFSAll = PopupMenu1->addAction(InterfaceText(65230), this, &QPlainTextEdit::selectAll);
+}
+
+void TConsoleMemo::PopupMenu1Popup()
+{
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    RFPaste->setEnabled(data != nullptr && data->hasText());
+    const bool selected = textCursor().hasSelection();
+    RFCut->setEnabled(selected);
+    RFCopy->setEnabled(selected);
+    RFDelete->setEnabled(selected);
+}
+
+void TConsoleMemo::contextMenuEvent(QContextMenuEvent *event)
+{
+    PopupMenu1Popup();
+    PopupMenu1->exec(event->globalPos());
 }
 
 int TConsoleMemo::LineCount() const
@@ -286,6 +325,10 @@ void TRunForm::ApplyFont()
     QFont font(TScreenFontName);
     font.setPointSize(TScreenFontSize > 0 ? TScreenFontSize : 10);
     font.setStyleHint(QFont::TypeWriter);
+    font.setBold(TScreenFontStyle & 1);
+    font.setItalic(TScreenFontStyle & 2);
+    font.setUnderline(TScreenFontStyle & 4);
+    font.setStrikeOut(TScreenFontStyle & 8);
     Memo1->setFont(font);
     QPalette palette = Memo1->palette();
     const auto colour = [](ColorValue c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); };

@@ -8,6 +8,8 @@
 #include <QPlainTextEdit>
 #include <QWidget>
 
+class QAction;
+class QMenu;
 class QPushButton;
 
 namespace ov {
@@ -37,13 +39,21 @@ public:
     // The 1-based column and line of the caret.
     void GetCharPos(int &column, int &line) const;
 
+    // The context menu: Cut, Copy, Paste, Delete and Select all.
+    QMenu *PopupMenu1 = nullptr;
+    QAction *RFCut = nullptr, *RFCopy = nullptr, *RFPaste = nullptr, *RFDelete = nullptr, *RFSAll = nullptr;
+    // Paste needs text on the clipboard, the others a selection.
+    void PopupMenu1Popup();
+
 signals:
     void EnterPressed();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    void CreatePopupMenu();
     bool GuardLineEdges(QKeyEvent *event);
     void RecallHistory(int step);
     void ReplaceLastLine(const QString &text);
@@ -73,6 +83,8 @@ public:
     void WriteBanner();
     // Shows the console, restored when minimised, in front with the focus.
     void BringToFront();
+    // The memo's font and colours from the console settings.
+    void ApplyFont();
 
 signals:
     void EditRequested();
@@ -84,7 +96,6 @@ private:
     void FormCreate();
     void CreateButtons();
     void PlaceWindow();
-    void ApplyFont();
     void SetCaptionFor(int textId);
     void Memo1Enter();
     void RunBtnClick();

@@ -12,6 +12,7 @@ packages=(
   libgtest-dev fonts-ipafont-gothic
   xvfb xauth pulseaudio libasound2-plugins
   unicode-data
+  xdg-utils desktop-file-utils shared-mime-info
 )
 
 sudo_cmd=()

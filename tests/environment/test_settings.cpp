@@ -155,6 +155,10 @@ TEST_F(Settings, RoundTripsInBothStoresAndSwitches)
     int n = 0;
     for (const SettingEntry &e : SettingEntries())
         *e.Text = u"v"_s + QString::number(n++);
+    // Sizes must be numbers in range: the load replaces any other text.
+    for (QString *t : {&MainFormHeightText, &MainFormWidthText, &EditorHeightText, &EditorWidthText,
+                       &TScreenHeightText, &TScreenWidthText})
+        *t = QString::number(200 + n++);
     EditorFontNameText = u"ＭＳ 明朝"_s;
     EditorFontStyleText = FontStylesToStr(1 | 2);  // begins with a blank
     MainFramePosModeText = TScreenPosModeText = GScreenPosModeText = u"Manual"_s;
@@ -295,16 +299,16 @@ TEST_F(Settings, ExtremeNumbersAreSaturated)
     EXPECT_EQ(MainFormWidth, 65535);
     EXPECT_EQ(MainFormHeight, 65535);
     EXPECT_EQ(EditorWidth, 65535);
-    EXPECT_EQ(EditorHeight, 0);
+    EXPECT_EQ(EditorHeight, 50);  // a window keeps its least size
     EXPECT_EQ(TScreenHeight, 65535);
-    EXPECT_EQ(TScreenWidth, 0);
+    EXPECT_EQ(TScreenWidth, 100);
     EXPECT_EQ(EditorTabStops, 1000);
     EXPECT_EQ(EditorFontSize, 1000);
     EXPECT_EQ(TScreenFontSize, -1000);
-    EXPECT_EQ(MainFrameLeft, -65535);
-    EXPECT_EQ(MainFrameTop, 65535);
-    EXPECT_EQ(TScreenTop, 65535);
-    EXPECT_EQ(GScreenLeft, -65535);
+    EXPECT_EQ(MainFrameLeft, -32000);
+    EXPECT_EQ(MainFrameTop, 32000);
+    EXPECT_EQ(TScreenTop, 32000);
+    EXPECT_EQ(GScreenLeft, -32000);
     EXPECT_EQ(MainFormWidthText, u"2147483647");
 
     InitInterpreter();

@@ -1,0 +1,358 @@
+// The preferences form, the association form, the console's context menu and
+// the data-input box, driven through their controls with the dialogs and
+// message boxes answered by hooks.
+#include "devices/OVInputNumForm.h"
+#include "environment/OVFrame.h"
+#include "environment/OVKeySetting.h"
+#include "environment/OVKeySettingForm.h"
+#include "environment/OVOption.h"
+#include "environment/OVRunFrame.h"
+#include "executor/OVMThread.h"
+#include "executor/OVRunCommands.h"
+#include "language/OVInterpreter.h"
+#include "platform/OVFileAssociation.h"
+#include "platform/OVIniFile.h"
+#include "resources/OVInterfaceTexts.h"
+#include "tests/xdg_sandbox.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace ov;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+class Preferences : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Tmp.isValid());
+        InitializeInterpreterUnits();
+        QDir().mkpath(Tmp.filePath(u"exe"_s));
+        SetSettingsLocations(Tmp.filePath(u"user/Orvane.conf"_s), Tmp.filePath(u"exe"_s));
+        ChkMsgOn = 0;
+        SetMessageBoxHook([this](QMessageBox::Icon, const QString &, const QString &text,
+                                 QMessageBox::StandardButtons) {
+            Messages.append(text);
+            return QMessageBox::Ok;
+        });
+    }
+    void TearDown() override
+    {
+        if (Frame)
+            Frame->close();
+        Frame.reset();
+        Console.reset();
+        SetMessageBoxHook({});
+        SetColorDialogHook({});
+        SetFontDialogHook({});
+        SetFolderDialogHook({});
+        SetSettingsLocations({}, {});
+    }
+
+    // Loads `store` as the per-user settings and opens the frame and console.
+    void Start(const QByteArray &store = {})
+    {
+        if (!store.isEmpty())
+            Write(RegistrySettingsFile(), "[Configuration]\n" + store);
+        LoadSettings();
+        Frame = std::make_unique<TOvFrameForm>(Runs);
+        Console = std::make_unique<TRunForm>(Runs);
+        Frame->SetRunForm(Console.get());
+        Frame->show();
+    }
+    TOVOptionFrame *OpenOptions()
+    {
+        Frame->OVMMenuPreferenceSetting->trigger();
+        return Frame->findChildren<TOVOptionFrame *>().constLast();
+    }
+    TOVASForm *OpenAssociation()
+    {
+        Frame->OVMMenuAssociationSetting->trigger();
+        return Frame->findChildren<TOVASForm *>().constLast();
+    }
+    static void Write(const QString &path, const QByteArray &bytes)
+    {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    static QString Stored(const QString &path, const QString &name)
+    {
+        IniFile f(path);
+        f.load();
+        return f.readString(u"Configuration"_s, name, u"<missing>"_s);
+    }
+    static void Deliver() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+    QTemporaryDir Tmp;
+    XdgSandbox Sandbox{Tmp.path()};
+    RunController Runs;
+    std::unique_ptr<TOvFrameForm> Frame;
+    std::unique_ptr<TRunForm> Console;
+    QStringList Messages;
+};
+
+} // namespace
+
+TEST_F(Preferences, EachMenuChoiceOpensAFreshFormThatGoesWhenClosed)
+{
+    Start();
+    ASSERT_TRUE(Frame->OVMMenuPreferenceSetting->isEnabled());
+    TOVOptionFrame *first = OpenOptions();
+    OpenOptions();
+    EXPECT_EQ(Frame->findChildren<TOVOptionFrame *>().size(), 2);
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_EQ(first->windowTitle(), InterfaceText(65096));
+    first->CancelButton->click();
+    Deliver();
+    EXPECT_EQ(Frame->findChildren<TOVOptionFrame *>().size(), 1);
+    TOVASForm *association = OpenAssociation();
+    association->CancelBtn->click();
+    Deliver();
+    EXPECT_TRUE(Frame->findChildren<TOVASForm *>().isEmpty());
+}
+
+// General page: folders through the folder dialog, the switches, and the
+// store; the exit question follows the switch at once.
+TEST_F(Preferences, GeneralPageSavesIntoTheChosenStore)
+{
+    Start("Install Path=/opt/ov\n");
+    SetFolderDialogHook([](QWidget *, QString &folder) {
+        EXPECT_EQ(folder, u"/opt/ov");
+        folder = u"/srv/help"_s;
+        return true;
+    });
+    TOVOptionFrame *form = OpenOptions();
+    EXPECT_TRUE(form->RegiRadioButton->isChecked());
+    EXPECT_EQ(form->PresentSettingBox->text(), InterfaceText(65095));
+    EXPECT_TRUE(form->ExitMSGCheckBox->isChecked());
+    form->SelectHelpPathButton->click();
+    EXPECT_EQ(form->HelpFilePathBox->text(), u"/srv/help");
+    ChkMsgOn = 1;
+    form->ExitMSGCheckBox->setChecked(false);
+    form->IniRadioButton->setChecked(true);
+    form->SaveButton->click();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(ChkMsgOn, 0);
+    EXPECT_EQ(Stored(IniSettingsFile(), u"Install Path"_s), u"/srv/help");
+    EXPECT_EQ(Stored(IniSettingsFile(), u"ExitMSG Check"_s), u"OFF");
+    EXPECT_FALSE(QFile::exists(RegistrySettingsFile()));
+}
+
+// An ini store beside a program in a folder that cannot be written: the
+// error is shown and the form stays open, for Save-and-close too.
+TEST_F(Preferences, AStoreThatCannotBeWrittenKeepsTheFormOpen)
+{
+    Start();
+    const QString plain = Tmp.filePath(u"plain"_s);
+    Write(plain, "");
+    SetSettingsLocations(RegistrySettingsFile(), plain);  // a file where the folder should be
+    TOVOptionFrame *form = OpenOptions();
+    form->IniRadioButton->setChecked(true);
+    form->SaveExitButton->click();
+    EXPECT_TRUE(form->isVisible());
+    ASSERT_EQ(Messages.size(), 1);
+    EXPECT_FALSE(Messages.first().isEmpty());
+}
+
+TEST_F(Preferences, EditorPageKeepsStylesTheCombosCannotShow)
+{
+    Start("Editor Font Style= Underline\nEditor TabStops=12\nEditor Keyword Style=Bold Italic\n");
+    TOVOptionFrame *form = OpenOptions();
+    EXPECT_EQ(form->EFStyleBox->text(), u" Underline");
+    EXPECT_EQ(form->ETabStopsComboBox->currentIndex(), -1);
+    EXPECT_EQ(form->KSComboBox->currentIndex(), 3);
+    SetColorDialogHook([](QWidget *, QColor &colour) {
+        colour = QColor(0, 255, 0);
+        return true;
+    });
+    form->Button3->click();
+    form->CSComboBox->setCurrentIndex(2);
+    form->ESaveButton->click();
+    EXPECT_EQ(EditorFontStyle, 4);
+    EXPECT_EQ(Stored(RegistrySettingsFile(), u"Editor Font Style"_s), u" Underline");
+    EXPECT_EQ(Stored(RegistrySettingsFile(), u"Editor TabStops"_s), u"12");
+    EXPECT_EQ(EditorKeywordColor, 0x00FF00u);
+    EXPECT_EQ(Stored(RegistrySettingsFile(), u"Editor Keyword Color"_s), u"00FF00");
+    EXPECT_EQ(Stored(RegistrySettingsFile(), u"Editor Comment Style"_s), u"Bold");
+    EXPECT_EQ(EditorCommentStyle, 1);
+
+    // The font dialog's Bold + Italic is written with the leading blank.
+    SetFontDialogHook([](QWidget *, QFont &font) {
+        font.setBold(true);
+        font.setItalic(true);
+        font.setUnderline(false);
+        font.setPointSize(14);
+        return true;
+    });
+    form->EFChange->click();
+    EXPECT_EQ(form->EFStyleBox->text(), u" Bold Italic");
+    EXPECT_EQ(form->EFSizeBox->text(), u"14");
+    EXPECT_EQ(form->EFCharSetBox->text(), u"128");
+    form->ESaveExitButton->click();
+    EXPECT_EQ(EditorFontStyle, 3);
+    EXPECT_EQ(EditorFontSize, 14);
+}
+
+TEST_F(Preferences, ConsolePageRestylesTheConsoleAtOnce)
+{
+    Start("Cursor Mode=OFF\n");
+    TOVOptionFrame *form = OpenOptions();
+    SetColorDialogHook([](QWidget *, QColor &colour) {
+        colour = QColor(0, 0, 128);
+        return true;
+    });
+    form->ConsoleBackColorButton->click();
+    SetFontDialogHook([](QWidget *, QFont &font) {
+        font.setItalic(true);
+        font.setStrikeOut(true);
+        return true;
+    });
+    form->TFRefButton->click();
+    EXPECT_EQ(form->TFStyleBox->text(), u" Italic StrikeOut");
+    form->TSaveButton->click();
+    EXPECT_EQ(Console->Memo1->palette().color(QPalette::Base), QColor(0, 0, 128));
+    EXPECT_TRUE(Console->Memo1->font().italic());
+    EXPECT_TRUE(Console->Memo1->font().strikeOut());
+    EXPECT_EQ(Stored(RegistrySettingsFile(), u"TScreen Back Color"_s), u"000080");
+}
+
+// Sizes and positions: only integers in range, positions on a screen.
+TEST_F(Preferences, SizesAndPositionsAreCheckedBeforeSaving)
+{
+    Start("Main Form Width=700\n");
+    TOVOptionFrame *form = OpenOptions();
+    for (const QString &bad : {u"0"_s, u"abc"_s, u"640px"_s, u"99999"_s}) {
+        form->TScreenWidthBox->setText(bad);
+        form->SSaveButton->click();
+        EXPECT_EQ(Stored(RegistrySettingsFile(), u"TScreen Width"_s), u"<missing>") << bad.toStdString();
+    }
+    EXPECT_EQ(Messages.size(), 4);
+    Console->resize(640, 250);
+    form->TScreenCurrentSizeButton->click();
+    EXPECT_EQ(form->TScreenWidthBox->text(), u"620");
+    EXPECT_EQ(form->TScreenHeightBox->text(), u"230");
+    form->SSaveButton->click();
+    EXPECT_EQ(TScreenWidth, 620);
+    EXPECT_EQ(Stored(RegistrySettingsFile(), u"Main Form Width"_s), u"700");
+
+    EXPECT_TRUE(form->Edit1->isHidden());
+    form->MScreenAutoPositionModeComboBox->setCurrentIndex(1);
+    EXPECT_FALSE(form->Edit1->isHidden());
+    form->Edit1->setText(u"5000"_s);
+    form->Edit2->setText(u"5000"_s);
+    form->PSaveButton->click();
+    EXPECT_EQ(MainFramePosAuto, 1);
+    EXPECT_EQ(Messages.size(), 5);
+    form->Edit1->setText(u"20"_s);
+    form->Edit2->setText(u"10"_s);
+    form->PSaveExitButton->click();
+    EXPECT_EQ(MainFramePosAuto, 0);
+    EXPECT_EQ(MainFrameTop, 20);
+    EXPECT_EQ(Stored(RegistrySettingsFile(), u"MainFrame Position Mode"_s), u"Manual");
+    EXPECT_EQ(Stored(RegistrySettingsFile(), u"MainFrame Position Left"_s), u"10");
+    EXPECT_FALSE(form->isVisible());
+}
+
+// A stored size of 0 or text, or a position far off, no longer hides a
+// window: the load brings it back into range, and onto a screen.
+TEST_F(Preferences, StoredSizesAndPositionsAreClampedWhenLoaded)
+{
+    Write(RegistrySettingsFile(), "[Configuration]\nMain Form Width=0\nTScreen Height=abc\nEditor Width=-5\n"
+                                  "MainFrame Position Mode=Manual\nMainFrame Position Top=99999999\n"
+                                  "MainFrame Position Left=5000\nTScreen Position Left=-12px\n");
+    LoadSettings();
+    EXPECT_EQ(MainFormWidth, MinWindowWidth);
+    EXPECT_EQ(MainFormWidthText, QString::number(MinWindowWidth));
+    EXPECT_EQ(TScreenHeight, MinWindowHeight);
+    EXPECT_EQ(EditorCurrentWidth, MinWindowWidth);
+    EXPECT_EQ(MainFrameTop, MaxWindowPosition);
+    EXPECT_EQ(TScreenLeftText, u"-12px");  // in range: kept as written
+    KeepPlacementsOnScreens();
+    EXPECT_TRUE(PositionOnSomeScreen(MainFrameLeft, MainFrameTop));
+    EXPECT_EQ(MainFrameTopText, QString::number(MainFrameTop));
+}
+
+// The association form reads the choice in force on each opening, registers
+// and removes it, and reports a failure without the closing message.
+TEST_F(Preferences, AssociationFormRegistersShowsAndRemoves)
+{
+    Start();
+    TOVASForm *form = OpenAssociation();
+    EXPECT_EQ(form->windowTitle(), InterfaceText(65117));
+    EXPECT_TRUE(form->RadioButton4->isChecked());
+    EXPECT_EQ(form->Edit1->text(), InterfaceText(65116));
+    form->RadioButton2->setChecked(true);
+    form->OkBtn->click();
+    ASSERT_EQ(Messages.size(), 1);
+    EXPECT_EQ(Messages.first(), InterfaceText(65112));
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(QueryAssociation(), AssociationKind::RunShown);
+
+    form = OpenAssociation();
+    EXPECT_TRUE(form->RadioButton2->isChecked());
+    EXPECT_EQ(form->Edit1->text(), InterfaceText(65114));
+    form->RadioButton4->setChecked(true);
+    form->OkBtn->click();
+    EXPECT_EQ(QueryAssociation(), AssociationKind::None);
+
+    QDir(Tmp.filePath(u"data/applications"_s)).removeRecursively();
+    Write(Tmp.filePath(u"data/applications"_s), "");  // the entry cannot be written
+    form = OpenAssociation();
+    form->RadioButton1->setChecked(true);
+    form->OkBtn->click();
+    ASSERT_EQ(Messages.size(), 3);
+    EXPECT_NE(Messages.last(), InterfaceText(65112));
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(QueryAssociation(), AssociationKind::None);
+}
+
+TEST_F(Preferences, ConsoleContextMenuFollowsSelectionAndClipboard)
+{
+    Start();
+    TConsoleMemo *memo = Console->Memo1;
+    memo->AddLine(u"PRINT 1"_s);
+    EXPECT_EQ(memo->RFCut->text(), InterfaceText(65226));
+    EXPECT_EQ(memo->RFSAll->text(), InterfaceText(65230));
+    QApplication::clipboard()->clear();
+    memo->PopupMenu1Popup();
+    EXPECT_FALSE(memo->RFCut->isEnabled());
+    EXPECT_FALSE(memo->RFCopy->isEnabled());
+    EXPECT_FALSE(memo->RFDelete->isEnabled());
+    EXPECT_FALSE(memo->RFPaste->isEnabled());
+    memo->RFSAll->trigger();
+    memo->PopupMenu1Popup();
+    EXPECT_TRUE(memo->RFCopy->isEnabled());
+    memo->RFCopy->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), u"PRINT 1\n");
+    EXPECT_FALSE(memo->textCursor().hasSelection());
+    EXPECT_TRUE(memo->textCursor().atEnd());
+    memo->PopupMenu1Popup();
+    EXPECT_TRUE(memo->RFPaste->isEnabled());
+    EXPECT_FALSE(memo->RFDelete->isEnabled());
+}
+
+TEST_F(Preferences, InputBoxHasNoWindowButtonsAndStaysOnTop)
+{
+    TInputNumForm box(InputBoxRequest{});
+    const Qt::WindowFlags flags = box.windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(flags.testFlag(Qt::CustomizeWindowHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowContextHelpButtonHint));
+}
