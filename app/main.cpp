@@ -2,12 +2,14 @@
 // order their state depends on each other; then the settings load, the main
 // frame opens and after it the console. The command line is acted on once,
 // when the event loop starts.
+#include "devices/OVMPlayerForm.h"
 #include "environment/OVFrame.h"
 #include "environment/OVKeySetting.h"
 #include "environment/OVLoadWait.h"
 #include "environment/OVQtHost.h"
 #include "environment/OVRunFrame.h"
 #include "environment/OVRunWindows.h"
+#include "executor/OVEventRun.h"
 #include "executor/OVMThread.h"
 #include "language/OVHeader.h"
 #include "language/OVInterpreter.h"
@@ -50,6 +52,10 @@ void StopAndJoin(ov::RunController &runs)
 
 int main(int argc, char *argv[])
 {
+    // Qt's other media backend here writes to standard output and fails
+    // without a sound device; GStreamer plays even without a sound server.
+    if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
+        qputenv("QT_MEDIA_BACKEND", "gstreamer");
     QApplication app(argc, argv);
     const QString startFolder = QDir::currentPath();  // command-line file names are relative to it
     QCoreApplication::setApplicationName(QStringLiteral("Orvane"));
@@ -69,6 +75,10 @@ int main(int argc, char *argv[])
     frame.SetRunForm(&console);
     ov::TOVLoadWaitForm loadWait;  // made after the console; shown by long editor work
     ov::TOVRunWindows windows(console, &frame);
+    ov::TMPlayerForm player;  // not shown by the statements
+    windows.SetMediaPlayer(&player);
+    QObject::connect(&player, &ov::TMPlayerForm::Notified, &player,
+                     [&runs] { ov::StartEventRun(runs, QStringLiteral("MediaPlayer_OnNotify")); });
     ov::TOVQtHost host(windows);
     ov::SetRunHost(&host);
     QObject::connect(&frame, &ov::TOvFrameForm::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);

@@ -1,7 +1,10 @@
 // The headless program runner: runs a program file as the editor's Run
 // command does, writes the console lines to standard output as UTF-8 and
-// answers INPUT from standard input, line by line. The exit status is 1 when
-// the run ended with an error, 2 when the file could not be read.
+// answers INPUT from standard input, line by line. The lines left after the
+// program's run are scripted events: `!notify` ends media playback and sends
+// the media player's notification. The exit status is 1 when any run ended
+// with an error, 2 when the file could not be read.
+#include "executor/OVEventRun.h"
 #include "executor/OVHeadlessHost.h"
 #include "executor/OVMThread.h"
 #include "environment/OVKeySetting.h"
@@ -39,6 +42,18 @@ bool ReadReply(const ov::InputBoxRequest &, QString &answer)
     return true;
 }
 
+// Runs the event a scripted line names, if any; true when a run ended with an error.
+bool RunScriptedEvent(const QString &line, ov::HeadlessHost &host, ov::RunController &runs)
+{
+    if (line != QStringLiteral("!notify"))
+        return false;
+    host.EndMediaPlayback();
+    if (!ov::StartEventRun(runs, QStringLiteral("MediaPlayer_OnNotify")))
+        return false;
+    runs.Join();
+    return ov::RunEndedWithError != 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -74,7 +89,11 @@ int main(int argc, char *argv[])
     ov::RunController runs;
     runs.Start();
     runs.Join();
+    bool failed = ov::RunEndedWithError != 0;
+    QString line;
+    while (ReadReply(ov::InputBoxRequest(), line))
+        failed = RunScriptedEvent(line, host, runs) || failed;
     host.Console().FinishOutput();
     ov::SetRunHost(nullptr);
-    return ov::ErrorNumber != 0 ? 1 : 0;
+    return failed ? 1 : 0;
 }

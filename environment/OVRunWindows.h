@@ -9,6 +9,7 @@
 
 namespace ov {
 
+class TMPlayerForm;
 class TRunForm;
 
 class TOVRunWindows : public RunHost {
@@ -34,12 +35,27 @@ public:
     QString ShowInputQuery(const QString &prompt, const QString &caption, const QString &defaultText,
                            bool query) override;
     QString SelectFile(bool save, const QString &filter, const QString &name) override;
-    void CloseMediaPlayer() override {}
+    void CloseMediaPlayer() override;
+    bool OpenMedia(const QString &path) override;
+    void ControlMedia(MediaCommand command) override;
+    MediaState MediaPlayerState() override;
+    QString ClipboardText() override;
+    bool SetClipboardText(const QString &text) override;
+    void ClearClipboard() override;
+    int MasterVolume() override;
+    void SetMasterVolume(int percent) override;
+    bool MasterMute() override;
+    void SetMasterMute(bool muted) override;
     void CloseMainForm() override;
+
+    // The media-player window, created at start-up and not shown by the
+    // statements; without it nothing opens and the mixer reads "no value".
+    void SetMediaPlayer(TMPlayerForm *player) { player_ = player; }
 
 private:
     TRunForm &console_;
     QWidget *mainFrame_;
+    TMPlayerForm *player_ = nullptr;
 };
 
 } // namespace ov

@@ -9,6 +9,7 @@
 #include "executor/OVDataFile.h"
 #include "executor/OVFileFunc.h"
 #include "executor/OVFormula.h"
+#include "executor/OVMediaStatements.h"
 #include "executor/OVMThread.h"
 #include "executor/OVNumFunc.h"
 #include "executor/OVOperators.h"
@@ -139,7 +140,7 @@ void DispatchFunction(int32_t f)
     case fnTAB: FnTab(); break;
     default:
         if (DispatchNumericFunction(f) || DispatchStringFunction(f) || DispatchTimeFunction(f)
-            || DispatchFileFunction(f) || DispatchDialogFunction(f))
+            || DispatchFileFunction(f) || DispatchDialogFunction(f) || DispatchMediaFunction(f))
             break;
         // A built-in that this version does not carry.
         SetError(50023, f <= FunctionCount ? f : 0);
@@ -222,21 +223,9 @@ LoopExit DispatchStatement(int32_t s)
         return LoopExit::System;
     case stON: case stOFF: case stCALL:
         break;
-    // The mixer, the clipboard and the media player are not carried by this
-    // version yet: their member statements say so instead of doing nothing.
-    case isMixerMasterMute: case isMixerMasterVolume:
-        SetError(50025, stAUDIOMIXER);
-        break;
-    case isClipboardClear: case isClipboardSetText:
-        SetError(50025, stCLIPBOARD);
-        break;
-    case isMediaPlayerClose: case isMediaPlayerOpen: case isMediaPlayerPause: case isMediaPlayerPlay:
-    case isMediaPlayerStop:
-        SetError(50025, stMEDIAPLAYER);
-        break;
     default:
         if (DispatchInternalStatement(s) || DispatchDataFileStatement(s) || DispatchFileStatement(s)
-            || DispatchFormulaStatement(s) || DispatchFileSystemStatement(s))
+            || DispatchFormulaStatement(s) || DispatchFileSystemStatement(s) || DispatchMediaStatement(s))
             break;
         if (s <= StatementCount)
             SetError(50025, s);  // a statement this version does not carry
