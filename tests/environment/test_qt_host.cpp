@@ -182,4 +182,7 @@ TEST_F(ProgramDialogs, ClipboardAndDevicesThroughTheWindows)
     Run(QStringLiteral("MEDIAPLAYER.OPEN \"a.wav\""));
     EXPECT_TRUE(Lines().value(1).contains(QStringLiteral(u"MediaPlayer の実行に失敗しました。")))
         << Lines().join(u'|').toStdString();
+    console_->Memo1->Clear();
+    Run(QStringLiteral("MEDIAPLAYER.PLAY: PRINT MEDIAPLAYER.MODE"));  // the failed file is not open
+    EXPECT_EQ(Lines().value(1), QStringLiteral("Not Open")) << Lines().join(u'|').toStdString();
 }

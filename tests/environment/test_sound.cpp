@@ -107,5 +107,23 @@ TEST(SoundServer, AWavPlaysToItsEndAndTheNotificationSubRuns)
     EXPECT_TRUE(WaitFor([&] { return text().contains(QStringLiteral("ended Stopped")); }, 10000))
         << text().toStdString();
     WaitForRun(runs);
+
+    // A file the player rejects is an error, and the file open before it is closed.
+    const QString bad = dir.filePath(QStringLiteral("bad.wav"));
+    QFile file(bad);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("not a sound");
+    file.close();
+    console.Memo1->Clear();
+    SourceText = QStringLiteral("MEDIAPLAYER.OPEN \"%1\"\r\nMEDIAPLAYER.OPEN \"%2\"").arg(wav, bad);
+    RunMode = 0;
+    ASSERT_TRUE(runs.Start());
+    WaitForRun(runs);
+    RunCommand = QStringLiteral("MEDIAPLAYER.PLAY: PRINT MEDIAPLAYER.MODE");
+    RunMode = 1;
+    ASSERT_TRUE(runs.Start());
+    WaitForRun(runs);
+    EXPECT_TRUE(text().contains(QStringLiteral(u"MediaPlayer の実行に失敗しました。"))) << text().toStdString();
+    EXPECT_TRUE(text().contains(QStringLiteral("\nNot Open\n"))) << text().toStdString();
     SetRunHost(nullptr);
 }

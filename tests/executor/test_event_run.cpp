@@ -109,3 +109,26 @@ TEST_F(EventRun, AStoppedProgramStaysStoppedAcrossAnEvent)
     EXPECT_EQ(host_.ButtonModes().back(), ButtonMode::Stop);
     EXPECT_TRUE(Cont().contains(QStringLiteral("b")));
 }
+
+// SYSTEM closes the main frame in the run's last window step; until that
+// step is done the run still counts as active, so that no starter can begin
+// (or join) a run meanwhile.
+TEST(RunEnd, TheLastWindowStepComesBeforeTheRunIsOver)
+{
+    struct Host : HeadlessHost {
+        void CloseMainForm() override { activeWhileClosing = RunThreadActive.load(); }
+        int activeWhileClosing = -1;
+    } host;
+    InitializeInterpreterUnits();
+    SetRunHost(&host);
+    RunController runs;
+    SourceText = QStringLiteral("PRINT 1\r\nSYSTEM");
+    RunMode = 0;
+    ProgramRunning = 1;
+    StopRequested = 0;
+    ASSERT_TRUE(runs.Start());
+    runs.Join();
+    SetRunHost(nullptr);
+    EXPECT_EQ(host.activeWhileClosing, 1);
+    EXPECT_EQ(RunThreadActive.load(), 0);
+}
