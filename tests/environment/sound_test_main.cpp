@@ -10,7 +10,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <cstdio>
+#include <csignal>
 #include <cstring>
+#include <sys/prctl.h>
 
 bool SoundServerRunning = false;
 
@@ -44,6 +46,8 @@ bool StartServer(QProcess &server, const QString &dir)
     env.insert(QStringLiteral("HOME"), dir);
     server.setProcessEnvironment(env);
     server.setProcessChannelMode(QProcess::MergedChannels);
+    // The server must not outlive a test that crashes: it never exits by itself.
+    server.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     server.start(QStringLiteral("pulseaudio"),
                  {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
                   QStringLiteral("-L"), QStringLiteral("module-null-sink sink_name=nullsink"), QStringLiteral("-L"),
