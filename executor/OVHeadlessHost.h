@@ -107,17 +107,13 @@ public:
     const QStringList &HelpTopics() const { return helpTopics_; }
     bool MainFormClosed() const { return mainFormClosed_; }
 
-    // The simulated speaker line's levels (0..65535 per channel) and mute.
-    std::vector<int> &SpeakerLevels() { return speakerLevels_; }
-    bool SpeakerMuted() const { return speakerMuted_; }
-
 private:
     std::unique_ptr<MixerLine> OpenSimulatedSpeaker();
 
     HeadlessMemo memo_;
     MediaState mediaState_ = MediaState::Other;
     QString clipboard_;
-    std::vector<int> speakerLevels_{65535, 65535};
+    std::vector<int> speakerLevels_{65535, 65535};  // 0..65535 per channel
     bool speakerMuted_ = false;
     TMixer mixer_{[this] { return OpenSimulatedSpeaker(); }};
     InputSource input_;
