@@ -16,13 +16,6 @@
 
 bool SoundServerRunning = false;
 
-// The sound system's client library, loaded by the media backend, keeps
-// some of its allocations until the process ends.
-extern "C" const char *__lsan_default_suppressions()
-{
-    return "leak:libpulse.so\n";
-}
-
 namespace {
 
 constexpr int kStartWaitMs = 10000;
