@@ -6,6 +6,7 @@
 #include "devices/OVGraphCanvas.h"
 #include "devices/OVGraphForm.h"
 #include "devices/OVGraphSurface.h"
+#include "devices/OVMPlayerForm.h"
 #include "environment/OVFrame.h"
 #include "environment/OVKeySetting.h"
 #include "environment/OVLoadWait.h"
@@ -14,6 +15,7 @@
 #include "environment/OVRunFrame.h"
 #include "environment/OVRunWindows.h"
 #include "environment/OVStartup.h"
+#include "executor/OVEventRun.h"
 #include "executor/OVMThread.h"
 #include "language/OVHeader.h"
 #include "language/OVInterpreter.h"
@@ -44,6 +46,10 @@ void StopAndJoin(ov::RunController &runs)
 
 int main(int argc, char *argv[])
 {
+    // Qt's other media backend here writes to standard output and fails
+    // without a sound device; GStreamer plays even without a sound server.
+    if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
+        qputenv("QT_MEDIA_BACKEND", "gstreamer");
     QApplication app(argc, argv);
     const QString startFolder = QDir::currentPath();  // command-line file names are relative to it
     ov::SetUpApplication();
@@ -64,6 +70,10 @@ int main(int argc, char *argv[])
     frame.SetRunForm(&console);
     ov::TOVLoadWaitForm loadWait;  // made after the console; shown by long editor work
     ov::TOVRunWindows windows(console, &frame);
+    ov::TMPlayerForm player;  // not shown by the statements
+    windows.SetMediaPlayer(&player);
+    QObject::connect(&player, &ov::TMPlayerForm::Notified, &player,
+                     [&runs] { ov::StartEventRun(runs, QStringLiteral("MediaPlayer_OnNotify")); });
     ov::TOVQtHost host(windows);
     ov::SetRunHost(&host);
     QObject::connect(&frame, &ov::TOvFrameForm::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);

@@ -1,11 +1,14 @@
 // The headless program runner: runs a program file as the editor's Run
 // command does, writes the console lines to standard output as UTF-8 and
-// answers INPUT from standard input, line by line. The exit status is 1 when
-// the run ended with an error, 2 when the file could not be read.
+// answers INPUT from standard input, line by line. The lines left after the
+// program's run are scripted events: `!notify` ends media playback and sends
+// the media player's notification. The exit status is 1 when any run ended
+// with an error, 2 when the file could not be read.
 // With --save-graphics OUT.png the graphics screen, when one is open after
-// the run (also after an error), is written to OUT.png.
+// the runs (also after an error), is written to OUT.png.
 #include "devices/OVGraphCanvas.h"
 #include "devices/OVGraphSurface.h"
+#include "executor/OVEventRun.h"
 #include "executor/OVHeadlessHost.h"
 #include "executor/OVMThread.h"
 #include "environment/OVKeySetting.h"
@@ -86,6 +89,18 @@ private:
     std::unique_ptr<QGuiApplication> app_;
 };
 
+// Runs the event a scripted line names, if any; true when a run ended with an error.
+bool RunScriptedEvent(const QString &line, ov::HeadlessHost &host, ov::RunController &runs, MainThreadWait &wait)
+{
+    if (line != QStringLiteral("!notify"))
+        return false;
+    host.EndMediaPlayback();
+    if (!ov::StartEventRun(runs, QStringLiteral("MediaPlayer_OnNotify")))
+        return false;
+    wait.WaitFor(runs);
+    return ov::RunEndedWithError != 0;
+}
+
 } // namespace
 
 namespace {
@@ -131,12 +146,16 @@ int Run(int argc, char *argv[])
     ov::RunController runs;
     runs.Start();
     wait.WaitFor(runs);
+    bool failed = ov::RunEndedWithError != 0;
+    QString line;
+    while (ReadReply(ov::InputBoxRequest(), line))
+        failed = RunScriptedEvent(line, host, runs, wait) || failed;
     host.Console().FinishOutput();
     if (!graphicsOut.isEmpty() && ov::GraphScreenOpen.load() != 0 && !ov::SaveGraphicsPng(graphicsOut))
         std::fprintf(stderr, "ovrun: cannot write %s\n", argv[2]);
     ov::SetRunHost(nullptr);
     ov::SetApplicationMaker(nullptr);
-    return ov::ErrorNumber != 0 ? 1 : 0;
+    return failed ? 1 : 0;
 }
 
 } // namespace

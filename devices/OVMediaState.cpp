@@ -2,6 +2,6 @@
 
 namespace ov {
 
-int MediaFileOpen = 0;
+std::atomic<int> MediaFileOpen{0};
 
 } // namespace ov

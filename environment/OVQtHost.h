@@ -53,6 +53,16 @@ public:
         return windows_.SelectFile(save, filter, name);
     }
     void CloseMediaPlayer() override { windows_.CloseMediaPlayer(); }
+    bool OpenMedia(const QString &path) override { return windows_.OpenMedia(path); }
+    void ControlMedia(MediaCommand command) override { windows_.ControlMedia(command); }
+    MediaState MediaPlayerState() override { return windows_.MediaPlayerState(); }
+    QString ClipboardText() override { return windows_.ClipboardText(); }
+    bool SetClipboardText(const QString &text) override { return windows_.SetClipboardText(text); }
+    void ClearClipboard() override { windows_.ClearClipboard(); }
+    int MasterVolume() override { return windows_.MasterVolume(); }
+    void SetMasterVolume(int percent) override { windows_.SetMasterVolume(percent); }
+    bool MasterMute() override { return windows_.MasterMute(); }
+    void SetMasterMute(bool muted) override { windows_.SetMasterMute(muted); }
     void CloseMainForm() override { windows_.CloseMainForm(); }
     void SetWindowCaption(ProgramWindow window, const QString &caption) override
     {

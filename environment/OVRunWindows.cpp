@@ -3,6 +3,7 @@
 #include "devices/OVDialogs.h"
 #include "devices/OVGraphForm.h"
 #include "devices/OVInputNumForm.h"
+#include "devices/OVMPlayerForm.h"
 #include "devices/OVWindowState.h"
 #include "environment/OVDialogHook.h"
 #include "environment/OVHelpForm.h"
@@ -10,10 +11,14 @@
 #include "environment/OVRunFrame.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QUrl>
 
 namespace ov {
 
@@ -292,6 +297,82 @@ void TOVRunWindows::RefreshGraphWindow()
 void TOVRunWindows::SetConsoleClientSize(int width, int height)
 {
     console_.resize(width, height);
+}
+
+// ---------------------------------------------------------------- media player
+
+void TOVRunWindows::CloseMediaPlayer()
+{
+    if (player_ != nullptr)
+        player_->Close();
+}
+
+bool TOVRunWindows::OpenMedia(const QString &path)
+{
+    return player_ != nullptr && player_->OpenFile(path);
+}
+
+void TOVRunWindows::ControlMedia(MediaCommand command)
+{
+    if (player_ == nullptr)
+        return;
+    switch (command) {
+    case MediaCommand::Play: player_->Play(); break;
+    case MediaCommand::Pause: player_->Pause(); break;
+    case MediaCommand::Stop: player_->Stop(); break;
+    }
+}
+
+MediaState TOVRunWindows::MediaPlayerState()
+{
+    return player_ != nullptr ? player_->Mode() : MediaState::Other;
+}
+
+int TOVRunWindows::MasterVolume()
+{
+    return player_ != nullptr ? player_->Mixer1.GetMasterVolume() : -1;
+}
+
+void TOVRunWindows::SetMasterVolume(int percent)
+{
+    if (player_ != nullptr)
+        player_->Mixer1.SetMasterVolume(percent);
+}
+
+bool TOVRunWindows::MasterMute()
+{
+    return player_ != nullptr && player_->Mixer1.GetMasterMute();
+}
+
+void TOVRunWindows::SetMasterMute(bool muted)
+{
+    if (player_ != nullptr)
+        player_->Mixer1.SetMasterMute(muted);
+}
+
+// ---------------------------------------------------------------- clipboard
+
+// The clipboard holds no data at all after clear() on some platforms.
+QString TOVRunWindows::ClipboardText()
+{
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    return data != nullptr && data->hasText() ? data->text() : QString();
+}
+
+// The text goes as it is, CR LF included; the empty text empties the clipboard.
+bool TOVRunWindows::SetClipboardText(const QString &text)
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (text.isEmpty())
+        clipboard->clear();
+    else
+        clipboard->setText(text);
+    return ClipboardText() == text;
+}
+
+void TOVRunWindows::ClearClipboard()
+{
+    QGuiApplication::clipboard()->clear();
 }
 
 } // namespace ov

@@ -9,6 +9,7 @@
 
 namespace ov {
 
+class TMPlayerForm;
 class TRunForm;
 
 class TOVRunWindows : public RunHost {
@@ -34,7 +35,17 @@ public:
     QString ShowInputQuery(const QString &prompt, const QString &caption, const QString &defaultText,
                            bool query) override;
     QString SelectFile(bool save, const QString &filter, const QString &name) override;
-    void CloseMediaPlayer() override {}
+    void CloseMediaPlayer() override;
+    bool OpenMedia(const QString &path) override;
+    void ControlMedia(MediaCommand command) override;
+    MediaState MediaPlayerState() override;
+    QString ClipboardText() override;
+    bool SetClipboardText(const QString &text) override;
+    void ClearClipboard() override;
+    int MasterVolume() override;
+    void SetMasterVolume(int percent) override;
+    bool MasterMute() override;
+    void SetMasterMute(bool muted) override;
     void CloseMainForm() override;
     void SetWindowCaption(ProgramWindow window, const QString &caption) override;
     void MoveProgramWindow(ProgramWindow window, int left, int top) override;
@@ -50,6 +61,10 @@ public:
     void RefreshGraphWindow() override;
     void SetConsoleClientSize(int width, int height) override;
 
+    // The media-player window, created at start-up and not shown by the
+    // statements; without it nothing opens and the mixer reads "no value".
+    void SetMediaPlayer(TMPlayerForm *player) { player_ = player; }
+
 private:
     // The console or the main frame; null for the windows that take their
     // settings from the globals when they open.
@@ -58,6 +73,7 @@ private:
     TRunForm &console_;
     QWidget *mainFrame_;
     int consoleCharset_;  // Qt fonts carry no character set: kept for the reads
+    TMPlayerForm *player_ = nullptr;
 };
 
 } // namespace ov

@@ -11,6 +11,7 @@
 #include "executor/OVFileFunc.h"
 #include "executor/OVFormula.h"
 #include "executor/OVGraphScreen.h"
+#include "executor/OVMediaStatements.h"
 #include "executor/OVMThread.h"
 #include "executor/OVNumFunc.h"
 #include "executor/OVOperators.h"
@@ -144,7 +145,7 @@ void DispatchFunction(int32_t f)
     default:
         if (DispatchNumericFunction(f) || DispatchStringFunction(f) || DispatchTimeFunction(f)
             || DispatchFileFunction(f) || DispatchDialogFunction(f) || DispatchWindowSettingRead(f)
-            || DispatchDrawingFunction(f) || DispatchPenBrushFunction(f))
+            || DispatchDrawingFunction(f) || DispatchPenBrushFunction(f) || DispatchMediaFunction(f))
             break;
         // A built-in that this version does not carry.
         SetError(50023, f <= FunctionCount ? f : 0);
@@ -227,24 +228,12 @@ LoopExit DispatchStatement(int32_t s)
         return LoopExit::System;
     case stON: case stOFF: case stCALL:
         break;
-    // The mixer, the clipboard and the media player are not carried by this
-    // version yet: their member statements say so instead of doing nothing.
-    case isMixerMasterMute: case isMixerMasterVolume:
-        SetError(50025, stAUDIOMIXER);
-        break;
-    case isClipboardClear: case isClipboardSetText:
-        SetError(50025, stCLIPBOARD);
-        break;
-    case isMediaPlayerClose: case isMediaPlayerOpen: case isMediaPlayerPause: case isMediaPlayerPlay:
-    case isMediaPlayerStop:
-        SetError(50025, stMEDIAPLAYER);
-        break;
     default:
         // Drawing first after the internal statements: PSET in a loop is the hot case.
         if (DispatchInternalStatement(s) || DispatchDrawingStatement(s) || DispatchDataFileStatement(s)
             || DispatchFileStatement(s) || DispatchFormulaStatement(s) || DispatchFileSystemStatement(s)
             || DispatchGraphScreenStatement(s) || DispatchPenBrushStatement(s)
-            || DispatchWindowSettingStatement(s))
+            || DispatchWindowSettingStatement(s) || DispatchMediaStatement(s))
             break;
         if (s <= StatementCount)
             SetError(50025, s);  // a statement this version does not carry

@@ -3,6 +3,7 @@
 // The headless runner and the tests use it.
 #pragma once
 
+#include "devices/OVMixer.h"
 #include "executor/OVRunHost.h"
 
 #include <QPoint>
@@ -68,7 +69,31 @@ public:
         return answerYes_;
     }
     void OpenHelp(const QString &topic) override { helpTopics_ << topic; }
-    void CloseMediaPlayer() override {}
+    // The media player, clipboard and speaker line are simulated: any file
+    // opens (the statements have checked that it exists), the clipboard is a
+    // text kept here, and the speaker line starts stereo at full volume,
+    // centred and not muted, so that no run changes the machine's volume.
+    void CloseMediaPlayer() override { mediaState_ = MediaState::Other; }
+    bool OpenMedia(const QString &) override
+    {
+        mediaState_ = MediaState::Stopped;
+        return true;
+    }
+    void ControlMedia(MediaCommand command) override;
+    MediaState MediaPlayerState() override { return mediaState_; }
+    QString ClipboardText() override { return clipboard_; }
+    bool SetClipboardText(const QString &text) override
+    {
+        clipboard_ = text;
+        return true;
+    }
+    void ClearClipboard() override { clipboard_.clear(); }
+    int MasterVolume() override { return mixer_.GetMasterVolume(); }
+    void SetMasterVolume(int percent) override { mixer_.SetMasterVolume(percent); }
+    bool MasterMute() override { return mixer_.GetMasterMute(); }
+    void SetMasterMute(bool muted) override { mixer_.SetMasterMute(muted); }
+    // Playback reaches the end of the media.
+    void EndMediaPlayback();
     void CloseMainForm() override { mainFormClosed_ = true; }
     void SetWindowCaption(ProgramWindow window, const QString &caption) override;
     void MoveProgramWindow(ProgramWindow window, int left, int top) override;
@@ -95,7 +120,14 @@ public:
     ColorValue ConsoleBackColor() const { return consoleBackColor_; }
 
 private:
+    std::unique_ptr<MixerLine> OpenSimulatedSpeaker();
+
     HeadlessMemo memo_;
+    MediaState mediaState_ = MediaState::Other;
+    QString clipboard_;
+    std::vector<int> speakerLevels_{65535, 65535};  // 0..65535 per channel
+    bool speakerMuted_ = false;
+    TMixer mixer_{[this] { return OpenSimulatedSpeaker(); }};
     InputSource input_;
     std::vector<ButtonMode> buttonModes_;
     QStringList captions_;

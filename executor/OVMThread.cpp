@@ -50,6 +50,7 @@ int64_t StopAfterCells = 0;
 bool RunFastPaths = true;
 
 std::atomic<int> EchoOn{1};
+int RunEndedWithError = 0;
 int CloseAppAtEnd = 0;
 int GraphicsOpenedInRun = 0;
 
@@ -495,7 +496,8 @@ LoopExit RunLoop()
 
 // ---------------------------------------------------------------- the report
 
-void ReportStop()
+// `itself`: this run was stopped, not only the program it ran beside.
+void ReportStop(bool itself)
 {
     if (EchoOn && RunMode != 1)
         WriteLine(InterfaceText(65170));
@@ -503,7 +505,7 @@ void ReportStop()
     Synchronised([] { Host().SetButtonMode(ButtonMode::Stop); });
     if (RunMode != 1)  // resume at the cell that was fetched but not run
         ContPosition = ResumeAtInput ? InputRestartPos : CodePos - 1;
-    else if (EventSubRun)
+    else if (EventSubRun && itself)  // a stopped event sub is not continued
         ContPosition = ScratchEnd;
     if (EchoOn)
         Synchronised([] { Host().SetConsoleCaption(InterfaceText(65171)); });
@@ -524,6 +526,7 @@ void ReportError()
 void EndOfRun()
 {
     Synchronised([] {});
+    const bool stoppedItself = IsStopped();
     if (SavedStopRequested)
         StopRequested = 1;
     const bool stopped = IsStopped();
@@ -532,8 +535,9 @@ void EndOfRun()
         Synchronised([] { Host().SetButtonMode(ButtonMode::End); });
         GraphicsOpenedInRun = 0;
     } else {
-        ReportStop();
+        ReportStop(stoppedItself);
     }
+    RunEndedWithError = ErrorNumber > 0 ? 1 : 0;
     if (ErrorNumber > 0) {
         ReportError();
     } else if (!stopped && TagStackTop > RunBase.Tags) {
@@ -548,9 +552,11 @@ void EndOfRun()
     ProgramRunning = 0;
     const bool closeApp = CloseAppAtEnd != 0;
     CloseAppAtEnd = 0;
-    RunThreadActive = 0;
     if (closeApp)
         Synchronised([] { Host().CloseMainForm(); });
+    // Last: a starter may run the next worker, and join this one, only once
+    // this one touches nothing shared and waits for no window step.
+    RunThreadActive = 0;
 }
 
 // One cycle of the run; true when RUN or CONT asks for another.

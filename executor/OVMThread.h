@@ -32,6 +32,9 @@ extern int32_t FormulaErrorVar;   // the numeric variable that receives the erro
 extern std::atomic<int> EchoOn; // notices, "OK" and captions are written while set
 extern int CloseAppAtEnd;        // close the application when the run ends
 extern int GraphicsOpenedInRun;  // the run opened the graphics screen
+// 1 when the last run ended with an error, which the report of a console
+// line clears; read once the worker has been joined.
+extern int RunEndedWithError;
 
 // The worker of one run: Execute translates as the request says, runs the
 // code and writes the end-of-run report; RUN and CONT repeat its cycle.

@@ -93,6 +93,8 @@ QString LocalPath(const QString &name)
     return ProgramFilePath(name, path) ? path : QString();
 }
 
+} // namespace
+
 // The string argument of a file statement, as a path; false (with error
 // 50022 naming the statement) when the top entry is not a string.
 bool PopPathArgument(int32_t statement, QString &path)
@@ -105,6 +107,10 @@ bool PopPathArgument(int32_t statement, QString &path)
     return true;
 }
 
+bool IsExistingFile(const QString &path) { return !path.isEmpty() && QFileInfo(path).isFile(); }
+
+namespace {
+
 // Two string arguments, the second on top.
 bool PopTwoPathArguments(int32_t statement, QString &first, QString &second)
 {
@@ -116,8 +122,6 @@ bool PopTwoPathArguments(int32_t statement, QString &first, QString &second)
     first = LocalPath(PopString());
     return true;
 }
-
-bool IsExistingFile(const QString &path) { return !path.isEmpty() && QFileInfo(path).isFile(); }
 
 std::filesystem::path FsPath(const QString &path)
 {

@@ -3,6 +3,7 @@
 // files by name (CHDIR, KILL, NAME, FILECOPY).
 #pragma once
 
+#include <QString>
 #include <cstdint>
 
 namespace ov {
@@ -18,5 +19,10 @@ void ExecChkMsg();
 // Runs the file statement with this value (LIST, LOAD, CHDIR, KILL, NAME,
 // FILECOPY); false when it is none.
 bool DispatchFileStatement(int32_t s);
+
+// The string argument of a statement that names a file, as a path here;
+// false (with error 50022 naming the statement) when it is not a string.
+bool PopPathArgument(int32_t statement, QString &path);
+bool IsExistingFile(const QString &path);
 
 } // namespace ov

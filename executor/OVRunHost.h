@@ -5,6 +5,7 @@
 #pragma once
 
 #include "devices/OVWindowState.h"
+#include "devices/OVMediaState.h"
 
 #include <QString>
 #include <functional>
@@ -105,6 +106,29 @@ public:
         return QString();
     }
     virtual void CloseMediaPlayer() = 0;
+    // The media player: OpenMedia loads the file and waits until loading
+    // ends, false when it is not playable media. Without a player nothing opens.
+    virtual bool OpenMedia(const QString &path)
+    {
+        (void)path;
+        return false;
+    }
+    virtual void ControlMedia(MediaCommand command) { (void)command; }
+    virtual MediaState MediaPlayerState() { return MediaState::Other; }
+    // The clipboard's plain text ("" when it holds none); false when the
+    // clipboard did not take the text.
+    virtual QString ClipboardText() { return QString(); }
+    virtual bool SetClipboardText(const QString &text)
+    {
+        (void)text;
+        return false;
+    }
+    virtual void ClearClipboard() {}
+    // The speaker line: volume 0..100, -1 and mute false without a mixer.
+    virtual int MasterVolume() { return -1; }
+    virtual void SetMasterVolume(int percent) { (void)percent; }
+    virtual bool MasterMute() { return false; }
+    virtual void SetMasterMute(bool muted) { (void)muted; }
     virtual void CloseMainForm() = 0;
 
     // Window settings. The graphics and control windows keep their values in

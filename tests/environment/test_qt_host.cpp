@@ -7,7 +7,10 @@
 #include "language/OVInterpreter.h"
 
 #include "wait_for_run.h"
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QImage>
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -176,4 +179,38 @@ TEST(QtHost, StepsOutOfMemoryFailOnTheWorker)
     worker.join();
     EXPECT_TRUE(caught);
     EXPECT_TRUE(after);
+}
+
+// The clipboard is the system's own: text goes and comes back as it is, the
+// empty text empties it, a picture reads as "". Without a media-player
+// window nothing opens and the speaker line reads "no value".
+TEST_F(ProgramDialogs, ClipboardAndDevicesThroughTheWindows)
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    Run(QStringLiteral("CLIPBOARD.SETTEXT(\"a\" + CHR$(13) + CHR$(10) + \"b\"): PRINT LEN(CLIPBOARD.GETTEXT)"));
+    EXPECT_EQ(clipboard->text(), QStringLiteral("a\r\nb"));
+    EXPECT_EQ(Lines().value(1), QStringLiteral(" 4")) << Lines().join(u'|').toStdString();
+
+    console_->Memo1->Clear();
+    clipboard->setImage(QImage(4, 4, QImage::Format_RGB32));
+    Run(QStringLiteral("PRINT \"[\"; CLIPBOARD.GETTEXT; \"]\": CLIPBOARD.SETTEXT(\"x\"): CLIPBOARD.SETTEXT(\"\")"));
+    EXPECT_EQ(Lines().value(1), QStringLiteral("[]"));
+    EXPECT_TRUE(clipboard->text().isEmpty());
+
+    console_->Memo1->Clear();
+    clipboard->setText(QStringLiteral("old"));
+    Run(QStringLiteral("CLIPBOARD.CLEAR: PRINT \"[\"; CLIPBOARD.GETTEXT; \"]\"; AUDIOMIXER.MASTERVOLUME; "
+                       "AUDIOMIXER.MASTERMUTE; MEDIAPLAYER.MODE"));
+    EXPECT_EQ(Lines().value(1), QStringLiteral("[]-1FalseNot Open")) << Lines().join(u'|').toStdString();
+
+    console_->Memo1->Clear();
+    QFile file(QStringLiteral("a.wav"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    Run(QStringLiteral("MEDIAPLAYER.OPEN \"a.wav\""));
+    EXPECT_TRUE(Lines().value(1).contains(QStringLiteral(u"MediaPlayer の実行に失敗しました。")))
+        << Lines().join(u'|').toStdString();
+    console_->Memo1->Clear();
+    Run(QStringLiteral("MEDIAPLAYER.PLAY: PRINT MEDIAPLAYER.MODE"));  // the failed file is not open
+    EXPECT_EQ(Lines().value(1), QStringLiteral("Not Open")) << Lines().join(u'|').toStdString();
 }

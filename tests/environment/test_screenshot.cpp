@@ -2,6 +2,7 @@
 // and the check that Japanese text draws with real glyphs: a CJK font is
 // installed and the settings' font name reaches it.
 #include "devices/OVFontNames.h"
+#include "devices/OVMPlayerForm.h"
 #include "environment/MyRichEdit.h"
 #include "environment/OVEdit.h"
 #include "environment/OVFrame.h"
@@ -17,6 +18,8 @@
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
+#include <QPushButton>
+#include <QSlider>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -139,4 +142,31 @@ TEST_F(Screenshot, JapaneseTextDrawsWithRealGlyphsInTheEditorFont)
             glyphs.append(glyph);
     }
     EXPECT_EQ(glyphs.size(), hello.size());
+}
+
+// The media-player window: its five buttons, all off while no file is open,
+// and the volume control, which is off without a mixer.
+TEST_F(Screenshot, MediaPlayerWindowIsGrabbedAndSaved)
+{
+    TMPlayerForm player;
+    player.show();
+    QApplication::processEvents();
+    EXPECT_EQ(player.windowTitle(), QStringLiteral("Media Player"));
+    QStringList captions;
+    for (const QPushButton *button :
+         {player.PlayBtn, player.PauseBtn, player.StopBtn, player.NextBtn, player.PrevBtn}) {
+        captions << button->text();
+        EXPECT_TRUE(button->isVisible());
+        EXPECT_FALSE(button->isEnabled());
+    }
+    EXPECT_EQ(captions.join(u' '), QStringLiteral("Play Pause Stop Next Prev"));
+    EXPECT_EQ(player.VolumeBar->isEnabled(), player.Mixer1.GetMasterVolume() >= 0);
+
+    const QImage image = player.grab().toImage();
+    ASSERT_FALSE(image.isNull());
+    EXPECT_NE(image.convertToFormat(QImage::Format_RGB32).pixel(0, 0),
+              image.convertToFormat(QImage::Format_RGB32).pixel(player.PlayBtn->geometry().center()));
+    ASSERT_TRUE(image.save(dir_.filePath(QStringLiteral("mediaplayer.png"))));
+    if (!dir_.autoRemove())
+        std::printf("screenshots in %s\n", qPrintable(dir_.path()));
 }
