@@ -1,20 +1,20 @@
 // libFuzzer target: arbitrary bytes are decoded as a program file is, then
 // pre-scanned, scanned, translated and run on the headless host with a cell
-// budget and a time limit. Files the program writes land in an empty
-// temporary folder, emptied before every input, and SHELL and SYSCMD cannot
-// start a process.
+// budget and a time limit; then the first line runs as a console line. The
+// files a program writes land in an empty temporary folder, emptied before
+// every input, and SHELL and SYSCMD cannot start a process.
+#include "environment/OVKeySetting.h"
 #include "executor/OVFileFunc.h"
 #include "executor/OVHeadlessHost.h"
 #include "executor/OVMThread.h"
-#include "environment/OVKeySetting.h"
 #include "executor/OVTextEncoding.h"
 #include "language/OVInterpreter.h"
 
 #include <QByteArray>
 #include <QDir>
 #include <QString>
-#include <chrono>
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -117,6 +117,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ov::RunMode = 0;
     ov::ProgramRunning = 1;
     ov::StopRequested = 0;
+    ov::StopAfterCells = kCellBudget;
+    RunWithinBudget();
+    // Then the first line is typed in the console, as after any run: a
+    // statement, CONT of a stopped program, or RUN.
+    ov::RunCommand = ov::SourceText.section(QStringLiteral("\r\n"), 0, 0);
+    ov::RunMode = 1;
+    ov::EventSubRun = 0;
     ov::StopAfterCells = kCellBudget;
     RunWithinBudget();
     ov::StopAfterCells = 0;

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs the fuzz target for the given seconds over the example programs.
+# Runs the fuzz target for the given seconds over the example programs, with
+# the language's keywords (orvane.dict beside the target) as its dictionary.
 # A crash, an input that runs past 5 seconds or a sanitizer report fails, and
 # the input is printed. Everything happens in a temporary folder; as root the
 # fuzzer runs as nobody, so that no fuzzed program can touch the project's or
@@ -14,6 +15,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/corpus" "$work/artifacts" "$work/tmp"
 cp "$binary" "$work/fuzz"
+cp "$(dirname "$binary")/orvane.dict" "$work/"
 cp "$seeds"/*.ovt "$work/corpus/"
 
 as_user=()
@@ -27,7 +29,7 @@ status=0
 (cd "$work" && env TMPDIR="$work/tmp" \
   ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
   UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-  "${as_user[@]}" ./fuzz -max_total_time="$seconds" -timeout=5 -rss_limit_mb=4096 \
+  "${as_user[@]}" ./fuzz -max_total_time="$seconds" -timeout=5 -rss_limit_mb=4096 -dict=orvane.dict \
     -artifact_prefix="$work/artifacts/" -print_final_stats=1 corpus) || status=$?
 
 if [ "$status" -ne 0 ]; then
