@@ -3,9 +3,9 @@
 # the language's keywords (orvane.dict beside the target) as its dictionary.
 # A crash, an input that runs past 5 seconds, a sanitizer report or more than
 # 4 GiB of memory (the interpreter's own limits on strings and arrays must
-# stay below it) fails, and the input is printed. Everything happens in a temporary folder; as root the
-# fuzzer runs as nobody, so that no fuzzed program can touch the project's or
-# the system's files.
+# stay below it) fails, and the input is printed. Everything happens in a
+# temporary folder; as root the fuzzer runs as nobody, so that no fuzzed
+# program can touch the project's or the system's files.
 # Usage: run_fuzz.sh FUZZ_BINARY SECONDS
 set -euo pipefail
 binary=$1
