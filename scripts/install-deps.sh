@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ccache pkg-config
+  clang libclang-rt-14-dev
   qt6-base-dev qt6-multimedia-dev
   qt6-translations-l10n
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
