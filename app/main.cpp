@@ -8,7 +8,7 @@
 #include "devices/OVGraphSurface.h"
 #include "devices/OVMPlayerForm.h"
 #include "environment/OVFrame.h"
-#include "environment/OVKeySetting.h"
+#include "devices/OVKeySetting.h"
 #include "environment/OVLoadWait.h"
 #include "environment/OVOption.h"
 #include "environment/OVQtHost.h"

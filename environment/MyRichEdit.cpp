@@ -1,6 +1,6 @@
 #include "environment/MyRichEdit.h"
 
-#include "environment/OVKeySetting.h"
+#include "devices/OVKeySetting.h"
 #include "environment/myUndo.h"
 
 #include <QDropEvent>

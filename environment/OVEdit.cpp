@@ -2,7 +2,7 @@
 
 #include "environment/MyRichEdit.h"
 #include "environment/OVFrame.h"
-#include "environment/OVKeySetting.h"
+#include "devices/OVKeySetting.h"
 #include "environment/OVKeywordColor.h"
 #include "environment/OVLoadWait.h"
 #include "environment/OVRunFrame.h"

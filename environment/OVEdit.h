@@ -4,7 +4,7 @@
 // commands and the tidy-up.
 #pragma once
 
-#include "executor/OVTextEncoding.h"
+#include "platform/OVTextEncoding.h"
 
 #include <QPointer>
 #include <QTextDocument>

@@ -1,7 +1,7 @@
 #include "environment/OVOption.h"
 
 #include "environment/OVFrame.h"
-#include "environment/OVKeySetting.h"
+#include "devices/OVKeySetting.h"
 #include "environment/OVRunFrame.h"
 #include "executor/OVMThread.h"
 #include "executor/OVRunCommands.h"

@@ -1,8 +1,8 @@
 #include "environment/OVRunFrame.h"
 
 #include "devices/OVGraphState.h"
-#include "environment/OVCommandHistory.h"
-#include "environment/OVKeySetting.h"
+#include "devices/OVCommandHistory.h"
+#include "devices/OVKeySetting.h"
 #include "executor/OVConsoleOut.h"
 #include "executor/OVMThread.h"
 #include "language/OVHeader.h"

@@ -7,7 +7,7 @@
 #include "devices/OVWindowState.h"
 #include "environment/OVDialogHook.h"
 #include "environment/OVHelpForm.h"
-#include "environment/OVKeySetting.h"
+#include "devices/OVKeySetting.h"
 #include "environment/OVRunFrame.h"
 
 #include <QApplication>

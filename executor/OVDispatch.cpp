@@ -2,7 +2,7 @@
 
 #include "devices/OVDialogs.h"
 #include "devices/OVInputBoxState.h"
-#include "environment/OVKeySetting.h"
+#include "devices/OVKeySetting.h"
 #include "executor/OVCalls.h"
 #include "executor/OVConsoleOut.h"
 #include "executor/OVControlFlow.h"

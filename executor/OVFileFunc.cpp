@@ -2,9 +2,9 @@
 
 #include "executor/OVDataFile.h"
 #include "executor/OVStack.h"
-#include "executor/OVTextEncoding.h"
-#include "executor/OVTextReader.h"
-#include "executor/UCS4Encoding.h"
+#include "platform/OVTextEncoding.h"
+#include "platform/OVTextReader.h"
+#include "platform/UCS4Encoding.h"
 #include "language/OVBoolTbl.h"
 #include "language/OVCode.h"
 #include "language/OVStrTbl.h"

@@ -5,8 +5,8 @@
 #include "executor/OVMThread.h"
 #include "executor/OVRunHost.h"
 #include "executor/OVStack.h"
-#include "executor/OVTextEncoding.h"
-#include "executor/OVTextReader.h"
+#include "platform/OVTextEncoding.h"
+#include "platform/OVTextReader.h"
 #include "language/OVCode.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 
 #include "executor/OVDisplayWidth.h"
 #include "executor/OVStack.h"
-#include "executor/OVTextEncoding.h"
+#include "platform/OVTextEncoding.h"
 #include "language/OVStrTbl.h"
 
 #include <algorithm>

@@ -2,8 +2,8 @@
 
 #include "devices/OVControlState.h"
 #include "devices/OVGraphState.h"
-#include "environment/OVCommandHistory.h"
-#include "environment/OVKeySetting.h"
+#include "devices/OVCommandHistory.h"
+#include "devices/OVKeySetting.h"
 #include "executor/OVCalls.h"
 #include "executor/OVConsoleOut.h"
 #include "executor/OVMThread.h"

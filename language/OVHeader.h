@@ -3,6 +3,8 @@
 // cells, the constant tables, and the error convention.
 #pragma once
 
+#include "platform/OVTextEncoding.h"  // StringLengthLimit
+
 #include <QString>
 #include <cfloat>
 #include <cstdint>
@@ -210,10 +212,6 @@ void SetError(int32_t number, int32_t subject = 0);
 // Clears the error with everything a message could name: number, subject,
 // subject text and position.
 void ClearError();
-
-// The longest string a run makes, in UTF-16 units (256 MiB): a longer
-// result, file text or file line is error 30101 before its memory is asked for.
-constexpr qsizetype StringLengthLimit = qsizetype(1) << 27;
 
 // The system's name, set at start-up ("?" until then).
 extern QString OSVersionName;

@@ -1,6 +1,6 @@
 #include "language/OVPreScan.h"
 
-#include "executor/OVTextEncoding.h"
+#include "platform/OVTextEncoding.h"
 #include "language/OVGetTokenUnit.h"
 #include "language/OVLineScanner.h"
 #include "language/OVStrTbl.h"

@@ -3,7 +3,7 @@
 #include "answer_dialog.h"
 
 #include "devices/OVInputNumForm.h"
-#include "environment/OVCommandHistory.h"
+#include "devices/OVCommandHistory.h"
 #include "environment/OVQtHost.h"
 #include "environment/OVRunFrame.h"
 #include "environment/OVRunWindows.h"

@@ -3,7 +3,7 @@
 // message boxes answered by hooks.
 #include "devices/OVInputNumForm.h"
 #include "environment/OVFrame.h"
-#include "environment/OVKeySetting.h"
+#include "devices/OVKeySetting.h"
 #include "environment/OVKeySettingForm.h"
 #include "environment/OVOption.h"
 #include "environment/OVRunFrame.h"

@@ -9,7 +9,7 @@
 #include "environment/OVRunFrame.h"
 #include "executor/OVMThread.h"
 #include "executor/OVRunCommands.h"
-#include "executor/OVTextEncoding.h"
+#include "platform/OVTextEncoding.h"
 #include "language/OVInterpreter.h"
 
 #include <QApplication>

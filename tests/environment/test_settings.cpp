@@ -1,5 +1,5 @@
 #include "environment/OVFrame.h"
-#include "environment/OVKeySetting.h"
+#include "devices/OVKeySetting.h"
 #include "environment/OVRunFrame.h"
 #include "environment/OVRunWindows.h"
 #include "executor/OVMThread.h"

@@ -3,7 +3,7 @@
 #include "executor/OVDataFile.h"
 #include "executor/OVHeadlessHost.h"
 #include "executor/OVMThread.h"
-#include "executor/OVTextEncoding.h"
+#include "platform/OVTextEncoding.h"
 #include "language/OVHeader.h"
 #include "language/OVInterpreter.h"
 

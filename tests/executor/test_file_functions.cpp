@@ -3,7 +3,7 @@
 #include "executor/OVDataFile.h"
 #include "executor/OVFileFunc.h"
 #include "executor/OVStack.h"
-#include "executor/UCS4Encoding.h"
+#include "platform/UCS4Encoding.h"
 #include "language/OVCode.h"
 #include "language/OVInterpreter.h"
 #include "language/OVStrTbl.h"

@@ -3,11 +3,11 @@
 // budget and a time limit; then the first line runs as a console line. The
 // files a program writes land in an empty temporary folder, emptied before
 // every input, and SHELL and SYSCMD cannot start a process.
-#include "environment/OVKeySetting.h"
+#include "devices/OVKeySetting.h"
 #include "executor/OVFileFunc.h"
 #include "executor/OVHeadlessHost.h"
 #include "executor/OVMThread.h"
-#include "executor/OVTextEncoding.h"
+#include "platform/OVTextEncoding.h"
 #include "language/OVInterpreter.h"
 
 #include <QByteArray>

@@ -1,5 +1,5 @@
-#include "executor/OVTextEncoding.h"
-#include "executor/UCS4Encoding.h"
+#include "platform/OVTextEncoding.h"
+#include "platform/UCS4Encoding.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,7 +1,6 @@
-#include "executor/OVTextEncoding.h"
+#include "platform/OVTextEncoding.h"
 
-#include "executor/UCS4Encoding.h"
-#include "language/OVHeader.h"
+#include "platform/UCS4Encoding.h"
 
 #include <QFile>
 #include <QSaveFile>

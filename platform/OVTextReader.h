@@ -4,7 +4,7 @@
 // READALLTEXT, READALLLINES and LOAD.
 #pragma once
 
-#include "executor/OVTextEncoding.h"
+#include "platform/OVTextEncoding.h"
 
 #include <QFile>
 #include <QString>

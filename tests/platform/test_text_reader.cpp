@@ -1,4 +1,4 @@
-#include "executor/OVTextReader.h"
+#include "platform/OVTextReader.h"
 #include "language/OVHeader.h"
 
 #include <QFile>

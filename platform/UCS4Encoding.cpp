@@ -1,4 +1,4 @@
-#include "executor/UCS4Encoding.h"
+#include "platform/UCS4Encoding.h"
 
 #include <QtEndian>
 

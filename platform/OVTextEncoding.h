@@ -15,6 +15,10 @@ class QSaveFile;
 
 namespace ov {
 
+// The longest string a run makes, in UTF-16 units (256 MiB): a longer
+// result, file text or file line is error 30101 before its memory is asked for.
+constexpr qsizetype StringLengthLimit = qsizetype(1) << 27;
+
 // A file's encoding as detection reports it. Any value outside 0 to 8 is the
 // system's ANSI code page ("Default"), which is code page 932 here.
 enum EncodingKind : int32_t {

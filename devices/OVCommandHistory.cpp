@@ -1,4 +1,4 @@
-#include "environment/OVCommandHistory.h"
+#include "devices/OVCommandHistory.h"
 
 namespace ov {
 

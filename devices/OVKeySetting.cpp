@@ -1,4 +1,4 @@
-#include "environment/OVKeySetting.h"
+#include "devices/OVKeySetting.h"
 
 #include "platform/OVIniFile.h"
 #include "resources/OVInterfaceTexts.h"
