@@ -1,5 +1,6 @@
 #include "environment/OVEdit.h"
 
+#include "devices/OVQColor.h"
 #include "environment/MyRichEdit.h"
 #include "environment/OVFrame.h"
 #include "devices/OVKeySetting.h"
@@ -38,11 +39,6 @@ namespace {
 // The editor whose run is the last one started from an editor: only it
 // takes the error of that run.
 QPointer<TOVEditForm> RunningEditor;
-
-QColor ColorOf(ColorValue value)
-{
-    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
-}
 
 KeywordColorStyle EditorStyle()
 {
@@ -126,8 +122,8 @@ void TOVEditForm::FormCreate()
     font.setStrikeOut(EditorFontStyle & 8);
     Editor->setFont(font);
     QPalette palette = Editor->palette();
-    palette.setColor(QPalette::Text, ColorOf(EditorFontColor));
-    palette.setColor(QPalette::Base, ColorOf(EditorBackColor));
+    palette.setColor(QPalette::Text, ColorValueToQColor(EditorFontColor));
+    palette.setColor(QPalette::Base, ColorValueToQColor(EditorBackColor));
     Editor->setPalette(palette);
     Editor->setTabStopDistance(Editor->fontMetrics().horizontalAdvance(u' ') * (EditorTabStops + 1));
 

@@ -1,5 +1,6 @@
 #include "environment/OVKeywordColor.h"
 
+#include "devices/OVQColor.h"
 #include "language/OVHeader.h"
 
 #include <QColor>
@@ -227,15 +228,10 @@ QList<ColorSpan> ScanKeywordSpans(QStringView text)
 
 namespace {
 
-QColor ToQColor(ColorValue value)
-{
-    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
-}
-
 QTextCharFormat StyledFormat(ColorValue color, FontStyleSet styles)
 {
     QTextCharFormat format;
-    format.setForeground(ToQColor(color));
+    format.setForeground(ColorValueToQColor(color));
     format.setFontWeight((styles & 1) ? QFont::Bold : QFont::Normal);
     format.setFontItalic((styles & 2) != 0);
     format.setFontUnderline((styles & 4) != 0);

@@ -1,5 +1,6 @@
 #include "environment/OVOption.h"
 
+#include "devices/OVQColor.h"
 #include "environment/OVFrame.h"
 #include "devices/OVKeySetting.h"
 #include "environment/OVRunFrame.h"
@@ -189,16 +190,6 @@ int AddFontBoxes(QGridLayout *grid, int row, const std::array<QLineEdit *, 4> &b
 void SetColorDialogHook(ColorDialogHook hook) { ColorHook() = std::move(hook); }
 void SetFontDialogHook(FontDialogHook hook) { FontHook() = std::move(hook); }
 void SetFolderDialogHook(FolderDialogHook hook) { FolderHook() = std::move(hook); }
-
-QColor ColorValueToQColor(ColorValue colour)
-{
-    return QColor(int(colour & 0xFF), int(colour >> 8 & 0xFF), int(colour >> 16 & 0xFF));
-}
-
-ColorValue QColorToColorValue(const QColor &colour)
-{
-    return ColorValue(colour.red()) | ColorValue(colour.green()) << 8 | ColorValue(colour.blue()) << 16;
-}
 
 bool PositionOnSomeScreen(int left, int top)
 {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "devices/OVGraphState.h"
+#include "devices/OVQColor.h"
 
 #include <QColor>
 #include <QFont>
@@ -35,8 +36,6 @@ void SetColorDialogHook(ColorDialogHook hook);
 void SetFontDialogHook(FontDialogHook hook);
 void SetFolderDialogHook(FolderDialogHook hook);
 
-QColor ColorValueToQColor(ColorValue colour);
-ColorValue QColorToColorValue(const QColor &colour);
 
 // True when a window's top left corner at (left, top) lies on a screen.
 bool PositionOnSomeScreen(int left, int top);

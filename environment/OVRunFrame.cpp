@@ -1,5 +1,6 @@
 #include "environment/OVRunFrame.h"
 
+#include "devices/OVQColor.h"
 #include "devices/OVGraphState.h"
 #include "devices/OVCommandHistory.h"
 #include "devices/OVKeySetting.h"
@@ -331,9 +332,8 @@ void TRunForm::ApplyFont()
     font.setStrikeOut(TScreenFontStyle & 8);
     Memo1->setFont(font);
     QPalette palette = Memo1->palette();
-    const auto colour = [](ColorValue c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); };
-    palette.setColor(QPalette::Base, colour(TScreenBackColor));
-    palette.setColor(QPalette::Text, colour(TScreenFontColor));
+    palette.setColor(QPalette::Base, ColorValueToQColor(TScreenBackColor));
+    palette.setColor(QPalette::Text, ColorValueToQColor(TScreenFontColor));
     Memo1->setPalette(palette);
 }
 

@@ -1,5 +1,6 @@
 #include "environment/OVRunWindows.h"
 
+#include "devices/OVQColor.h"
 #include "devices/OVDialogs.h"
 #include "devices/OVGraphForm.h"
 #include "devices/OVInputNumForm.h"
@@ -167,20 +168,6 @@ void TOVRunWindows::CloseMainForm()
 
 // ---------------------------------------------------------------- window settings
 
-namespace {
-
-QColor QColorOf(ColorValue c)
-{
-    return QColor(int(c & 0xFF), int(c >> 8 & 0xFF), int(c >> 16 & 0xFF));
-}
-
-ColorValue ColorValueOf(const QColor &c)
-{
-    return ColorValue(c.red()) | ColorValue(c.green()) << 8 | ColorValue(c.blue()) << 16;
-}
-
-} // namespace
-
 QWidget *TOVRunWindows::WidgetOf(ProgramWindow window) const
 {
     switch (window) {
@@ -236,7 +223,7 @@ FontSetting TOVRunWindows::ConsoleFont()
     setting.Charset = consoleCharset_;
     setting.Style = FontStyleSet((font.bold() ? 1 : 0) | (font.italic() ? 2 : 0) | (font.underline() ? 4 : 0)
                                  | (font.strikeOut() ? 8 : 0));
-    setting.Color = ColorValueOf(console_.Memo1->palette().color(QPalette::Text));
+    setting.Color = QColorToColorValue(console_.Memo1->palette().color(QPalette::Text));
     return setting;
 }
 
@@ -253,14 +240,14 @@ void TOVRunWindows::SetConsoleFont(const FontSetting &setting)
     console_.Memo1->setFont(font);
     consoleCharset_ = setting.Charset;
     QPalette palette = console_.Memo1->palette();
-    palette.setColor(QPalette::Text, QColorOf(setting.Color));
+    palette.setColor(QPalette::Text, ColorValueToQColor(setting.Color));
     console_.Memo1->setPalette(palette);
 }
 
 void TOVRunWindows::SetConsoleBackColor(ColorValue color)
 {
     QPalette palette = console_.Memo1->palette();
-    palette.setColor(QPalette::Base, QColorOf(color));
+    palette.setColor(QPalette::Base, ColorValueToQColor(color));
     console_.Memo1->setPalette(palette);
 }
 
