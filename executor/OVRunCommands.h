@@ -3,6 +3,7 @@
 // files by name (CHDIR, KILL, NAME, FILECOPY).
 #pragma once
 
+#include <QString>
 #include <cstdint>
 
 namespace ov {
@@ -14,6 +15,9 @@ void ExecCont();   // runs inside a synchronised step
 void ExecRun();
 void ExecEcho();
 void ExecChkMsg();
+
+// The backup name of a file: its extension replaced by ".bak".
+QString BackupName(const QString &path);
 
 // Runs the file statement with this value (LIST, LOAD, CHDIR, KILL, NAME,
 // FILECOPY); false when it is none.
