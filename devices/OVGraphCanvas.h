@@ -7,7 +7,9 @@
 
 #include "devices/OVColor.h"
 
+#include <QByteArray>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <cstdint>
@@ -55,6 +57,9 @@ struct ColoredPoint {
     ColorValue Color = 0;
 };
 
+// The picture file formats, named by the file's extension.
+enum class PictureFormat { Jpeg, Bmp, Png, Gif };
+
 // Every call locks the picture once and grows its dirty rectangle.
 class GraphSurfaceAccess {
 public:
@@ -80,6 +85,22 @@ public:
     // Text with its top-left corner at the point, on the back colour.
     virtual void Text(QPoint at, const QString &text, const CanvasFont &font, ColorValue color,
                       ColorValue back) = 0;
+
+    // The picture buffer, the size of the picture and never shown. Every
+    // copy is clipped to both images; what lies outside either is left out.
+    // The buffer's rectangle of the size at `from` onto the picture at `to`.
+    virtual void BufferToPicture(QPoint from, QSize size, QPoint to) = 0;
+    // The picture's rectangle onto the buffer at (0, 0).
+    virtual void PictureToBuffer(QRect area) = 0;
+    // Decodes the file onto the buffer at (0, 0), which keeps its size;
+    // false (the buffer unchanged) when the file does not decode.
+    virtual bool LoadIntoBuffer(const QString &path, PictureFormat format) = 0;
+    // The buffer's rectangle of the size at (0, 0) as a file of the format;
+    // empty when it cannot be encoded.
+    virtual QByteArray EncodeBuffer(QSize size, PictureFormat format) = 0;
+    // The size a picture file's header gives, without decoding its pixels;
+    // false when the file does not read as the format.
+    virtual bool PictureFileSize(const QString &path, PictureFormat format, QSize &size) = 0;
 };
 
 // The surface; set once at start-up (null: drawing statements draw nowhere).

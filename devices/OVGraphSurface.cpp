@@ -2,6 +2,7 @@
 
 #include "devices/OVFontNames.h"
 #include "devices/OVGraphState.h"
+#include "devices/OVPictureCodec.h"
 #include "devices/OVRaster.h"
 
 #include <QFont>
@@ -172,6 +173,47 @@ void TGraphSurface::Text(QPoint at, const QString &text, const CanvasFont &font,
     painter.setPen(QColor::fromRgb(RasterColorToRgb(color)));
     painter.drawText(at.x(), at.y() + metrics.ascent(), text);
     Touch(area & picture_.rect());
+}
+
+void TGraphSurface::BufferToPicture(QPoint from, QSize size, QPoint to)
+{
+    std::lock_guard lock(mutex_);
+    Touch(RasterCopy(picture_, to, buffer_, from, size));
+}
+
+void TGraphSurface::PictureToBuffer(QRect area)
+{
+    std::lock_guard lock(mutex_);
+    RasterCopy(buffer_, QPoint(0, 0), picture_, area.topLeft(), area.size());
+}
+
+// Decoding happens outside the lock, so the window keeps painting meanwhile.
+bool TGraphSurface::LoadIntoBuffer(const QString &path, PictureFormat format)
+{
+    const QImage image = DecodePicture(path, format);
+    if (image.isNull())
+        return false;
+    std::lock_guard lock(mutex_);
+    if (!buffer_.isNull()) {
+        QPainter painter(&buffer_);
+        painter.drawImage(0, 0, image);
+    }
+    return true;
+}
+
+QByteArray TGraphSurface::EncodeBuffer(QSize size, PictureFormat format)
+{
+    QImage content;
+    {
+        std::lock_guard lock(mutex_);
+        content = buffer_.copy(QRect(QPoint(0, 0), size) & buffer_.rect());
+    }
+    return EncodePicture(content, format);
+}
+
+bool TGraphSurface::PictureFileSize(const QString &path, PictureFormat format, QSize &size)
+{
+    return ReadPictureSize(path, format, size);
 }
 
 QImage TGraphSurface::Snapshot()

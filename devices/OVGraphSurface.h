@@ -32,6 +32,11 @@ public:
     void Pie(CanvasBox box, QPoint start, QPoint end, const CanvasState &canvas) override;
     void FloodFill(QPoint seed, ColorValue border, const CanvasState &canvas) override;
     void Text(QPoint at, const QString &text, const CanvasFont &font, ColorValue color, ColorValue back) override;
+    void BufferToPicture(QPoint from, QSize size, QPoint to) override;
+    void PictureToBuffer(QRect area) override;
+    bool LoadIntoBuffer(const QString &path, PictureFormat format) override;
+    QByteArray EncodeBuffer(QSize size, PictureFormat format) override;
+    bool PictureFileSize(const QString &path, PictureFormat format, QSize &size) override;
 
     // For the window and the picture statements: hold Lock() while using
     // Picture() or PictureBuffer().

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 #include <vector>
 
@@ -971,6 +972,37 @@ QRect RasterFloodFill(QImage &image, QPoint seed, RasterColor border, const Rast
     FloodFill fill(s, RasterColorToRgb(border) & 0x00FFFFFFu, BrushPaint(brush, mode));
     fill.From(seed.x(), seed.y());
     return fill.Touched.Rect();
+}
+
+namespace {
+
+// Moves the start of one axis of a copy past the negative parts of both
+// sides, shortening the length to match.
+void ClipStart(int64_t &source, int64_t &target, int64_t &length)
+{
+    const int64_t cut = std::max({int64_t(0), -source, -target});
+    source += cut;
+    target += cut;
+    length -= cut;
+}
+
+} // namespace
+
+QRect RasterCopy(QImage &image, QPoint to, const QImage &source, QPoint from, QSize size)
+{
+    if (image.depth() != 32 || source.depth() != 32)
+        return {};
+    int64_t sx = from.x(), sy = from.y(), dx = to.x(), dy = to.y(), w = size.width(), h = size.height();
+    ClipStart(sx, dx, w);
+    ClipStart(sy, dy, h);
+    w = std::min({w, source.width() - sx, image.width() - dx});
+    h = std::min({h, source.height() - sy, image.height() - dy});
+    if (w <= 0 || h <= 0)
+        return {};
+    for (int64_t row = 0; row < h; ++row)
+        std::memcpy(image.scanLine(int(dy + row)) + dx * 4, source.constScanLine(int(sy + row)) + sx * 4,
+                    size_t(w) * 4);
+    return QRect(int(dx), int(dy), int(w), int(h));
 }
 
 } // namespace ov

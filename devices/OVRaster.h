@@ -85,4 +85,8 @@ QRect RasterPie(QImage &image, RasterBox box, QPoint start, QPoint end, const Ra
 // nothing when the seed is outside or is of the border colour.
 QRect RasterFloodFill(QImage &image, QPoint seed, RasterColor border, const RasterBrush &brush, int mode = 13);
 
+// Copies the rectangle of `source` of the size at `from` onto `image` at
+// `to`, both of 32 bits a pixel; clipped to both images.
+QRect RasterCopy(QImage &image, QPoint to, const QImage &source, QPoint from, QSize size);
+
 } // namespace ov

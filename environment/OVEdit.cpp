@@ -7,10 +7,10 @@
 #include "environment/OVKeywordColor.h"
 #include "environment/OVLoadWait.h"
 #include "environment/OVRunFrame.h"
-#include "environment/OVSafeSave.h"
 #include "environment/myUndo.h"
 #include "executor/OVMThread.h"
 #include "language/OVHeader.h"
+#include "platform/OVSafeSave.h"
 #include "resources/OVInterfaceTexts.h"
 
 #include <QApplication>

@@ -16,6 +16,7 @@
 #include "executor/OVNumFunc.h"
 #include "executor/OVOperators.h"
 #include "executor/OVPenBrush.h"
+#include "executor/OVPictures.h"
 #include "executor/OVRunCommands.h"
 #include "executor/OVRunHost.h"
 #include "executor/OVStack.h"
@@ -145,7 +146,8 @@ void DispatchFunction(int32_t f)
     default:
         if (DispatchNumericFunction(f) || DispatchStringFunction(f) || DispatchTimeFunction(f)
             || DispatchFileFunction(f) || DispatchDialogFunction(f) || DispatchWindowSettingRead(f)
-            || DispatchDrawingFunction(f) || DispatchPenBrushFunction(f) || DispatchMediaFunction(f))
+            || DispatchDrawingFunction(f) || DispatchPenBrushFunction(f) || DispatchMediaFunction(f)
+            || DispatchPictureFunction(f))
             break;
         // A built-in that this version does not carry.
         SetError(50023, f <= FunctionCount ? f : 0);
@@ -233,7 +235,8 @@ LoopExit DispatchStatement(int32_t s)
         if (DispatchInternalStatement(s) || DispatchDrawingStatement(s) || DispatchDataFileStatement(s)
             || DispatchFileStatement(s) || DispatchFormulaStatement(s) || DispatchFileSystemStatement(s)
             || DispatchGraphScreenStatement(s) || DispatchPenBrushStatement(s)
-            || DispatchWindowSettingStatement(s) || DispatchMediaStatement(s))
+            || DispatchWindowSettingStatement(s) || DispatchMediaStatement(s)
+            || DispatchPictureStatement(s))
             break;
         if (s <= StatementCount)
             SetError(50025, s);  // a statement this version does not carry

@@ -190,14 +190,6 @@ void ExecChDir()
         SetError(2121);
 }
 
-// The backup name of a file: its extension replaced by ".bak".
-QString BackupName(const QString &path)
-{
-    const qsizetype slash = path.lastIndexOf(u'/');
-    const qsizetype dot = path.lastIndexOf(u'.');
-    return (dot > slash ? path.left(dot) : path) + QStringLiteral(".bak");
-}
-
 // The file is never deleted: it moves to its backup name, replacing an
 // older backup. A file that already carries that name stays as it is.
 void ExecKill()
@@ -377,6 +369,14 @@ void ExecFileCopy()
 }
 
 } // namespace
+
+// The backup name of a file: its extension replaced by ".bak".
+QString BackupName(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const qsizetype dot = path.lastIndexOf(u'.');
+    return (dot > slash ? path.left(dot) : path) + QStringLiteral(".bak");
+}
 
 bool DispatchFileStatement(int32_t s)
 {

@@ -16,6 +16,9 @@ void ExecRun();
 void ExecEcho();
 void ExecChkMsg();
 
+// The backup name of a file: its extension replaced by ".bak".
+QString BackupName(const QString &path);
+
 // Runs the file statement with this value (LIST, LOAD, CHDIR, KILL, NAME,
 // FILECOPY); false when it is none.
 bool DispatchFileStatement(int32_t s);

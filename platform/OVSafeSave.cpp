@@ -1,4 +1,4 @@
-#include "environment/OVSafeSave.h"
+#include "platform/OVSafeSave.h"
 
 #include <QDir>
 #include <QFile>
