@@ -1,5 +1,6 @@
 #include "environment/OVOption.h"
 
+#include "devices/OVGraphForm.h"
 #include "devices/OVQColor.h"
 #include "environment/OVFrame.h"
 #include "devices/OVKeySetting.h"
@@ -529,7 +530,10 @@ QWidget *TOVOptionFrame::CreatePositionPage()
     connect(TextCurrentPositionButton, &QPushButton::clicked, this,
             [this, show] { show(Edit3, Edit4, frame_.RunForm()); });
     connect(GraphCurrentPositionButton, &QPushButton::clicked, this,
-            [this, show] { show(Edit5, Edit6, GraphScreen.data()); });
+            [this, show] {
+                const QWidget *graphics = GraphForm();
+                show(Edit5, Edit6, graphics != nullptr && graphics->isVisible() ? graphics : nullptr);
+            });
     AddSaveButtons(page, PSaveButton, PSaveExitButton, PCancelButton, [this] { return PositionSettingSet(); });
     return page;
 }

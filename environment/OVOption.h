@@ -9,7 +9,6 @@
 
 #include <QColor>
 #include <QFont>
-#include <QPointer>
 #include <QWidget>
 #include <functional>
 
@@ -48,9 +47,6 @@ class TOVOptionFrame : public QWidget {
 
 public:
     explicit TOVOptionFrame(TOvFrameForm &frame);
-
-    // The graphics screen, when there is one: its position fills the boxes.
-    QPointer<QWidget> GraphScreen;
 
     QTabWidget *PageControl1 = nullptr;
     QWidget *TabSheet1 = nullptr, *TabSheet2 = nullptr, *TabSheet3 = nullptr, *TabSheet4 = nullptr,
