@@ -4,6 +4,7 @@
 // The Qt windows implement it; the headless runner has its own implementation.
 #pragma once
 
+#include "devices/OVControlModel.h"
 #include "devices/OVWindowState.h"
 #include "devices/OVMediaState.h"
 
@@ -161,6 +162,12 @@ public:
     // the form; CFONTCOLOR to labels and buttons 1..20 and one-line text
     // boxes 1..10; the other font settings to those and multi-line boxes 1..10.
     virtual void ApplyControlSetting(int32_t code) { (void)code; }
+    // The control screen shows the control model (Controls()): a fresh form
+    // at ControlScreenWidth x Height and ControlWindowLeft, Top; closed; one
+    // control taking its record again. Without windows the model alone.
+    virtual void ShowControlScreen() {}
+    virtual void CloseControlScreen() {}
+    virtual void MirrorControl(ControlKind kind, int n) { (void)kind, (void)n; }
     // The graphics window around the surface's picture. Without windows
     // there is the picture alone, and these do nothing.
     // Before a new picture replaces the open one: keeps it in a second window.
