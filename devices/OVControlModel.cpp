@@ -77,12 +77,13 @@ ColorValue ControlModel::ColorOf(ControlKind kind, int n) const
     return kind == ControlKind::Label && !r.ColorSet ? FormColor : r.Color;
 }
 
-// Half a pixel height per half-width cell; the height follows the font.
+// Three fifths of the pixel height per half-width cell, so that a caption
+// in the usual fonts is not cut; the height follows the font.
 void ControlModel::AutoSizeLabel(int n, int cells)
 {
     ControlRecord &r = Record(ControlKind::Label, n);
     const int pixels = FontPixels(r.Font.Size);
-    r.Width = std::min(ControlSizeMax, int((int64_t(cells) * pixels + 1) / 2));
+    r.Width = int(std::min<int64_t>(ControlSizeMax, (int64_t(cells) * pixels * 3 + 4) / 5));
     r.Height = pixels + pixels / 4;
 }
 
