@@ -94,6 +94,7 @@ QWidget *TOVControlForm::WidgetOf(ControlKind kind, int n) const
 void TOVControlForm::ShowFresh()
 {
     setWindowState(Qt::WindowNoState);
+    setWindowTitle(InterfaceText(65203));
     MirrorAll();
     setFixedSize(std::max(1, ControlScreenWidth), std::max(1, ControlScreenHeight));
     move(ControlWindowLeft, ControlWindowTop);

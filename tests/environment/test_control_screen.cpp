@@ -47,6 +47,15 @@ protected:
         ASSERT_TRUE(runs_.Start());
         WaitForRun(runs_);
     }
+    // A console line: the program's code and its subs stay.
+    void RunLine(const QString &line)
+    {
+        RunCommand = line;
+        RunMode = 1;
+        ProgramRunning = 1;
+        ASSERT_TRUE(runs_.Start());
+        WaitForRun(runs_);
+    }
     QString Console() const { return console_.Memo1->toPlainText(); }
 
     RunController runs_;
@@ -75,6 +84,14 @@ TEST_F(ControlScreen, WidgetsMirrorTheModelAndAClickRunsTheSub)
     EXPECT_TRUE(form_.Memo[5]->isVisible());
     EXPECT_FALSE(form_.Edit[5]->isVisible());
     EXPECT_EQ(form_.Memo[5]->toPlainText(), QStringLiteral("a\nb"));
+    EXPECT_EQ(form_.Edit[5]->palette().color(QPalette::Base), QColor(255, 255, 255));
+
+    // The window statements of the control screen reach the open form.
+    RunLine(QStringLiteral("CWPOSITION(30, 40): PRINTCTITLE \"T\": CBACKCOLOR = 1: CTEXTBOX(5).COLOR = 12"));
+    EXPECT_EQ(form_.pos(), QPoint(30, 40));
+    EXPECT_EQ(form_.windowTitle(), QStringLiteral("T"));
+    EXPECT_EQ(form_.palette().color(QPalette::Window), QColor(0, 0, 128));
+    EXPECT_EQ(form_.Memo[5]->palette().color(QPalette::Base), QColor(255, 0, 0));
 
     // Typed text reaches the model, the CR LF of the memo's lines kept.
     form_.Memo[5]->setFocus();
