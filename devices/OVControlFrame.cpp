@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QThread>
 
 namespace ov {
 
@@ -21,7 +20,7 @@ QColor QColorOf(ColorValue c)
     return QColor(int(c & 0xFF), int(c >> 8 & 0xFF), int(c >> 16 & 0xFF));
 }
 
-QFont QFontOf(const ControlFont &f)
+QFont QFontOf(const FontSetting &f)
 {
     QFont font(f.Name);
     font.setPointSize(std::max(1, f.Size));
@@ -31,9 +30,6 @@ QFont QFontOf(const ControlFont &f)
     font.setStrikeOut(f.Style & 8);
     return font;
 }
-
-// So that a program polling the keys sees the value.
-void PauseForPollingRun() { QThread::msleep(5); }
 
 // The memo shows line breaks where the model has CR LF.
 QString MemoText(const QString &text)
@@ -173,13 +169,7 @@ void TOVControlForm::keyPressEvent(QKeyEvent *event)
 
 void TOVControlForm::FormKeyPress(QKeyEvent *event)
 {
-    LastKeyCode = VirtualKeyCode(event->key());
-    PauseForPollingRun();
-    const QString text = event->text();
-    if (!text.isEmpty()) {
-        LastKeyChar = text.toUcs4().value(0);
-        PauseForPollingRun();
-    }
+    NoteProgramKey(VirtualKeyCode(event->key()), event->text());
 }
 
 } // namespace ov

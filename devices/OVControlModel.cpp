@@ -21,7 +21,7 @@ ControlRecord DesignRecord(ControlKind kind, int n)
     const int column = (n - 1) / 10, row = (n - 1) % 10;
     ControlRecord r;
     r.Top = 40 * row;
-    r.Font = ControlFont{QStringLiteral("Default"), FormFontPoints, FormCharset, 0, 0};
+    r.Font = FontSetting{QStringLiteral("Default"), FormFontPoints, FormCharset, 0, 0};
     switch (kind) {
     case ControlKind::Label:
         r.Text = QStringLiteral("Label%1").arg(n);

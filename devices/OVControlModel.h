@@ -6,6 +6,7 @@
 #pragma once
 
 #include "devices/OVControlState.h"
+#include "devices/OVWindowState.h"
 
 #include <QString>
 
@@ -13,21 +14,13 @@ namespace ov {
 
 enum class ControlKind { Label, Button, Edit, Memo };
 
-struct ControlFont {
-    QString Name;
-    int Size = 0;  // points
-    int Charset = 0;
-    FontStyleSet Style = 0;
-    ColorValue Color = 0;
-};
-
 struct ControlRecord {
     QString Text;  // caption or text; a memo's lines separated by CR LF
     int Left = 0, Top = 0, Width = 0, Height = 0;
     bool Visible = false;
     ColorValue Color = 0;
     bool ColorSet = false;  // a label without its own colour shows the form's
-    ControlFont Font;
+    FontSetting Font;
 };
 
 // Geometry limits of the window system: coordinates and sizes outside them

@@ -48,16 +48,6 @@ struct InputBoxRequest {
 // The windows that the window settings statements name.
 enum class ProgramWindow { Console, Control, MainFrame, Graphics };
 
-// A font as the console memo carries it; the character set is kept for the
-// reads only.
-struct FontSetting {
-    QString Name;
-    int Size = 10;  // points
-    int Charset = 128;
-    FontStyleSet Style = 0;
-    ColorValue Color = 0xFFFFFF;
-};
-
 class RunHost {
 public:
     virtual ~RunHost() = default;
