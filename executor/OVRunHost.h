@@ -147,10 +147,8 @@ public:
     virtual FontSetting ConsoleFont() { return FontSetting{}; }
     virtual void SetConsoleFont(const FontSetting &font) { (void)font; }
     virtual void SetConsoleBackColor(ColorValue color) { (void)color; }
-    // The open control screen applies the setting that statement `code`
-    // stored (ControlBackColor or the ConsoleFont... globals): CBACKCOLOR to
-    // the form; CFONTCOLOR to labels and buttons 1..20 and one-line text
-    // boxes 1..10; the other font settings to those and multi-line boxes 1..10.
+    // The open control screen shows what the C window statement `code`
+    // (CBACKCOLOR, CFONT...) has just changed in the control model.
     virtual void ApplyControlSetting(int32_t code) { (void)code; }
     // The control screen shows the control model (Controls()): a fresh form
     // at ControlScreenWidth x Height and ControlWindowLeft, Top; closed; one
