@@ -2,6 +2,7 @@
 // order their state depends on each other; then the settings load, the main
 // frame opens and after it the console. The command line is acted on once,
 // when the event loop starts.
+#include "devices/OVControlFrame.h"
 #include "devices/OVFontNames.h"
 #include "devices/OVGraphCanvas.h"
 #include "devices/OVGraphForm.h"
@@ -15,6 +16,7 @@
 #include "environment/OVRunFrame.h"
 #include "environment/OVRunWindows.h"
 #include "environment/OVStartup.h"
+#include "executor/OVControlScreen.h"
 #include "executor/OVEventRun.h"
 #include "executor/OVMThread.h"
 #include "language/OVHeader.h"
@@ -74,6 +76,10 @@ int main(int argc, char *argv[])
     windows.SetMediaPlayer(&player);
     QObject::connect(&player, &ov::TMPlayerForm::Notified, &player,
                      [&runs] { ov::StartEventRun(runs, QStringLiteral("MediaPlayer_OnNotify")); });
+    ov::TOVControlForm controlForm;  // hidden until CSCREEN
+    windows.SetControlForm(&controlForm);
+    QObject::connect(&controlForm, &ov::TOVControlForm::ButtonClicked, &controlForm,
+                     [&runs](int n) { ov::ClickControlButton(runs, n); });
     ov::TOVQtHost host(windows);
     ov::SetRunHost(&host);
     QObject::connect(&frame, &ov::TOvFrameForm::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);

@@ -2,12 +2,15 @@
 // command does, writes the console lines to standard output as UTF-8 and
 // answers INPUT from standard input, line by line. The lines left after the
 // program's run are scripted events: `!notify` ends media playback and sends
-// the media player's notification. The exit status is 1 when any run ended
+// the media player's notification; `!click N` clicks button N of the control
+// screen when it is shown (its latch, then its event sub). A `!click N` met
+// by INPUT clicks during the run (the latch alone) and the next line replies. The exit status is 1 when any run ended
 // with an error, 2 when the file could not be read.
 // With --save-graphics OUT.png the graphics screen, when one is open after
 // the runs (also after an error), is written to OUT.png.
 #include "devices/OVGraphCanvas.h"
 #include "devices/OVGraphSurface.h"
+#include "executor/OVControlScreen.h"
 #include "executor/OVEventRun.h"
 #include "executor/OVHeadlessHost.h"
 #include "executor/OVMThread.h"
@@ -43,7 +46,7 @@ bool ReadProgram(const QString &path, QString &text)
         && !reader.Failed();
 }
 
-bool ReadReply(const ov::InputBoxRequest &, QString &answer)
+bool ReadLine(QString &answer)
 {
     std::string line;
     if (!std::getline(std::cin, line))
@@ -52,6 +55,29 @@ bool ReadReply(const ov::InputBoxRequest &, QString &answer)
     if (answer.endsWith(u'\r'))
         answer.chop(1);
     return true;
+}
+
+// The button number of a `!click N` line, else 0.
+int ClickedButton(const QString &line)
+{
+    if (!line.startsWith(QStringLiteral("!click ")))
+        return 0;
+    bool ok = false;
+    const int n = line.mid(7).trimmed().toInt(&ok);
+    return ok ? n : 0;
+}
+
+// Clicks during INPUT reach the latches of the shown buttons.
+bool ReadReply(const ov::InputBoxRequest &, QString &answer)
+{
+    while (ReadLine(answer)) {
+        const int button = ClickedButton(answer);
+        if (button == 0)
+            return true;
+        if (ov::ControlButtonClickable(button))
+            ov::LatchControlButton(button);
+    }
+    return false;
 }
 
 // The main thread waits for the run; meanwhile it makes the application
@@ -92,10 +118,14 @@ private:
 // Runs the event a scripted line names, if any; true when a run ended with an error.
 bool RunScriptedEvent(const QString &line, ov::HeadlessHost &host, ov::RunController &runs, MainThreadWait &wait)
 {
-    if (line != QStringLiteral("!notify"))
-        return false;
-    host.EndMediaPlayback();
-    if (!ov::StartEventRun(runs, QStringLiteral("MediaPlayer_OnNotify")))
+    bool started = false;
+    if (line == QStringLiteral("!notify")) {
+        host.EndMediaPlayback();
+        started = ov::StartEventRun(runs, QStringLiteral("MediaPlayer_OnNotify"));
+    } else if (const int button = ClickedButton(line); ov::ControlButtonClickable(button)) {
+        started = ov::ClickControlButton(runs, button);
+    }
+    if (!started)
         return false;
     wait.WaitFor(runs);
     return ov::RunEndedWithError != 0;
@@ -148,7 +178,7 @@ int Run(int argc, char *argv[])
     wait.WaitFor(runs);
     bool failed = ov::RunEndedWithError != 0;
     QString line;
-    while (ReadReply(ov::InputBoxRequest(), line))
+    while (ReadLine(line))
         failed = RunScriptedEvent(line, host, runs, wait) || failed;
     host.Console().FinishOutput();
     if (!graphicsOut.isEmpty() && ov::GraphScreenOpen.load() != 0 && !ov::SaveGraphicsPng(graphicsOut))

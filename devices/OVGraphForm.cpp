@@ -179,13 +179,7 @@ void TOVGraphForm::KeepAspect()
 
 void TOVGraphForm::keyPressEvent(QKeyEvent *event)
 {
-    LastKeyCode = VirtualKeyCode(event->key());
-    PauseForPollingRun();
-    const QString text = event->text();
-    if (!text.isEmpty()) {
-        LastKeyChar = text.toUcs4().value(0);
-        PauseForPollingRun();
-    }
+    NoteProgramKey(VirtualKeyCode(event->key()), event->text());
 }
 
 void TOVGraphForm::resizeEvent(QResizeEvent *event)

@@ -1,5 +1,6 @@
 #include "devices/OVGraphState.h"
 
+#include <QThread>
 #include <algorithm>
 
 namespace ov {
@@ -37,6 +38,16 @@ int MathGraphOn = 0;
 
 std::atomic<int> LastKeyCode{0};
 std::atomic<char32_t> LastKeyChar{0};
+
+void NoteProgramKey(int virtualKey, const QString &text)
+{
+    LastKeyCode = virtualKey;
+    QThread::msleep(5);
+    if (text.isEmpty())
+        return;
+    LastKeyChar = text.toUcs4().value(0);
+    QThread::msleep(5);
+}
 
 namespace {
 

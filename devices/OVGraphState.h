@@ -65,5 +65,9 @@ void ClearMouse();
 // Written by the windows on the user-interface thread, read by the worker.
 extern std::atomic<int> LastKeyCode;
 extern std::atomic<char32_t> LastKeyChar;  // 0 when no character is pending
+// A key typed in a program window: its virtual-key code, then its character
+// (when it has one), each followed by a pause of 5 ms so that a program
+// polling the keys sees the value.
+void NoteProgramKey(int virtualKey, const QString &text);
 
 } // namespace ov

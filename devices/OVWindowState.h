@@ -8,6 +8,16 @@ namespace ov {
 
 enum class WindowShowState { Normal, Minimize, Maximize };
 
+// A font as the console memo and the controls of the control screen carry
+// it; the character set is kept for the reads only.
+struct FontSetting {
+    QString Name;
+    int Size = 10;  // points
+    int Charset = 128;
+    FontStyleSet Style = 0;
+    ColorValue Color = 0xFFFFFF;
+};
+
 extern int RunFormLeft, RunFormTop;
 
 // The console's colours as TBACKCOLOR and TFONTCOLOR last set them (black

@@ -81,6 +81,9 @@ public:
     void SetConsoleFont(const FontSetting &font) override { windows_.SetConsoleFont(font); }
     void SetConsoleBackColor(ColorValue color) override { windows_.SetConsoleBackColor(color); }
     void ApplyControlSetting(int32_t code) override { windows_.ApplyControlSetting(code); }
+    void ShowControlScreen() override { windows_.ShowControlScreen(); }
+    void CloseControlScreen() override { windows_.CloseControlScreen(); }
+    void MirrorControl(ControlKind kind, int n) override { windows_.MirrorControl(kind, n); }
     void KeepGraphPicture() override { windows_.KeepGraphPicture(); }
     void ShowGraphWindow() override { windows_.ShowGraphWindow(); }
     void CloseGraphWindow() override { windows_.CloseGraphWindow(); }

@@ -1,5 +1,6 @@
 #include "environment/OVRunWindows.h"
 
+#include "devices/OVControlFrame.h"
 #include "devices/OVQColor.h"
 #include "devices/OVDialogs.h"
 #include "devices/OVGraphForm.h"
@@ -174,6 +175,7 @@ QWidget *TOVRunWindows::WidgetOf(ProgramWindow window) const
     case ProgramWindow::Console: return &console_;
     case ProgramWindow::MainFrame: return mainFrame_;
     case ProgramWindow::Graphics: return GraphForm() != nullptr && GraphForm()->isVisible() ? GraphForm() : nullptr;
+    case ProgramWindow::Control: return ControlScreenOpen.load() != 0 ? controlForm_ : nullptr;
     default: return nullptr;
     }
 }
@@ -284,6 +286,34 @@ void TOVRunWindows::RefreshGraphWindow()
 void TOVRunWindows::SetConsoleClientSize(int width, int height)
 {
     console_.resize(width, height);
+}
+
+// ---------------------------------------------------------------- the control screen
+
+// Every control shows the model again: the statements changed many at once.
+void TOVRunWindows::ApplyControlSetting(int32_t code)
+{
+    (void)code;
+    if (controlForm_ != nullptr)
+        controlForm_->MirrorAll();
+}
+
+void TOVRunWindows::ShowControlScreen()
+{
+    if (controlForm_ != nullptr)
+        controlForm_->ShowFresh();
+}
+
+void TOVRunWindows::CloseControlScreen()
+{
+    if (controlForm_ != nullptr)
+        controlForm_->hide();
+}
+
+void TOVRunWindows::MirrorControl(ControlKind kind, int n)
+{
+    if (controlForm_ != nullptr)
+        controlForm_->Mirror(kind, n);
 }
 
 // ---------------------------------------------------------------- media player

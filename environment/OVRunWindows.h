@@ -10,6 +10,7 @@
 namespace ov {
 
 class TMPlayerForm;
+class TOVControlForm;
 class TRunForm;
 
 class TOVRunWindows : public RunHost {
@@ -60,10 +61,17 @@ public:
     void SetGraphView(int view) override;
     void RefreshGraphWindow() override;
     void SetConsoleClientSize(int width, int height) override;
+    void ApplyControlSetting(int32_t code) override;
+    void ShowControlScreen() override;
+    void CloseControlScreen() override;
+    void MirrorControl(ControlKind kind, int n) override;
 
     // The media-player window, created at start-up and not shown by the
     // statements; without it nothing opens and the mixer reads "no value".
     void SetMediaPlayer(TMPlayerForm *player) { player_ = player; }
+    // The control screen's window, created at start-up and shown by CSCREEN;
+    // without it the control model alone changes.
+    void SetControlForm(TOVControlForm *form) { controlForm_ = form; }
 
 private:
     // The console or the main frame; null for the windows that take their
@@ -74,6 +82,7 @@ private:
     QWidget *mainFrame_;
     int consoleCharset_;  // Qt fonts carry no character set: kept for the reads
     TMPlayerForm *player_ = nullptr;
+    TOVControlForm *controlForm_ = nullptr;
 };
 
 } // namespace ov

@@ -6,6 +6,8 @@
 #include "executor/OVCalls.h"
 #include "executor/OVConsoleOut.h"
 #include "executor/OVControlFlow.h"
+#include "executor/OVControlProperties.h"
+#include "executor/OVControlScreen.h"
 #include "executor/OVDataFile.h"
 #include "executor/OVDrawing.h"
 #include "executor/OVFileFunc.h"
@@ -145,9 +147,9 @@ void DispatchFunction(int32_t f)
     case fnTAB: FnTab(); break;
     default:
         if (DispatchNumericFunction(f) || DispatchStringFunction(f) || DispatchTimeFunction(f)
-            || DispatchFileFunction(f) || DispatchDialogFunction(f) || DispatchWindowSettingRead(f)
-            || DispatchDrawingFunction(f) || DispatchPenBrushFunction(f) || DispatchMediaFunction(f)
-            || DispatchPictureFunction(f))
+            || DispatchFileFunction(f) || DispatchDialogFunction(f) || DispatchControlFunction(f)
+            || DispatchWindowSettingRead(f) || DispatchDrawingFunction(f) || DispatchPenBrushFunction(f)
+            || DispatchMediaFunction(f) || DispatchPictureFunction(f))
             break;
         // A built-in that this version does not carry.
         SetError(50023, f <= FunctionCount ? f : 0);
@@ -236,7 +238,7 @@ LoopExit DispatchStatement(int32_t s)
             || DispatchFileStatement(s) || DispatchFormulaStatement(s) || DispatchFileSystemStatement(s)
             || DispatchGraphScreenStatement(s) || DispatchPenBrushStatement(s)
             || DispatchWindowSettingStatement(s) || DispatchMediaStatement(s)
-            || DispatchPictureStatement(s))
+            || DispatchPictureStatement(s) || DispatchControlScreenStatement(s))
             break;
         if (s <= StatementCount)
             SetError(50025, s);  // a statement this version does not carry

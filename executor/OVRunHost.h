@@ -4,6 +4,7 @@
 // The Qt windows implement it; the headless runner has its own implementation.
 #pragma once
 
+#include "devices/OVControlModel.h"
 #include "devices/OVWindowState.h"
 #include "devices/OVMediaState.h"
 
@@ -46,16 +47,6 @@ struct InputBoxRequest {
 
 // The windows that the window settings statements name.
 enum class ProgramWindow { Console, Control, MainFrame, Graphics };
-
-// A font as the console memo carries it; the character set is kept for the
-// reads only.
-struct FontSetting {
-    QString Name;
-    int Size = 10;  // points
-    int Charset = 128;
-    FontStyleSet Style = 0;
-    ColorValue Color = 0xFFFFFF;
-};
 
 class RunHost {
 public:
@@ -156,11 +147,15 @@ public:
     virtual FontSetting ConsoleFont() { return FontSetting{}; }
     virtual void SetConsoleFont(const FontSetting &font) { (void)font; }
     virtual void SetConsoleBackColor(ColorValue color) { (void)color; }
-    // The open control screen applies the setting that statement `code`
-    // stored (ControlBackColor or the ConsoleFont... globals): CBACKCOLOR to
-    // the form; CFONTCOLOR to labels and buttons 1..20 and one-line text
-    // boxes 1..10; the other font settings to those and multi-line boxes 1..10.
+    // The open control screen shows what the C window statement `code`
+    // (CBACKCOLOR, CFONT...) has just changed in the control model.
     virtual void ApplyControlSetting(int32_t code) { (void)code; }
+    // The control screen shows the control model (Controls()): a fresh form
+    // at ControlScreenWidth x Height and ControlWindowLeft, Top; closed; one
+    // control taking its record again. Without windows the model alone.
+    virtual void ShowControlScreen() {}
+    virtual void CloseControlScreen() {}
+    virtual void MirrorControl(ControlKind kind, int n) { (void)kind, (void)n; }
     // The graphics window around the surface's picture. Without windows
     // there is the picture alone, and these do nothing.
     // Before a new picture replaces the open one: keeps it in a second window.

@@ -5,6 +5,7 @@
 #include "devices/OVFontStyle.h"
 #include "devices/OVWindowState.h"
 #include "executor/OVConsoleOut.h"
+#include "executor/OVControlProperties.h"
 #include "executor/OVDispatch.h"
 #include "executor/OVFormula.h"
 #include "executor/OVRunHost.h"
@@ -80,8 +81,10 @@ bool ControlOpen() { return ControlScreenOpen.load() != 0; }
 // the next CSCREEN shows a fresh form.
 void ApplyToControlScreen()
 {
-    if (ControlOpen())
-        Host().ApplyControlSetting(CurrentCode);
+    if (!ControlOpen())
+        return;
+    ApplyControlSettingToModel(CurrentCode);
+    Host().ApplyControlSetting(CurrentCode);
 }
 
 // Changes one part of the console memo's font, keeping the others as they are.

@@ -433,10 +433,23 @@ QString Concat(std::initializer_list<QStringView> parts)
     return s;
 }
 
-// The name ErrorSubject selects in a 1-based table of `count` entries; empty
-// when the subject lies outside it (control property codes, for instance).
+// The keyword of the control group a property code (1196..1236 assigned,
+// 2196..2236 read) belongs to; 0 for any other subject.
+int32_t ControlGroupOfProperty(int32_t subject)
+{
+    const int32_t code = subject - (subject >= PropertyReadBase ? PropertyReadBase : PropertyWriteBase);
+    if (subject < PropertyWriteBase + ControlPropertyFirst || subject > PropertyReadBase + ControlPropertyLast
+        || code < ControlPropertyFirst || code > ControlPropertyLast)
+        return 0;
+    return code <= 208 ? stCBUTTON : code <= 220 ? stCLABEL : stCTEXTBOX;
+}
+
+// The name ErrorSubject selects in a 1-based table of `count` entries; a
+// control property names its group; empty for a subject outside the table.
 QStringView NameIn(const QString *table, int count)
 {
+    if (const int32_t group = ControlGroupOfProperty(ErrorSubject); group != 0)
+        return StatementNames[group];
     if (ErrorSubject < 1 || ErrorSubject > count)
         return {};
     return table[ErrorSubject];

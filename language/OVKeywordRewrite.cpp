@@ -461,6 +461,7 @@ bool RewriteStatement()
         DropLastIf(stOPTIONANGLE);
         Emit(EmitCell);
         return true;
+    case stOPENCSCREEN: ApplyArgumentForm({kNo, 0, kNo, kNo}); return true;
     case stOPENGSCREEN: ApplyArgumentForm({kNo, 0, kNo, 1000}); return true;
     case stAPPENDALLTEXT:
     case stWRITEALLLINES:

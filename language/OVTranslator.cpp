@@ -338,11 +338,20 @@ void TranslateFunctionStatement(int32_t v)
         EmitAt(ckFunction, v);
 }
 
+// CBUTTON(n).CAPTION = value: the "=" is the assignment's own, not part of
+// the value; without it the error is that of a property assignment.
 void TranslateControlProperty(int32_t v)
 {
     TranslateParenArgs(1);
-    if (ErrorNumber == 0)
-        TranslateLastArg();
+    ReportAsStatementError(StatementCell.SecondCode);
+    if (ErrorNumber != 0)
+        return;
+    GetNextPreCode(ReadCell);
+    if (!IsOperatorCell(ReadCell, opEq)) {
+        SetError(52201, v);
+        return;
+    }
+    TranslateLastArg();
     ReportAsStatementError(StatementCell.SecondCode);
     if (ErrorNumber == 0)
         EmitAt(ckFunction, v);
@@ -500,7 +509,7 @@ bool DispatchGenericStatement(int32_t s)
     case StatementVariant(1, stLOADPICTURE): case StatementVariant(1, stSAVEPICTURE):
         TranslateParenArgsStatement(s, 1);
         return true;
-    case stCSCREEN: case stCWPOSITION: case stEWPOSITION: case stGFLOCATE: case stGLOCATE:
+    case stCSCREEN: case stOPENCSCREEN: case stCWPOSITION: case stEWPOSITION: case stGFLOCATE: case stGLOCATE:
     case stGSCREEN: case stGWPOSITION: case stIBPOSITION: case stOPENGSCREEN: case stTSCREEN:
     case stTWPOSITION: case stWRITEALLTEXT: case stAPPENDALLTEXT: case StatementVariant(2, stLOADPICTURE):
     case StatementVariant(2, stSAVEPICTURE):

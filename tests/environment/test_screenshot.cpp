@@ -1,6 +1,7 @@
 // Pictures of the main frame and the console with a Japanese program open,
 // and the check that Japanese text draws with real glyphs: a CJK font is
 // installed and the settings' font name reaches it.
+#include "devices/OVControlFrame.h"
 #include "devices/OVFontNames.h"
 #include "devices/OVMPlayerForm.h"
 #include "environment/MyRichEdit.h"
@@ -167,6 +168,32 @@ TEST_F(Screenshot, MediaPlayerWindowIsGrabbedAndSaved)
     EXPECT_NE(image.convertToFormat(QImage::Format_RGB32).pixel(0, 0),
               image.convertToFormat(QImage::Format_RGB32).pixel(player.PlayBtn->geometry().center()));
     ASSERT_TRUE(image.save(dir_.filePath(QStringLiteral("mediaplayer.png"))));
+    if (!dir_.autoRemove())
+        std::printf("screenshots in %s\n", qPrintable(dir_.path()));
+}
+
+// The control screen with a label, a button and both kinds of text box shown.
+TEST_F(Screenshot, ControlScreenIsGrabbedAndSaved)
+{
+    ControlScreenWidth = 400;
+    ControlScreenHeight = 200;
+    ControlModel &model = Controls();
+    model.Reset();
+    for (const ControlKind kind : {ControlKind::Label, ControlKind::Button, ControlKind::Edit})
+        model.Record(kind, kind == ControlKind::Label ? 1 : kind == ControlKind::Button ? 2 : 3).Visible = true;
+    model.Record(ControlKind::Memo, 14).Visible = true;
+    model.Record(ControlKind::Memo, 14).Text = QStringLiteral(u"一行目\r\n二行目");
+    TOVControlForm form;
+    form.ShowFresh();
+    QApplication::processEvents();
+
+    const QImage image = form.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(image.size(), QSize(400, 200) * image.devicePixelRatio());
+    const QRgb background = image.pixel(390, 190);
+    EXPECT_EQ(background, QColor(240, 240, 240).rgb());
+    EXPECT_GT(DarkColumnRuns(image.copy(form.Button[2]->geometry())), 3);  // the caption "Button2"
+    EXPECT_GT(DarkColumnRuns(image.copy(form.Memo[14]->geometry())), 3);
+    ASSERT_TRUE(image.save(dir_.filePath(QStringLiteral("controlscreen.png"))));
     if (!dir_.autoRemove())
         std::printf("screenshots in %s\n", qPrintable(dir_.path()));
 }

@@ -155,9 +155,13 @@ TEST_F(ErrorMessage, TheLastEntryOfEachTableIsNamed)
 
 TEST_F(ErrorMessage, SubjectOutsideItsTableGivesEmptyName)
 {
-    // Control-screen property codes and the first number past each table.
-    for (int32_t subject : {-1, 192, 1196, 1197, 1236, 2196, 2236})
+    // The first number past each table, and numbers just beside the control
+    // property codes, which name their control group instead.
+    for (int32_t subject : {-1, 192, 1195, 1237, 2195, 2237})
         EXPECT_EQ(MessageFor(50025, subject), u"コマンド  は現在サポートしていません。") << subject;
+    EXPECT_EQ(MessageFor(50024, 1208), u"コマンド CBUTTON の構文エラーです。\r\nコマンドまたは引数のミスタイプが考えられます。");
+    EXPECT_EQ(MessageFor(50011, 2209), u"関数 CLABEL の計算で引数の型の不一致が起きました。\r\n関数名または引数のミスタイプが考えられます。");
+    EXPECT_EQ(MessageFor(50025, 1236), u"コマンド CTEXTBOX は現在サポートしていません。");
     EXPECT_EQ(MessageFor(50012, FunctionCount + 1), u"関数  の引数の値が計算できない範囲にあります。");
     EXPECT_EQ(MessageFor(50018, OperatorCount + 1), u"演算子  の計算中にエラーが起きました。");
     // The same subject is in range for the statement table.

@@ -1,0 +1,175 @@
+#include "devices/OVControlFrame.h"
+
+#include "devices/OVGraphState.h"
+#include "platform/OVVirtualKey.h"
+#include "resources/OVInterfaceTexts.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace ov {
+
+namespace {
+
+QColor QColorOf(ColorValue c)
+{
+    return QColor(int(c & 0xFF), int(c >> 8 & 0xFF), int(c >> 16 & 0xFF));
+}
+
+QFont QFontOf(const FontSetting &f)
+{
+    QFont font(f.Name);
+    font.setPointSize(std::max(1, f.Size));
+    font.setBold(f.Style & 1);
+    font.setItalic(f.Style & 2);
+    font.setUnderline(f.Style & 4);
+    font.setStrikeOut(f.Style & 8);
+    return font;
+}
+
+// The memo shows line breaks where the model has CR LF.
+QString MemoText(const QString &text)
+{
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return shown;
+}
+
+} // namespace
+
+TOVControlForm::TOVControlForm(QWidget *parent)
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("OVControlForm"));
+    setWindowTitle(InterfaceText(65203));
+    setAutoFillBackground(true);
+    CreateControls();
+    MirrorAll();
+}
+
+void TOVControlForm::CreateControls()
+{
+    for (int n = 1; n <= ControlCount; ++n) {
+        Label[n] = new QLabel(this);
+        Label[n]->setAutoFillBackground(true);
+        Button[n] = new QPushButton(this);
+        connect(Button[n], &QPushButton::clicked, this, [this, n] { emit ButtonClicked(n); });
+        Edit[n] = new QLineEdit(this);
+        connect(Edit[n], &QLineEdit::textEdited, this,
+                [n](const QString &text) { Controls().Record(ControlKind::Edit, n).Text = text; });
+        Memo[n] = new QPlainTextEdit(this);
+        Memo[n]->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        Memo[n]->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        connect(Memo[n], &QPlainTextEdit::textChanged, this, [this, n] {
+            if (!mirroring_)
+                Controls().Record(ControlKind::Memo, n).Text
+                    = Memo[n]->toPlainText().replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+        });
+        for (QWidget *w : {static_cast<QWidget *>(Label[n]), static_cast<QWidget *>(Button[n]),
+                           static_cast<QWidget *>(Edit[n]), static_cast<QWidget *>(Memo[n])})
+            w->installEventFilter(this);  // keys typed in any control reach the program
+    }
+}
+
+QWidget *TOVControlForm::WidgetOf(ControlKind kind, int n) const
+{
+    switch (kind) {
+    case ControlKind::Label: return Label[n];
+    case ControlKind::Button: return Button[n];
+    case ControlKind::Edit: return Edit[n];
+    case ControlKind::Memo: return Memo[n];
+    }
+    return nullptr;
+}
+
+void TOVControlForm::ShowFresh()
+{
+    setWindowState(Qt::WindowNoState);
+    setWindowTitle(InterfaceText(65203));
+    MirrorAll();
+    setFixedSize(std::max(1, ControlScreenWidth), std::max(1, ControlScreenHeight));
+    move(ControlWindowLeft, ControlWindowTop);
+    show();
+    raise();
+}
+
+void TOVControlForm::MirrorAll()
+{
+    QPalette form = palette();
+    form.setColor(QPalette::Window, QColorOf(Controls().FormColor));
+    setPalette(form);
+    for (const ControlKind kind : {ControlKind::Label, ControlKind::Button, ControlKind::Edit, ControlKind::Memo}) {
+        for (int n = 1; n <= ControlCount; ++n)
+            Mirror(kind, n);
+    }
+}
+
+void TOVControlForm::Mirror(ControlKind kind, int n)
+{
+    const ControlRecord &r = Controls().Record(kind, n);
+    QWidget *w = WidgetOf(kind, n);
+    mirroring_ = true;
+    w->setGeometry(r.Left, r.Top, r.Width, r.Height);
+    w->setFont(QFontOf(r.Font));
+    QPalette palette = w->palette();
+    const QColor color = QColorOf(Controls().ColorOf(kind, n)), text = QColorOf(r.Font.Color);
+    switch (kind) {
+    case ControlKind::Label:
+        Label[n]->setText(r.Text);
+        palette.setColor(QPalette::Window, color);
+        palette.setColor(QPalette::WindowText, text);
+        break;
+    case ControlKind::Button:
+        Button[n]->setText(r.Text);
+        palette.setColor(QPalette::Button, color);
+        palette.setColor(QPalette::ButtonText, text);
+        break;
+    case ControlKind::Edit:
+        if (Edit[n]->text() != r.Text)
+            Edit[n]->setText(r.Text);
+        palette.setColor(QPalette::Base, color);
+        palette.setColor(QPalette::Text, text);
+        break;
+    case ControlKind::Memo:
+        if (Memo[n]->toPlainText() != MemoText(r.Text))
+            Memo[n]->setPlainText(MemoText(r.Text));
+        palette.setColor(QPalette::Base, color);
+        palette.setColor(QPalette::Text, text);
+        break;
+    }
+    w->setPalette(palette);
+    w->setVisible(r.Visible);
+    mirroring_ = false;
+}
+
+void TOVControlForm::closeEvent(QCloseEvent *event)
+{
+    ControlScreenOpen = 0;
+    QWidget::closeEvent(event);
+}
+
+// Key preview: keys typed in a control are noted and still reach it.
+bool TOVControlForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress)
+        FormKeyPress(static_cast<QKeyEvent *>(event));
+    return QWidget::eventFilter(watched, event);
+}
+
+void TOVControlForm::keyPressEvent(QKeyEvent *event)
+{
+    FormKeyPress(event);
+    QWidget::keyPressEvent(event);
+}
+
+void TOVControlForm::FormKeyPress(QKeyEvent *event)
+{
+    NoteProgramKey(VirtualKeyCode(event->key()), event->text());
+}
+
+} // namespace ov

@@ -1,0 +1,58 @@
+// The control screen's 160 controls as the program sees them: a label, a
+// button, a one-line and a multi-line text box for each of the 40 places.
+// Every property read answers from here, with or without a window; the
+// window's widgets only show what these records hold. Used on the
+// user-interface thread only (inside synchronised steps).
+#pragma once
+
+#include "devices/OVControlState.h"
+#include "devices/OVWindowState.h"
+
+#include <QString>
+
+namespace ov {
+
+enum class ControlKind { Label, Button, Edit, Memo };
+
+struct ControlRecord {
+    QString Text;  // caption or text; a memo's lines separated by CR LF
+    int Left = 0, Top = 0, Width = 0, Height = 0;
+    bool Visible = false;
+    ColorValue Color = 0;
+    bool ColorSet = false;  // a label without its own colour shows the form's
+    FontSetting Font;
+};
+
+// Geometry limits of the window system: coordinates and sizes outside them
+// are clamped.
+constexpr int ControlCoordinateMin = -32768;
+constexpr int ControlCoordinateMax = 32767;
+constexpr int ControlSizeMax = 32767;
+constexpr int ControlFontSizeMin = 1;
+constexpr int ControlFontSizeMax = 500;
+
+class ControlModel {
+public:
+    ControlModel() { Reset(); }
+
+    // Every control back to its design state: hidden, initial text, form font.
+    void Reset();
+    // n is 1..40.
+    ControlRecord &Record(ControlKind kind, int n);
+    const ControlRecord &Record(ControlKind kind, int n) const;
+    // The colour the control shows: a label follows the form's colour until
+    // it is given its own.
+    ColorValue ColorOf(ControlKind kind, int n) const;
+    // A label is as wide as its caption of `cells` half-width cells in its font.
+    void AutoSizeLabel(int n, int cells);
+
+    ColorValue FormColor = 0;
+
+private:
+    ControlRecord records_[4][ControlCount];
+};
+
+// The control screen's model (user-interface thread).
+ControlModel &Controls();
+
+} // namespace ov

@@ -1,0 +1,118 @@
+// The control screen's window: its widgets show the control model, typed
+// text goes back to it, a click on a real button runs the event sub, a new
+// CSCREEN reuses the widgets, and the close box closes the screen.
+#include "devices/OVControlFrame.h"
+#include "environment/OVQtHost.h"
+#include "environment/OVRunFrame.h"
+#include "environment/OVRunWindows.h"
+#include "executor/OVControlScreen.h"
+#include "executor/OVMThread.h"
+#include "language/OVInterpreter.h"
+
+#include "wait_for_run.h"
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace ov;
+
+namespace {
+
+class ControlScreen : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitializeInterpreterUnits();
+        windows_.SetControlForm(&form_);
+        QObject::connect(&form_, &TOVControlForm::ButtonClicked, &form_,
+                         [this](int n) { ClickControlButton(runs_, n); });
+        SetRunHost(&host_);
+        console_.Memo1->Clear();
+    }
+    void TearDown() override
+    {
+        WaitForRun(runs_);
+        SetRunHost(nullptr);
+    }
+
+    void RunProgram(const QString &text)
+    {
+        SourceText = text;
+        RunMode = 0;
+        ProgramRunning = 1;
+        StopRequested = 0;
+        ASSERT_TRUE(runs_.Start());
+        WaitForRun(runs_);
+    }
+    // A console line: the program's code and its subs stay.
+    void RunLine(const QString &line)
+    {
+        RunCommand = line;
+        RunMode = 1;
+        ProgramRunning = 1;
+        ASSERT_TRUE(runs_.Start());
+        WaitForRun(runs_);
+    }
+    QString Console() const { return console_.Memo1->toPlainText(); }
+
+    RunController runs_;
+    TRunForm console_{runs_};
+    TOVRunWindows windows_{console_, nullptr};
+    TOVControlForm form_;
+    TOVQtHost host_{windows_};
+};
+
+} // namespace
+
+TEST_F(ControlScreen, WidgetsMirrorTheModelAndAClickRunsTheSub)
+{
+    RunProgram(QStringLiteral(
+        "CSCREEN(5, 5000): CBUTTON(3) ON: CBUTTON(3).CAPTION = \"Go\": CLABEL(2) ON: CLABEL(2).COLOR = 12\r\n"
+        "CTEXTBOX(5) ON: CTEXTBOX(5).MULTILINE = TRUE: CTEXTBOX(5).TEXT = \"a\" + CHR$(13) + CHR$(10) + \"b\"\r\n"
+        "END\r\nSUB CButton3_Click\r\nPRINT \"clicked\"; LEN(CTEXTBOX(5).TEXT)\r\nEND SUB"));
+    ASSERT_TRUE(form_.isVisible()) << Console().toStdString();
+    EXPECT_EQ(form_.size(), QSize(10, 960));
+    EXPECT_EQ(form_.windowTitle(), QStringLiteral(u"OVコントロール"));
+    EXPECT_TRUE(form_.Button[3]->isVisible());
+    EXPECT_FALSE(form_.Button[4]->isVisible());
+    EXPECT_EQ(form_.Button[3]->text(), QStringLiteral("Go"));
+    EXPECT_EQ(form_.Button[3]->geometry(), QRect(20, 80, 120, 30));
+    EXPECT_EQ(form_.Label[2]->palette().color(QPalette::Window), QColor(255, 0, 0));
+    EXPECT_TRUE(form_.Memo[5]->isVisible());
+    EXPECT_FALSE(form_.Edit[5]->isVisible());
+    EXPECT_EQ(form_.Memo[5]->toPlainText(), QStringLiteral("a\nb"));
+    EXPECT_EQ(form_.Edit[5]->palette().color(QPalette::Base), QColor(255, 255, 255));
+
+    // The window statements of the control screen reach the open form.
+    RunLine(QStringLiteral("CWPOSITION(30, 40): PRINTCTITLE \"T\": CBACKCOLOR = 1: CTEXTBOX(5).COLOR = 12"));
+    EXPECT_EQ(form_.pos(), QPoint(30, 40));
+    EXPECT_EQ(form_.windowTitle(), QStringLiteral("T"));
+    EXPECT_EQ(form_.palette().color(QPalette::Window), QColor(0, 0, 128));
+    EXPECT_EQ(form_.Memo[5]->palette().color(QPalette::Base), QColor(255, 0, 0));
+
+    // Typed text reaches the model, the CR LF of the memo's lines kept.
+    form_.Memo[5]->setFocus();
+    QTest::keyClicks(form_.Memo[5], QStringLiteral("c"));
+    QTest::mouseClick(form_.Button[3], Qt::LeftButton);
+    WaitForRun(runs_);
+    EXPECT_TRUE(Console().contains(QStringLiteral("clicked 5"))) << Console().toStdString();
+}
+
+TEST_F(ControlScreen, ANewScreenReusesTheWidgetsAndTheCloseBoxClosesIt)
+{
+    RunProgram(QStringLiteral("CSCREEN(300, 200): CBUTTON(3) ON"));
+    const qsizetype widgets = form_.findChildren<QWidget *>().size();
+    RunProgram(QStringLiteral("FOR I = 1 TO 5: CSCREEN(300, 200): NEXT: PRINT CBUTTON(3).VISIBLE"));
+    EXPECT_EQ(form_.findChildren<QWidget *>().size(), widgets);
+    EXPECT_FALSE(form_.Button[3]->isVisible());
+    EXPECT_EQ(form_.size(), QSize(300, 200));
+
+    form_.close();
+    EXPECT_EQ(ControlScreenOpen.load(), 0);
+    console_.Memo1->Clear();
+    RunProgram(QStringLiteral("PRINT CBUTTON(1).TEXT"));
+    EXPECT_TRUE(Console().contains(QStringLiteral(u"コントロール画面が開かれていません。"))) << Console().toStdString();
+}
