@@ -1,6 +1,7 @@
 #include "devices/OVControlFrame.h"
 
 #include "devices/OVGraphState.h"
+#include "devices/OVQColor.h"
 #include "platform/OVVirtualKey.h"
 #include "resources/OVInterfaceTexts.h"
 
@@ -14,11 +15,6 @@
 namespace ov {
 
 namespace {
-
-QColor QColorOf(ColorValue c)
-{
-    return QColor(int(c & 0xFF), int(c >> 8 & 0xFF), int(c >> 16 & 0xFF));
-}
 
 QFont QFontOf(const FontSetting &f)
 {
@@ -101,7 +97,7 @@ void TOVControlForm::ShowFresh()
 void TOVControlForm::MirrorAll()
 {
     QPalette form = palette();
-    form.setColor(QPalette::Window, QColorOf(Controls().FormColor));
+    form.setColor(QPalette::Window, ColorValueToQColor(Controls().FormColor));
     setPalette(form);
     for (const ControlKind kind : {ControlKind::Label, ControlKind::Button, ControlKind::Edit, ControlKind::Memo}) {
         for (int n = 1; n <= ControlCount; ++n)
@@ -117,7 +113,7 @@ void TOVControlForm::Mirror(ControlKind kind, int n)
     w->setGeometry(r.Left, r.Top, r.Width, r.Height);
     w->setFont(QFontOf(r.Font));
     QPalette palette = w->palette();
-    const QColor color = QColorOf(Controls().ColorOf(kind, n)), text = QColorOf(r.Font.Color);
+    const QColor color = ColorValueToQColor(Controls().ColorOf(kind, n)), text = ColorValueToQColor(r.Font.Color);
     switch (kind) {
     case ControlKind::Label:
         Label[n]->setText(r.Text);
