@@ -393,9 +393,13 @@ bool RunLoopState::Goto()
     return true;
 }
 
-// An operand, operator or string-function cell of an expression.
+// An operand, operator or string-function cell of an expression. Operators
+// and functions may ask for memory: the cell is noted for the report of an
+// allocation that fails.
 bool RunLoopState::ValueCell(const CodeType &cell)
 {
+    if (cell.FirstCode == ckOperator || cell.FirstCode == ckFunction)
+        CurrentCell = cell;
     switch (cell.FirstCode) {
     case ckNumLiteral:
         PushNumber(NumLiterals[size_t(cell.SecondCode) + 1]);
