@@ -233,6 +233,7 @@ private:
     bool PlanAhead() const;
     bool StringAppend();
     bool LetPlainNumber();
+    bool LetPlainString();
     bool If();
     bool Goto();
     // The address cell at the program counter, when it names a cell of the code.
@@ -372,6 +373,20 @@ bool RunLoopState::LetPlainNumber()
     return true;
 }
 
+// The string on top moves into a plain string variable.
+bool RunLoopState::LetPlainString()
+{
+    const CodeType &target = cells_[pc_];
+    if (target.SecondCode < 1 || size_t(target.SecondCode) >= StrVars.size() || TopTag() != tagString)
+        return false;
+    StrVarType &record = StrVars[size_t(target.SecondCode)];
+    if (record.Kind != svSimple || record.Dimensions != 0)
+        return false;
+    record.Value = PopString();
+    ++pc_;
+    return true;
+}
+
 bool RunLoopState::If()
 {
     int32_t target = 0;
@@ -485,7 +500,10 @@ bool RunLoopState::DispatchCommon(const CodeType &cell, int32_t &faultPos)
         return ValueCell(cell);
     case ckStatement:
         switch (cell.SecondCode) {
-        case stLET: return LetPlainNumber();
+        case stLET:
+            if (pc_ <= end_ && cells_[pc_].FirstCode == ckStrVar)
+                return LetPlainString();
+            return LetPlainNumber();
         case stIF: return If();
         case stGOTO: return Goto();
         default: return false;

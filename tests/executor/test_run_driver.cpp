@@ -341,6 +341,8 @@ const char16_t *const kBoundaryPrograms[] = {
     u"T$ = \"abc\"\nX = -1\nPRINT LEFT$(T$, X)",
     u"T$ = \"abc\"\nPRINT 1; LEN(T$ + T$) + LEN(5)",
     u"T$ = \"abc\"\nPRINT RIGHT$(T$, 1) + MID$(T$, 1, -1)",
+    u"A$ = B$ : B$ = \"b\" : C$ = B$ : B$ = B$ + \"c\" : D$ = B$ + C$ : C$ = D$\n"
+    u"PRINT A$; \"|\"; B$; \"|\"; C$; \"|\"; D$",
     // \ and MOD at the edges of their plans: signs, fractions, zero and
     // divisors past the integer range.
     u"FOR I = -3 TO 3 : X = I MOD 2 : Y = I \\ 2 : Z = (I * 7) MOD 3 + 1 : PRINT X; Y; Z; -I MOD 3 : NEXT\n"
