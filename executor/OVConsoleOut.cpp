@@ -292,6 +292,26 @@ QString TrimBlanks(const QString &text)
     return text.mid(first, last - first);
 }
 
+// A whole number of at most `digits` digits: PRINT shows all its digits,
+// with nothing to round.
+bool IsShortWholeNumber(long double x, int digits)
+{
+    long double limit = 1;
+    for (int i = 0; i < digits; ++i)
+        limit *= 10;  // exact up to 10^18
+    return std::fabs(x) < limit && x == std::trunc(x);
+}
+
+// Such a number as PRINT shows it, without the decimal conversion: its
+// sign (a blank when positive) and its digits.
+QString WholeNumberText(long double x)
+{
+    char buffer[24];
+    buffer[0] = x < 0 ? '-' : ' ';
+    const auto result = std::to_chars(buffer + 1, buffer + sizeof buffer, uint64_t(std::fabs(x)));
+    return QString::fromLatin1(buffer, qsizetype(result.ptr - buffer));
+}
+
 // A reply item as a number: an optional sign, then a decimal number with
 // optional fraction and exponent. Words such as "inf" are no numbers.
 bool ParseReplyNumber(QStringView item, long double &value)
@@ -333,6 +353,8 @@ QString FormatPrintNumber(long double x)
     if (x == 0)
         return QStringLiteral(" 0");
     const int precision = std::clamp(PrintPrecision, 1, MaxDigits);
+    if (IsShortWholeNumber(x, precision))
+        return WholeNumberText(x);
     Decimal d = RoundSignificant(ToDecimal(x), precision);
     const size_t last = d.Digits.find_last_not_of('0');
     d.Digits.resize(last + 1);

@@ -175,6 +175,7 @@ bool DispatchInternalStatement(int32_t s)
 {
     switch (s) {
     case isDefFnReturn: ExecLeaveUserFunction(); return true;
+    case isFunctionEnd: return true;  // a marker, passed on every FUNCTION call
     case isEvalFormEnd: FormulaErrorMode = 0; return true;
     case isInputNumItem: ExecInputNumberItem(); return true;
     case isInputStrItem: ExecInputStringItem(); return true;

@@ -61,6 +61,8 @@ bool OperatorOp(int32_t value, FastOp::Code &code, int &pops, bool &truth)
     case opSub: code = FastOp::Sub; return true;
     case opMul: code = FastOp::Mul; return true;
     case opDiv: code = FastOp::Div; return true;
+    case opIntDiv: code = FastOp::IntDiv; return true;
+    case opMod: code = FastOp::Mod; return true;
     case opChgSgn: code = FastOp::Neg; pops = 1; return true;
     default: break;
     }

@@ -1,7 +1,7 @@
 // A short cut for the commonest expressions. A bracketed postfix expression
 // whose operands are numeric literals, constants, plain numeric variables
 // and elements of one-dimensional numeric arrays, and whose operators are
-// + - * / unary minus, SGN and the comparisons, is compiled once into a plan
+// + - * / \ MOD unary minus, SGN and the comparisons, is compiled once into a plan
 // and then worked out directly, without the value stack; a plan also takes
 // over the LET or IF that uses the value. Anything else, and every case that
 // would raise an error, is left to the cell-by-cell evaluation, so results
@@ -19,7 +19,7 @@ namespace ov {
 struct NumVarType;
 
 struct FastOp {
-    enum Code : uint8_t { Value, Element, Add, Sub, Mul, Div, Eq, Ne, Lt, Gt, Le, Ge, Neg, Sgn };
+    enum Code : uint8_t { Value, Element, Add, Sub, Mul, Div, IntDiv, Mod, Eq, Ne, Lt, Gt, Le, Ge, Neg, Sgn };
     Code Op = Value;
     const long double *Operand = nullptr;  // Value: a literal's, a constant's or a variable's value
     const NumVarType *Array = nullptr;     // Element: the array
@@ -90,6 +90,21 @@ bool PlannedElement(const FastPlan &plan, long double *&element);
 // One two-operand operator: a number (false where the handler would fail)
 // or, for a comparison, a truth value. `number` may be the variable being
 // assigned: it only ever gets a finite value.
+// \ and MOD of whole numbers in the signed 64-bit range by a whole divisor
+// above 0; false for every other case, which the handler reports.
+inline bool WholeQuotientOrRemainder(bool remainder, long double left, long double right, long double &result)
+{
+    constexpr long double limit = 0x1p63L;
+    if (!(right > 0 && right < limit && left >= -limit && left < limit))
+        return false;
+    const auto d = int64_t(right);
+    const auto x = int64_t(left);
+    if ((long double)(d) != right || (long double)(x) != left)
+        return false;  // a fraction
+    result = remainder ? (long double)(x % d) : (long double)(x / d);
+    return true;
+}
+
 inline bool ApplyBinary(FastOp::Code op, long double left, long double right, long double &number, bool &truth)
 {
     long double result;
@@ -101,6 +116,11 @@ inline bool ApplyBinary(FastOp::Code op, long double left, long double right, lo
         if (right == 0)
             return false;
         result = left / right;
+        break;
+    case FastOp::IntDiv:
+    case FastOp::Mod:
+        if (!WholeQuotientOrRemainder(op == FastOp::Mod, left, right, result))
+            return false;
         break;
     case FastOp::Eq: truth = left == right; return true;
     case FastOp::Ne: truth = !(left == right); return true;

@@ -9,6 +9,7 @@
 #include "executor/OVOperators.h"
 #include "executor/OVRunHost.h"
 #include "executor/OVStack.h"
+#include "executor/OVStrFunc.h"
 #include "language/OVCode.h"
 #include "language/OVErrorMessage.h"
 #include "language/OVGetTokenUnit.h"
@@ -222,14 +223,17 @@ public:
     {
         return cell.FirstCode == ckEof || IsStopped() || pc_ > end_;
     }
-    bool DispatchCommon(const CodeType &cell);
+    bool DispatchCommon(const CodeType &cell, int32_t &faultPos);
 
 private:
     bool Expression();
+    bool ValueCell(const CodeType &cell);
+    void Row(int32_t &faultPos);
     bool RunPlan(const FastPlan &plan);
     bool PlanAhead() const;
     bool StringAppend();
     bool LetPlainNumber();
+    bool LetPlainString();
     bool If();
     bool Goto();
     // The address cell at the program counter, when it names a cell of the code.
@@ -369,6 +373,20 @@ bool RunLoopState::LetPlainNumber()
     return true;
 }
 
+// The string on top moves into a plain string variable.
+bool RunLoopState::LetPlainString()
+{
+    const CodeType &target = cells_[pc_];
+    if (target.SecondCode < 1 || size_t(target.SecondCode) >= StrVars.size() || TopTag() != tagString)
+        return false;
+    StrVarType &record = StrVars[size_t(target.SecondCode)];
+    if (record.Kind != svSimple || record.Dimensions != 0)
+        return false;
+    record.Value = PopString();
+    ++pc_;
+    return true;
+}
+
 bool RunLoopState::If()
 {
     int32_t target = 0;
@@ -390,14 +408,14 @@ bool RunLoopState::Goto()
     return true;
 }
 
-bool RunLoopState::DispatchCommon(const CodeType &cell)
+// An operand, operator or string-function cell of an expression. Operators
+// and functions may ask for memory: the cell is noted for the report of an
+// allocation that fails.
+bool RunLoopState::ValueCell(const CodeType &cell)
 {
+    if (cell.FirstCode == ckOperator || cell.FirstCode == ckFunction)
+        CurrentCell = cell;
     switch (cell.FirstCode) {
-    case ckExprBegin:
-        Expression();  // when the short cut does not apply, the cells follow one by one
-        return true;
-    case ckExprEnd:
-        return true;
     case ckNumLiteral:
         PushNumber(NumLiterals[size_t(cell.SecondCode) + 1]);
         return true;
@@ -408,9 +426,15 @@ bool RunLoopState::DispatchCommon(const CodeType &cell)
         PushNumber(record.Value);
         return true;
     }
+    case ckStrVar: {
+        const StrVarType &record = StrVars[size_t(cell.SecondCode)];
+        if (record.Kind != svSimple)
+            return false;
+        PushString(record.Value);
+        return true;
+    }
     case ckOperator:
         switch (cell.SecondCode) {
-        case opColon: case opEndOfLine: return true;
         case opAdd: OpAdd(); return true;
         case opSub: OpSubtract(); return true;
         case opMul: OpMultiply(); return true;
@@ -419,17 +443,73 @@ bool RunLoopState::DispatchCommon(const CodeType &cell)
         case opGt: OpGreater(); return true;
         case opGe: OpGreaterEqual(); return true;
         case opEq: OpEqual(); return true;
+        case opNe: OpNotEqual(); return true;
+        case opDiv: OpDivide(); return true;
+        case opIntDiv: OpIntDivide(); return true;
+        case opMod: OpMod(); return true;
+        case opConcat: OpConcat(); return true;
+        case opAnd: OpAnd(); return true;
+        case opOr: OpOr(); return true;
+        case opNot: OpNot(); return true;
+        case opChgSgn: OpChgSgn(); return true;
         default: return false;
         }
+    case ckFunction:
+        // The string functions touch only the value stack (and SPLIT$ a
+        // plain variable): nothing of the loop's state.
+        return DispatchStringFunction(cell.SecondCode);
+    default:
+        return false;
+    }
+}
+
+// The cells of an expression without a plan, after its begin cell: as long
+// as they are value cells they run here in a row, without the loop's checks
+// between them. A fault or a stop ends the row after its cell, as the loop
+// would have; the fault's position is that cell's. While cells are being
+// counted the loop runs them itself.
+void RunLoopState::Row(int32_t &faultPos)
+{
+    if (StopAfterCells != 0)
+        return;
+    while (pc_ <= end_) {
+        const CodeType &cell = cells_[pc_];
+        if (!ValueCell(cell))
+            return;
+        ++pc_;
+        if (ErrorNumber != 0 || IsStopped()) [[unlikely]] {
+            faultPos = cell.SourcePos;
+            return;
+        }
+    }
+}
+
+bool RunLoopState::DispatchCommon(const CodeType &cell, int32_t &faultPos)
+{
+    switch (cell.FirstCode) {
+    case ckExprBegin:
+        // When the short cut does not apply, the cells follow.
+        if (!Expression() && !IsStopped())
+            Row(faultPos);
+        return true;
+    case ckExprEnd:
+        return true;
+    case ckOperator:
+        if (cell.SecondCode == opColon || cell.SecondCode == opEndOfLine)
+            return true;
+        return ValueCell(cell);
     case ckStatement:
         switch (cell.SecondCode) {
-        case stLET: return LetPlainNumber();
+        case stLET:
+            if (pc_ <= end_ && cells_[pc_].FirstCode == ckStrVar)
+                return LetPlainString();
+            return LetPlainNumber();
         case stIF: return If();
         case stGOTO: return Goto();
         default: return false;
         }
     default:
-        return false;
+        return ValueCell(cell);
     }
 }
 
@@ -444,8 +524,8 @@ bool RunLoopState::DispatchCommon(const CodeType &cell)
     run.Store(cell);
     bool finished = run.Finished(cell);
     while (!finished) {
-        const int32_t faultPos = cell.SourcePos;
-        if (!fast || !run.DispatchCommon(cell)) {
+        int32_t faultPos = cell.SourcePos;
+        if (!fast || !run.DispatchCommon(cell, faultPos)) {
             run.Store(cell);
             const LoopExit exit = DispatchCell(cell);
             if (exit != LoopExit::None)

@@ -114,7 +114,7 @@ void PushTaggedGrowing(int32_t tag, long double value)
     PushOnGl(tag, NumStack, NumStackTop, value);
 }
 
-void PushString(const QString &s)
+void PushStringGrowing(const QString &s)
 {
     PushOnGl(int32_t(tagString), StrStack, StrStackTop, s);
 }

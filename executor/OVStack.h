@@ -75,7 +75,21 @@ inline void PushNumVarRef(int32_t index) { PushTagged(tagNumRef, index); }
 inline void PushStrVarRef(int32_t index) { PushTagged(tagStrRef, index); }
 inline void PushBoolVarRef(int32_t index) { PushTagged(tagBoolRef, index); }
 inline void PushTabMark(long double column) { PushTagged(tagTabMark, column); }
-void PushString(const QString &s);
+// Pushes a string; as with numbers, the common case stays inline.
+void PushStringGrowing(const QString &s);
+inline void PushString(const QString &s)
+{
+    const size_t t = size_t(TagStackTop) + 1;
+    const size_t n = size_t(StrStackTop) + 1;
+    if (t < TagStack.size() && n < StrStack.size() && t < size_t(StackEntryLimit)) [[likely]] {
+        StrStack[n] = s;
+        TagStack[t] = tagString;
+        TagStackTop = int(t);
+        StrStackTop = int(n);
+        return;
+    }
+    PushStringGrowing(s);
+}
 void PushString(QString &&s);
 void PushBool(bool b);
 

@@ -435,7 +435,16 @@ QByteArray EncodeWithIconv(const char *codec, QStringView text, SpecialUnit spec
     return bytes;
 }
 
-QByteArray EncodeCp932(QStringView text) { return EncodeWithIconv("CP932", text, SpecialCp932); }
+// Both Japanese codecs write seven-bit characters as ASCII: plain text, as
+// most data-file lines are, needs no converter.
+QByteArray EncodeJapanese(const char *codec, QStringView text, SpecialUnit special)
+{
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; }))
+        return text.toLatin1();
+    return EncodeWithIconv(codec, text, special);
+}
+
+QByteArray EncodeCp932(QStringView text) { return EncodeJapanese("CP932", text, SpecialCp932); }
 
 // ISO-2022-JP as the decoder above reads it: seven-bit bytes, JIS X 0208
 // after ESC $ B, JIS X 0212 after ESC $ ( D and half-width katakana after
@@ -786,7 +795,7 @@ QByteArray EncodeText(const QString &text, const TextEncoding &encoding)
     const int32_t codePage = encoding.CodePage;
     switch (codePage) {
     case 0: case cpShiftJis: return EncodeCp932(text);
-    case cpEucJp: return EncodeWithIconv("EUC-JP-MS", text, NoSpecialUnit);
+    case cpEucJp: return EncodeJapanese("EUC-JP-MS", text, NoSpecialUnit);
     case cpUtf16LE: return EncodeUtf16(text, false);
     case cpUtf16BE: return EncodeUtf16(text, true);
     case cpUtf32LE: return Ucs4Encoding{false, false}.GetBytes(text);

@@ -329,6 +329,30 @@ const char16_t *const kBoundaryPrograms[] = {
     u"X = 1E4000\nY = 3\nY = X * X\nPRINT Y",
     u"X = 0\nY = 5 / X",
     u"X = 1\n10 X = X * 2 : IF X < 1000 THEN GOTO 10\nPRINT X : Y = X - 1024 : PRINT Y = 0; Y <> 0",
+    // String functions on strings with and without surrogate pairs, at
+    // the ends of the string and past them.
+    u"S$ = \"ab\" + CHRU(&H1F600) + \"cd\" + CHRU(&H1F601) : T$ = \"the quick brown fox\"\n"
+    u"FOR I = 0 TO 8\n"
+    u"  PRINT LEN(MID$(S$, I + 1, 2)); MID$(T$, I * 3 + 1, I); \"|\"; LEFT$(S$, I); \"|\"; RIGHT$(S$, I)\n"
+    u"  PRINT INSTR(I, S$, \"c\"); INSTR(I + 1, T$, MID$(T$, I + 5, 2)); INSTR(I, T$, \"\"); LEN(LEFT$(T$, I) + S$)\n"
+    u"  A$ = MID$(T$, (I MOD 4) + 1, 3) : C = C + INSTR(1, T$, A$) + LEN(A$)\n"
+    u"NEXT\nPRINT C; LEN(S$); KLEN(S$); MID$(S$, 3, 1) = CHRU(&H1F600); MID$(T$, 1E30, 2) = \"\"",
+    u"T$ = \"abc\"\nPRINT MID$(T$, 0.5, 2); \"|\"; MID$(T$, 2, 1E30); \"|\"; LEFT$(T$, 1E30); RIGHT$(T$, 2.9)\nX = 2\nPRINT MID$(T$, X - 3, 1)",
+    u"T$ = \"abc\"\nX = -1\nPRINT LEFT$(T$, X)",
+    u"T$ = \"abc\"\nPRINT 1; LEN(T$ + T$) + LEN(5)",
+    u"T$ = \"abc\"\nPRINT RIGHT$(T$, 1) + MID$(T$, 1, -1)",
+    u"A$ = B$ : B$ = \"b\" : C$ = B$ : B$ = B$ + \"c\" : D$ = B$ + C$ : C$ = D$\n"
+    u"PRINT A$; \"|\"; B$; \"|\"; C$; \"|\"; D$",
+    // \ and MOD at the edges of their plans: signs, fractions, zero and
+    // divisors past the integer range.
+    u"FOR I = -3 TO 3 : X = I MOD 2 : Y = I \\ 2 : Z = (I * 7) MOD 3 + 1 : PRINT X; Y; Z; -I MOD 3 : NEXT\n"
+    u"X = 9223372036854775807 MOD 10 : PRINT X : X = -9223372036854775808 \\ 3 : PRINT X\n"
+    u"X = 0 : Y = -0 MOD 2 : PRINT Y; 7 MOD 7; 1E18 MOD 7",
+    u"X = 7.5\nY = X MOD 2",
+    u"X = 0\nY = 7 MOD X",
+    u"X = 2.5\nY = 7 \\ X",
+    u"X = 1E19\nY = X \\ 3",
+    u"X = -2\nY = 7 MOD X",
 };
 
 struct FastPathsRestored {
