@@ -25,7 +25,7 @@ fi
 
 # No -Werror here: g++ warns of maybe-uninitialized values at -O3 that the
 # checked builds do not see.
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DOV_TESTS=OFF -DOV_WERROR=OFF >/dev/null
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DOV_TESTS=OFF -DOV_WERROR=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" --target ovrun >/dev/null
 ovrun="$root/$build/app/ovrun"
 tmp=$(mktemp -d)

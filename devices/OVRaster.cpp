@@ -374,6 +374,7 @@ bool Within(long double c, long double e, long double lower, long double upper, 
 bool CapsuleRow(const Capsule &k, long double y, long double &lo, long double &hi)
 {
     bool any = false;
+    lo = hi = 0;  // set before use; the compiler cannot see that through the lambda
     auto join = [&](long double a, long double b) {
         lo = any ? std::min(lo, a) : a;
         hi = any ? std::max(hi, b) : b;
