@@ -19,7 +19,7 @@
 
 namespace ov {
 
-int ChkMsgOn = 1;
+std::atomic<int> ChkMsgOn{1};
 
 namespace {
 

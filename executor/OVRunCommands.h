@@ -4,11 +4,12 @@
 #pragma once
 
 #include <QString>
+#include <atomic>
 #include <cstdint>
 
 namespace ov {
 
-extern int ChkMsgOn;  // ask before closing the main frame while set
+extern std::atomic<int> ChkMsgOn;  // ask before closing the main frame while set; the worker writes it, the frame reads it
 
 void ExecStop();   // runs inside a synchronised step
 void ExecCont();   // runs inside a synchronised step
