@@ -227,7 +227,10 @@ public:
 
 private:
     bool Expression();
-    bool ValueCell(const CodeType &cell);
+    // Inline: it runs for most cells of an expression without a plan.
+    [[gnu::always_inline]] inline bool ValueCell(const CodeType &cell);
+    // The same, called from the loop, whose other paths stay compact.
+    [[gnu::noinline]] bool SingleValueCell(const CodeType &cell) { return ValueCell(cell); }
     void Row(int32_t &faultPos);
     bool RunPlan(const FastPlan &plan);
     bool PlanAhead() const;
@@ -382,7 +385,9 @@ bool RunLoopState::LetPlainString()
     StrVarType &record = StrVars[size_t(target.SecondCode)];
     if (record.Kind != svSimple || record.Dimensions != 0)
         return false;
-    record.Value = PopString();
+    QString value = PopString();
+    record.Value.swap(value);
+    KeepSpareString(std::move(value));  // the old text's buffer serves the next slice
     ++pc_;
     return true;
 }
@@ -413,8 +418,6 @@ bool RunLoopState::Goto()
 // allocation that fails.
 bool RunLoopState::ValueCell(const CodeType &cell)
 {
-    if (cell.FirstCode == ckOperator || cell.FirstCode == ckFunction)
-        CurrentCell = cell;
     switch (cell.FirstCode) {
     case ckNumLiteral:
         PushNumber(NumLiterals[size_t(cell.SecondCode) + 1]);
@@ -434,6 +437,7 @@ bool RunLoopState::ValueCell(const CodeType &cell)
         return true;
     }
     case ckOperator:
+        CurrentCell = cell;
         switch (cell.SecondCode) {
         case opAdd: OpAdd(); return true;
         case opSub: OpSubtract(); return true;
@@ -457,6 +461,7 @@ bool RunLoopState::ValueCell(const CodeType &cell)
     case ckFunction:
         // The string functions touch only the value stack (and SPLIT$ a
         // plain variable): nothing of the loop's state.
+        CurrentCell = cell;
         return DispatchStringFunction(cell.SecondCode);
     default:
         return false;
@@ -497,7 +502,7 @@ bool RunLoopState::DispatchCommon(const CodeType &cell, int32_t &faultPos)
     case ckOperator:
         if (cell.SecondCode == opColon || cell.SecondCode == opEndOfLine)
             return true;
-        return ValueCell(cell);
+        return SingleValueCell(cell);
     case ckStatement:
         switch (cell.SecondCode) {
         case stLET:
@@ -509,7 +514,7 @@ bool RunLoopState::DispatchCommon(const CodeType &cell, int32_t &faultPos)
         default: return false;
         }
     default:
-        return ValueCell(cell);
+        return SingleValueCell(cell);
     }
 }
 

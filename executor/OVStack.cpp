@@ -35,6 +35,9 @@ std::vector<CallRecord> CallRecords;
 std::vector<int32_t> CallReturns;
 int32_t GosubReturns[GosubDepthLimit + 1];
 int32_t FunctionReturns[FunctionReturnLimit + 1];
+QString SpareString;
+// The longest spare kept, in units: beyond it the buffer is given back.
+constexpr qsizetype SpareStringLimit = 256;
 
 // Stores a value at 1-based depth `top`, growing the array when the depth
 // passes its room; false (error 30102) when it cannot grow.
@@ -96,6 +99,7 @@ void InitStacks()
     NumStack.assign(101, 0.0L);
     StrStack.assign(101, QString());
     BoolStack.assign(101, 0);
+    SpareString = QString();
     LoTagStack.assign(1, 0);
     LoNumStack.assign(1, 0.0L);
     LoStrStack.assign(1, QString());
@@ -127,6 +131,19 @@ void PushString(QString &&s)
 void PushBool(bool b)
 {
     PushOnGl(int32_t(tagBool), BoolStack, BoolStackTop, uint8_t(b ? 1 : 0));
+}
+
+void KeepSpareString(QString &&s)
+{
+    if (s.isDetached() && s.capacity() <= SpareStringLimit)
+        SpareString = std::move(s);
+    else
+        s = QString();
+}
+
+QString TakeSpareString()
+{
+    return std::move(SpareString);
 }
 
 long double PopNumberChecked()

@@ -82,7 +82,7 @@ inline void PushString(const QString &s)
     const size_t t = size_t(TagStackTop) + 1;
     const size_t n = size_t(StrStackTop) + 1;
     if (t < TagStack.size() && n < StrStack.size() && t < size_t(StackEntryLimit)) [[likely]] {
-        StrStack[n] = s;
+        StrStack[n] = QString(s);  // the copy and move stay inline
         TagStack[t] = tagString;
         TagStackTop = int(t);
         StrStackTop = int(n);
@@ -92,6 +92,12 @@ inline void PushString(const QString &s)
 }
 void PushString(QString &&s);
 void PushBool(bool b);
+
+// A spare string buffer, so that slices and assignments in a loop reuse one
+// allocation: KeepSpareString keeps a string that no one else holds (and
+// that is short), TakeSpareString hands it out (else a null string).
+void KeepSpareString(QString &&s);
+QString TakeSpareString();
 
 inline int32_t TopTag() { return TagStackTop >= 1 ? TagStack[size_t(TagStackTop)] : 0; }
 inline int32_t SecondTag() { return TagStackTop >= 2 ? TagStack[size_t(TagStackTop) - 1] : 0; }

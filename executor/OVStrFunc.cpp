@@ -7,9 +7,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <initializer_list>
 #include <iconv.h>
-#include <string_view>
 
 // Each handler checks the types of its arguments on the value stack first and
 // leaves them in place when one is wrong; otherwise it pops them, checks
@@ -86,19 +86,31 @@ inline bool IsPairAt(QStringView s, qsizetype i)
     return i + 1 < s.size() && s[i].isHighSurrogate() && s[i + 1].isLowSurrogate();
 }
 
+// True when one of the four units packed in w is a surrogate: each unit is
+// masked to its top five bits and compared with the surrogate range by
+// testing the lanes for zero, all four in one word.
+inline bool AnySurrogateIn4(uint64_t w)
+{
+    constexpr uint64_t kTopBits = 0xF800F800F800F800ULL;
+    constexpr uint64_t kSurrogates = 0xD800D800D800D800ULL;
+    constexpr uint64_t kLaneOnes = 0x0001000100010001ULL;
+    constexpr uint64_t kLaneHighs = 0x8000800080008000ULL;
+    const uint64_t x = (w & kTopBits) ^ kSurrogates;
+    return ((x - kLaneOnes) & ~x & kLaneHighs) != 0;
+}
+
 // The offset of the first surrogate unit of s, or its size when it has none:
-// up to there every unit is a character of its own. Eight units a step, as
-// a plain OR of their bits, so that strings without surrogates pass fast.
+// up to there every unit is a character of its own. Four units a step, so
+// that strings without surrogates pass fast.
 qsizetype FirstSurrogate(QStringView s)
 {
     const char16_t *units = s.utf16();
     const qsizetype size = s.size();
     qsizetype i = 0;
-    for (; i + 8 <= size; i += 8) {
-        bool any = false;
-        for (int k = 0; k < 8; ++k)
-            any |= (units[i + k] & 0xF800) == 0xD800;
-        if (any)
+    for (; i + 4 <= size; i += 4) {
+        uint64_t w = 0;
+        std::memcpy(&w, units + i, sizeof w);
+        if (AnySurrogateIn4(w))
             break;
     }
     for (; i < size; ++i) {
@@ -147,17 +159,38 @@ inline void DropString()
     --TagStackTop;
 }
 
+// Replaces s with n of its units from `from`. The units go into the spare
+// buffer of the value stack, and s, when no one else holds it, becomes the
+// next spare: a loop of slices does not allocate a string each time.
+void KeepUnits(QString &s, qsizetype from, qsizetype n)
+{
+    if (from == 0 && n == s.size())
+        return;
+    QString part = TakeSpareString();
+    part.resize(n);
+    std::copy_n(s.constData() + from, n, part.data());
+    s.swap(part);
+    KeepSpareString(std::move(part));
+}
+
 // The 1-based unit position of t in s from unit offset `from`, 0 when absent.
 // An empty t is never found, so a SPLIT$ loop on an empty delimiter ends.
 qsizetype FindUnits(const QString &s, const QString &t, qsizetype from = 0)
 {
-    if (t.isEmpty() || from >= s.size())
+    const qsizetype m = t.size();
+    if (m == 0 || from >= s.size() || m > s.size() - from)
         return 0;
     // A plain search by the first unit: faster than the library's on the
     // short strings programs search.
-    const std::u16string_view text(reinterpret_cast<const char16_t *>(s.utf16()), size_t(s.size()));
-    const size_t found = text.find(std::u16string_view(reinterpret_cast<const char16_t *>(t.utf16()), size_t(t.size())), size_t(from));
-    return found == std::u16string_view::npos ? 0 : qsizetype(found) + 1;
+    const QChar *text = s.constData();
+    const QChar *needle = t.constData();
+    const QChar first = needle[0];
+    const qsizetype last = s.size() - m;
+    for (qsizetype i = from; i <= last; ++i) {
+        if (text[i] == first && std::equal(needle + 1, needle + m, text + i + 1))
+            return i + 1;
+    }
+    return 0;
 }
 
 // ---------------------------------------------------------------- code page 932
@@ -429,7 +462,7 @@ void FnLeft()
         return;
     }
     QString &s = TopString();
-    s.truncate(AdvanceChars(s, 0, ClampedCount(n)));
+    KeepUnits(s, 0, AdvanceChars(s, 0, ClampedCount(n)));
 }
 
 void FnRight()
@@ -446,8 +479,10 @@ void FnRight()
     }
     QString &s = TopString();
     const qsizetype skip = CharCount(s) - ClampedCount(n);
-    if (skip > 0)
-        s = s.sliced(AdvanceChars(s, 0, skip));
+    if (skip > 0) {
+        const qsizetype from = AdvanceChars(s, 0, skip);
+        KeepUnits(s, from, s.size() - from);
+    }
 }
 
 // MID$(s, start, len): len characters from character number start; empty
@@ -474,8 +509,7 @@ void FnMid()
         return;
     }
     const qsizetype end = AdvanceChars(s, begin, ClampedCount(length));
-    if (begin > 0 || end < s.size())
-        s = QString(s.constData() + begin, end - begin);
+    KeepUnits(s, begin, end - begin);
 }
 
 // INSTR(n, s, t): the unit position of t within the tail of s that starts

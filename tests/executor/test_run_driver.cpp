@@ -338,6 +338,8 @@ const char16_t *const kBoundaryPrograms[] = {
     u"  A$ = MID$(T$, (I MOD 4) + 1, 3) : C = C + INSTR(1, T$, A$) + LEN(A$)\n"
     u"NEXT\nPRINT C; LEN(S$); KLEN(S$); MID$(S$, 3, 1) = CHRU(&H1F600); MID$(T$, 1E30, 2) = \"\"",
     u"T$ = \"abc\"\nPRINT MID$(T$, 0.5, 2); \"|\"; MID$(T$, 2, 1E30); \"|\"; LEFT$(T$, 1E30); RIGHT$(T$, 2.9)\nX = 2\nPRINT MID$(T$, X - 3, 1)",
+    u"A$ = \"abcdefghij\" : FOR I = 1 TO 3 : T$ = MID$(A$, I, 4) : U$ = LEFT$(A$ + \"xyz\", I + 8)\n"
+    u"V$ = RIGHT$(U$, 3) : T$ = MID$(U$, 2, 2) : PRINT T$; U$; V$; MID$(T$ + V$, 2, 3) : NEXT",
     u"T$ = \"abc\"\nX = -1\nPRINT LEFT$(T$, X)",
     u"T$ = \"abc\"\nPRINT 1; LEN(T$ + T$) + LEN(5)",
     u"T$ = \"abc\"\nPRINT RIGHT$(T$, 1) + MID$(T$, 1, -1)",
