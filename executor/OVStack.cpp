@@ -24,6 +24,9 @@ std::vector<int32_t> TagStack;
 std::vector<long double> NumStack;
 std::vector<QString> StrStack;
 std::vector<uint8_t> BoolStack;
+size_t TagStackRoom = 0;
+size_t NumStackRoom = 0;
+size_t StrStackRoom = 0;
 
 namespace {
 
@@ -63,10 +66,19 @@ bool StoreAt(std::vector<T> &array, int top, V &&value)
     return true;
 }
 
+void NoteRooms()
+{
+    TagStackRoom = TagStack.size();
+    NumStackRoom = NumStack.size();
+    StrStackRoom = StrStack.size();
+}
+
 template <typename V>
 void PushOnGl(int32_t tag, std::vector<V> &array, int &top, V value)
 {
-    if (!StoreAt(TagStack, TagStackTop + 1, tag) || !StoreAt(array, top + 1, std::move(value)))
+    const bool stored = StoreAt(TagStack, TagStackTop + 1, tag) && StoreAt(array, top + 1, std::move(value));
+    NoteRooms();  // either array may have grown, even when the other could not
+    if (!stored)
         return;
     ++TagStackTop;
     ++top;
@@ -99,6 +111,7 @@ void InitStacks()
     NumStack.assign(101, 0.0L);
     StrStack.assign(101, QString());
     BoolStack.assign(101, 0);
+    NoteRooms();
     SpareString = QString();
     LoTagStack.assign(1, 0);
     LoNumStack.assign(1, 0.0L);

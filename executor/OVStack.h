@@ -49,6 +49,12 @@ extern std::vector<int32_t> TagStack;
 extern std::vector<long double> NumStack;
 extern std::vector<QString> StrStack;
 extern std::vector<uint8_t> BoolStack;
+// The sizes of the tag, number and string arrays, kept beside them so that
+// the inline pushes check their room with one load each. Never above the
+// true size: the arrays only grow while a run lasts.
+extern size_t TagStackRoom;
+extern size_t NumStackRoom;
+extern size_t StrStackRoom;
 
 void InitStacks();
 
@@ -61,7 +67,7 @@ inline void PushTagged(int32_t tag, long double value)
 {
     const size_t t = size_t(TagStackTop) + 1;
     const size_t n = size_t(NumStackTop) + 1;
-    if (t < TagStack.size() && n < NumStack.size()) [[likely]] {
+    if (t < TagStackRoom && n < NumStackRoom) [[likely]] {
         TagStack[t] = tag;
         NumStack[n] = value;
         TagStackTop = int(t);
@@ -81,7 +87,7 @@ inline void PushString(const QString &s)
 {
     const size_t t = size_t(TagStackTop) + 1;
     const size_t n = size_t(StrStackTop) + 1;
-    if (t < TagStack.size() && n < StrStack.size() && t < size_t(StackEntryLimit)) [[likely]] {
+    if (t < TagStackRoom && n < StrStackRoom && t < size_t(StackEntryLimit)) [[likely]] {
         StrStack[n] = QString(s);  // the copy and move stay inline
         TagStack[t] = tagString;
         TagStackTop = int(t);
