@@ -9,18 +9,18 @@
 // With --save-graphics OUT.png the graphics screen, when one is open after
 // the runs (also after an error), is written to OUT.png.
 #include "devices/OVGraphCanvas.h"
+#include "devices/OVGraphState.h"
 #include "devices/OVGraphSurface.h"
+#include "devices/OVKeySetting.h"
 #include "executor/OVControlScreen.h"
 #include "executor/OVEventRun.h"
 #include "executor/OVHeadlessHost.h"
 #include "executor/OVMThread.h"
-#include "devices/OVKeySetting.h"
-#include "platform/OVTextEncoding.h"
-#include "platform/OVTextReader.h"
 #include "language/OVHeader.h"
 #include "language/OVInterpreter.h"
+#include "platform/OVTextEncoding.h"
+#include "platform/OVTextReader.h"
 #include "platform/OVWinVersion.h"
-#include "devices/OVGraphState.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>

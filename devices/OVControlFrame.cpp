@@ -2,6 +2,7 @@
 
 #include "devices/OVGraphState.h"
 #include "devices/OVQColor.h"
+#include "devices/OVQFont.h"
 #include "platform/OVVirtualKey.h"
 #include "resources/OVInterfaceTexts.h"
 
@@ -20,10 +21,7 @@ QFont QFontOf(const FontSetting &f)
 {
     QFont font(f.Name);
     font.setPointSize(std::max(1, f.Size));
-    font.setBold(f.Style & 1);
-    font.setItalic(f.Style & 2);
-    font.setUnderline(f.Style & 4);
-    font.setStrikeOut(f.Style & 8);
+    ApplyFontStyles(font, f.Style);
     return font;
 }
 

@@ -3,6 +3,7 @@
 #include "devices/OVFontNames.h"
 #include "devices/OVGraphState.h"
 #include "devices/OVPictureCodec.h"
+#include "devices/OVQFont.h"
 #include "devices/OVRaster.h"
 
 #include <QFont>
@@ -50,10 +51,7 @@ QFont FontOf(const CanvasFont &spec)
 {
     QFont font(spec.Name);
     font.setPixelSize(std::max(1, int(std::lround(spec.PointSize * 96.0 / 72.0))));  // 96 dots per inch
-    font.setBold((spec.Style & 1) != 0);
-    font.setItalic((spec.Style & 2) != 0);
-    font.setUnderline((spec.Style & 4) != 0);
-    font.setStrikeOut((spec.Style & 8) != 0);
+    ApplyFontStyles(font, FontStyleSet(spec.Style));
     font.setStyleStrategy(QFont::NoAntialias);
     return font;
 }

@@ -1,9 +1,10 @@
 #include "environment/OVEdit.h"
 
+#include "devices/OVKeySetting.h"
 #include "devices/OVQColor.h"
+#include "devices/OVQFont.h"
 #include "environment/MyRichEdit.h"
 #include "environment/OVFrame.h"
-#include "devices/OVKeySetting.h"
 #include "environment/OVKeywordColor.h"
 #include "environment/OVLoadWait.h"
 #include "environment/OVRunFrame.h"
@@ -116,10 +117,7 @@ void TOVEditForm::FormCreate()
 
     QFont font(EditorFontName, EditorFontSize > 0 ? EditorFontSize : 10);
     font.setStyleHint(QFont::TypeWriter);
-    font.setBold(EditorFontStyle & 1);
-    font.setItalic(EditorFontStyle & 2);
-    font.setUnderline(EditorFontStyle & 4);
-    font.setStrikeOut(EditorFontStyle & 8);
+    ApplyFontStyles(font, EditorFontStyle);
     Editor->setFont(font);
     QPalette palette = Editor->palette();
     palette.setColor(QPalette::Text, ColorValueToQColor(EditorFontColor));

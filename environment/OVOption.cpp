@@ -1,9 +1,10 @@
 #include "environment/OVOption.h"
 
 #include "devices/OVGraphForm.h"
-#include "devices/OVQColor.h"
-#include "environment/OVFrame.h"
 #include "devices/OVKeySetting.h"
+#include "devices/OVQColor.h"
+#include "devices/OVQFont.h"
+#include "environment/OVFrame.h"
 #include "environment/OVRunFrame.h"
 #include "executor/OVMThread.h"
 #include "executor/OVRunCommands.h"
@@ -100,12 +101,6 @@ QString StyleBoxText(FontStyleSet styles)
 {
     const int index = StyleIndex(styles);
     return index >= 0 ? kComboStyleTexts[index] : FontStylesToStr(styles);
-}
-
-FontStyleSet FontStyles(const QFont &font)
-{
-    return FontStyleSet((font.bold() ? 1 : 0) | (font.italic() ? 2 : 0) | (font.underline() ? 4 : 0)
-                        | (font.strikeOut() ? 8 : 0));
 }
 
 void SetPanelColour(QFrame *panel, ColorValue colour)
@@ -270,15 +265,12 @@ QPushButton *TOVOptionFrame::FontButton(QLineEdit *name, QLineEdit *size, QLineE
         const int points = SettingTextToInt(size->text());
         font.setPointSize(points > 0 ? points : 10);
         const FontStyleSet styles = StrToFontStyles(style->text());
-        font.setBold(styles & 1);
-        font.setItalic(styles & 2);
-        font.setUnderline(styles & 4);
-        font.setStrikeOut(styles & 8);
+        ApplyFontStyles(font, styles);
         if (!AskFont(this, font))
             return;
         size->setText(QString::number(font.pointSize()));
         name->setText(font.family());
-        style->setText(FontStylesToStr(FontStyles(font)));
+        style->setText(FontStylesToStr(FontStylesOf(font)));
     });
     return button;
 }

@@ -1,9 +1,10 @@
 #include "environment/OVRunFrame.h"
 
-#include "devices/OVQColor.h"
-#include "devices/OVGraphState.h"
 #include "devices/OVCommandHistory.h"
+#include "devices/OVGraphState.h"
 #include "devices/OVKeySetting.h"
+#include "devices/OVQColor.h"
+#include "devices/OVQFont.h"
 #include "executor/OVConsoleOut.h"
 #include "executor/OVMThread.h"
 #include "language/OVHeader.h"
@@ -326,10 +327,7 @@ void TRunForm::ApplyFont()
     QFont font(TScreenFontName);
     font.setPointSize(TScreenFontSize > 0 ? TScreenFontSize : 10);
     font.setStyleHint(QFont::TypeWriter);
-    font.setBold(TScreenFontStyle & 1);
-    font.setItalic(TScreenFontStyle & 2);
-    font.setUnderline(TScreenFontStyle & 4);
-    font.setStrikeOut(TScreenFontStyle & 8);
+    ApplyFontStyles(font, TScreenFontStyle);
     Memo1->setFont(font);
     QPalette palette = Memo1->palette();
     palette.setColor(QPalette::Base, ColorValueToQColor(TScreenBackColor));

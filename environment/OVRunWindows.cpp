@@ -1,15 +1,16 @@
 #include "environment/OVRunWindows.h"
 
 #include "devices/OVControlFrame.h"
-#include "devices/OVQColor.h"
 #include "devices/OVDialogs.h"
 #include "devices/OVGraphForm.h"
 #include "devices/OVInputNumForm.h"
+#include "devices/OVKeySetting.h"
 #include "devices/OVMPlayerForm.h"
+#include "devices/OVQColor.h"
+#include "devices/OVQFont.h"
 #include "devices/OVWindowState.h"
 #include "environment/OVDialogHook.h"
 #include "environment/OVHelpForm.h"
-#include "devices/OVKeySetting.h"
 #include "environment/OVRunFrame.h"
 
 #include <QApplication>
@@ -223,8 +224,7 @@ FontSetting TOVRunWindows::ConsoleFont()
     setting.Name = font.family();
     setting.Size = font.pointSize();
     setting.Charset = consoleCharset_;
-    setting.Style = FontStyleSet((font.bold() ? 1 : 0) | (font.italic() ? 2 : 0) | (font.underline() ? 4 : 0)
-                                 | (font.strikeOut() ? 8 : 0));
+    setting.Style = FontStylesOf(font);
     setting.Color = QColorToColorValue(console_.Memo1->palette().color(QPalette::Text));
     return setting;
 }
@@ -235,10 +235,7 @@ void TOVRunWindows::SetConsoleFont(const FontSetting &setting)
     font.setFamily(setting.Name);
     // Qt takes no size 0: the memo then shows the console's usual size
     font.setPointSize(setting.Size > 0 ? setting.Size : (TScreenFontSize > 0 ? TScreenFontSize : 10));
-    font.setBold(setting.Style & 1);
-    font.setItalic(setting.Style & 2);
-    font.setUnderline(setting.Style & 4);
-    font.setStrikeOut(setting.Style & 8);
+    ApplyFontStyles(font, setting.Style);
     console_.Memo1->setFont(font);
     consoleCharset_ = setting.Charset;
     QPalette palette = console_.Memo1->palette();

@@ -3,12 +3,12 @@
 #include "executor/OVConsoleOut.h"
 #include "executor/OVDisplayWidth.h"
 #include "executor/OVStack.h"
-#include "platform/OVTextEncoding.h"
-#include "platform/OVTextReader.h"
-#include "platform/UCS4Encoding.h"
 #include "language/OVCode.h"
 #include "language/OVGetTokenUnit.h"
 #include "language/OVStrTbl.h"
+#include "platform/OVTextEncoding.h"
+#include "platform/OVTextReader.h"
+#include "platform/UCS4Encoding.h"
 #include "resources/OVInterfaceTexts.h"
 
 #include <QDir>

@@ -2,12 +2,12 @@
 
 #include "executor/OVDataFile.h"
 #include "executor/OVStack.h"
-#include "platform/OVTextEncoding.h"
-#include "platform/OVTextReader.h"
-#include "platform/UCS4Encoding.h"
 #include "language/OVBoolTbl.h"
 #include "language/OVCode.h"
 #include "language/OVStrTbl.h"
+#include "platform/OVTextEncoding.h"
+#include "platform/OVTextReader.h"
+#include "platform/UCS4Encoding.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -5,9 +5,9 @@
 #include "executor/OVMThread.h"
 #include "executor/OVRunHost.h"
 #include "executor/OVStack.h"
+#include "language/OVCode.h"
 #include "platform/OVTextEncoding.h"
 #include "platform/OVTextReader.h"
-#include "language/OVCode.h"
 
 #include <QDir>
 #include <QFile>

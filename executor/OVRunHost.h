@@ -5,8 +5,8 @@
 #pragma once
 
 #include "devices/OVControlModel.h"
-#include "devices/OVWindowState.h"
 #include "devices/OVMediaState.h"
+#include "devices/OVWindowState.h"
 
 #include <QString>
 #include <functional>

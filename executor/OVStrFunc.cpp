@@ -2,8 +2,8 @@
 
 #include "executor/OVDisplayWidth.h"
 #include "executor/OVStack.h"
-#include "platform/OVTextEncoding.h"
 #include "language/OVStrTbl.h"
+#include "platform/OVTextEncoding.h"
 
 #include <algorithm>
 #include <cmath>
@@ -449,34 +449,38 @@ void FnLen()
     PushNumber(count);
 }
 
-void FnLeft()
+// The string and count of LEFT$ and RIGHT$: pops the count and leaves the
+// string on top; false after 50011 (wrong arguments) or 54093 (a negative
+// count, the string dropped).
+bool PopSliceCount(int32_t function, long double &n)
 {
     if (!ArgumentsAre({tagString, tagNumber})) {
-        SetError(50011, fnLEFT_STR);
-        return;
+        SetError(50011, function);
+        return false;
     }
-    const long double n = PopNumber();
+    n = PopNumber();
     if (n < 0) {
         DropString();
         SetError(54093);
-        return;
+        return false;
     }
+    return true;
+}
+
+void FnLeft()
+{
+    long double n;
+    if (!PopSliceCount(fnLEFT_STR, n))
+        return;
     QString &s = TopString();
     KeepUnits(s, 0, AdvanceChars(s, 0, ClampedCount(n)));
 }
 
 void FnRight()
 {
-    if (!ArgumentsAre({tagString, tagNumber})) {
-        SetError(50011, fnRIGHT_STR);
+    long double n;
+    if (!PopSliceCount(fnRIGHT_STR, n))
         return;
-    }
-    const long double n = PopNumber();
-    if (n < 0) {
-        DropString();
-        SetError(54093);
-        return;
-    }
     QString &s = TopString();
     const qsizetype skip = CharCount(s) - ClampedCount(n);
     if (skip > 0) {

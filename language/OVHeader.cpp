@@ -1,8 +1,8 @@
 #include "language/OVHeader.h"
 
+#include "devices/OVCommandHistory.h"
 #include "devices/OVControlState.h"
 #include "devices/OVGraphState.h"
-#include "devices/OVCommandHistory.h"
 #include "devices/OVKeySetting.h"
 #include "executor/OVCalls.h"
 #include "executor/OVConsoleOut.h"

@@ -2,11 +2,11 @@
 
 #include "devices/OVControlState.h"
 #include "devices/OVGraphState.h"
-#include "devices/OVWorldCoord.h"
 #include "devices/OVInputBoxState.h"
+#include "devices/OVKeySetting.h"
 #include "devices/OVMediaState.h"
 #include "devices/OVWindowState.h"
-#include "devices/OVKeySetting.h"
+#include "devices/OVWorldCoord.h"
 #include "executor/OVCalls.h"
 #include "executor/OVConsoleOut.h"
 #include "executor/OVControlFlow.h"
@@ -16,7 +16,6 @@
 #include "executor/OVNumFunc.h"
 #include "executor/OVRunCommands.h"
 #include "executor/OVStack.h"
-#include "platform/UCS4Encoding.h"
 #include "language/OVBoolTbl.h"
 #include "language/OVCode.h"
 #include "language/OVDeclared.h"
@@ -24,6 +23,7 @@
 #include "language/OVLineScanner.h"
 #include "language/OVPreCode.h"
 #include "language/OVStrTbl.h"
+#include "platform/UCS4Encoding.h"
 
 namespace ov {
 

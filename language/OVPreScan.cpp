@@ -1,9 +1,9 @@
 #include "language/OVPreScan.h"
 
-#include "platform/OVTextEncoding.h"
 #include "language/OVGetTokenUnit.h"
 #include "language/OVLineScanner.h"
 #include "language/OVStrTbl.h"
+#include "platform/OVTextEncoding.h"
 
 #include <QFileInfo>
 
