@@ -106,6 +106,8 @@ TEST_F(RunDriver, EveryErrorNamesTheFirstCharacterOfItsToken)
         {u"SUB S$\nEND SUB", 52322, 1, 5},
         {u"OPTION EXPLICIT\nB = 1", 55005, 2, 1},
         {u"CONST C = \"a\"", 50022, 1, 11},
+        {u"CONST C = B", 50024, 1, 11},
+        {u"CONST C = 5 B = 3", 50024, 1, 13},
         // translators
         {u"CLS A+1", 501, 1, 6},
         {u"COLOR 1", 50025, 1, 1},
@@ -130,6 +132,9 @@ TEST_F(RunDriver, EveryErrorNamesTheFirstCharacterOfItsToken)
         {u"EVALFORM 1", 5011, 1, 10},
         {u"D = )", 151, 1, 5},
         {u"PRINT (1", 152, 1, 9},
+        {u"PRINT ),1", 153, 1, 8},
+        {u"PRINT )+(1", 151, 1, 7},
+        {u"DIM S$(3)\nS$() = READALLLINES(1 2)", 50011, 2, 23},
         // run time
         {u"X = 2 + \"a\"", 50015, 1, 7},
         {u"X = 5 MOD 0", 1037, 1, 7},
