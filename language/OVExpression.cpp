@@ -329,12 +329,20 @@ void ConvertToPostfix(const ExprBuffer &input, ExprBuffer &output)
     cells.push_back(CodeType{ckOperator, opRParen, ReadPos});
     PushOperator(CodeType{ckOperator, opLParen, 0});
     State state = State::Expecting;
+    // A ")" that no "(" opened closes the outer bracket early: the steps
+    // after it meet the empty stack (a "," there is 153); when none fails,
+    // the expression ends with 151 at that ")".
+    size_t stray = cells.size();
     for (size_t i = 0; i < cells.size() && ErrorNumber == 0; ++i) {
         ReadPos = cells[i].SourcePos;  // an error names the cell at fault
-        if (i + 1 < cells.size() && IsOperator(cells[i], opRParen) && !GroupOpen()) {
-            SetError(151);  // a ")" that no "(" opened
+        const bool last = i + 1 == cells.size();
+        if (last && stray < cells.size()) {
+            ReadPos = cells[stray].SourcePos;
+            SetError(151);
             break;
         }
+        if (!last && stray == cells.size() && IsOperator(cells[i], opRParen) && !GroupOpen())
+            stray = i;
         ConvertCell(cells, i, state);
     }
     if (!OperatorStack.empty()) {

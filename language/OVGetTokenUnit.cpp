@@ -353,6 +353,9 @@ CodeType LookupName(const QString &name, NameEnd end, int mode)
                 return local;
         }
     } else if (end == NameEnd::Paren) {
+        // NOT(, AND( ... are operators: no array can take an operator's name.
+        if (const int op = LookupOperator(name))
+            return OperatorCell(op);
         if (const int f = LookupFunction(name))
             return Cell(ckFunction, f);
         if (const int s = LookupStatement(name))
@@ -750,6 +753,13 @@ CodeType RegisterName(const QString &rawName)
     case dcSubBody:
     case dcFunctionBody:
         return RegisterInRoutineBody(name);
+    case dcConst:
+    case dcSubConst:
+    case dcFunctionConst:
+    case dcPublicConst:
+        // Where CONST wants a value or the end of its list: the CONST reader
+        // refuses the name, which is not entered anywhere.
+        return ClassifyName(plain);
     default:
         SetError(50001);
         return MakeVarCell(0, type);

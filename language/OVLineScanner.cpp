@@ -309,12 +309,20 @@ void HandleCase()
 // ---------------------------------------------------------------- routines
 
 // Skips the rest of a statement raw, up to and including ":" or the line end.
-void SkipRestOfStatement()
+// With stopAtComment a comment mark ends the skip too and is read next as a
+// token, so that a ":" inside the comment ends nothing.
+void SkipRestOfStatement(bool stopAtComment = false)
 {
     CodeType raw;
-    do {
+    for (;;) {
         GetRawTokenSub(raw);
-    } while (raw.FirstCode != ckNone && !IsOp(raw, opColon) && !IsOp(raw, opEndOfLine));
+        if (raw.FirstCode == ckNone || IsOp(raw, opColon) || IsOp(raw, opEndOfLine))
+            return;
+        if (stopAtComment && IsOp(raw, opApostrophe)) {
+            UngetChar();
+            return;
+        }
+    }
 }
 
 void SetRecordKindOf(const CodeType &cell, uint8_t numericKind, uint8_t otherKind)
@@ -411,7 +419,7 @@ void OpenRoutine(int32_t code)
         return;
     DeclContext = dcNone;
     if (restOfLine)
-        SkipRestOfStatement();
+        SkipRestOfStatement(true);
     DeclContext = isSub ? dcSubBody : dcFunctionBody;
     EmitEndOfLine();
 }

@@ -367,15 +367,17 @@ bool ReadWholeStringArray(CodeType &array)
     return false;
 }
 
+// A$() = READALLLINES(...): a function, so its faults name the function.
 void TranslateReadAllLines(bool withCodePage)
 {
     CodeType array;
-    if (!ReadWholeStringArray(array))
+    if (ReadWholeStringArray(array))
+        TranslateParenArgs(withCodePage ? 2 : 1);
+    if (ErrorNumber != 0) {
+        ErrorNumber = 50011;
+        ErrorSubject = fnREADALLLINES;
         return;
-    TranslateParenArgs(withCodePage ? 2 : 1);
-    ReportAsStatementError(StatementCell.SecondCode);
-    if (ErrorNumber != 0)
-        return;
+    }
     EmitAt(ckStatement, withCodePage ? StatementVariant(1, isReadAllLinesToArray) : isReadAllLinesToArray);
     EmitCode(CodeType{ckStrArrVar, array.SecondCode, StatementSourcePos});
 }

@@ -106,6 +106,8 @@ TEST_F(RunDriver, EveryErrorNamesTheFirstCharacterOfItsToken)
         {u"SUB S$\nEND SUB", 52322, 1, 5},
         {u"OPTION EXPLICIT\nB = 1", 55005, 2, 1},
         {u"CONST C = \"a\"", 50022, 1, 11},
+        {u"CONST C = B", 50024, 1, 11},
+        {u"CONST C = 5 B = 3", 50024, 1, 13},
         // translators
         {u"CLS A+1", 501, 1, 6},
         {u"COLOR 1", 50025, 1, 1},
@@ -130,6 +132,9 @@ TEST_F(RunDriver, EveryErrorNamesTheFirstCharacterOfItsToken)
         {u"EVALFORM 1", 5011, 1, 10},
         {u"D = )", 151, 1, 5},
         {u"PRINT (1", 152, 1, 9},
+        {u"PRINT ),1", 153, 1, 8},
+        {u"PRINT )+(1", 151, 1, 7},
+        {u"DIM S$(3)\nS$() = READALLLINES(1 2)", 50011, 2, 23},
         // run time
         {u"X = 2 + \"a\"", 50015, 1, 7},
         {u"X = 5 MOD 0", 1037, 1, 7},
@@ -383,5 +388,32 @@ TEST_F(RunDriver, FastPathsAgreeWithTheCellsAtTheBoundaries)
         RunFastPaths = false;
         const QStringList cells = RunProgram(program);
         EXPECT_EQ(fast, cells) << program.toStdString();
+    }
+}
+
+// One past an array's bound is a subscript error also where the elements of
+// another array follow, for every form of access, worked out at once and cell
+// by cell; the bound itself is in range.
+TEST_F(RunDriver, OnePastTheBoundStopsBeforeTheNextArray)
+{
+    FastPathsRestored restore;
+    const QString start = u"DIM A(3), B(3), M(2, 2), C(3), S$(2), T$(2), F(2) AS BOOLEAN, G(2) AS BOOLEAN\n"
+                          u"I = 4 : A(3) = 7 : M(2, 2) = 8 : S$(2) = \"s\" : F(2) = TRUE\n"
+                          u"PRINT A(3) + M(2, 2); S$(2); F(2)\n"_s;
+    const char16_t *const accesses[] = {
+        u"A(4) = 1", u"A(I) = 1", u"X = A(4)", u"X = A(I) + 1", u"X = 2 * A(I)", u"IF A(I) = 0 THEN X = 1",
+        u"X = (A(I) + 1) * 2", u"PRINT A(4)", u"M(0, 3) = 1", u"X = M(3, 0)", u"S$(3) = \"x\"",
+        u"PRINT S$(3)", u"F(3) = TRUE", u"PRINT F(3)",
+    };
+    for (const bool fast : {true, false}) {
+        RunFastPaths = fast;
+        for (const char16_t *access : accesses) {
+            const QString program = start + QString::fromUtf16(access) + u"\nPRINT \"past\""_s;
+            const QStringList lines = RunProgram(program);
+            ASSERT_GE(lines.size(), 2) << program.toStdString();
+            EXPECT_EQ(lines[0], u" 15sTrue"_s) << program.toStdString();
+            EXPECT_TRUE(lines[1].startsWith(u"エラー:配列変数の添え字が Dim 文で指定した範囲を越えました。(4行"_s))
+                << fast << " " << program.toStdString() << "\n" << lines.join(u'|').toStdString();
+        }
     }
 }

@@ -3,6 +3,7 @@
 #include "language/OVGetTokenUnit.h"
 #include "language/OVHeader.h"
 
+#include <QList>
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -135,6 +136,35 @@ TEST_F(ErrorMessage, BlockMatchingDependsOnSubject)
     EXPECT_EQ(MessageFor(52384, stIF), u"Exit 文で Do または For が正しく対応していません。IF文の誤りも考えられます。");
     // Other numbers of the same block add nothing.
     EXPECT_EQ(MessageFor(52341, stFOR), u"Next の構文に誤りがあります。 Next の次は数値変数です。");
+}
+
+// The block-matching numbers that name a statement add a hint pointing at it
+// (ELSE without IF among them); with no statement named, and for every other
+// number whose text does not carry a name, the subject changes nothing.
+TEST_F(ErrorMessage, EveryStatementHintNamesTheStatement)
+{
+    const QString name = StatementNames[stELSE];
+    const QList<int> hinted{52305, 52340, 52350, 52360, 52362, 52381, 52382, 52383, 52384};
+    const QList<int> builtFromName{1,     501,   802,   50011, 50012, 50013, 50014, 50015, 50016, 50017,
+                                   50018, 50020, 50022, 50023, 50024, 50025, 50026, 50031, 52304, 54120};
+    int walked = 0;
+    for (int n = 1; n <= 70000; ++n) {
+        if (!IsKnownErrorNumber(n) || builtFromName.contains(n))
+            continue;
+        const QString bare = MessageFor(n, 0);
+        const QString named = MessageFor(n, stELSE);
+        if (!hinted.contains(n)) {
+            EXPECT_EQ(named, bare) << n;
+            continue;
+        }
+        ++walked;
+        const QString hint = n == 52305 ? u"文に対応する文がありません。"_s : u"文の誤りも考えられます。"_s;
+        EXPECT_EQ(named, bare + name + hint) << n;
+        EXPECT_FALSE(bare.contains(name)) << n;
+    }
+    EXPECT_EQ(walked, hinted.size());
+    EXPECT_EQ(MessageFor(52362, stELSE),
+              u"Else または ElsIf の構文に誤りがあります。If に対応していません。ELSE文の誤りも考えられます。");
 }
 
 TEST_F(ErrorMessage, OffendingCharacter)

@@ -223,3 +223,34 @@ TEST_F(TranslateOther, FileAndFormulaStatements)
     EXPECT_EQ(Fails("STRTOFORM (1, F@, V)"), "error 5001");
     EXPECT_EQ(Fails("EVALFORM (X, X, V)"), "error 5011");
 }
+
+// The statements whose arguments stand in parentheses refuse them bare.
+TEST_F(TranslateOther, ParenthesisedArgumentsAreRequired)
+{
+    EXPECT_EQ(Translate("SETENCODING (\"Shift_JIS\")"), "( Shift_JIS ) SETENCODING |");
+    const std::string setEncoding = "error 50022 subject " + std::to_string(stSETENCODING);
+    EXPECT_EQ(Fails("SETENCODING \"Shift_JIS\""), setEncoding);
+    EXPECT_EQ(Fails("SETENCODING \"Shift_JIS\", 1"), setEncoding);
+    EXPECT_EQ(Fails("SLEEP 5"), "error 50022 subject " + std::to_string(stSLEEP));
+}
+
+// A CONST wants a literal after "=" and then the end of its list or a ",".
+TEST_F(TranslateOther, ConstantsRefuseNamesWhereValuesOrTheEndBelong)
+{
+    const std::string syntax = "error 50024 subject " + std::to_string(stCONST);
+    EXPECT_EQ(Fails("CONST A = B"), syntax);
+    EXPECT_EQ(Fails("CONST A$ = B$"), syntax);
+    EXPECT_EQ(Fails("CONST A = 5 B = 3"), syntax);
+    EXPECT_EQ(Fails("CONST A = 5, B = C"), syntax);
+    EXPECT_EQ(Fails("SUB S\nCONST A = B\nEND SUB"), syntax);
+    EXPECT_EQ(Fails("PUBLIC CONST A = B"), "error 50024 subject " + std::to_string(stPUBLICCONST));
+    EXPECT_EQ(Translate("CONST A = 5, B$ = \"b\"\nPRINT A; B$"), "| ( 5 ) PRINT ( b ) PRINT ^PrintCR |");
+}
+
+// A statement form of READALLLINES reports its faults as the function's.
+TEST_F(TranslateOther, ReadAllLinesFaultsNameTheFunction)
+{
+    const std::string fault = "error 50011 subject " + std::to_string(fnREADALLLINES);
+    EXPECT_EQ(Fails("DIM S$(3)\nS$() = READALLLINES(1 2)"), fault);
+    EXPECT_EQ(Fails("DIM S$(3)\nS$() = READALLLINES(\"a\", 1 2)"), fault);
+}
