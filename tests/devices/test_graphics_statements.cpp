@@ -217,6 +217,56 @@ TEST_F(GraphicsStatements, CircleRadiiFollowTheWorldScale)
     EXPECT_EQ(Pixel(50, 35), 0xFFFFFFu);
 }
 
+// A wide, low screen with 10 pixels a unit across and 2 up: each axis keeps
+// its own scale, taken from the view's width and height.
+TEST_F(GraphicsStatements, UnequalScalesOnAWideScreenWithTheYAxisUp)
+{
+    Run(QStringLiteral("GSCREEN(201, 101)\nWINDOW (0, 0)-(20, 50)\nMATHGRAPH ON\nLINE (0, 0)-(20, 0), 12\n"
+                       "CIRCLE (10, 25), 5, 9"));
+    EXPECT_EQ(ErrorNumber, 0);
+    EXPECT_EQ(WindowScaleX, 10.0L);
+    EXPECT_EQ(WindowScaleY, 2.0L);
+    EXPECT_EQ(Pixel(0, 100), 0x0000FFu);  // y = 0 is the bottom row
+    EXPECT_EQ(Pixel(150, 100), 0x0000FFu);
+    EXPECT_EQ(Pixel(150, 99), 0xFFFFFFu);
+    // centre (100, 50); rx 5 x 10 = 50 pixels, ry 5 x 2 = 10 pixels
+    EXPECT_EQ(Pixel(50, 50), 0xFF0000u);
+    EXPECT_EQ(Pixel(100, 40), 0xFF0000u);
+    EXPECT_EQ(Pixel(100, 39), 0xFFFFFFu);
+    EXPECT_EQ(Pixel(100, 35), 0xFFFFFFu);
+    EXPECT_EQ(Pixel(100, 50), 0xFFFFFFu);
+
+    // A world rectangle around the origin: its bottom, middle and top.
+    Run(QStringLiteral("GSCREEN(201, 101)\nWINDOW (-10, -25)-(10, 25)\nMATHGRAPH ON\n"
+                       "LINE (-10, -25)-(10, -25), 12\nLINE (-10, 0)-(10, 0), 9\nLINE (-10, 25)-(10, 25), 10"));
+    EXPECT_EQ(Pixel(100, 100), 0x0000FFu);
+    EXPECT_EQ(Pixel(100, 50), 0xFF0000u);
+    EXPECT_EQ(Pixel(100, 0), 0x00FF00u);
+}
+
+// FILLSTYLE 7, DRAWSTYLE 6 and DRAWMODE 16 are the last numbers taken; the
+// next ones leave the setting as it was.
+TEST_F(GraphicsStatements, TheLastPenAndBrushNumbersTakeEffectAndTheNextAreIgnored)
+{
+    EXPECT_EQ(Run(QStringLiteral("GSCREEN(60, 40)\nLINE (0, 34)-(60, 40), 12, BF\n"
+                                 "FILLSTYLE = 7\nFILLSTYLE = 8\nLINE (0, 0)-(32, 32), 12, BF\n"
+                                 "DRAWWIDTH = 5\nDRAWSTYLE = 6\nDRAWSTYLE = 7\nCIRCLE (46, 16), 10, 9\n"
+                                 "DRAWMODE = 16\nDRAWMODE = 17\nDRAWWIDTH = 1\nLINE (0, 36)-(60, 36), 0\n"
+                                 "PRINT FILLSTYLE; DRAWSTYLE; DRAWMODE")),
+              Texts({" 7 6 16"}));
+    // the diagonal cross: row 4 of the hatch has only x = 4 (mod 8) set
+    EXPECT_EQ(Pixel(4, 4), 0x0000FFu);
+    EXPECT_EQ(Pixel(12, 4), 0x0000FFu);
+    EXPECT_EQ(Pixel(2, 4), 0xFFFFFFu);
+    EXPECT_EQ(Pixel(3, 5), 0x0000FFu);
+    // the wide pen drawn inside the circle's box (36..56), not across its edge
+    EXPECT_EQ(Pixel(36, 16), 0xFF0000u);
+    EXPECT_EQ(Pixel(35, 16), 0xFFFFFFu);
+    // white whatever the pen's colour
+    EXPECT_EQ(Pixel(30, 36), 0xFFFFFFu);
+    EXPECT_EQ(Pixel(30, 35), 0x0000FFu);
+}
+
 TEST_F(GraphicsStatements, PointFilesDrawUpToAnUnreadableItem)
 {
     QTemporaryDir dir;
