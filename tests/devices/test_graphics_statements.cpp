@@ -52,6 +52,17 @@ protected:
         return c;
     }
 
+    struct PixelColor {
+        int X, Y;
+        ColorValue Color;
+    };
+    static void ExpectPixels(std::initializer_list<PixelColor> pixels)
+    {
+        for (const PixelColor &p : pixels)
+            EXPECT_EQ(Pixel(p.X, p.Y), p.Color) << "pixel " << p.X << ", " << p.Y;
+    }
+    static constexpr ColorValue Red = 0x0000FF, Blue = 0xFF0000, Lime = 0x00FF00, White = 0xFFFFFF;
+
     HeadlessHost host_;
     RunController runs_;
 };
@@ -215,6 +226,47 @@ TEST_F(GraphicsStatements, CircleRadiiFollowTheWorldScale)
     EXPECT_EQ(Pixel(50, 40), 0x0000FFu);  // ry 10 pixels
     EXPECT_EQ(Pixel(50, 50), 0xFF0000u);  // filled inside up to the border
     EXPECT_EQ(Pixel(50, 35), 0xFFFFFFu);
+}
+
+// A wide, low screen with 10 pixels a unit across and 2 up: each axis keeps
+// its own scale, taken from the view's width and height.
+TEST_F(GraphicsStatements, UnequalScalesOnAWideScreenWithTheYAxisUp)
+{
+    Run(QStringLiteral("GSCREEN(201, 101)\nWINDOW (0, 0)-(20, 50)\nMATHGRAPH ON\nLINE (0, 0)-(20, 0), 12\n"
+                       "CIRCLE (10, 25), 5, 9"));
+    EXPECT_EQ(ErrorNumber, 0);
+    EXPECT_EQ(WindowScaleX, 10.0L);
+    EXPECT_EQ(WindowScaleY, 2.0L);
+    ExpectPixels({
+        {0, 100, Red}, {150, 100, Red}, {150, 99, White},  // y = 0 is the bottom row
+        // centre (100, 50); rx 5 x 10 = 50 pixels, ry 5 x 2 = 10 pixels
+        {50, 50, Blue}, {100, 40, Blue}, {100, 39, White}, {100, 35, White}, {100, 50, White},
+    });
+
+    // A world rectangle around the origin: its bottom, middle and top.
+    Run(QStringLiteral("GSCREEN(201, 101)\nWINDOW (-10, -25)-(10, 25)\nMATHGRAPH ON\n"
+                       "LINE (-10, -25)-(10, -25), 12\nLINE (-10, 0)-(10, 0), 9\nLINE (-10, 25)-(10, 25), 10"));
+    ExpectPixels({{100, 100, Red}, {100, 50, Blue}, {100, 0, Lime}});
+}
+
+// FILLSTYLE 7, DRAWSTYLE 6 and DRAWMODE 16 are the last numbers taken; the
+// next ones leave the setting as it was.
+TEST_F(GraphicsStatements, TheLastPenAndBrushNumbersTakeEffectAndTheNextAreIgnored)
+{
+    EXPECT_EQ(Run(QStringLiteral("GSCREEN(60, 40)\nLINE (0, 34)-(60, 40), 12, BF\n"
+                                 "FILLSTYLE = 7\nFILLSTYLE = 8\nLINE (0, 0)-(32, 32), 12, BF\n"
+                                 "DRAWWIDTH = 5\nDRAWSTYLE = 6\nDRAWSTYLE = 7\nCIRCLE (46, 16), 10, 9\n"
+                                 "DRAWMODE = 16\nDRAWMODE = 17\nDRAWWIDTH = 1\nLINE (0, 36)-(60, 36), 0\n"
+                                 "PRINT FILLSTYLE; DRAWSTYLE; DRAWMODE")),
+              Texts({" 7 6 16"}));
+    ExpectPixels({
+        // the diagonal cross: row 4 of the hatch has only x = 4 (mod 8) set
+        {4, 4, Red}, {12, 4, Red}, {2, 4, White}, {3, 5, Red},
+        // the wide pen drawn inside the circle's box (36..56), not across its edge
+        {36, 16, Blue}, {35, 16, White},
+        // white whatever the pen's colour
+        {30, 36, White}, {30, 35, Red},
+    });
 }
 
 TEST_F(GraphicsStatements, PointFilesDrawUpToAnUnreadableItem)
