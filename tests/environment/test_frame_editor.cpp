@@ -371,6 +371,22 @@ TEST_F(FrameEditor, RunFromTheEditorWritesToTheConsole)
     EXPECT_EQ(ErrorNumber, 0);
 }
 
+// The editor's program finds a file it includes beside its own file, while
+// the current folder (in use, the documents folder) is another.
+TEST_F(FrameEditor, ARunIncludesFilesBesideTheProgram)
+{
+    ASSERT_TRUE(WriteTextFile(Path(QStringLiteral("inc_lib.inc")), QStringLiteral("PRINT \"from the library\"\r\n"),
+                              TextEncoding{}));
+    TOVEditForm *editor = OpenWith(QStringLiteral("inc.ovt"), QStringLiteral("INCLUDE \"inc_lib.inc\"\r\n"));
+    ASSERT_NE(editor, nullptr);
+    ASSERT_NE(QDir::currentPath(), QDir(dir_.path()).absolutePath());
+    ASSERT_TRUE(editor->OVEMenuRunOVClick());
+    WaitForRun();
+    EXPECT_EQ(ErrorNumber, 0);
+    EXPECT_TRUE(console_->Memo1->toPlainText().split(u'\n').contains(QStringLiteral("from the library")))
+        << console_->Memo1->toPlainText().toStdString();
+}
+
 TEST_F(FrameEditor, AFailedRunSelectsTheCharacterTheReportNames)
 {
     TOVEditForm *editor = frame_->NewEditor();
