@@ -10,9 +10,12 @@ namespace ov {
 
 namespace {
 
-// The largest picture decoded: what Qt's own allocation limit of 256 MB
-// holds at four bytes a pixel.
+// The largest picture decoded: 64 Mi pixels (a 48-megapixel photograph fits).
 constexpr qint64 MaxPixels = qint64(1) << 26;
+// Qt's reader refuses on its own any image over 128 MB, some 33 million
+// pixels at four bytes; its limit becomes what the largest picture takes in
+// the widest form it decodes into, eight bytes a pixel (16-bit PNG).
+constexpr int DecodeLimitMB = int(MaxPixels * 8 >> 20);
 
 QByteArray FormatName(PictureFormat format)
 {
@@ -53,6 +56,7 @@ QImage DecodePicture(const QString &path, PictureFormat format)
 {
     QImageReader reader(path);
     Prepare(reader, format);
+    reader.setAllocationLimit(DecodeLimitMB);
     if (!reader.canRead() || !AcceptableSize(reader.size()))
         return QImage();
     QImage image;

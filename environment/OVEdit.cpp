@@ -387,11 +387,14 @@ bool TOVEditForm::WriteFile(const QString &fileName, TextEncoding encoding, cons
     const QDir folder = target.absoluteDir();
     if (!folder.exists())
         return fail(QStringLiteral(u"フォルダ %1 がありません。").arg(folder.path()));
-    // A file already named *.BAK is not backed up over itself.
-    const bool isBackup = target.suffix().compare(QStringLiteral("BAK"), Qt::CaseInsensitive) == 0;
+    // The backup lies beside the file replaced, which a link names; a file
+    // already named *.BAK is not backed up over itself.
+    const auto backupOf = [](const QString &replaced) {
+        const bool isBackup = QFileInfo(replaced).suffix().compare(QStringLiteral("BAK"), Qt::CaseInsensitive) == 0;
+        return isBackup ? QString() : BackupName(replaced);
+    };
     QString error;
-    if (!ReplaceFileKeepingBackup(target.absoluteFilePath(), bytes,
-                                  isBackup ? QString() : BackupName(target.absoluteFilePath()), error))
+    if (!ReplaceFileKeepingBackup(target.absoluteFilePath(), bytes, backupOf, error))
         return fail(error);
 
     EncodingName = usedName;

@@ -1,5 +1,7 @@
 #include "executor/OVDisplayWidth.h"
 
+#include <QLocale>
+
 #include <array>
 #include <cstdint>
 #include <iterator>
@@ -15,53 +17,65 @@ struct WidthRange {
 
 #include "executor/OVEastAsianWidth.inc"
 
-// Ambiguous characters count as wide: the Japanese locale is the default.
-constexpr bool kAmbiguousIsWide = true;
+// One bit per UTF-16 unit, built at compile time so that the class of a unit
+// is a single lookup in 8 KB.
+using UnitBits = std::array<uint64_t, 0x10000 / 64>;
 
-// One bit per UTF-16 unit, set for a wide unit, built at compile time so
-// that the width of a unit is a single lookup in 8 KB.
-using WideBits = std::array<uint64_t, 0x10000 / 64>;
-
-constexpr void MarkRanges(WideBits &bits, const WidthRange *ranges, size_t count)
+constexpr UnitBits BuildBits(const WidthRange *ranges, size_t count)
 {
+    UnitBits bits{};
     for (size_t i = 0; i < count; ++i)
         for (uint32_t unit = ranges[i].first; unit <= ranges[i].last; ++unit)
             bits[unit >> 6] |= uint64_t(1) << (unit & 63);
-}
-
-constexpr WideBits BuildWideBits()
-{
-    WideBits bits{};
-    MarkRanges(bits, kWideRanges, std::size(kWideRanges));
-    if (kAmbiguousIsWide)
-        MarkRanges(bits, kAmbiguousRanges, std::size(kAmbiguousRanges));
     return bits;
 }
 
-constexpr WideBits kWideBits = BuildWideBits();
+constexpr UnitBits kWideBits = BuildBits(kWideRanges, std::size(kWideRanges));
+constexpr UnitBits kAmbiguousBits = BuildBits(kAmbiguousRanges, std::size(kAmbiguousRanges));
 
 // Every unit below the first ambiguous sign U+00A1 is narrow.
 constexpr char16_t kFirstWideUnit = 0x00A1;
 static_assert(kAmbiguousRanges[0].first == kFirstWideUnit && kWideRanges[0].first > kFirstWideUnit);
 
-inline bool IsWideUnit(char16_t unit)
+inline bool HasBit(const UnitBits &bits, char16_t unit)
 {
-    return (kWideBits[unit >> 6] >> (unit & 63)) & 1;
+    return (bits[unit >> 6] >> (unit & 63)) & 1;
+}
+
+// Ambiguous units are wide under an East Asian locale only: the user's
+// locale (the process's default locale) is Japanese, Chinese or Korean.
+// Asked on every call, so a changed default takes effect at once.
+bool AmbiguousIsWide()
+{
+    const QLocale::Language language = QLocale().language();
+    return language == QLocale::Japanese || language == QLocale::Chinese || language == QLocale::Korean;
 }
 
 } // namespace
 
 bool IsWideChar(const QString &s)
 {
-    return !s.isEmpty() && IsWideUnit(s.front().unicode());
+    if (s.isEmpty())
+        return false;
+    const char16_t unit = s.front().unicode();
+    return HasBit(kWideBits, unit) || (HasBit(kAmbiguousBits, unit) && AmbiguousIsWide());
 }
 
 int StrDisplayWidth(const QString &s)
 {
     int width = int(s.size());
-    for (const QChar c : s)
-        if (c.unicode() >= kFirstWideUnit)
-            width += IsWideUnit(c.unicode());
+    int ambiguous = 0;
+    for (const QChar c : s) {
+        const char16_t unit = c.unicode();
+        if (unit < kFirstWideUnit)
+            continue;
+        if (HasBit(kWideBits, unit))
+            ++width;
+        else
+            ambiguous += HasBit(kAmbiguousBits, unit);
+    }
+    if (ambiguous > 0 && AmbiguousIsWide())
+        width += ambiguous;
     return width;
 }
 

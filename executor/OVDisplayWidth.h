@@ -7,7 +7,7 @@
 namespace ov {
 
 // True when the first unit of s is wide: East Asian wide or fullwidth, or
-// ambiguous under an East Asian locale (the default here).
+// ambiguous while the default locale is Japanese, Chinese or Korean.
 bool IsWideChar(const QString &s);
 // The units of s, counting 2 for a wide unit and 1 for any other.
 int StrDisplayWidth(const QString &s);

@@ -3,6 +3,7 @@
 #include "devices/OVGraphCanvas.h"
 #include "devices/OVGraphState.h"
 #include "devices/OVWorldCoord.h"
+#include "executor/OVDataFile.h"
 #include "executor/OVFormula.h"
 #include "executor/OVGraphScreen.h"
 #include "executor/OVMThread.h"
@@ -408,9 +409,8 @@ void ExecFilePset()
         SetError(50022, stFILEPSET);
         return;
     }
-    const QString name = PopString();
-    QFile file(name);
-    if (!QFileInfo(name).isFile()) {
+    QString path;
+    if (!ProgramFilePath(PopString(), path) || !QFileInfo(path).isFile()) {
         SetError(50008);
         return;
     }
@@ -418,6 +418,7 @@ void ExecFilePset()
         SetError(50010);
         return;
     }
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         SetError(50009);
         return;

@@ -128,24 +128,36 @@ bool ReadWholeFile(const QString &name, bool given, int32_t codePage, int32_t f,
     return true;
 }
 
-// Writes a whole text: the file is created or replaced, or appended to (the
-// mark only when the file is empty). 50026 with the statement as subject when
-// the file cannot be written.
+// Adds the text at the end of the file, which is created when missing (the
+// mark only when it is empty). A write that fails part of the way (a full
+// disk) cuts the file back to its old length, so that a program that tries
+// again does not repeat what got through.
+bool AppendTextFile(const QString &path, const QString &text, const TextEncoding &encoding)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        return false;
+    const qint64 oldLength = file.size();
+    QByteArray bytes = encoding.WriteBom && oldLength == 0 ? EncodingMark(encoding.CodePage) : QByteArray();
+    bytes += EncodeText(text, encoding);
+    if (file.write(bytes) == bytes.size())
+        return true;
+    file.resize(oldLength);
+    return false;
+}
+
+// Writes a whole text: the file is created or replaced, or appended to.
+// 50026 with the statement as subject when the file cannot be written.
 bool WriteWholeFile(const QString &name, const QString &text, const TextEncoding &encoding, bool append, int32_t s)
 {
     const QString path = PathOf(name);
     bool written = false;
-    if (path.isEmpty() || QFileInfo(path).isDir()) {
+    if (path.isEmpty() || QFileInfo(path).isDir())
         written = false;
-    } else if (!append) {
+    else if (!append)
         written = WriteTextFile(path, text, encoding);
-    } else {
-        QFile file(path);
-        QByteArray bytes = encoding.WriteBom && file.size() == 0 ? EncodingMark(encoding.CodePage) : QByteArray();
-        bytes += EncodeText(text, encoding);
-        written = file.open(QIODevice::WriteOnly | QIODevice::Append) && file.write(bytes) == bytes.size()
-            && file.flush();
-    }
+    else
+        written = AppendTextFile(path, text, encoding);
     if (!written)
         SetError(50026, s);
     return written;
@@ -166,14 +178,14 @@ StrVarType *FetchLineArray()
     return &record;
 }
 
-// The number of lines that element 0 states: a whole number of 0 or more,
-// else -1 (no count stated, as after a read that did not fit).
+// The number of lines that element 0 states: a whole number of 1 or more,
+// else 0 (no count stated: "0", "-1" after a read that did not fit, text).
 int64_t StatedLineCount(const QString &text)
 {
     bool ok = false;
     const double m = text.trimmed().toDouble(&ok);
-    if (!ok || !(m >= 0) || m != std::floor(m))
-        return -1;
+    if (!ok || !(m >= 1) || m != std::floor(m))
+        return 0;
     return m > double(std::numeric_limits<int32_t>::max()) ? std::numeric_limits<int32_t>::max() : int64_t(m);
 }
 
@@ -295,7 +307,7 @@ void ExecWriteAllLines(bool withCodePage)
     const size_t first = size_t(array->FirstElement);
     int64_t n = array->Bound[0];
     const int64_t stated = StatedLineCount(StrArrayData[first]);
-    if (stated >= 0)
+    if (stated >= 1)
         n = std::min(n, stated);
     QString text;
     for (int64_t i = 1; i <= n; ++i) {

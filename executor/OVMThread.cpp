@@ -1,6 +1,7 @@
 #include "executor/OVMThread.h"
 
 #include "devices/OVGraphState.h"
+#include "devices/OVKeySetting.h"
 #include "executor/OVConsoleOut.h"
 #include "executor/OVControlFlow.h"
 #include "executor/OVDataFile.h"
@@ -16,6 +17,7 @@
 #include "language/OVInterpreter.h"
 #include "language/OVNumTbl.h"
 #include "language/OVPreCode.h"
+#include "language/OVPreScan.h"
 #include "language/OVStrTbl.h"
 #include "language/OVTranslate.h"
 #include "language/OVTranslator.h"
@@ -107,6 +109,10 @@ bool PrepareProgram()
     Synchronised([] { Host().CloseMediaPlayer(); });
     InitInterpreter();
     Synchronised([] { Host().RestoreRunFormLayout(); });
+    // The editor's or the runner's program includes files beside its own
+    // file; RUN translates the kept text again, beside the file it came from.
+    if (RunMode == 0)
+        IncludeFolder = ProgramDir;
     if (!TranslateProgram())
         return false;
     ContPosition = ProgramStart;

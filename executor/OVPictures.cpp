@@ -157,11 +157,12 @@ void CopyToBuffer(QRect area)
 // is written does the old file become the ".bak" copy and the new one take
 // its name, so a save that fails loses nothing. An older backup is replaced
 // by the old file; without an old file it stays, since pictures of other
-// formats of the same name share it.
+// formats of the same name share it. Through a link, the file it names is
+// replaced and backed up.
 bool WritePictureFile(const QString &path, const QByteArray &bytes)
 {
     QString error;
-    return ReplaceFileKeepingBackup(path, bytes, BackupName(path), error);
+    return ReplaceFileKeepingBackup(path, bytes, BackupName, error);
 }
 
 // The area of the picture, through the buffer (which keeps it), into the

@@ -6,6 +6,7 @@
 #include "executor/OVRunHost.h"
 #include "executor/OVStack.h"
 #include "language/OVCode.h"
+#include "language/OVPreScan.h"
 #include "platform/OVTextEncoding.h"
 #include "platform/OVTextReader.h"
 
@@ -177,6 +178,7 @@ void ExecLoad()
         return;
     }
     SourceText = std::move(text);
+    IncludeFolder = QFileInfo(path).absolutePath();  // its INCLUDE files lie beside it
 }
 
 // ---------------------------------------------------------------- folders and files

@@ -5,6 +5,7 @@
 #include "language/OVStrTbl.h"
 #include "platform/OVTextEncoding.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -351,11 +352,26 @@ void ReadOption(bool allowed)
     OptionExplicitOn = 1;
 }
 
-bool ReadIncludeFile(const QString &name, QString &text)
+// The file an INCLUDE names: a relative name beside the including program
+// first, then in the current folder; empty when neither holds it.
+QString IncludeFilePath(const QString &name)
 {
     QString path = name;
     path.replace(u'\\', u'/');
-    return !path.isEmpty() && QFileInfo(path).isFile() && ReadTextFile(path, text);
+    if (path.isEmpty())
+        return QString();
+    if (QDir::isRelativePath(path) && !IncludeFolder.isEmpty()) {
+        const QString beside = QDir(IncludeFolder).filePath(path);
+        if (QFileInfo(beside).isFile())
+            return beside;
+    }
+    return QFileInfo(path).isFile() ? path : QString();
+}
+
+bool ReadIncludeFile(const QString &name, QString &text)
+{
+    const QString path = IncludeFilePath(name);
+    return !path.isEmpty() && ReadTextFile(path, text);
 }
 
 // INCLUDE "file": the file's lines go into ScanText right after the name.
@@ -445,6 +461,8 @@ void ActOnToken()
 }
 
 } // namespace
+
+QString IncludeFolder;
 
 void PreScanDeclarations()
 {

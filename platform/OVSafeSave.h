@@ -3,7 +3,8 @@
 // disk; the previous file is kept under the backup name (a hard link to it,
 // or else a copy, renamed over any older backup in one step); then the
 // temporary file is renamed over the name. A failure leaves the previous
-// file as it was.
+// file as it was. A symbolic link is saved through: the file it names is
+// replaced, its backup kept beside it, and the link stays.
 #pragma once
 
 #include <QByteArray>
@@ -20,11 +21,22 @@ enum class SaveStep { Write, Backup, Replace };
 using SaveFaultHook = std::function<bool(SaveStep step)>;
 void SetSaveFaultHook(SaveFaultHook hook);
 
-// Writes `bytes` to `path`. With a `backup` name, an existing file at `path`
-// is kept there first; a backup that cannot be made does not stop the save.
-// The new file keeps the permissions of the one it replaces. False with
-// `error` set when `path` could not be replaced.
-bool ReplaceFileKeepingBackup(const QString &path, const QByteArray &bytes, const QString &backup,
+// How the temporary file of a save by process `pid` on this machine begins
+// (".ovsave-", the process id, a tag of the machine, "-"); six random
+// characters follow. Tests leave such files as a killed save can.
+QString SaveTemporaryStem(qint64 pid);
+
+// The backup name of the file a save replaces (the end of the links from
+// the name saved to); empty for no backup.
+using BackupNaming = std::function<QString(const QString &target)>;
+
+// Writes `bytes` to `path`, or to the file it links to. With a backup name,
+// an existing file is kept there first; a backup that cannot be made does
+// not stop the save. The new file keeps the permissions of the one it
+// replaces. False with `error` set when the file could not be replaced.
+// Temporary files that earlier saves in that folder left behind when they
+// were killed are removed on the way.
+bool ReplaceFileKeepingBackup(const QString &path, const QByteArray &bytes, const BackupNaming &backupOf,
                               QString &error);
 
 } // namespace ov

@@ -645,16 +645,20 @@ EncodingKind DetectEncoding(const QByteArray &firstBytes)
     const qsizetype n = bytes.size();
     if (IsJis(b, n))
         return ekJis;
-    const ScanResult s = ScanShiftJis(b, n);
-    const ScanResult e = ScanEucJp(b, n);
-    const ScanResult u = ScanUtf8(b, n);
-    if (e.Score > s.Score && e.Score > u.Score && e.Valid)
+    // A scan that met a byte its encoding cannot hold is out of the contest:
+    // its score up to there must neither beat nor tie a valid one (Shift_JIS
+    // half-width katakana read as EUC-JP pairs until the first kanji).
+    const auto score = [](const ScanResult &r) { return r.Valid ? r.Score : -1; };
+    const int s = score(ScanShiftJis(b, n));
+    const int e = score(ScanEucJp(b, n));
+    const int u = score(ScanUtf8(b, n));
+    if (e > s && e > u)
         return ekEuc;
-    if (s.Score > e.Score && s.Score > u.Score && s.Valid)
+    if (s > e && s > u)
         return ekSjis;
     // Whole, valid UTF-8 that only ties another scanner is still UTF-8: short
     // kana texts ("あいうえ") also read as valid Shift_JIS pairs of equal score.
-    if (u.Valid && u.Score > 0 && u.Score >= e.Score && u.Score >= s.Score)
+    if (u > 0 && u >= e && u >= s)
         return ekUtf8;
     return ekDefault;
 }

@@ -17,7 +17,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 using namespace ov;
 
@@ -75,7 +77,69 @@ QStringList Texts(std::initializer_list<const char *> texts)
     return lines;
 }
 
+// A PNG chunk: length, type, data and the CRC of type and data.
+QByteArray PngChunk(const char *type, const QByteArray &data)
+{
+    QByteArray body = QByteArray(type, 4) + data;
+    QByteArray chunk(4, '\0');
+    qToBigEndian<quint32>(quint32(data.size()), chunk.data());
+    chunk += body;
+    QByteArray crc(4, '\0');
+    qToBigEndian<quint32>(quint32(crc32(0, reinterpret_cast<const Bytef *>(body.constData()), uInt(body.size()))),
+                          crc.data());
+    return chunk + crc;
+}
+
+// An RGB picture of one colour, compressed row by row, so that neither the
+// pixels nor the raw rows are ever held whole: a few hundred kilobytes.
+bool WriteOneColourPng(const QString &path, int width, int height, const char rgb[3])
+{
+    QByteArray header(13, '\0');
+    qToBigEndian<quint32>(quint32(width), header.data());
+    qToBigEndian<quint32>(quint32(height), header.data() + 4);
+    header[8] = 8;  // bits a sample
+    header[9] = 2;  // RGB
+    QByteArray row(1 + 3 * qsizetype(width), '\0');
+    for (int x = 0; x < width; ++x)
+        row.replace(1 + 3 * x, 3, rgb, 3);
+    z_stream zs{};
+    if (deflateInit(&zs, Z_BEST_COMPRESSION) != Z_OK)
+        return false;
+    QByteArray compressed;
+    char out[65536];
+    for (int y = 0; y <= height; ++y) {
+        const bool last = y == height;
+        zs.next_in = reinterpret_cast<Bytef *>(row.data());
+        zs.avail_in = last ? 0 : uInt(row.size());
+        do {
+            zs.next_out = reinterpret_cast<Bytef *>(out);
+            zs.avail_out = sizeof out;
+            deflate(&zs, last ? Z_FINISH : Z_NO_FLUSH);
+            compressed.append(out, qsizetype(sizeof out - zs.avail_out));
+        } while (zs.avail_out == 0);
+    }
+    deflateEnd(&zs);
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write("\x89PNG\r\n\x1a\n", 8) == 8
+        && file.write(PngChunk("IHDR", header)) > 0 && file.write(PngChunk("IDAT", compressed)) > 0
+        && file.write(PngChunk("IEND", QByteArray())) > 0;
+}
+
 } // namespace
+
+// A photograph of 48 megapixels passes Qt's own allocation limit of the
+// reader; it loads, cut at the edges of the picture buffer.
+TEST_F(GraphicsStatements, ALargePhotographLoadsCutAtTheBuffersEdges)
+{
+    QTemporaryDir dir;
+    const QString png = dir.filePath(QStringLiteral("photo.png"));
+    ASSERT_TRUE(WriteOneColourPng(png, 8000, 6000, "\xFF\x00\x00"));
+    const QStringList lines = Run(QStringLiteral("GSCREEN(40, 30)\nPRINT GETIMAGESIZE$(\"%1\")\nLOADPICTURE(\"%1\")").arg(png));
+    EXPECT_EQ(ErrorNumber, 0);
+    EXPECT_EQ(lines, QStringList{QStringLiteral("8000:6000")});
+    EXPECT_EQ(Pixel(0, 0), 0x0000FFu);
+    EXPECT_EQ(Pixel(39, 29), 0x0000FFu);
+}
 
 TEST_F(GraphicsStatements, ScreenSizesAreClampedAndAFailedSizeStillOpensAScreen)
 {

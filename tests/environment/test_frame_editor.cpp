@@ -132,6 +132,25 @@ TEST_F(FrameEditor, SavingTwiceKeepsOneBackupOfThePreviousVersion)
     EXPECT_TRUE(messages_.isEmpty()) << messages_.join(u'|').toStdString();
 }
 
+// A program opened through a symbolic link is saved into the file the link
+// names, whose backup lies beside it; the link stays a link.
+TEST_F(FrameEditor, SavingThroughALinkReplacesTheFileItNames)
+{
+    ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("real")));
+    ASSERT_TRUE(WriteTextFile(Path(QStringLiteral("real/prog.ovt")), QStringLiteral("PRINT 1\r\n"), TextEncoding{}));
+    ASSERT_TRUE(QFile::link(QStringLiteral("real/prog.ovt"), Path(QStringLiteral("link.ovt"))));
+    TOVEditForm *editor = frame_->OpenFile(Path(QStringLiteral("link.ovt")), QStringLiteral("Auto"), false);
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClick(editor->Editor, Qt::Key_End);
+    Type(editor, QStringLiteral("2"));
+    ASSERT_TRUE(editor->OVEMenuSaveClick());
+    EXPECT_TRUE(QFileInfo(Path(QStringLiteral("link.ovt"))).isSymLink());
+    EXPECT_EQ(Bytes(Path(QStringLiteral("real/prog.ovt"))), "PRINT 12\r\n");
+    EXPECT_EQ(Bytes(Path(QStringLiteral("real/prog.BAK"))), "PRINT 1\r\n");
+    EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("link.BAK"))));
+    EXPECT_TRUE(messages_.isEmpty()) << messages_.join(u'|').toStdString();
+}
+
 // The program's file is there, whole, before every step of a save; a step
 // that fails leaves it as it was, and only a failed backup lets the save go on.
 TEST_F(FrameEditor, ASaveNeverLeavesTheProgramsNameAbsent)
@@ -369,6 +388,22 @@ TEST_F(FrameEditor, RunFromTheEditorWritesToTheConsole)
     EXPECT_TRUE(lines.contains(QStringLiteral(" 42"))) << lines.join(u'|').toStdString();
     EXPECT_TRUE(lines.contains(QStringLiteral("OK")));
     EXPECT_EQ(ErrorNumber, 0);
+}
+
+// The editor's program finds a file it includes beside its own file, while
+// the current folder (in use, the documents folder) is another.
+TEST_F(FrameEditor, ARunIncludesFilesBesideTheProgram)
+{
+    ASSERT_TRUE(WriteTextFile(Path(QStringLiteral("inc_lib.inc")), QStringLiteral("PRINT \"from the library\"\r\n"),
+                              TextEncoding{}));
+    TOVEditForm *editor = OpenWith(QStringLiteral("inc.ovt"), QStringLiteral("INCLUDE \"inc_lib.inc\"\r\n"));
+    ASSERT_NE(editor, nullptr);
+    ASSERT_NE(QDir::currentPath(), QDir(dir_.path()).absolutePath());
+    ASSERT_TRUE(editor->OVEMenuRunOVClick());
+    WaitForRun();
+    EXPECT_EQ(ErrorNumber, 0);
+    EXPECT_TRUE(console_->Memo1->toPlainText().split(u'\n').contains(QStringLiteral("from the library")))
+        << console_->Memo1->toPlainText().toStdString();
 }
 
 TEST_F(FrameEditor, AFailedRunSelectsTheCharacterTheReportNames)

@@ -356,3 +356,31 @@ TEST(SettingConversions, ColoursStylesAndNumbers)
     EXPECT_EQ(SettingTextToInt(u"-2147483648"_s), INT32_MIN);
     EXPECT_EQ(SettingTextToInt(u"99999999999"_s), 999999999);
 }
+
+// Blanks at either end of a text are part of it: a font style (" Bold
+// Italic"), a name or a folder keeps them through a save and a load in
+// either store.
+TEST_F(Settings, BlanksAtEitherEndSurviveBothStores)
+{
+    LoadSettings();
+    const std::vector<std::pair<QString *, QString>> texts = {
+        {&EditorFontStyleText, u" Bold Italic"_s},
+        {&EditorFontNameText, u"Font "_s},
+        {&TScreenFontNameText, u"\u3000ＭＳ ゴシック\u3000"_s},
+        {&WorkingPath, u" work \t"_s},
+        {&InstallPath, u"\"quoted\" "_s},
+    };
+    for (const char *mode : {"REGISTRY", "INIFILE"}) {
+        StorageMode = QString::fromLatin1(mode);
+        for (const auto &[text, value] : texts)
+            *text = value;
+        ASSERT_TRUE(SaveSettings());
+        for (const auto &[text, value] : texts)
+            text->clear();
+        LoadSettings();
+        EXPECT_EQ(StorageMode, QString::fromLatin1(mode));
+        for (const auto &[text, value] : texts)
+            EXPECT_EQ(*text, value) << mode;
+        EXPECT_EQ(EditorFontStyle, 1 | 2);
+    }
+}

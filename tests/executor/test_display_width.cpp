@@ -1,11 +1,27 @@
 #include "executor/OVDisplayWidth.h"
 
+#include <QLocale>
 #include <gtest/gtest.h>
 
 using namespace ov;
 
+namespace {
+
+// The process's default locale for the length of a test.
+class DefaultLocale {
+public:
+    explicit DefaultLocale(const QLocale &locale) { QLocale::setDefault(locale); }
+    ~DefaultLocale() { QLocale::setDefault(saved_); }
+
+private:
+    QLocale saved_;
+};
+
+} // namespace
+
 TEST(DisplayWidth, CountsWideUnitsTwice)
 {
+    const DefaultLocale japanese{QLocale(QLocale::Japanese, QLocale::Japan)};
     EXPECT_EQ(StrDisplayWidth(QString()), 0);
     EXPECT_EQ(StrDisplayWidth("abc"), 3);
     EXPECT_EQ(StrDisplayWidth(QString::fromUtf8("ひらが")), 6);
@@ -17,6 +33,7 @@ TEST(DisplayWidth, CountsWideUnitsTwice)
 
 TEST(DisplayWidth, TableFollowsUnicode51)
 {
+    const DefaultLocale japanese{QLocale(QLocale::Japanese, QLocale::Japan)};
     const struct { char16_t unit; bool wide; } table[] = {
         // wide and fullwidth, with the narrow units just outside
         {0x1100, true}, {0x115A, false}, {0x115F, true}, {0x232A, true}, {0x232B, false},
@@ -44,6 +61,30 @@ TEST(DisplayWidth, TableFollowsUnicode51)
         expected += IsWideChar(all.right(1)) ? 2 : 1;
     }
     EXPECT_EQ(StrDisplayWidth(all), expected);
+}
+
+// Ambiguous units are wide under a Japanese, Chinese or Korean locale only,
+// the locale asked at each call; wide units are wide under every locale.
+TEST(DisplayWidth, AmbiguousUnitsFollowTheLocale)
+{
+    const QString ambiguous = QString::fromUtf8("α○→");
+    const QString wide = QString::fromUtf8("漢ア");
+    for (const QLocale &eastAsian : {QLocale(QLocale::Japanese, QLocale::Japan), QLocale(QLocale::Chinese, QLocale::Taiwan),
+                                     QLocale(QLocale::Chinese, QLocale::China), QLocale(QLocale::Korean, QLocale::SouthKorea)}) {
+        const DefaultLocale locale{eastAsian};
+        EXPECT_EQ(StrDisplayWidth(ambiguous), 6) << eastAsian.name().toStdString();
+        EXPECT_TRUE(IsWideChar(ambiguous));
+        EXPECT_EQ(StrDisplayWidth(wide), 4);
+    }
+    for (const QLocale &other : {QLocale(QLocale::English, QLocale::UnitedStates), QLocale(QLocale::German, QLocale::Germany),
+                                 QLocale::c()}) {
+        const DefaultLocale locale{other};
+        EXPECT_EQ(StrDisplayWidth(ambiguous), 3) << other.name().toStdString();
+        EXPECT_FALSE(IsWideChar(ambiguous));
+        EXPECT_EQ(StrDisplayWidth(wide), 4);
+        EXPECT_TRUE(IsWideChar(wide));
+        EXPECT_EQ(StrDisplayWidth(QString::fromUtf8("ｶﾀｶﾅ")), 4);
+    }
 }
 
 TEST(DisplayWidth, SingleByteCharIsAnyUnitOutsideSurrogates)

@@ -65,6 +65,18 @@ TEST(TextEncoding, ScoresChooseAmongShiftJisEucAndUtf8)
     EXPECT_EQ(DetectEncoding(QStringLiteral("PRINT \"あいうえ\"").toUtf8()), ekUtf8);
 }
 
+// Half-width katakana, A1 to DF, are single bytes in Shift_JIS (no score)
+// and pairs in EUC-JP up to the first kanji, where EUC-JP fails: the text is
+// Shift_JIS, however many kana lead or tie the score.
+TEST(TextEncoding, ShiftJisWithHalfWidthKatakanaIsShiftJis)
+{
+    const QByteArray kana = Bytes({0xA1, 0xB1, 0xB2, 0xB3, 0xB4, 0xB5, 0xDF});  // ｡ｱｲｳｴｵﾟ
+    EXPECT_EQ(DetectEncoding("' " + kana + kSjisJapanese), ekSjis);
+    EXPECT_EQ(DetectEncoding(Bytes({0xA1, 0xDF, 0x82, 0xA0})), ekSjis);  // ｡ﾟあ: a tie before
+    EXPECT_EQ(DecodeText(kana + kSjisJapanese, EncodingOfKind(DetectEncoding(kana + kSjisJapanese))),
+              QString::fromUtf8("｡ｱｲｳｴｵﾟ日本語"));
+}
+
 TEST(TextEncoding, DetectionReadsOnlyTheFirst1024Bytes)
 {
     // U+0100 twice (valid only as UTF-8), padding, then "あ" across byte 1024
