@@ -52,6 +52,19 @@ snd_hctl_elem_t *FindElement(snd_hctl_t *hctl, const AlsaControl &control)
     return snd_hctl_find_elem(hctl, raw);
 }
 
+// The control's element and its current values.
+int ReadElement(snd_hctl_t *hctl, const AlsaControl &control, snd_hctl_elem_t *&element, ElementValue &value)
+{
+    element = FindElement(hctl, control);
+    if (element == nullptr)
+        return mrInvalidControl;
+    value = NewValue();
+    if (!value)
+        return mrNoMemory;
+    const int error = snd_hctl_elem_read(element, value.get());
+    return error < 0 ? AlsaResult(error) : mrOk;
+}
+
 long GetRaw(const snd_ctl_elem_value_t *value, snd_ctl_elem_type_t type, unsigned index)
 {
     switch (type) {
@@ -168,14 +181,10 @@ bool DescribeAlsaControl(snd_hctl_elem_t *element, TMixerControlType type, bool 
 
 int ReadAlsaValues(snd_hctl_t *hctl, const AlsaControl &control, std::vector<long> &values)
 {
-    snd_hctl_elem_t *element = FindElement(hctl, control);
-    if (element == nullptr)
-        return mrInvalidControl;
-    const ElementValue value = NewValue();
-    if (!value)
-        return mrNoMemory;
-    if (const int error = snd_hctl_elem_read(element, value.get()); error < 0)
-        return AlsaResult(error);
+    snd_hctl_elem_t *element = nullptr;
+    ElementValue value;
+    if (const int result = ReadElement(hctl, control, element, value))
+        return result;
     values.clear();
     for (int channel = 0; channel < control.Count; ++channel)
         values.push_back(GetRaw(value.get(), control.ValueType, unsigned(channel)));
@@ -205,17 +214,13 @@ int ReadAlsaDetails(snd_hctl_t *hctl, const AlsaControl &control, int channels, 
 // The element is read first: channels beyond those given keep their values.
 int WriteAlsaDetails(snd_hctl_t *hctl, const AlsaControl &control, int channels, const std::vector<qint32> &values)
 {
-    snd_hctl_elem_t *element = FindElement(hctl, control);
-    if (element == nullptr)
-        return mrInvalidControl;
     const int items = ItemCount(control);
+    snd_hctl_elem_t *element = nullptr;
+    ElementValue value;
+    if (const int result = ReadElement(hctl, control, element, value))
+        return result;
     if (channels < 1 || channels > control.Count || int(values.size()) != channels * items)
         return mrInvalidParam;
-    const ElementValue value = NewValue();
-    if (!value)
-        return mrNoMemory;
-    if (const int error = snd_hctl_elem_read(element, value.get()); error < 0)
-        return AlsaResult(error);
     for (int channel = 0; channel < control.Count; ++channel) {
         if (channels != 1 && channel >= channels)
             continue;
@@ -227,8 +232,7 @@ int WriteAlsaDetails(snd_hctl_t *hctl, const AlsaControl &control, int channels,
             return mrInvalidParam;
         SetRaw(value.get(), control.ValueType, unsigned(channel), raw);
     }
-    const int error = snd_hctl_elem_write(element, value.get());
-    return error < 0 ? AlsaResult(error) : mrOk;
+    return AlsaResult(snd_hctl_elem_write(element, value.get()));
 }
 
 int AlsaResult(int error)

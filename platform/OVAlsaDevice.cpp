@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <cerrno>
 #include <map>
 
 namespace ov {
@@ -128,8 +129,8 @@ std::vector<AlsaDevice::Change> AlsaDevice::TakeEvents()
     valuesChanged_ = false;
     changedInKind_.clear();
     std::vector<Change> changes;
-    if (snd_mixer_handle_events(mixer_) < 0 && !reshaped_ && !valuesChanged_)
-        return changes;
+    if (const int error = snd_mixer_handle_events(mixer_); error < 0 && error != -EAGAIN)
+        lost_ = true;
     if (reshaped_) {
         Rebuild();
         ChangedLines(before, changes);

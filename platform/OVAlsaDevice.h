@@ -33,6 +33,9 @@ public:
     // or changed in kind, and the changed lines and control values are
     // returned.
     std::vector<Change> TakeEvents();
+    // The events could not be read (a card gone): its descriptors would
+    // report for ever.
+    bool Lost() const { return lost_; }
 
 private:
     explicit AlsaDevice(snd_mixer_t *mixer) : mixer_(mixer) {}
@@ -49,6 +52,7 @@ private:
     AlsaMixerModel model_;
     bool reshaped_ = false;       // elements added, removed or changed in kind
     bool valuesChanged_ = false;
+    bool lost_ = false;
     std::vector<snd_mixer_elem_t *> changedInKind_;
 };
 

@@ -47,6 +47,9 @@ private:
 
     int Probe(int device);
     Opened *Find(MixerHandle handle);
+    // The exchange with the control of an open device.
+    template <typename Exchange>
+    int OnControl(MixerHandle handle, quint32 controlId, Exchange exchange);
     void Watch(MixerHandle handle, Opened &opened);
     void Activated(MixerHandle handle);
     void Deliver(MixerHandle handle);
@@ -158,8 +161,8 @@ int AlsaMixerBackend::GetLineControls(MixerHandle handle, quint32 lineId, std::v
     return mrOk;
 }
 
-int AlsaMixerBackend::GetControlDetails(MixerHandle handle, quint32 controlId, int channels,
-                                        std::vector<qint32> &values)
+template <typename Exchange>
+int AlsaMixerBackend::OnControl(MixerHandle handle, quint32 controlId, Exchange exchange)
 {
     Opened *opened = Find(handle);
     if (opened == nullptr)
@@ -167,19 +170,23 @@ int AlsaMixerBackend::GetControlDetails(MixerHandle handle, quint32 controlId, i
     const AlsaControl *control = opened->Device->Model().ControlById(controlId);
     if (control == nullptr)
         return mrInvalidControl;
-    return ReadAlsaDetails(opened->Device->ControlInterface(), *control, channels, values);
+    return exchange(opened->Device->ControlInterface(), *control);
+}
+
+int AlsaMixerBackend::GetControlDetails(MixerHandle handle, quint32 controlId, int channels,
+                                        std::vector<qint32> &values)
+{
+    return OnControl(handle, controlId, [&](snd_hctl_t *hctl, const AlsaControl &control) {
+        return ReadAlsaDetails(hctl, control, channels, values);
+    });
 }
 
 int AlsaMixerBackend::SetControlDetails(MixerHandle handle, quint32 controlId, int channels,
                                         const std::vector<qint32> &values)
 {
-    Opened *opened = Find(handle);
-    if (opened == nullptr)
-        return mrInvalidHandle;
-    const AlsaControl *control = opened->Device->Model().ControlById(controlId);
-    if (control == nullptr)
-        return mrInvalidControl;
-    return WriteAlsaDetails(opened->Device->ControlInterface(), *control, channels, values);
+    return OnControl(handle, controlId, [&](snd_hctl_t *hctl, const AlsaControl &control) {
+        return WriteAlsaDetails(hctl, control, channels, values);
+    });
 }
 
 // ---------------------------------------------------------------- events
@@ -217,8 +224,13 @@ void AlsaMixerBackend::Watch(MixerHandle handle, Opened &opened)
 void AlsaMixerBackend::Activated(MixerHandle handle)
 {
     ++dispatching_;
-    if (Find(handle) != nullptr)
+    if (Opened *opened = Find(handle)) {
+        if (opened->Device->Lost()) {
+            for (const auto &watcher : opened->Watchers)
+                watcher->setEnabled(false);
+        }
         Deliver(handle);
+    }
     EndDispatch();
 }
 
