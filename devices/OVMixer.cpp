@@ -101,20 +101,20 @@ std::unique_ptr<TMixerDev> TMixer::ScanDevice(int index, bool notify)
         if (!MixerCheck(backend_->GetLineInfo(handle, destination, -1, line), false))
             break;
         if (Target.LineType.Contains(line.LineType))
-            ScanDestination(*device, line);
+            ScanDestination(*device, destination, line);
     }
     return device;
 }
 
 // Unless invalid items are enabled, a source left without wanted controls
 // goes, and so does a destination without them and without sources.
-void TMixer::ScanDestination(TMixerDev &device, const MixerLineInfo &line)
+void TMixer::ScanDestination(TMixerDev &device, int index, const MixerLineInfo &line)
 {
     TMixerItem *destination = AddItem(device, nullptr, line);
     bool keptSources = false;
-    for (int index = 0; index < line.Connections; ++index) {
+    for (int s = 0; s < line.Connections; ++s) {
         MixerLineInfo source;
-        if (!MixerCheck(backend_->GetLineInfo(device.Handle, line.Destination, index, source), false)
+        if (!MixerCheck(backend_->GetLineInfo(device.Handle, index, s, source), false)
             || !Target.LineType.Contains(source.LineType) || (source.Controls == 0 && !EnableInvalidItem))
             continue;
         const TMixerItem *item = AddItem(device, destination, source);

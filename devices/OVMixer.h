@@ -28,7 +28,7 @@ using TMixerLineChangeEvent = std::function<void(TMixer *sender, TMixerDev *devi
 class TMixer {
 public:
     explicit TMixer(std::unique_ptr<MixerBackend> backend);
-    ~TMixer();
+    virtual ~TMixer();
     TMixer(const TMixer &) = delete;
     TMixer &operator=(const TMixer &) = delete;
 
@@ -46,9 +46,9 @@ public:
     // Rebuilds the tree; what cannot be read is left out, nothing raises.
     void EnumerateMixers();
 
-    int DeviceCount() const { return int(devices_.size()); }
-    TMixerDev *Device(int index) const;
-    TMixerDev *FirstDevice() const { return Device(0); }
+    virtual int DeviceCount() const { return int(devices_.size()); }
+    virtual TMixerDev *Device(int index) const;
+    virtual TMixerDev *FirstDevice() const { return Device(0); }
     MixerBackend &Backend() const { return *backend_; }
 
     // The first device's first dtSpeakers line; -1 or false when there is
@@ -61,7 +61,7 @@ public:
 
 private:
     std::unique_ptr<TMixerDev> ScanDevice(int index, bool notify);
-    void ScanDestination(TMixerDev &device, const MixerLineInfo &line);
+    void ScanDestination(TMixerDev &device, int index, const MixerLineInfo &line);
     TMixerItem *AddItem(TMixerDev &device, TMixerItem *parent, const MixerLineInfo &line);
     void AddControls(TMixerItem &item);
     TMixerItem *MasterItem() const;

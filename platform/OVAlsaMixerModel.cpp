@@ -146,7 +146,8 @@ void AlsaMixerModel::Build(snd_mixer_t *mixer, snd_hctl_t *hctl, const QString &
     std::vector<AlsaLine> playback;
     std::vector<AlsaLine> capture;
     for (snd_mixer_elem_t *e = snd_mixer_first_elem(mixer); e != nullptr; e = snd_mixer_elem_next(e)) {
-        if (!snd_mixer_selem_is_active(e) || InterfaceControlType(QString::fromUtf8(snd_mixer_selem_get_name(e))) != ctUnknown)
+        const QString name = QString::fromUtf8(snd_mixer_selem_get_name(e));
+        if (!snd_mixer_selem_is_active(e) || InterfaceControlType(name) != ctUnknown)
             continue;
         AddSideLine(hctl, e, false, claimed, playback);
         AddSideLine(hctl, e, true, claimed, capture);
@@ -190,7 +191,8 @@ void AlsaMixerModel::AddInterfaceControls(snd_hctl_t *hctl, const std::vector<un
     auto &controls = destinations_.front().Line.Controls;
     for (snd_hctl_elem_t *e = snd_hctl_first_elem(hctl); e != nullptr; e = snd_hctl_elem_next(e)) {
         AlsaControl control;
-        if (snd_hctl_elem_get_interface(e) != SND_CTL_ELEM_IFACE_MIXER || IsClaimed(claimed, snd_hctl_elem_get_numid(e)))
+        if (snd_hctl_elem_get_interface(e) != SND_CTL_ELEM_IFACE_MIXER
+            || IsClaimed(claimed, snd_hctl_elem_get_numid(e)))
             continue;
         const TMixerControlType type = InterfaceControlType(QString::fromUtf8(snd_hctl_elem_get_name(e)));
         if (DescribeAlsaControl(e, type, false, control))

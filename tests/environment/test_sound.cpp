@@ -116,11 +116,12 @@ TEST(SoundServer, MixerSetsReadsAndMutesTheSpeakerLine)
     EXPECT_EQ(mixer.GetMasterMute(), muted);
     EXPECT_EQ(mixer.GetMasterVolume(), volume);
 
-    // Changes made outside are read while the device stays open.
+    // Changes made outside are read while the device stays open (the sound
+    // server's plugin learns of them a moment later).
     Pactl({QStringLiteral("set-sink-volume"), QStringLiteral("nullsink"), QStringLiteral("40%")});
     Pactl({QStringLiteral("set-sink-mute"), QStringLiteral("nullsink"), QStringLiteral("1")});
-    EXPECT_EQ(mixer.GetMasterVolume(), 40);
-    EXPECT_TRUE(mixer.GetMasterMute());
+    EXPECT_TRUE(WaitFor([&] { return mixer.GetMasterVolume() == 40; }, 10000)) << mixer.GetMasterVolume();
+    EXPECT_TRUE(WaitFor([&] { return mixer.GetMasterMute(); }, 10000));
     ResetSink();
 }
 
@@ -141,7 +142,7 @@ TEST(SoundServer, MixerBalanceIsWrittenAndReadBack)
     }
     Pactl({QStringLiteral("set-sink-volume"), QStringLiteral("nullsink"), QStringLiteral("20%"),
            QStringLiteral("60%")});
-    EXPECT_EQ(master->GetBalance(), 75);  // set outside
+    EXPECT_TRUE(WaitFor([&] { return master->GetBalance() == 75; }, 10000)) << master->GetBalance();
     ResetSink();
 }
 
