@@ -8,16 +8,21 @@
 // with an error, 2 when the file could not be read.
 // With --save-graphics OUT.png the graphics screen, when one is open after
 // the runs (also after an error), is written to OUT.png.
+// `ovrun --list-mixers` runs no program: it prints the tree of the mixer
+// component over ALSA, with every line and control type wanted.
 #include "devices/OVGraphCanvas.h"
 #include "devices/OVGraphState.h"
 #include "devices/OVGraphSurface.h"
 #include "devices/OVKeySetting.h"
+#include "devices/OVMixer.h"
+#include "devices/OVMixerListing.h"
 #include "executor/OVControlScreen.h"
 #include "executor/OVEventRun.h"
 #include "executor/OVHeadlessHost.h"
 #include "executor/OVMThread.h"
 #include "language/OVHeader.h"
 #include "language/OVInterpreter.h"
+#include "platform/OVAlsaMixer.h"
 #include "platform/OVTextEncoding.h"
 #include "platform/OVTextReader.h"
 #include "platform/OVWinVersion.h"
@@ -131,9 +136,18 @@ bool RunScriptedEvent(const QString &line, ov::HeadlessHost &host, ov::RunContro
     return ov::RunEndedWithError != 0;
 }
 
-} // namespace
-
-namespace {
+int ListMixers()
+{
+    ov::TMixer mixer(ov::MakeAlsaMixerBackend());
+    mixer.Target.LineType = ov::TMixerLineTypes::All();
+    mixer.Target.ControlType = ov::TMixerControlTypes::All();
+    mixer.EnumerateMixers();
+    QTextStream out(stdout);
+    out.setEncoding(QStringConverter::Utf8);
+    for (const QString &line : ov::ListMixerTree(mixer))
+        out << line << '\n';
+    return 0;
+}
 
 int Run(int argc, char *argv[])
 {
@@ -141,11 +155,13 @@ int Run(int argc, char *argv[])
     // would cost half of its start-up time (it loads every locale category).
     QString graphicsOut;
     int fileArg = 1;
+    if (argc == 2 && std::string(argv[1]) == "--list-mixers")
+        return ListMixers();
     if (argc == 4 && std::string(argv[1]) == "--save-graphics") {
         graphicsOut = QString::fromLocal8Bit(argv[2]);
         fileArg = 3;
     } else if (argc != 2) {
-        std::fprintf(stderr, "usage: ovrun [--save-graphics OUT.png] FILE\n");
+        std::fprintf(stderr, "usage: ovrun [--save-graphics OUT.png] FILE\n       ovrun --list-mixers\n");
         return 2;
     }
     const QString path = QString::fromLocal8Bit(argv[fileArg]);

@@ -1,5 +1,7 @@
 #include "devices/OVMPlayerForm.h"
 
+#include "platform/OVAlsaMixer.h"
+
 #include <QAudioOutput>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -18,11 +20,12 @@ constexpr int kLoadWaitMs = 3000;
 
 } // namespace
 
-TMPlayerForm::TMPlayerForm(QWidget *parent) : QWidget(parent), Mixer1(OpenSpeakerLine)
+TMPlayerForm::TMPlayerForm(QWidget *parent) : QWidget(parent), Mixer1(MakeAlsaMixerBackend())
 {
     setWindowTitle(QStringLiteral("Media Player"));
     CreateButtons();
     CreatePlayer();
+    CreateMixer();
     SetButtons(false, false, false, false);
 }
 
@@ -58,13 +61,38 @@ void TMPlayerForm::CreatePlayer()
     });
 }
 
-// The volume control shows the speaker line as it is now.
+// The mixer opens its devices with notices, so that the volume control
+// follows the speaker line.
+void TMPlayerForm::CreateMixer()
+{
+    Mixer1.OnControlChange = [this](TMixer *sender, TMixerDev *device, TMixerCtrl *control, TMixerItem *item) {
+        Mixer1ControlChange(sender, device, control, item);
+    };
+    Mixer1.Loaded();
+}
+
 void TMPlayerForm::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    ShowVolume();
+}
+
+// The volume control shows the speaker line as it is now; a drag in
+// progress is left alone.
+void TMPlayerForm::ShowVolume()
+{
+    if (VolumeBar->isSliderDown())
+        return;
     const int volume = Mixer1.GetMasterVolume();
     VolumeBar->setEnabled(volume >= 0);
     VolumeBar->setValue(std::max(volume, 0));
+}
+
+void TMPlayerForm::Mixer1ControlChange(TMixer *sender, TMixerDev *device, TMixerCtrl *control, TMixerItem *item)
+{
+    if (device == sender->FirstDevice() && item == device->FindItemByType(dtSpeakers) && item->VolumeControl >= 0
+        && control == &item->Controls[size_t(item->VolumeControl)])
+        ShowVolume();
 }
 
 void TMPlayerForm::MediaStatusChanged()

@@ -1,6 +1,7 @@
 // The media-player window: the player of MEDIAPLAYER with its Play, Pause,
-// Stop, Next and Prev buttons, and the speaker line's volume control. The
-// end of the media and a playback error are its notification.
+// Stop, Next and Prev buttons, and the speaker line's volume control, which
+// follows changes made outside the program. The end of the media and a
+// playback error are its notification.
 #pragma once
 
 #include "devices/OVMediaState.h"
@@ -49,6 +50,9 @@ private:
     void NextBtnClick();
     void PrevBtnClick();
     void CreatePlayer();
+    void CreateMixer();
+    void ShowVolume();
+    void Mixer1ControlChange(TMixer *sender, TMixerDev *device, TMixerCtrl *control, TMixerItem *item);
     bool LoadingEnded() const;
     void WaitForLoading();
     void SetButtons(bool play, bool pause, bool stop, bool seek);

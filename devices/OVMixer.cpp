@@ -1,108 +1,244 @@
 #include "devices/OVMixer.h"
 
-#include <algorithm>
-#include <cmath>
+#include "devices/OVMixerError.h"
 
 namespace ov {
 
 namespace {
 
-constexpr double kFullScale = 65535.0;
-constexpr float kSilentRatio = 131071.0f;  // the left channel silent: all right
+constexpr int kDeviceNameLength = 32;
+constexpr int kLongNameLength = 64;
+constexpr int kShortNameLength = 16;
+constexpr int kTargetNameLength = 32;
 
-// Rounds to the nearest integer, halves to even.
-int RoundEven(double x) { return int(std::nearbyint(x)); }
+// At most `length` characters; a surrogate pair is not split.
+QString Cut(const QString &name, qsizetype length)
+{
+    if (name.size() <= length)
+        return name;
+    if (name[length - 1].isHighSurrogate())
+        --length;
+    return name.left(length);
+}
+
+// The name unless the option suppresses it.
+QString Copied(const TMixerOptions &options, TMixerOption suppress, const QString &name, qsizetype length)
+{
+    return options.Contains(suppress) ? QString() : Cut(name, length);
+}
+
+TMixerCtrl MakeControl(const MixerControlInfo &info, const TMixerOptions &options)
+{
+    TMixerCtrl control;
+    control.ControlID = info.ControlID;
+    control.ControlType = info.ControlType;
+    control.Flags = info.Flags;
+    if (info.ControlType == ctMute)
+        control.Flags.Include(mcfUniform);
+    control.MultipleItems = info.MultipleItems;
+    control.Name = Copied(options, moNoControlName, info.Name, kLongNameLength);
+    control.ShortName = Copied(options, moNoControlShortName, info.ShortName, kShortNameLength);
+    if (!options.Contains(moNoControlBounds))
+        control.Bounds = info.Bounds;
+    if (!options.Contains(moNoControlMetrics))
+        control.Metrics = info.Metrics;
+    return control;
+}
 
 } // namespace
 
-// ---------------------------------------------------------------- one line
-
-// Near silence says nothing about the balance: the ratio stays.
-void TMixerItem::UpdateRatio(const std::vector<int> &levels)
+TMixer::TMixer(std::unique_ptr<MixerBackend> backend) : backend_(std::move(backend))
 {
-    if (levels.size() < 2 || levels[0] + levels[1] < 3000)
-        return;
-    float ratio = 0.0f;
-    if (levels[0] == 0)
-        ratio = kSilentRatio;
-    else if (levels[1] != 0)
-        ratio = float(levels[1]) / float(levels[0]);
-    if (std::fabs(ratio - ratio_) > 0.001f * ratio_)
-        ratio_ = ratio;
+    backend_->SetNotices({[this](MixerHandle handle, quint32 id) { ControlChanged(handle, id); },
+                          [this](MixerHandle handle, quint32 id) { LineChanged(handle, id); }});
 }
 
-int TMixerItem::GetVolume(MixerLine &line)
+// The devices close their handles on the backend, which goes after them.
+TMixer::~TMixer()
 {
-    std::vector<int> levels;
-    if (!line.ReadLevels(levels) || levels.empty())
-        return -1;
-    UpdateRatio(levels);
-    const int loudest = levels.size() >= 2 ? std::max(levels[0], levels[1]) : levels[0];
-    return RoundEven(loudest / kFullScale * 100.0);
+    devices_.clear();
+    backend_->SetNotices({});
 }
 
-// The current levels are read first: they give the balance to keep and the
-// channels beyond the first two, which keep their levels.
-void TMixerItem::SetVolume(MixerLine &line, int percent)
+void TMixer::Loaded()
 {
-    std::vector<int> levels;
-    if (!line.ReadLevels(levels) || levels.empty())
-        return;
-    UpdateRatio(levels);
-    const int raw = RoundEven(std::clamp(percent, 0, 100) / 100.0 * kFullScale);
-    std::vector<int> wanted = levels;
-    if (levels.size() == 1) {
-        wanted[0] = raw;
-    } else if (raw == 0) {
-        wanted[0] = wanted[1] = 0;
-    } else if (ratio_ <= 1.0f) {
-        wanted[0] = raw;
-        wanted[1] = std::min(RoundEven(raw * double(ratio_)), int(kFullScale));
-    } else {
-        wanted[0] = std::min(RoundEven(raw / double(ratio_)), int(kFullScale));
-        wanted[1] = raw;
+    if (AutoScan)
+        EnumerateMixers();
+}
+
+TMixerDev *TMixer::Device(int index) const
+{
+    return index >= 0 && index < DeviceCount() ? devices_[size_t(index)].get() : nullptr;
+}
+
+// ---------------------------------------------------------------- the scan
+
+void TMixer::EnumerateMixers()
+{
+    devices_.clear();
+    const bool notify = OnControlChange || OnLineChange;
+    const int count = backend_->DeviceCount();
+    for (int index = 0; index < count; ++index) {
+        if (auto device = ScanDevice(index, notify))
+            devices_.push_back(std::move(device));
     }
-    if (wanted != levels)
-        line.WriteLevels(wanted);
 }
 
-bool TMixerItem::GetMute(MixerLine &line)
+std::unique_ptr<TMixerDev> TMixer::ScanDevice(int index, bool notify)
 {
-    bool muted = false;
-    return line.ReadMute(muted) && muted;
+    MixerCaps caps;
+    MixerHandle handle = 0;
+    if (!MixerCheck(backend_->GetDevCaps(index, caps), false)
+        || !MixerCheck(backend_->Open(index, notify, handle), false))
+        return nullptr;
+    auto device = std::make_unique<TMixerDev>(this, handle);
+    device->Name = Copied(Options, moNoDeviceName, caps.Name, kDeviceNameLength);
+    device->ManufacturerID = caps.ManufacturerID;
+    device->ProductID = caps.ProductID;
+    device->DriverVersion = caps.DriverVersion;
+    for (int destination = 0; destination < caps.Destinations; ++destination) {
+        MixerLineInfo line;
+        if (!MixerCheck(backend_->GetLineInfo(handle, destination, -1, line), false))
+            break;
+        if (Target.LineType.Contains(line.LineType))
+            ScanDestination(*device, destination, line);
+    }
+    return device;
 }
 
-void TMixerItem::SetMute(MixerLine &line, bool muted)
+// Unless invalid items are enabled, a source left without wanted controls
+// goes, and so does a destination without them and without sources.
+void TMixer::ScanDestination(TMixerDev &device, int index, const MixerLineInfo &line)
 {
-    bool current = false;
-    if (line.ReadMute(current) && current != muted)
-        line.WriteMute(muted);
+    TMixerItem *destination = AddItem(device, nullptr, line);
+    bool keptSources = false;
+    for (int s = 0; s < line.Connections; ++s) {
+        MixerLineInfo source;
+        if (!MixerCheck(backend_->GetLineInfo(device.Handle, index, s, source), false)
+            || !Target.LineType.Contains(source.LineType) || (source.Controls == 0 && !EnableInvalidItem))
+            continue;
+        const TMixerItem *item = AddItem(device, destination, source);
+        if (item->Controls.empty() && !EnableInvalidItem)
+            device.Items.pop_back();
+        else
+            keptSources = true;
+    }
+    if (!EnableInvalidItem && destination->Controls.empty() && !keptSources)
+        device.Items.pop_back();
+}
+
+TMixerItem *TMixer::AddItem(TMixerDev &device, TMixerItem *parent, const MixerLineInfo &line)
+{
+    auto item = std::make_unique<TMixerItem>(&device, parent);
+    item->Destination = line.Destination;
+    item->LineID = line.LineID;
+    item->Channels = line.Channels;
+    item->LineType = line.LineType;
+    item->Name = Copied(Options, moNoLineName, line.Name, kLongNameLength);
+    item->ShortName = Copied(Options, moNoLineShortName, line.ShortName, kShortNameLength);
+    item->TargetName = Copied(Options, moNoTargetName, line.TargetName, kTargetNameLength);
+    AddControls(*item);
+    device.Items.push_back(std::move(item));
+    return device.Items.back().get();
+}
+
+// The first volume and the first mute control are the line's own.
+void TMixer::AddControls(TMixerItem &item)
+{
+    std::vector<MixerControlInfo> controls;
+    if (!MixerCheck(backend_->GetLineControls(item.Owner->Handle, item.LineID, controls), false))
+        return;
+    for (const MixerControlInfo &info : controls) {
+        if (!Target.ControlType.Contains(info.ControlType))
+            continue;
+        const int index = int(item.Controls.size());
+        if (info.ControlType == ctMute && item.MuteControl < 0)
+            item.MuteControl = index;
+        if (info.ControlType == ctVolume && item.VolumeControl < 0)
+            item.VolumeControl = index;
+        item.Controls.push_back(MakeControl(info, Options));
+    }
 }
 
 // ---------------------------------------------------------------- the speaker line
 
+TMixerItem *TMixer::MasterItem() const
+{
+    const TMixerDev *device = FirstDevice();
+    return device != nullptr ? device->FindItemByType(dtSpeakers) : nullptr;
+}
+
 int TMixer::GetMasterVolume()
 {
-    const auto line = open_();
-    return line ? speaker_.GetVolume(*line) : -1;
+    TMixerItem *item = MasterItem();
+    try {
+        return item != nullptr ? item->GetVolume() : -1;
+    } catch (const EMixerError &) {
+        return -1;
+    }
 }
 
 void TMixer::SetMasterVolume(int percent)
 {
-    if (const auto line = open_())
-        speaker_.SetVolume(*line, percent);
+    if (TMixerItem *item = MasterItem()) {
+        try {
+            item->SetVolume(percent);
+        } catch (const EMixerError &) {
+        }
+    }
 }
 
 bool TMixer::GetMasterMute()
 {
-    const auto line = open_();
-    return line && TMixerItem::GetMute(*line);
+    TMixerItem *item = MasterItem();
+    try {
+        return item != nullptr && item->GetMute();
+    } catch (const EMixerError &) {
+        return false;
+    }
 }
 
 void TMixer::SetMasterMute(bool muted)
 {
-    if (const auto line = open_())
-        TMixerItem::SetMute(*line, muted);
+    if (TMixerItem *item = MasterItem()) {
+        try {
+            item->SetMute(muted);
+        } catch (const EMixerError &) {
+        }
+    }
+}
+
+// ---------------------------------------------------------------- notices
+
+TMixerDev *TMixer::DeviceByHandle(MixerHandle handle) const
+{
+    for (const auto &device : devices_) {
+        if (device->Handle == handle)
+            return device.get();
+    }
+    return nullptr;
+}
+
+// Controls left out of the tree are not reported. The handler is copied:
+// it may assign another, or scan again.
+void TMixer::ControlChanged(MixerHandle handle, quint32 controlId)
+{
+    TMixerDev *device = DeviceByHandle(handle);
+    TMixerCtrl *control = nullptr;
+    TMixerItem *item = device != nullptr ? device->FindItemByControlID(controlId, control) : nullptr;
+    if (item == nullptr || !OnControlChange)
+        return;
+    const TMixerControlChangeEvent handler = OnControlChange;
+    handler(this, device, control, item);
+}
+
+void TMixer::LineChanged(MixerHandle handle, quint32 lineId)
+{
+    TMixerDev *device = DeviceByHandle(handle);
+    if (device == nullptr || !OnLineChange)
+        return;
+    const TMixerLineChangeEvent handler = OnLineChange;
+    handler(this, device, device->FindItemByLineID(lineId));
 }
 
 } // namespace ov

@@ -1,46 +1,76 @@
-// The mixer component of the media-player form: the speaker line's volume
-// in percent and its mute switch, over the platform's mixer line. Every call
-// opens the line afresh; any failure reads as "no value" (-1, false).
+// The mixer component: the platform's audio mixers as a tree of devices,
+// lines and controls, built by the scan from a mixer backend and filtered
+// by the wanted line and control types; volume, balance and mute per line;
+// change notices; and the speaker wrappers of the interpreter. Used on one
+// thread, the one that scans.
 #pragma once
 
-#include "platform/OVMixerDevice.h"
+#include "devices/OVMixerDev.h"
 
 #include <functional>
+#include <memory>
 
 namespace ov {
 
-// One line's volume and mute. The balance ratio (right level over left) is
-// kept across calls, so that a volume written to a quiet or silent line
-// keeps the balance it had.
-class TMixerItem {
-public:
-    // 0..100, or -1 when the line has no volume.
-    int GetVolume(MixerLine &line);
-    // Writes only when the levels change; the percent is clamped to 0..100.
-    void SetVolume(MixerLine &line, int percent);
-    static bool GetMute(MixerLine &line);
-    static void SetMute(MixerLine &line, bool muted);
-    float Ratio() const { return ratio_; }
+class TMixer;
 
-private:
-    void UpdateRatio(const std::vector<int> &levels);
-
-    float ratio_ = 1.0f;
+// Only lines and controls of these types enter the tree.
+struct TMixerTarget {
+    TMixerLineTypes LineType{ltLine, ltSynthesizer, ltCompactDisk, ltWaveOut, dtSpeakers, dtWaveIn};
+    TMixerControlTypes ControlType{ctVolume, ctMute};
 };
+
+using TMixerControlChangeEvent = std::function<void(TMixer *sender, TMixerDev *device, TMixerCtrl *control,
+                                                    TMixerItem *item)>;
+// The item is null for a line that is not in the tree (one added since the scan).
+using TMixerLineChangeEvent = std::function<void(TMixer *sender, TMixerDev *device, TMixerItem *item)>;
 
 class TMixer {
 public:
-    using LineOpener = std::function<std::unique_ptr<MixerLine>()>;
-    explicit TMixer(LineOpener opener) : open_(std::move(opener)) {}
+    explicit TMixer(std::unique_ptr<MixerBackend> backend);
+    virtual ~TMixer();
+    TMixer(const TMixer &) = delete;
+    TMixer &operator=(const TMixer &) = delete;
 
+    bool AutoScan = true;
+    bool EnableInvalidItem = false;  // keep lines without wanted controls
+    TMixerTarget Target;
+    TMixerOptions Options;
+    // The scan opens the devices with notices when either is assigned; a
+    // handler must not free the component.
+    TMixerControlChangeEvent OnControlChange;
+    TMixerLineChangeEvent OnLineChange;
+
+    // Called once the properties are set: scans when AutoScan is on.
+    void Loaded();
+    // Rebuilds the tree; what cannot be read is left out, nothing raises.
+    void EnumerateMixers();
+
+    virtual int DeviceCount() const { return int(devices_.size()); }
+    virtual TMixerDev *Device(int index) const;
+    virtual TMixerDev *FirstDevice() const { return Device(0); }
+    MixerBackend &Backend() const { return *backend_; }
+
+    // The first device's first dtSpeakers line; -1 or false when there is
+    // none, it has no such control or the backend fails. The setters clamp
+    // the percent to 0..100 and do nothing without the line.
     int GetMasterVolume();
     void SetMasterVolume(int percent);
     bool GetMasterMute();
     void SetMasterMute(bool muted);
 
 private:
-    LineOpener open_;
-    TMixerItem speaker_;
+    std::unique_ptr<TMixerDev> ScanDevice(int index, bool notify);
+    void ScanDestination(TMixerDev &device, int index, const MixerLineInfo &line);
+    TMixerItem *AddItem(TMixerDev &device, TMixerItem *parent, const MixerLineInfo &line);
+    void AddControls(TMixerItem &item);
+    TMixerItem *MasterItem() const;
+    TMixerDev *DeviceByHandle(MixerHandle handle) const;
+    void ControlChanged(MixerHandle handle, quint32 controlId);
+    void LineChanged(MixerHandle handle, quint32 lineId);
+
+    std::unique_ptr<MixerBackend> backend_;
+    std::vector<std::unique_ptr<TMixerDev>> devices_;
 };
 
 } // namespace ov

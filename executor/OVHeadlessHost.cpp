@@ -1,8 +1,6 @@
 #include "executor/OVHeadlessHost.h"
 
 #include <QTextStream>
-#include <algorithm>
-#include <memory>
 
 namespace ov {
 
@@ -119,44 +117,6 @@ void HeadlessHost::EndMediaPlayback()
 {
     if (mediaState_ == MediaState::Playing || mediaState_ == MediaState::Paused)
         mediaState_ = MediaState::Stopped;
-}
-
-namespace {
-
-class SimulatedSpeaker : public MixerLine {
-public:
-    SimulatedSpeaker(std::vector<int> &levels, bool &muted) : levels_(levels), muted_(muted) {}
-    bool ReadLevels(std::vector<int> &levels) override
-    {
-        levels = levels_;
-        return true;
-    }
-    bool WriteLevels(const std::vector<int> &levels) override
-    {
-        std::copy_n(levels.begin(), std::min(levels.size(), levels_.size()), levels_.begin());
-        return true;
-    }
-    bool ReadMute(bool &muted) override
-    {
-        muted = muted_;
-        return true;
-    }
-    bool WriteMute(bool muted) override
-    {
-        muted_ = muted;
-        return true;
-    }
-
-private:
-    std::vector<int> &levels_;
-    bool &muted_;
-};
-
-} // namespace
-
-std::unique_ptr<MixerLine> HeadlessHost::OpenSimulatedSpeaker()
-{
-    return std::make_unique<SimulatedSpeaker>(speakerLevels_, speakerMuted_);
 }
 
 } // namespace ov

@@ -5,6 +5,7 @@
 
 #include "devices/OVMixer.h"
 #include "executor/OVRunHost.h"
+#include "platform/OVMemoryMixer.h"
 
 #include <QPoint>
 #include <QStringList>
@@ -53,6 +54,8 @@ public:
     // Answers INPUT; false stands for Cancel.
     using InputSource = std::function<bool(const InputBoxRequest &, QString &)>;
 
+    HeadlessHost() { mixer_.Loaded(); }
+
     void Synchronise(const std::function<void()> &step) override { step(); }
     void Post(std::function<void()> step) override { step(); }
     ConsoleMemo &Memo() override { return memo_; }
@@ -69,10 +72,11 @@ public:
         return answerYes_;
     }
     void OpenHelp(const QString &topic) override { helpTopics_ << topic; }
-    // The media player, clipboard and speaker line are simulated: any file
-    // opens (the statements have checked that it exists), the clipboard is a
-    // text kept here, and the speaker line starts stereo at full volume,
-    // centred and not muted, so that no run changes the machine's volume.
+    // The media player, clipboard and mixer are simulated: any file opens
+    // (the statements have checked that it exists), the clipboard is a text
+    // kept here, and the mixer component works on a simulated speaker line,
+    // stereo at full volume, centred and not muted, so that no run changes
+    // the machine's volume.
     void CloseMediaPlayer() override { mediaState_ = MediaState::Other; }
     bool OpenMedia(const QString &) override
     {
@@ -120,14 +124,10 @@ public:
     ColorValue ConsoleBackColor() const { return consoleBackColor_; }
 
 private:
-    std::unique_ptr<MixerLine> OpenSimulatedSpeaker();
-
     HeadlessMemo memo_;
     MediaState mediaState_ = MediaState::Other;
     QString clipboard_;
-    std::vector<int> speakerLevels_{65535, 65535};  // 0..65535 per channel
-    bool speakerMuted_ = false;
-    TMixer mixer_{[this] { return OpenSimulatedSpeaker(); }};
+    TMixer mixer_{MakeSimulatedSpeaker()};
     InputSource input_;
     std::vector<ButtonMode> buttonModes_;
     QStringList captions_;

@@ -1,6 +1,7 @@
-// The real devices on the private sound server: the speaker line of its
-// null sink, and a short WAV played to its end by the media-player window,
-// whose notification runs the program's event sub.
+// The real devices on the private sound server: the mixer component over
+// ALSA on its null sink (the tree, volume, balance and mute, changes made
+// with pactl, the runner's listing), and a short WAV played to its end by
+// the media-player window, whose notification runs the program's event sub.
 #include "devices/OVMPlayerForm.h"
 #include "environment/OVQtHost.h"
 #include "environment/OVRunFrame.h"
@@ -8,15 +9,18 @@
 #include "executor/OVEventRun.h"
 #include "executor/OVMThread.h"
 #include "language/OVInterpreter.h"
-#include "platform/OVMixerDevice.h"
+#include "platform/OVAlsaMixer.h"
 
 #include "sound_server.h"
 #include "wait_for_run.h"
 #include <QDataStream>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
+#include <QSlider>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <algorithm>
 
 using namespace ov;
 
@@ -52,13 +56,53 @@ bool WaitFor(const std::function<bool()> &done, int ms)
     return done();
 }
 
+// Changes the null sink as another program would.
+void Pactl(const QStringList &arguments)
+{
+    ASSERT_EQ(QProcess::execute(QStringLiteral("pactl"), arguments), 0) << arguments.join(u' ').toStdString();
+}
+
+// The sink back at full volume, centred and sounding.
+void ResetSink()
+{
+    Pactl({QStringLiteral("set-sink-volume"), QStringLiteral("nullsink"), QStringLiteral("100%")});
+    Pactl({QStringLiteral("set-sink-mute"), QStringLiteral("nullsink"), QStringLiteral("0")});
+}
+
+// The line's type, name and its controls' types ("dtSpeakers Master: ctVolume ctMute").
+QString Describe(const TMixerItem &item)
+{
+    QString text = MixerLineTypeName(item.LineType) + u' ' + item.Name + u':';
+    for (const TMixerCtrl &control : item.Controls)
+        text += u' ' + MixerControlTypeName(control.ControlType);
+    return text;
+}
+
 } // namespace
+
+TEST(SoundServer, MixerTreeHoldsTheSinkAndTheCaptureLine)
+{
+    if (!SoundServerRunning)
+        GTEST_SKIP() << "no private sound server";
+    TMixer mixer(MakeAlsaMixerBackend());
+    mixer.EnumerateMixers();
+    ASSERT_GE(mixer.DeviceCount(), 1);
+    const TMixerDev &device = *mixer.FirstDevice();
+    ASSERT_EQ(device.Items.size(), 2u);
+    EXPECT_EQ(Describe(*device.Items[0]), QStringLiteral("dtSpeakers Master: ctVolume ctMute"));
+    EXPECT_EQ(Describe(*device.Items[1]), QStringLiteral("dtWaveIn Capture: ctVolume"));
+    EXPECT_EQ(device.Items[0]->Channels, 2);
+    EXPECT_EQ(device.Items[0]->Controls[0].Name, QStringLiteral("Master Playback Volume"));
+    EXPECT_EQ(device.Items[0]->Controls[0].Bounds[1], 65535);
+    EXPECT_EQ(device.FindItemByType(dtSpeakers), device.Items[0].get());
+}
 
 TEST(SoundServer, MixerSetsReadsAndMutesTheSpeakerLine)
 {
     if (!SoundServerRunning)
         GTEST_SKIP() << "no private sound server";
-    TMixer mixer(OpenSpeakerLine);
+    TMixer mixer(MakeAlsaMixerBackend());
+    mixer.Loaded();
     const int volume = mixer.GetMasterVolume();
     const bool muted = mixer.GetMasterMute();
     ASSERT_GE(volume, 0) << "the null sink's line was not found";
@@ -71,6 +115,109 @@ TEST(SoundServer, MixerSetsReadsAndMutesTheSpeakerLine)
     mixer.SetMasterVolume(volume);
     EXPECT_EQ(mixer.GetMasterMute(), muted);
     EXPECT_EQ(mixer.GetMasterVolume(), volume);
+
+    // Changes made outside are read while the device stays open (the sound
+    // server's plugin learns of them a moment later).
+    Pactl({QStringLiteral("set-sink-volume"), QStringLiteral("nullsink"), QStringLiteral("40%")});
+    Pactl({QStringLiteral("set-sink-mute"), QStringLiteral("nullsink"), QStringLiteral("1")});
+    EXPECT_TRUE(WaitFor([&] { return mixer.GetMasterVolume() == 40; }, 10000)) << mixer.GetMasterVolume();
+    EXPECT_TRUE(WaitFor([&] { return mixer.GetMasterMute(); }, 10000));
+    ResetSink();
+}
+
+TEST(SoundServer, MixerBalanceIsWrittenAndReadBack)
+{
+    if (!SoundServerRunning)
+        GTEST_SKIP() << "no private sound server";
+    TMixer mixer(MakeAlsaMixerBackend());
+    mixer.EnumerateMixers();
+    ASSERT_GE(mixer.DeviceCount(), 1);
+    TMixerItem *master = mixer.FirstDevice()->FindItemByType(dtSpeakers);
+    ASSERT_NE(master, nullptr);
+    master->SetVolume(80);
+    for (const int balance : {25, 0, 100, 70, 50}) {
+        master->SetBalance(balance);
+        EXPECT_EQ(master->GetVolume(), 80) << balance;
+        EXPECT_EQ(master->GetBalance(), balance);
+    }
+    Pactl({QStringLiteral("set-sink-volume"), QStringLiteral("nullsink"), QStringLiteral("20%"),
+           QStringLiteral("60%")});
+    EXPECT_TRUE(WaitFor([&] { return master->GetBalance() == 75; }, 10000)) << master->GetBalance();
+    ResetSink();
+}
+
+// Changes made with pactl arrive through the device's notices, within a
+// generous time.
+TEST(SoundServer, OutsideChangesReachOnControlChange)
+{
+    if (!SoundServerRunning)
+        GTEST_SKIP() << "no private sound server";
+    TMixer mixer(MakeAlsaMixerBackend());
+    std::vector<const TMixerCtrl *> changed;
+    mixer.OnControlChange = [&](TMixer *, TMixerDev *, TMixerCtrl *control, TMixerItem *) {
+        changed.push_back(control);
+    };
+    mixer.Loaded();
+    ASSERT_GE(mixer.DeviceCount(), 1);
+    TMixerItem *master = mixer.FirstDevice()->FindItemByType(dtSpeakers);
+    ASSERT_NE(master, nullptr);
+    const TMixerCtrl *volume = &master->Controls[size_t(master->VolumeControl)];
+    const TMixerCtrl *mute = &master->Controls[size_t(master->MuteControl)];
+    const auto reported = [&](const TMixerCtrl *control) {
+        return std::find(changed.begin(), changed.end(), control) != changed.end();
+    };
+
+    Pactl({QStringLiteral("set-sink-volume"), QStringLiteral("nullsink"), QStringLiteral("40%")});
+    EXPECT_TRUE(WaitFor([&] { return reported(volume); }, 10000));
+    EXPECT_EQ(master->GetVolume(), 40);
+    Pactl({QStringLiteral("set-sink-mute"), QStringLiteral("nullsink"), QStringLiteral("1")});
+    EXPECT_TRUE(WaitFor([&] { return reported(mute); }, 10000));
+    EXPECT_TRUE(master->GetMute());
+
+    // Changes that a read took first are still reported.
+    changed.clear();
+    Pactl({QStringLiteral("set-sink-volume"), QStringLiteral("nullsink"), QStringLiteral("55%")});
+    EXPECT_TRUE(WaitFor([&] { return master->GetVolume() == 55; }, 10000));
+    EXPECT_TRUE(WaitFor([&] { return reported(volume); }, 10000));
+    ResetSink();
+}
+
+TEST(SoundServer, VolumeBarFollowsTheSpeakerLine)
+{
+    if (!SoundServerRunning)
+        GTEST_SKIP() << "no private sound server";
+    TMPlayerForm player;
+    player.show();
+    EXPECT_TRUE(player.VolumeBar->isEnabled());
+    EXPECT_EQ(player.VolumeBar->value(), 100);
+    Pactl({QStringLiteral("set-sink-volume"), QStringLiteral("nullsink"), QStringLiteral("40%")});
+    EXPECT_TRUE(WaitFor([&] { return player.VolumeBar->value() == 40; }, 10000)) << player.VolumeBar->value();
+    ResetSink();
+    EXPECT_TRUE(WaitFor([&] { return player.VolumeBar->value() == 100; }, 10000)) << player.VolumeBar->value();
+}
+
+TEST(SoundServer, RunnerListsTheMixerTree)
+{
+    if (!SoundServerRunning)
+        GTEST_SKIP() << "no private sound server";
+    QProcess runner;
+    runner.start(QStringLiteral(OVRUN_PATH), {QStringLiteral("--list-mixers")});
+    ASSERT_TRUE(runner.waitForFinished(20000));
+    EXPECT_EQ(runner.exitCode(), 0) << runner.readAllStandardError().toStdString();
+    const QStringList lines = QString::fromUtf8(runner.readAllStandardOutput()).split(u'\n');
+    ASSERT_GE(lines.size(), 7) << lines.join(u'\n').toStdString();
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("PulseAudio (manufacturer 0000, product 0000, driver 0x")))
+        << lines[0].toStdString();
+    EXPECT_EQ(lines.mid(1, 6),
+              (QStringList{
+                  QStringLiteral("  dtSpeakers \"Master\" 2 channels: volume 100, balance 50, mute off"),
+                  QStringLiteral("    ctVolume \"Master Playback Volume\" id 3, 0..65535, 65536 steps"),
+                  QStringLiteral("    ctMute \"Master Playback Switch\" id 4, 0..1, uniform"),
+                  QStringLiteral("  dtWaveIn \"Capture\" 2 channels: volume 100, balance 50, mute -"),
+                  QStringLiteral("    ctVolume \"Capture Volume\" id 1, 0..65535, 65536 steps"),
+                  QStringLiteral("    ctMultipleSelect \"Capture Switch\" id 2, 0..1, uniform"),
+              }))
+        << lines.join(u'\n').toStdString();
 }
 
 TEST(SoundServer, AWavPlaysToItsEndAndTheNotificationSubRuns)
