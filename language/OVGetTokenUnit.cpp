@@ -611,6 +611,8 @@ void GetRawTokenSub(CodeType &cell)
         cell = OperatorCell(opColon);
     else if (c == u'\'')
         cell = OperatorCell(opApostrophe);
+    else if (c == u'"')
+        cell = OperatorCell(opQuote);
     else
         cell = OperatorCell(opIllegal);
 }

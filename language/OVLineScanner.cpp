@@ -309,14 +309,22 @@ void HandleCase()
 // ---------------------------------------------------------------- routines
 
 // Skips the rest of a statement raw, up to and including ":" or the line end.
-// With stopAtComment a comment mark ends the skip too and is read next as a
-// token, so that a ":" inside the comment ends nothing.
+// A string literal is passed whole (INCLUDE "a:b.ovt"). With stopAtComment a
+// comment mark ends the skip too and is read next as a token, so that a ":"
+// inside the comment ends nothing.
 void SkipRestOfStatement(bool stopAtComment = false)
 {
+    bool inString = false;
     CodeType raw;
     for (;;) {
         GetRawTokenSub(raw);
-        if (raw.FirstCode == ckNone || IsOp(raw, opColon) || IsOp(raw, opEndOfLine))
+        if (raw.FirstCode == ckNone || IsOp(raw, opEndOfLine))
+            return;
+        if (IsOp(raw, opQuote))
+            inString = !inString;
+        if (inString)
+            continue;
+        if (IsOp(raw, opColon))
             return;
         if (stopAtComment && IsOp(raw, opApostrophe)) {
             UngetChar();

@@ -44,6 +44,38 @@ void ResetStack(TranslatorStack<T> &stack, int depth, int32_t pushError, int32_t
     stack.PopError = popError;
 }
 
+// The keyword a message names for a statement value (and for a member read
+// standing at a statement start): a variant 1000 * k + s names s, an inner
+// statement the keyword it was written with; 0 when no keyword names it.
+int32_t NamingStatement(int32_t value)
+{
+    const int32_t s = value % 1000;
+    if (s >= 1 && s <= StatementCount)
+        return s;
+    switch (s) {
+    case isMixerMasterMute:
+    case isMixerMasterVolume: return stAUDIOMIXER;
+    case isClipboardClear:
+    case fnClipboardGetText:
+    case isClipboardSetText: return stCLIPBOARD;
+    case isHelpCrossRef:
+    case isHelpReservedWords:
+    case isHelpTranslatorDump:
+    case isHelpVariables: return stHELP;
+    case isMediaPlayerClose:
+    case isMediaPlayerMode:
+    case isMediaPlayerOpen:
+    case isMediaPlayerPause:
+    case isMediaPlayerPlay:
+    case isMediaPlayerStop: return stMEDIAPLAYER;
+    case isDoUntil: return stDO;
+    case isLoopDo:
+    case isLoopUntil:
+    case isLoopWhile: return stLOOP;
+    default: return 0;
+    }
+}
+
 } // namespace
 
 void ResetTranslatorStacks()
@@ -85,8 +117,9 @@ void ExpectStatementEnd()
 {
     CodeType next;
     PeekPreCode(next);
+    // names the statement that should have ended; a label has no keyword to name
     if (!IsStatementEnd(next))
-        SetError(501, StatementCell.SecondCode);  // names the cell that should have ended the statement
+        SetError(501, StatementCell.FirstCode == ckStatement ? NamingStatement(StatementCell.SecondCode) : 0);
 }
 
 // ---------------------------------------------------------------- emitters
@@ -258,14 +291,17 @@ void ReadOptionalLiterals(int n)
 
 namespace {
 
-// An argument error of a generic translator is reported for the statement.
-void ReportAsStatementError(int32_t statement)
+// Any fault in a statement's arguments becomes 50022 naming the subject.
+void ReportArgumentError(int32_t subject)
 {
     if (ErrorNumber != 0) {
         ErrorNumber = 50022;
-        ErrorSubject = statement;
+        ErrorSubject = subject;
     }
 }
+
+// 50022 naming the keyword of the statement value (or member read) s.
+void ReportAsStatementError(int32_t s) { ReportArgumentError(NamingStatement(s)); }
 
 void TranslateNoArgs(int32_t s)
 {
@@ -330,10 +366,11 @@ void TranslateControlOnOff(int32_t s)
     }
 }
 
+// CLIPBOARD.GETTEXT or a mixer read at a statement start: its faults name the object.
 void TranslateFunctionStatement(int32_t v)
 {
     TranslateLastArg();
-    ReportAsStatementError(StatementCell.SecondCode);
+    ReportAsStatementError(v);
     if (ErrorNumber == 0)
         EmitAt(ckFunction, v);
 }
@@ -343,7 +380,7 @@ void TranslateFunctionStatement(int32_t v)
 void TranslateControlProperty(int32_t v)
 {
     TranslateParenArgs(1);
-    ReportAsStatementError(StatementCell.SecondCode);
+    ReportArgumentError(v);  // the message names the property's control
     if (ErrorNumber != 0)
         return;
     GetNextPreCode(ReadCell);
@@ -352,18 +389,19 @@ void TranslateControlProperty(int32_t v)
         return;
     }
     TranslateLastArg();
-    ReportAsStatementError(StatementCell.SecondCode);
+    ReportArgumentError(v);
     if (ErrorNumber == 0)
         EmitAt(ckFunction, v);
 }
 
-// Reads a whole string array cell; 50022 when the next cell is none.
+// Reads a whole string array cell; 50022 when the next cell is none (the
+// caller names the statement or function).
 bool ReadWholeStringArray(CodeType &array)
 {
     GetNextPreCode(array);
     if (array.FirstCode == ckStrArrVar)
         return true;
-    SetError(50022, StatementCell.SecondCode);
+    SetError(50022);
     return false;
 }
 

@@ -1,4 +1,5 @@
 #include "language/OVBoolTbl.h"
+#include "language/OVErrorMessage.h"
 #include "language/OVNumTbl.h"
 #include "language/OVStrTbl.h"
 #include "language/OVTranslator.h"
@@ -253,4 +254,42 @@ TEST_F(TranslateOther, ReadAllLinesFaultsNameTheFunction)
     const std::string fault = "error 50011 subject " + std::to_string(fnREADALLLINES);
     EXPECT_EQ(Fails("DIM S$(3)\nS$() = READALLLINES(1 2)"), fault);
     EXPECT_EQ(Fails("DIM S$(3)\nS$() = READALLLINES(\"a\", 1 2)"), fault);
+}
+
+// A statement written through an object, a variant or an inner form, and a
+// member read at a statement start, name in their messages the keyword they
+// were written with: never an empty name, nor the statement that merely
+// shares the number.
+TEST_F(TranslateOther, StatementFaultsNameTheKeywordTheyWereWrittenWith)
+{
+    struct Case {
+        const char *program;
+        const char16_t *message;
+    };
+    const Case cases[] = {
+        // member reads (function cells) at a statement start
+        {"CLIPBOARD.GETTEXT 1 2", u"コマンド CLIPBOARD の実行で型の不一致が起きました。"},
+        {"10 20 AUDIOMIXER.MASTERMUTE 1 2", u"コマンド AUDIOMIXER の実行で型の不一致が起きました。"},
+        {"10 20 AUDIOMIXER.MASTERVOLUME 1 2", u"コマンド AUDIOMIXER の実行で型の不一致が起きました。"},
+        // member statements, variants and inner statements
+        {"AUDIOMIXER.MASTERVOLUME = 1 2", u"コマンド AUDIOMIXER の実行で型の不一致が起きました。"},
+        {"CLIPBOARD.SETTEXT 1 2", u"コマンド CLIPBOARD の実行で型の不一致が起きました。"},
+        {"MEDIAPLAYER.OPEN 1 2", u"コマンド MEDIAPLAYER の実行で型の不一致が起きました。"},
+        {"RANDOMIZE 1 2", u"コマンド RANDOMIZE の実行で型の不一致が起きました。"},
+        {"LOADPICTURE(\"a\", 1 2)", u"コマンド LOADPICTURE の実行で型の不一致が起きました。"},
+        {"GSCREEN(1, 2, 3, 4 5)", u"コマンド GSCREEN の実行で型の不一致が起きました。"},
+        {"WRITEALLLINES(\"a\", 1, 2)", u"コマンド WRITEALLLINES の実行で型の不一致が起きました。"},
+        {"CLIPBOARD.CLEAR 1", u"CLIPBOARD文が正しく終わっていません。"},
+        {"MEDIAPLAYER.PLAY 1", u"MEDIAPLAYER文が正しく終わっていません。"},
+        {"HELP -RW 1", u"HELP文が正しく終わっていません。"},
+        {"DO\nLOOP 1", u"LOOP文が正しく終わっていません。"},
+        // a label has no keyword (its "*" is operator 12, not CASE)
+        {"*L 1", u"文が正しく終わっていません。"},
+        // control properties still name their control
+        {"CBUTTON(1).CAPTION = 1 2", u"コマンド CBUTTON の実行で型の不一致が起きました。"},
+    };
+    for (const Case &c : cases) {
+        Translate(c.program);
+        EXPECT_EQ(BuildErrorMessage(ErrorNumber), QString::fromUtf16(c.message)) << c.program;
+    }
 }
