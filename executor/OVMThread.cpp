@@ -107,7 +107,12 @@ bool PrepareProgram()
     if (!SetProgramText(SourceText))
         return false;
     Synchronised([] { Host().CloseMediaPlayer(); });
+    // The reset clears the stop request for the run; one made since the run
+    // was started (Stop pressed while the program is prepared) still holds.
+    const bool stopAsked = IsStopped();
     InitInterpreter();
+    if (stopAsked)
+        StopRequested = 1;
     Synchronised([] { Host().RestoreRunFormLayout(); });
     // The editor's or the runner's program includes files beside its own
     // file; RUN translates the kept text again, beside the file it came from.

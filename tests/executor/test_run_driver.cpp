@@ -229,19 +229,37 @@ TEST_F(RunDriver, AnOverflowingAssignmentLeavesTheVariableAsItWas)
     EXPECT_EQ(RunLine(QStringLiteral("PRINT B")).first(), QStringLiteral(" 7"));
 }
 
+// The program notes in a file that its loop has begun; the stop comes after.
 TEST_F(RunDriver, AStopReachesALoopOfWorkedOutExpressions)
 {
     using namespace std::chrono_literals;
-    SourceText = QStringLiteral("X = 0\r\n10 X = X + 1\r\nIF X < 1E15 THEN GOTO 10\r\nPRINT \"never\"");
+    QTemporaryDir dir;
+    const QString flag = dir.filePath(QStringLiteral("looping"));
+    SourceText = QStringLiteral("X = 0\r\n10 X = X + 1\r\nIF X = 2 THEN WRITEALLTEXT(\"%1\", \"1\")\r\n"
+                                "IF X < 1E15 THEN GOTO 10\r\nPRINT \"never\"")
+                     .arg(flag);
     RunMode = 0;
     ProgramRunning = 1;
     StopRequested = 0;
     ASSERT_TRUE(runs_.Start());
-    std::this_thread::sleep_for(30ms);
+    for (int waited = 0; !QFile::exists(flag) && waited < 30000; waited += 5)
+        std::this_thread::sleep_for(5ms);
     StopRequested = 1;
     runs_.Join();
     EXPECT_EQ(host_.Console().Lines().first(), QStringLiteral(u"実行中断しました"));
-    EXPECT_EQ(RunLine(QStringLiteral("PRINT X > 0")).first(), QStringLiteral("True"));
+    EXPECT_EQ(RunLine(QStringLiteral("PRINT X > 1")).first(), QStringLiteral("True"));
+}
+
+// A stop asked for while the program is still being prepared is not lost.
+TEST_F(RunDriver, AStopDuringPreparationHolds)
+{
+    SourceText = QStringLiteral("FOR I = 1 TO 100000: NEXT\r\nPRINT \"ran\"");
+    RunMode = 0;
+    ProgramRunning = 1;
+    StopRequested = 1;  // as if Stop came right after Run, before the reset
+    ASSERT_TRUE(runs_.Start());
+    runs_.Join();
+    EXPECT_EQ(host_.Console().Lines().first(), QStringLiteral(u"実行中断しました"));
 }
 
 namespace {
