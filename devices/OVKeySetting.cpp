@@ -164,27 +164,15 @@ const std::array<Placement, 3> Placements = {{
 
 QString RegistryFileOverride;
 
-// Bounds of the live numbers, so that a hand-edited store cannot carry the
-// window and font arithmetic past the integer range; window sizes and
-// positions stay far beyond any screen and far below where the status
-// panels' proportions would overflow.
-constexpr int MaxWindowExtent = 65535;
+// Bounds of the live font numbers, so that a hand-edited store cannot carry
+// the font arithmetic past the integer range. Window sizes and positions are
+// held to the ranges the preferences form accepts (LoadWindowPlaces).
 constexpr int MaxFontSize = 1000;
 constexpr int MaxTabStops = 1000;
 
 int SettingInRange(const QString &text, int low, int high)
 {
     return std::clamp(SettingTextToInt(text), low, high);
-}
-
-int WindowExtent(const QString &text)
-{
-    return SettingInRange(text, 0, MaxWindowExtent);
-}
-
-int WindowPosition(const QString &text)
-{
-    return SettingInRange(text, -MaxWindowExtent, MaxWindowExtent);
 }
 
 int FontSize(const QString &text)
@@ -248,30 +236,36 @@ bool WriteStore(IniFile &file, QString *error)
     return file.save(error);
 }
 
-// A live value outside [low, high] is brought into it; its text then shows
-// the value used, so that a window of size 0 or far off every desktop
-// cannot come back from the store.
-void Clamp(int &value, QString &text, int low, int high)
+// A window number read from its text and brought into [low, high], the
+// range the preferences form accepts; a text out of range then shows the
+// value used, so that a window of size 0 or far off every desktop cannot
+// come back from the store.
+void LoadWindowNumber(int &value, QString &text, int low, int high)
 {
-    const int kept = std::clamp(value, low, high);
-    if (kept != value)
-        text = QString::number(kept);
-    value = kept;
+    const int read = SettingTextToInt(text);
+    value = std::clamp(read, low, high);
+    if (value != read)
+        text = QString::number(value);
 }
 
-void ClampLoadedPlaces()
+void LoadWindowPlaces()
 {
-    Clamp(MainFormHeight, MainFormHeightText, MinWindowHeight, MaxWindowExtent);
-    Clamp(MainFormWidth, MainFormWidthText, MinWindowWidth, MaxWindowExtent);
-    Clamp(EditorHeight, EditorHeightText, MinWindowHeight, MaxWindowExtent);
-    Clamp(EditorWidth, EditorWidthText, MinWindowWidth, MaxWindowExtent);
-    Clamp(TScreenHeight, TScreenHeightText, MinWindowHeight, MaxWindowExtent);
-    Clamp(TScreenWidth, TScreenWidthText, MinWindowWidth, MaxWindowExtent);
+    LoadWindowNumber(MainFormHeight, MainFormHeightText, MinWindowHeight, MaxWindowExtent);
+    LoadWindowNumber(MainFormWidth, MainFormWidthText, MinWindowWidth, MaxWindowExtent);
+    LoadWindowNumber(EditorHeight, EditorHeightText, MinWindowHeight, MaxWindowExtent);
+    LoadWindowNumber(EditorWidth, EditorWidthText, MinWindowWidth, MaxWindowExtent);
+    LoadWindowNumber(TScreenHeight, TScreenHeightText, MinWindowHeight, MaxWindowExtent);
+    LoadWindowNumber(TScreenWidth, TScreenWidthText, MinWindowWidth, MaxWindowExtent);
     EditorCurrentHeight = EditorHeight;
     EditorCurrentWidth = EditorWidth;
     for (const Placement &p : Placements) {
-        Clamp(*p.TopValue, *p.Top, -MaxWindowPosition, MaxWindowPosition);
-        Clamp(*p.LeftValue, *p.Left, -MaxWindowPosition, MaxWindowPosition);
+        if (*p.Mode == u"Manual")
+            *p.Auto = 0;
+        for (QString *t : {p.Top, p.Left})
+            if (t->isEmpty())
+                *t = u"0"_s;
+        LoadWindowNumber(*p.TopValue, *p.Top, -MaxWindowPosition, MaxWindowPosition);
+        LoadWindowNumber(*p.LeftValue, *p.Left, -MaxWindowPosition, MaxWindowPosition);
     }
 }
 
@@ -347,23 +341,7 @@ bool LoadSettings(QString *error)
         if (d.Text->isEmpty())
             *d.Text = InterfaceText(d.Id);
 
-    MainFormHeight = WindowExtent(MainFormHeightText);
-    MainFormWidth = WindowExtent(MainFormWidthText);
-    EditorHeight = EditorCurrentHeight = WindowExtent(EditorHeightText);
-    EditorWidth = EditorCurrentWidth = WindowExtent(EditorWidthText);
-    TScreenHeight = WindowExtent(TScreenHeightText);
-    TScreenWidth = WindowExtent(TScreenWidthText);
-
-    for (const Placement &p : Placements) {
-        if (*p.Mode == u"Manual")
-            *p.Auto = 0;
-        for (QString *t : {p.Top, p.Left})
-            if (t->isEmpty())
-                *t = u"0"_s;
-        *p.TopValue = WindowPosition(*p.Top);
-        *p.LeftValue = WindowPosition(*p.Left);
-    }
-    ClampLoadedPlaces();
+    LoadWindowPlaces();
 
     ProgramFolder = WorkingPath;
 

@@ -126,7 +126,8 @@ void TOVEditForm::FormCreate()
     Editor->setTabStopDistance(Editor->fontMetrics().horizontalAdvance(u' ') * (EditorTabStops + 1));
 
     highlighter_ = new TOVKeywordHighlighter(Editor->document(), EditorStyle());
-    highlighter_->setActive(FormatCheckOn == 1);
+    // The preferences may turn the switch at any time; every edit asks it.
+    highlighter_->setTypingSwitch([] { return FormatCheckOn == 1; });
 
     resize(EditorWidth, EditorHeight);
     CreateMenus();
@@ -243,8 +244,6 @@ void TOVEditForm::RefreshPanels()
 
 void TOVEditForm::EditorChange()
 {
-    if (FormatCheckOn == 1 && !highlighter_->isActive())
-        highlighter_->setActive(true);
     RefreshPanels();
 }
 
@@ -303,7 +302,9 @@ bool TOVEditForm::Open(const QString &fileName, const TextEncoding &encoding)
     // Loading a large text and colouring it take a while: the loading form shows.
     LoadWaitScope wait(InterfaceText(65181), int(text.size()));
     Editor->setEnabled(false);
+    highlighter_->setSuppressed(true);  // the loaded text is coloured only on request
     Editor->setPlainText(text);  // empties the undo history: its records no longer apply
+    highlighter_->setSuppressed(false);
     wait.SetPosition(int(text.size()));
     QTextCursor cursor = Editor->textCursor();
     cursor.setPosition(0);
@@ -589,20 +590,8 @@ void TOVEditForm::OVEMenuPrgFormatClick()
         return;
     QTextDocument *document = Editor->document();
     LoadWaitScope wait(InterfaceText(65180), int(document->characterCount() - 1));
-    if (wait.Shown() && highlighter_->isActive()) {
-        // A large text is coloured again line by line so that the bar can follow.
-        const bool modified = document->isModified();
-        for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
-            wait.SetPosition(block.position());
-            highlighter_->rehighlightBlock(block);
-        }
-        QTextCursor cursor = Editor->textCursor();
-        cursor.setPosition(0);
-        Editor->setTextCursor(cursor);
-        document->setModified(modified);
-    } else {
-        TidyUpProgram(*Editor, *highlighter_);
-    }
+    // A large text shows the loading form, whose bar follows the lines.
+    TidyUpProgram(*Editor, *highlighter_, [&wait](int position) { wait.SetPosition(position); });
     wait.SetPosition(int(document->characterCount() - 1));
     RefreshPanels();
 }
@@ -614,8 +603,7 @@ std::unique_ptr<QTextDocument> TOVEditForm::PrintableDocument(bool selectionOnly
     copy->setDefaultFont(Editor->font());
     // Coloured as a whole first, so that a selection starting inside a
     // string or comment keeps the colours it has on screen.
-    if (highlighter_->isActive())
-        ApplyKeywordFormats(*copy, EditorStyle());
+    ApplyShownFormats(*Editor->document(), *copy, EditorStyle());
     const QTextCursor selection = Editor->textCursor();
     if (selectionOnly && selection.hasSelection()) {
         QTextCursor cut(copy.get());

@@ -398,7 +398,7 @@ TOVEditForm *TOvFrameForm::OpenFile(const QString &path, const QString &encoding
         return nullptr;
     }
     if (colour)
-        editor->Highlighter().setActive(true);
+        editor->Highlighter().ColourWholeText();
     AddEditor(editor);
     return editor;
 }

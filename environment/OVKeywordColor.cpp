@@ -4,11 +4,14 @@
 #include "language/OVHeader.h"
 
 #include <QColor>
+#include <QCoreApplication>
 #include <QFont>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
+#include <algorithm>
 
 namespace ov {
 
@@ -59,10 +62,12 @@ WordClass ClassifyLetters(QStringView letters)
 // the line end or an opening quote, apostrophe or brace follows (these leave
 // it pending until the line end or the next blank). Any other character drops
 // it, and so do letters after such an interruption, which start a new word.
+// An edited line is scanned on its own: a brace is an ordinary character and
+// a character above 128 drops the word.
 class LineScanner {
 public:
-    LineScanner(QStringView line, QList<ColorSpan> &spans, int offset)
-        : line_(line), spans_(spans), offset_(offset), size_(int(line.size()))
+    LineScanner(QStringView line, QList<ColorSpan> &spans, int offset, bool editedLine = false)
+        : line_(line), spans_(spans), offset_(offset), size_(int(line.size())), editedLine_(editedLine)
     {
     }
 
@@ -119,7 +124,7 @@ public:
                 Interrupt();
                 Add(p, size_ - p, ColorSpanKind::Comment);
                 p = size_;
-            } else if (c == u'{') {
+            } else if (c == u'{' && !editedLine_) {
                 Interrupt();
                 const int close = int(line_.indexOf(u'}', p + 1));
                 if (close < 0) {
@@ -131,7 +136,10 @@ public:
                     p = close + 1;
                 }
             } else if (c > 128) {
-                Interrupt();
+                if (editedLine_)
+                    DropWord();
+                else
+                    Interrupt();
                 if (!spans_.isEmpty() && spans_.back().kind == ColorSpanKind::Wide
                     && spans_.back().start + spans_.back().length == offset_ + p)
                     ++spans_.back().length;
@@ -193,6 +201,7 @@ private:
     int wordLength_ = 0;
     qsizetype wordMark_ = 0;  // spans_.size() when the word began
     bool interrupted_ = false;
+    const bool editedLine_;
 };
 
 bool IsLineBreak(char16_t c) { return c == u'\n' || c == u'\r' || c == u'\x2029'; }
@@ -202,6 +211,11 @@ bool IsLineBreak(char16_t c) { return c == u'\n' || c == u'\r' || c == u'\x2029'
 LineScanState ScanKeywordLine(QStringView line, LineScanState state, QList<ColorSpan> &spans, int offset)
 {
     return LineScanner(line, spans, offset).Run(state);
+}
+
+void ScanEditedLine(QStringView line, QList<ColorSpan> &spans, int offset)
+{
+    LineScanner(line, spans, offset, true).Run(InCode);
 }
 
 QList<ColorSpan> ScanKeywordSpans(QStringView text)
@@ -266,62 +280,105 @@ QTextCharFormat SpanFormat(ColorSpanKind kind, const KeywordColorStyle &style)
 }
 
 TOVKeywordHighlighter::TOVKeywordHighlighter(QTextDocument *document, const KeywordColorStyle &style)
-    : QSyntaxHighlighter(document)
+    : QSyntaxHighlighter(static_cast<QObject *>(document)), style_(style)
 {
-    style_ = style;
     for (int k = 0; k < 4; ++k)
         formats_[k] = SpanFormat(ColorSpanKind(k), style_);
+    // The edit is noted before the base class colours it and forgotten after.
+    connect(document, &QTextDocument::contentsChange, this, [this](int from, int removed, int added) {
+        editing_ = true;
+        edit_ = Edit{from, removed, added};
+    });
+    setDocument(document);
+    connect(document, &QTextDocument::contentsChange, this, [this] { editing_ = false; });
+    // The base class colours a new document once, later, from the event
+    // loop, and skips the edits made before then; that pass is run now, so
+    // that the first edits are coloured like all others.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
-void TOVKeywordHighlighter::setStyle(const KeywordColorStyle &style)
+// The pass ends an edit block of the document, which marks a document
+// without undo records modified: the flag is kept as it was.
+void TOVKeywordHighlighter::ColourWholeText(const std::function<void(int)> &progress)
 {
-    style_ = style;
-    for (int k = 0; k < 4; ++k)
-        formats_[k] = SpanFormat(ColorSpanKind(k), style_);
+    const bool modified = document()->isModified();
+    wholeText_ = true;
+    progress_ = progress;
     rehighlight();
-}
-
-void TOVKeywordHighlighter::setActive(bool active)
-{
-    if (active == active_)
-        return;
-    active_ = active;
-    rehighlight();
+    progress_ = {};
+    wholeText_ = false;
+    document()->setModified(modified);
 }
 
 void TOVKeywordHighlighter::highlightBlock(const QString &text)
 {
-    if (!active_) {
-        setCurrentBlockState(InCode);
-        return;
+    const QTextBlock block = currentBlock();
+    if (wholeText_) {
+        if (progress_)
+            progress_(block.position());
+        const int previous = previousBlockState();
+        spans_.clear();
+        setCurrentBlockState(ScanKeywordLine(text, previous < 0 ? InCode : LineScanState(previous), spans_));
+        ColourLine(spans_);
+    } else if (!Edited(block)) {
+        // Coloured again without a change of its text (the base class's
+        // first pass, or the line after a deletion): it keeps its colours.
+        for (const QTextLayout::FormatRange &range : block.layout()->formats())
+            setFormat(range.start, range.length, range.format);
+    } else if (!suppressed_ && (!typingOn_ || typingOn_())) {
+        spans_.clear();
+        ScanEditedLine(text, spans_);
+        ColourLine(spans_);
+    } else {
+        KeepFormatsOutsideEdit(block);
     }
-    const int previous = previousBlockState();
-    spans_.clear();
-    const LineScanState next = ScanKeywordLine(text, previous < 0 ? InCode : LineScanState(previous), spans_);
-    for (const ColorSpan &span : std::as_const(spans_))
-        setFormat(span.start, span.length, formats_[int(span.kind)]);
-    setCurrentBlockState(next);
+    // The block states belong to the whole-text pass; an edit leaves them,
+    // so that its colouring stops at the lines it touched.
 }
 
-void ApplyKeywordFormats(QTextDocument &document, const KeywordColorStyle &style)
+// Whether the current edit changed the text of `block`.
+bool TOVKeywordHighlighter::Edited(const QTextBlock &block) const
 {
-    QTextCursor cursor(&document);
+    return editing_ && block.position() <= edit_.from + edit_.added
+           && edit_.from < block.position() + block.length();
+}
+
+void TOVKeywordHighlighter::ColourLine(const QList<ColorSpan> &spans)
+{
+    for (const ColorSpan &span : spans)
+        setFormat(span.start, span.length, formats_[int(span.kind)]);
+}
+
+// The colours of the characters before the edit stay; those after it move
+// with them; the edit's own text is plain. A line the edit began before has
+// no colours that could be placed.
+void TOVKeywordHighlighter::KeepFormatsOutsideEdit(const QTextBlock &block)
+{
+    const int at = edit_.from - block.position();
+    if (at < 0)
+        return;
+    const int shift = edit_.added - edit_.removed;
+    for (const QTextLayout::FormatRange &range : block.layout()->formats()) {
+        const int end = range.start + range.length;
+        if (range.start < at)
+            setFormat(range.start, std::min(end, at) - range.start, range.format);
+        const int after = std::max(range.start, at + edit_.removed);
+        if (end > after)
+            setFormat(after + shift, end - after, range.format);
+    }
+}
+
+void ApplyShownFormats(const QTextDocument &shown, QTextDocument &copy, const KeywordColorStyle &style)
+{
+    QTextCursor cursor(&copy);
     cursor.beginEditBlock();
     cursor.select(QTextCursor::Document);
     cursor.setCharFormat(PlainTextFormat(style));
-
-    QTextCharFormat formats[4];
-    for (int k = 0; k < 4; ++k)
-        formats[k] = SpanFormat(ColorSpanKind(k), style);
-    QList<ColorSpan> spans;
-    LineScanState state = InCode;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        spans.clear();
-        state = ScanKeywordLine(block.text(), state, spans, block.position());
-        for (const ColorSpan &span : std::as_const(spans)) {
-            cursor.setPosition(span.start);
-            cursor.setPosition(span.start + span.length, QTextCursor::KeepAnchor);
-            cursor.mergeCharFormat(formats[int(span.kind)]);
+    for (QTextBlock block = shown.begin(); block.isValid(); block = block.next()) {
+        for (const QTextLayout::FormatRange &range : block.layout()->formats()) {
+            cursor.setPosition(block.position() + range.start);
+            cursor.setPosition(block.position() + range.start + range.length, QTextCursor::KeepAnchor);
+            cursor.mergeCharFormat(range.format);
         }
     }
     cursor.endEditBlock();
@@ -329,18 +386,13 @@ void ApplyKeywordFormats(QTextDocument &document, const KeywordColorStyle &style
 
 // ---------------------------------------------------------------- tidy-up
 
-void TidyUpProgram(QPlainTextEdit &editor, TOVKeywordHighlighter &highlighter)
+void TidyUpProgram(QPlainTextEdit &editor, TOVKeywordHighlighter &highlighter,
+                   const std::function<void(int)> &progress)
 {
-    QTextDocument *document = editor.document();
-    const bool modified = document->isModified();
-    if (highlighter.isActive())
-        highlighter.rehighlight();
-    else
-        highlighter.setActive(true);
+    highlighter.ColourWholeText(progress);
     QTextCursor cursor = editor.textCursor();
     cursor.setPosition(0);
     editor.setTextCursor(cursor);
-    document->setModified(modified);
 }
 
 } // namespace ov

@@ -1,8 +1,8 @@
 // Keyword colouring of the program editor: reserved words, strings, comments
 // and characters above code 128 outside them. The scan is a pure function
-// over text; the highlighter shows its result in an editor, a line at a time,
-// and ApplyKeywordFormats writes it as real character formats (for printing a
-// copy of the document).
+// over text; the highlighter shows its result in an editor, the whole text on
+// request and each edited line after a change, and ApplyShownFormats writes
+// what an editor shows as real character formats (for printing a copy).
 #pragma once
 
 #include "devices/OVGraphState.h"
@@ -12,8 +12,10 @@
 #include <QStringView>
 #include <QSyntaxHighlighter>
 #include <QTextCharFormat>
+#include <functional>
 
 class QPlainTextEdit;
+class QTextBlock;
 class QTextDocument;
 
 namespace ov {
@@ -53,6 +55,11 @@ enum LineScanState : int {
 // the state the next line starts in.
 LineScanState ScanKeywordLine(QStringView line, LineScanState state, QList<ColorSpan> &spans, int offset = 0);
 
+// Scans one line after an edit, on its own: strings and comments end at the
+// line end, an opening brace is an ordinary character, and a character above
+// 128 drops the word it interrupts. Spans as for ScanKeywordLine.
+void ScanEditedLine(QStringView line, QList<ColorSpan> &spans, int offset = 0);
+
 // Scans a whole text. Line breaks are "\n", "\r\n", "\r" or U+2029; a string
 // or brace comment that spans lines gives one span per line, none of which
 // covers a line break. Linear in the length of the text.
@@ -77,35 +84,54 @@ struct KeywordColorStyle {
 QTextCharFormat PlainTextFormat(const KeywordColorStyle &style);
 QTextCharFormat SpanFormat(ColorSpanKind kind, const KeywordColorStyle &style);
 
-// Colours the editor's document block by block as it changes. The formats
-// are layout formats: they never touch the text, the modified flag or the
-// undo records, and they do not survive printing (use ApplyKeywordFormats on
-// a copy for that).
+// Colours the editor's document. ColourWholeText colours every line with the
+// whole-text rules (strings and brace comments run on across lines); after
+// that, an edit colours again only the lines it touched, each on its own
+// (ScanEditedLine), and leaves every other line as it was. While the typing
+// switch is off, or while suppressed, an edit colours nothing: the edited
+// line keeps the colours of the characters the edit left alone, and the
+// text it brings is plain. The formats are layout formats: they never touch
+// the text, the modified flag or the undo records.
 class TOVKeywordHighlighter : public QSyntaxHighlighter {
 public:
     explicit TOVKeywordHighlighter(QTextDocument *document, const KeywordColorStyle &style = {});
 
-    void setStyle(const KeywordColorStyle &style);  // recolours the whole text
     const KeywordColorStyle &style() const { return style_; }
 
-    // Inactive, the highlighter leaves the text uncoloured.
-    void setActive(bool active);
-    bool isActive() const { return active_; }
+    // Asked at every edit whether edited lines are coloured; on by default.
+    void setTypingSwitch(std::function<bool()> on) { typingOn_ = std::move(on); }
+    // While suppressed (a file being loaded), edits colour nothing.
+    void setSuppressed(bool suppressed) { suppressed_ = suppressed; }
+
+    // Colours the whole text; `progress` hears the position of each line.
+    void ColourWholeText(const std::function<void(int)> &progress = {});
 
 protected:
     void highlightBlock(const QString &text) override;
 
 private:
+    struct Edit {
+        int from = 0, removed = 0, added = 0;
+    };
+    bool Edited(const QTextBlock &block) const;
+    void ColourLine(const QList<ColorSpan> &spans);
+    void KeepFormatsOutsideEdit(const QTextBlock &block);
+
     KeywordColorStyle style_;
     QTextCharFormat formats_[4];
     QList<ColorSpan> spans_;
-    bool active_ = true;
+    std::function<bool()> typingOn_;
+    bool suppressed_ = false;
+    bool wholeText_ = false;
+    std::function<void(int)> progress_;
+    bool editing_ = false;  // between an edit's change signal and its colouring
+    Edit edit_;
 };
 
-// Writes the colouring into `document` as character formats: every character
-// gets the plain format, then each span its own. Meant for a copy of the
-// editor's document that is about to be printed.
-void ApplyKeywordFormats(QTextDocument &document, const KeywordColorStyle &style);
+// Writes the colours that `shown` (an editor's document) shows into `copy`
+// (a clone of it) as character formats: every character gets the plain
+// format, then each coloured run its own. Meant for a copy to be printed.
+void ApplyShownFormats(const QTextDocument &shown, QTextDocument &copy, const KeywordColorStyle &style);
 
 // ---------------------------------------------------------------- tidy-up
 
@@ -116,6 +142,7 @@ inline bool TidyUpNeedsConfirmation(int textLength) { return textLength >= TidyU
 
 // The tidy-up: colours the whole text again and puts the caret at the start;
 // the text and the modified flag are left as they were.
-void TidyUpProgram(QPlainTextEdit &editor, TOVKeywordHighlighter &highlighter);
+void TidyUpProgram(QPlainTextEdit &editor, TOVKeywordHighlighter &highlighter,
+                   const std::function<void(int)> &progress = {});
 
 } // namespace ov

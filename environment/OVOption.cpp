@@ -466,9 +466,12 @@ QWidget *TOVOptionFrame::CreateSizePage()
             [this, show] { show(MainWidthBox, MainHeightBox, frame_.width(), frame_.height()); });
     connect(EditorCurrentSizeButton, &QPushButton::clicked, this,
             [this, show] { show(EditorWidthBox, EditorHeightBox, EditorCurrentWidth, EditorCurrentHeight); });
+    // Measured as the console applies its size, so that saving keeps it.
     connect(TScreenCurrentSizeButton, &QPushButton::clicked, this, [this, show] {
-        if (const QWidget *console = frame_.RunForm())
-            show(TScreenWidthBox, TScreenHeightBox, console->width() - 20, console->height() - 20);
+        if (const TRunForm *console = frame_.RunForm()) {
+            const QSize size = console->SizeSetting();
+            show(TScreenWidthBox, TScreenHeightBox, size.width(), size.height());
+        }
     });
     AddSaveButtons(page, SSaveButton, SSaveExitButton, SCancelButton, [this] { return SizeSettingSet(); });
     return page;

@@ -272,6 +272,8 @@ void TRunForm::FormCreate()
     layout->addWidget(panel);
     Memo1 = new TConsoleMemo(this);
     Memo1->SetMaxLength(ConsoleTextLimit(OSVersionName));
+    // The console can be as small as its stored size may be, and no smaller.
+    Memo1->setMinimumSize(MinWindowWidth, MinWindowHeight);
     layout->addWidget(Memo1);
     EditBtn = new QPushButton(panel);
     RunBtn = new QPushButton(panel);
@@ -320,6 +322,11 @@ void TRunForm::PlaceWindow()
     else
         move(TScreenLeft, TScreenTop);
     resize(TScreenWidth, TScreenHeight + kPanelHeight);
+}
+
+QSize TRunForm::SizeSetting() const
+{
+    return QSize(width(), height() - kPanelHeight);
 }
 
 void TRunForm::ApplyFont()

@@ -85,6 +85,9 @@ public:
     void BringToFront();
     // The memo's font and colours from the console settings.
     void ApplyFont();
+    // The console's size as "TScreen Width" and "TScreen Height" hold it:
+    // the window without the button strip.
+    QSize SizeSetting() const;
 
 signals:
     void EditRequested();

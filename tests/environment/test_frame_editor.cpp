@@ -356,6 +356,7 @@ TEST_F(FrameEditor, PrintingKeepsTheColoursAlsoForASelectionStartingInAString)
         cursor.setPosition(position + 1);
         return cursor.charFormat().foreground().color();
     };
+    editor->OVEMenuPrgFormatClick();  // the print shows the colours the editor shows
     const std::unique_ptr<QTextDocument> whole = editor->PrintableDocument(false);
     const QColor stringColour = colourAt(*whole, 7);  // a
     EXPECT_NE(stringColour, colourAt(*whole, 19));     // X

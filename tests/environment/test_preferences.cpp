@@ -245,10 +245,10 @@ TEST_F(Preferences, SizesAndPositionsAreCheckedBeforeSaving)
     EXPECT_EQ(Messages.size(), 4);
     Console->resize(640, 250);
     form->TScreenCurrentSizeButton->click();
-    EXPECT_EQ(form->TScreenWidthBox->text(), u"620");
-    EXPECT_EQ(form->TScreenHeightBox->text(), u"230");
+    EXPECT_EQ(form->TScreenWidthBox->text(), u"640");
+    EXPECT_EQ(form->TScreenHeightBox->text(), u"229");  // without the button strip
     form->SSaveButton->click();
-    EXPECT_EQ(TScreenWidth, 620);
+    EXPECT_EQ(TScreenWidth, 640);
     EXPECT_EQ(Stored(RegistrySettingsFile(), u"Main Form Width"_s), u"700");
 
     EXPECT_TRUE(form->Edit1->isHidden());
@@ -286,6 +286,55 @@ TEST_F(Preferences, StoredSizesAndPositionsAreClampedWhenLoaded)
     KeepPlacementsOnScreens();
     EXPECT_TRUE(PositionOnSomeScreen(MainFrameLeft, MainFrameTop));
     EXPECT_EQ(MainFrameTopText, QString::number(MainFrameTop));
+}
+
+// The stored sizes and the form share one limit: a hand-edited width far
+// beyond it loads as the limit, its text shows the limit, and the size page
+// saves it without complaint.
+TEST_F(Preferences, AStoredSizeBeyondTheLimitLoadsAndSavesAsTheLimit)
+{
+    Start("Main Form Width=99999999\nTScreen Height=16385\n");
+    EXPECT_EQ(MainFormWidth, MaxWindowExtent);
+    EXPECT_EQ(MainFormWidthText, QString::number(MaxWindowExtent));
+    EXPECT_EQ(TScreenHeight, MaxWindowExtent);
+    TOVOptionFrame *form = OpenOptions();
+    EXPECT_EQ(form->MainWidthBox->text(), QString::number(MaxWindowExtent));
+    form->SSaveButton->click();
+    EXPECT_TRUE(Messages.isEmpty()) << Messages.join(u'|').toStdString();
+    EXPECT_EQ(Stored(RegistrySettingsFile(), u"Main Form Width"_s), QString::number(MaxWindowExtent));
+    EXPECT_EQ(Stored(RegistrySettingsFile(), u"TScreen Height"_s), QString::number(MaxWindowExtent));
+}
+
+// The console's current size is measured as its size is stored, so that
+// saving it keeps the console as it is; the least sizes of every window
+// are accepted and come back the same.
+TEST_F(Preferences, CurrentConsoleSizeSavesAsItIsAndLeastSizesAreAccepted)
+{
+    Start("TScreen Width=620\nTScreen Height=230\n");
+    TOVOptionFrame *form = OpenOptions();
+    form->TScreenCurrentSizeButton->click();
+    EXPECT_EQ(form->TScreenWidthBox->text(), u"620");
+    EXPECT_EQ(form->TScreenHeightBox->text(), u"230");
+
+    for (QLineEdit *width : {form->MainWidthBox, form->EditorWidthBox, form->TScreenWidthBox})
+        width->setText(QString::number(MinWindowWidth));
+    for (QLineEdit *height : {form->MainHeightBox, form->EditorHeightBox, form->TScreenHeightBox})
+        height->setText(QString::number(MinWindowHeight));
+    form->SSaveButton->click();
+    EXPECT_TRUE(Messages.isEmpty()) << Messages.join(u'|').toStdString();
+    EXPECT_EQ(Stored(RegistrySettingsFile(), u"TScreen Width"_s), u"100");
+    EXPECT_EQ(Stored(RegistrySettingsFile(), u"TScreen Height"_s), u"50");
+    EXPECT_EQ(Stored(RegistrySettingsFile(), u"Main Form Height"_s), u"50");
+    EXPECT_EQ(Stored(RegistrySettingsFile(), u"Editor Width"_s), u"100");
+
+    LoadSettings();
+    EXPECT_EQ(TScreenWidth, 100);
+    EXPECT_EQ(TScreenHeight, 50);
+    TRunForm console(Runs);
+    form->TScreenCurrentSizeButton->click();  // the frame's console, still 620 by 230
+    EXPECT_EQ(form->TScreenHeightBox->text(), u"230");
+    console.show();
+    EXPECT_EQ(console.SizeSetting(), QSize(100, 50));
 }
 
 // The association form reads the choice in force on each opening, registers

@@ -272,9 +272,9 @@ TEST_F(Settings, FailedWriteIsReportedAndKeepsTheOtherStore)
     EXPECT_EQ(Bytes(RegistrySettingsFile()), registry);
 }
 
-// Numbers no window or font can take are saturated when read (the texts are
-// kept as written), and the windows are made from them without any integer
-// overflowing.
+// Numbers no window or font can take are saturated when read (a window's
+// size or position text then shows the value used), and the windows are
+// made from them without any integer overflowing.
 TEST_F(Settings, ExtremeNumbersAreSaturated)
 {
     InitializeInterpreterUnits();
@@ -296,11 +296,11 @@ TEST_F(Settings, ExtremeNumbersAreSaturated)
                "GScreen Position Mode=Manual\n"
                "GScreen Position Left=-2147483648\n");
     LoadSettings();
-    EXPECT_EQ(MainFormWidth, 65535);
-    EXPECT_EQ(MainFormHeight, 65535);
-    EXPECT_EQ(EditorWidth, 65535);
+    EXPECT_EQ(MainFormWidth, MaxWindowExtent);
+    EXPECT_EQ(MainFormHeight, MaxWindowExtent);
+    EXPECT_EQ(EditorWidth, MaxWindowExtent);
     EXPECT_EQ(EditorHeight, 50);  // a window keeps its least size
-    EXPECT_EQ(TScreenHeight, 65535);
+    EXPECT_EQ(TScreenHeight, MaxWindowExtent);
     EXPECT_EQ(TScreenWidth, 100);
     EXPECT_EQ(EditorTabStops, 1000);
     EXPECT_EQ(EditorFontSize, 1000);
@@ -309,7 +309,8 @@ TEST_F(Settings, ExtremeNumbersAreSaturated)
     EXPECT_EQ(MainFrameTop, 32000);
     EXPECT_EQ(TScreenTop, 32000);
     EXPECT_EQ(GScreenLeft, -32000);
-    EXPECT_EQ(MainFormWidthText, u"2147483647");
+    EXPECT_EQ(MainFormWidthText, QString::number(MaxWindowExtent));
+    EXPECT_EQ(EditorWidthText, QString::number(MaxWindowExtent));
 
     InitInterpreter();
     {
