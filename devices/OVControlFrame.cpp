@@ -3,7 +3,7 @@
 #include "devices/OVGraphState.h"
 #include "devices/OVQColor.h"
 #include "devices/OVQFont.h"
-#include "platform/OVVirtualKey.h"
+#include "platform/OVKeyEvent.h"
 #include "resources/OVInterfaceTexts.h"
 
 #include <QCloseEvent>
@@ -163,7 +163,7 @@ void TOVControlForm::keyPressEvent(QKeyEvent *event)
 
 void TOVControlForm::FormKeyPress(QKeyEvent *event)
 {
-    NoteProgramKey(VirtualKeyCode(event->key()), event->text());
+    NoteProgramKey(VirtualKeyCodeOf(*event), event->text());
 }
 
 } // namespace ov

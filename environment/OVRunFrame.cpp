@@ -8,7 +8,7 @@
 #include "executor/OVConsoleOut.h"
 #include "executor/OVMThread.h"
 #include "language/OVHeader.h"
-#include "platform/OVVirtualKey.h"
+#include "platform/OVKeyEvent.h"
 #include "platform/OVWinVersion.h"
 #include "resources/OVInterfaceTexts.h"
 #include "resources/OVVersion.h"
@@ -22,7 +22,6 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTextBlock>
-#include <QThread>
 #include <QVBoxLayout>
 
 namespace ov {
@@ -32,10 +31,6 @@ namespace {
 constexpr int kPanelHeight = 21;
 constexpr int kButtonWidth = 51;
 constexpr int kButtonHeight = 20;
-
-// Keys reach a running program through shared globals; a short pause after
-// each write gives its polling loops a chance to see the key.
-void PauseForPollingRun() { QThread::msleep(5); }
 
 } // namespace
 
@@ -224,8 +219,7 @@ void TConsoleMemo::RecallHistory(int step)
 
 void TConsoleMemo::keyPressEvent(QKeyEvent *event)
 {
-    LastKeyCode = VirtualKeyCode(event->key());
-    PauseForPollingRun();
+    NoteProgramKey(VirtualKeyCodeOf(*event), event->text());
     switch (event->key()) {
     case Qt::Key_Left:
     case Qt::Key_Right:
@@ -240,11 +234,6 @@ void TConsoleMemo::keyPressEvent(QKeyEvent *event)
         return;
     default:
         break;
-    }
-    const QString text = event->text();
-    if (!text.isEmpty()) {
-        LastKeyChar = text.toUcs4().value(0);
-        PauseForPollingRun();
     }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         LastKeyChar = U'\r';
