@@ -342,6 +342,29 @@ void TRunForm::BringToFront()
     Memo1->setFocus();
 }
 
+void TRunForm::ShowForRun()
+{
+    show();
+    if (keptMinimized_ && isMinimized())
+        return;  // raising or activating would restore it
+    raise();
+    activateWindow();
+    Memo1->setFocus();
+}
+
+void TRunForm::KeepMinimized()
+{
+    keptMinimized_ = true;
+    showMinimized();
+}
+
+void TRunForm::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && !isMinimized())
+        keptMinimized_ = false;
+}
+
 void TRunForm::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
