@@ -96,7 +96,10 @@ void TConsoleMemo::CreatePopupMenu()
         setTextCursor(cursor);
     });
     RFPaste = PopupMenu1->addAction(InterfaceText(65228), this, &QPlainTextEdit::paste);
-    RFDelete = PopupMenu1->addAction(InterfaceText(65229), this, [this] { textCursor().removeSelectedText(); });
+    RFDelete = PopupMenu1->addAction(InterfaceText(65229), this, [this] {
+        if (!isReadOnly())  // as Cut and Paste, nothing goes while a run holds the console
+            textCursor().removeSelectedText();
+    });
     PopupMenu1->addSeparator();
     RFSAll = PopupMenu1->addAction(InterfaceText(65230), this, &QPlainTextEdit::selectAll);
 }

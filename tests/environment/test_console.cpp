@@ -11,6 +11,7 @@
 #include "language/OVInterpreter.h"
 
 #include "wait_for_run.h"
+#include <QAction>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QElapsedTimer>
@@ -166,6 +167,34 @@ TEST_F(Console, InputEchoesTheReplyInPlaceOfItsWaitingLine)
     const QString text = form_->Memo1->toPlainText();
     EXPECT_FALSE(text.contains(QStringLiteral(u"入力中"))) << text.toStdString();
     EXPECT_TRUE(form_->RunBtn->isEnabled());
+}
+
+// While a run holds the console read-only, no item of its context menu
+// takes text away.
+TEST_F(Console, ContextMenuLeavesTheReadOnlyConsoleAlone)
+{
+    form_->Memo1->AddLine(QStringLiteral("kept"));
+    QTest::keyClicks(form_->Memo1, QStringLiteral("DO: LOOP"));
+    QTest::keyClick(form_->Memo1, Qt::Key_Return);
+    QElapsedTimer clock;
+    clock.start();
+    while (!form_->Memo1->isReadOnly() && clock.elapsed() < 10'000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_TRUE(form_->Memo1->isReadOnly());
+    const QString before = form_->Memo1->toPlainText();
+    for (QAction *item : {form_->Memo1->RFDelete, form_->Memo1->RFCut}) {
+        form_->Memo1->RFSAll->trigger();
+        form_->Memo1->PopupMenu1Popup();
+        EXPECT_TRUE(item->isEnabled());
+        item->trigger();
+        EXPECT_EQ(form_->Memo1->toPlainText(), before);
+    }
+    QTest::mouseClick(form_->StopBtn, Qt::LeftButton);
+    WaitForRun();
+    EXPECT_FALSE(form_->Memo1->isReadOnly());
+    form_->Memo1->RFSAll->trigger();
+    form_->Memo1->RFDelete->trigger();  // writable again: the selection goes
+    EXPECT_TRUE(form_->Memo1->toPlainText().isEmpty());
 }
 
 TEST_F(Console, SettingStatementsRestyleTheConsole)
