@@ -3,7 +3,8 @@
 #include "devices/OVGraphState.h"
 #include "devices/OVQColor.h"
 #include "devices/OVQFont.h"
-#include "platform/OVVirtualKey.h"
+#include "platform/OVKeyEvent.h"
+#include "platform/OVTextEncoding.h"
 #include "resources/OVInterfaceTexts.h"
 
 #include <QCloseEvent>
@@ -46,17 +47,30 @@ TOVControlForm::TOVControlForm(QWidget *parent)
     MirrorAll();
 }
 
+// Made kind by kind, labels first: a label lies beneath every button and
+// text box, whatever their numbers and places.
 void TOVControlForm::CreateControls()
 {
     for (int n = 1; n <= ControlCount; ++n) {
         Label[n] = new QLabel(this);
         Label[n]->setAutoFillBackground(true);
+    }
+    for (int n = 1; n <= ControlCount; ++n) {
         Button[n] = new QPushButton(this);
         connect(Button[n], &QPushButton::clicked, this, [this, n] { emit ButtonClicked(n); });
+    }
+    for (int n = 1; n <= ControlCount; ++n) {
         Edit[n] = new QLineEdit(this);
+        Edit[n]->setMaxLength(int(StringLengthLimit));  // typing goes as far as a string holds
         connect(Edit[n], &QLineEdit::textEdited, this,
                 [n](const QString &text) { Controls().Record(ControlKind::Edit, n).Text = text; });
+    }
+    for (int n = 1; n <= ControlCount; ++n) {
         Memo[n] = new QPlainTextEdit(this);
+        // With its horizontal scroll bar the memo does not wrap; wrapping
+        // one long unbroken line would also take time growing with the
+        // square of its length.
+        Memo[n]->setLineWrapMode(QPlainTextEdit::NoWrap);
         Memo[n]->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         Memo[n]->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         connect(Memo[n], &QPlainTextEdit::textChanged, this, [this, n] {
@@ -64,10 +78,10 @@ void TOVControlForm::CreateControls()
                 Controls().Record(ControlKind::Memo, n).Text
                     = Memo[n]->toPlainText().replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
         });
-        for (QWidget *w : {static_cast<QWidget *>(Label[n]), static_cast<QWidget *>(Button[n]),
-                           static_cast<QWidget *>(Edit[n]), static_cast<QWidget *>(Memo[n])})
-            w->installEventFilter(this);  // keys typed in any control reach the program
     }
+    for (int n = 1; n <= ControlCount; ++n)
+        for (const ControlKind kind : {ControlKind::Label, ControlKind::Button, ControlKind::Edit, ControlKind::Memo})
+            WidgetOf(kind, n)->installEventFilter(this);  // keys typed in any control reach the program
 }
 
 QWidget *TOVControlForm::WidgetOf(ControlKind kind, int n) const
@@ -163,7 +177,7 @@ void TOVControlForm::keyPressEvent(QKeyEvent *event)
 
 void TOVControlForm::FormKeyPress(QKeyEvent *event)
 {
-    NoteProgramKey(VirtualKeyCode(event->key()), event->text());
+    NoteProgramKey(VirtualKeyCodeOf(*event), event->text());
 }
 
 } // namespace ov

@@ -2,7 +2,7 @@
 
 #include "devices/OVGraphState.h"
 #include "devices/OVGraphSurface.h"
-#include "platform/OVVirtualKey.h"
+#include "platform/OVKeyEvent.h"
 #include "resources/OVInterfaceTexts.h"
 
 #include <QCloseEvent>
@@ -179,7 +179,7 @@ void TOVGraphForm::KeepAspect()
 
 void TOVGraphForm::keyPressEvent(QKeyEvent *event)
 {
-    NoteProgramKey(VirtualKeyCode(event->key()), event->text());
+    NoteProgramKey(VirtualKeyCodeOf(*event), event->text());
 }
 
 void TOVGraphForm::resizeEvent(QResizeEvent *event)

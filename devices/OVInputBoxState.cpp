@@ -28,7 +28,7 @@ QString StringCellText(const CodeType &cell)
 }
 
 // The waiting line is the memo's last line: nothing is added after it while
-// the box is up. It gives way to `text` (nothing when that is empty).
+// the box is up. It gives way to the echo of the reply.
 void ReplaceWaitingLine(const QString &text)
 {
     ConsoleMemo &memo = Host().Memo();
@@ -36,8 +36,7 @@ void ReplaceWaitingLine(const QString &text)
         --ConsoleLineCount;
         memo.DeleteLine(memo.LineCount() - 1);
     }
-    if (!text.isEmpty())
-        AppendConsoleText(text);
+    AppendConsoleText(text);
 }
 
 } // namespace
@@ -117,8 +116,7 @@ void ShowInputNumForm()
         if (InputRestartPos >= ProgramStart)
             ContPosition = InputRestartPos;
         Host().SetRunButtons(true, true, false, false);
-        ReplaceWaitingLine(lead);
-        Host().ShowRunForm();
+        Host().ShowRunForm();  // the waiting line stays
         return;
     }
 

@@ -543,9 +543,7 @@ bool TOVEditForm::OVEMenuRunOVClick()
     text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
     SourceText = text;
     ProgramDir = QFileInfo(FileName).isAbsolute() ? QFileInfo(FileName).absolutePath() : QDir::currentPath();
-    console->show();
-    console->raise();
-    console->activateWindow();
+    console->ShowForRun();
     RunningEditor = this;
     ErrorNumber = 0;
     if (!frame_.Runs().Start()) {
@@ -574,10 +572,7 @@ bool TOVEditForm::OVEMenuContOVClick()
     StopRequested = 0;
     ProgramRunning = 1;
     console->SetBtnRunMode();
-    console->show();
-    console->raise();
-    console->activateWindow();
-    console->Memo1->setFocus();
+    console->ShowForRun();
     return frame_.Runs().Start();
 }
 

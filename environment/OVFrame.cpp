@@ -443,7 +443,7 @@ void TOvFrameForm::ActOnCommandLine(const QStringList &arguments, const QString 
     if (request.runMode != QStringLiteral("AUT"))
         showMinimized();
     if (request.runMode == QStringLiteral("HIDE") && console_ != nullptr)
-        console_->showMinimized();
+        console_->KeepMinimized();
     editor->OVEMenuRunOVClick();
 }
 

@@ -8,7 +8,7 @@
 #include "executor/OVConsoleOut.h"
 #include "executor/OVMThread.h"
 #include "language/OVHeader.h"
-#include "platform/OVVirtualKey.h"
+#include "platform/OVKeyEvent.h"
 #include "platform/OVWinVersion.h"
 #include "resources/OVInterfaceTexts.h"
 #include "resources/OVVersion.h"
@@ -22,7 +22,6 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTextBlock>
-#include <QThread>
 #include <QVBoxLayout>
 
 namespace ov {
@@ -32,10 +31,6 @@ namespace {
 constexpr int kPanelHeight = 21;
 constexpr int kButtonWidth = 51;
 constexpr int kButtonHeight = 20;
-
-// Keys reach a running program through shared globals; a short pause after
-// each write gives its polling loops a chance to see the key.
-void PauseForPollingRun() { QThread::msleep(5); }
 
 } // namespace
 
@@ -101,7 +96,10 @@ void TConsoleMemo::CreatePopupMenu()
         setTextCursor(cursor);
     });
     RFPaste = PopupMenu1->addAction(InterfaceText(65228), this, &QPlainTextEdit::paste);
-    RFDelete = PopupMenu1->addAction(InterfaceText(65229), this, [this] { textCursor().removeSelectedText(); });
+    RFDelete = PopupMenu1->addAction(InterfaceText(65229), this, [this] {
+        if (!isReadOnly())  // as Cut and Paste, nothing goes while a run holds the console
+            textCursor().removeSelectedText();
+    });
     PopupMenu1->addSeparator();
     RFSAll = PopupMenu1->addAction(InterfaceText(65230), this, &QPlainTextEdit::selectAll);
 }
@@ -224,8 +222,7 @@ void TConsoleMemo::RecallHistory(int step)
 
 void TConsoleMemo::keyPressEvent(QKeyEvent *event)
 {
-    LastKeyCode = VirtualKeyCode(event->key());
-    PauseForPollingRun();
+    NoteProgramKey(VirtualKeyCodeOf(*event), event->text());
     switch (event->key()) {
     case Qt::Key_Left:
     case Qt::Key_Right:
@@ -240,11 +237,6 @@ void TConsoleMemo::keyPressEvent(QKeyEvent *event)
         return;
     default:
         break;
-    }
-    const QString text = event->text();
-    if (!text.isEmpty()) {
-        LastKeyChar = text.toUcs4().value(0);
-        PauseForPollingRun();
     }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         LastKeyChar = U'\r';
@@ -358,6 +350,29 @@ void TRunForm::BringToFront()
     raise();
     activateWindow();
     Memo1->setFocus();
+}
+
+void TRunForm::ShowForRun()
+{
+    show();
+    if (keptMinimized_ && isMinimized())
+        return;  // raising or activating would restore it
+    raise();
+    activateWindow();
+    Memo1->setFocus();
+}
+
+void TRunForm::KeepMinimized()
+{
+    keptMinimized_ = true;
+    showMinimized();
+}
+
+void TRunForm::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && !isMinimized())
+        keptMinimized_ = false;
 }
 
 void TRunForm::resizeEvent(QResizeEvent *event)

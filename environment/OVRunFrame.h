@@ -83,6 +83,12 @@ public:
     void WriteBanner();
     // Shows the console, restored when minimised, in front with the focus.
     void BringToFront();
+    // Shows the console for a run, in front with the focus; a console kept
+    // minimised stays so.
+    void ShowForRun();
+    // Minimises the console and keeps it so through runs (the -H switch)
+    // until the user restores it.
+    void KeepMinimized();
     // The memo's font and colours from the console settings.
     void ApplyFont();
     // The console's size as "TScreen Width" and "TScreen Height" hold it:
@@ -93,6 +99,7 @@ signals:
     void EditRequested();
 
 protected:
+    void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
@@ -108,6 +115,7 @@ private:
     void StartConsoleRun(const QString &command);
 
     RunController &runs_;
+    bool keptMinimized_ = false;
 };
 
 // The console's command history: a ring of 100 lines.

@@ -64,10 +64,7 @@ void TOVRunWindows::RestoreRunFormLayout()
 
 void TOVRunWindows::ShowRunForm()
 {
-    console_.show();
-    console_.raise();
-    console_.activateWindow();
-    console_.Memo1->setFocus();
+    console_.ShowForRun();
 }
 
 bool TOVRunWindows::ShowInputBox(const InputBoxRequest &request, QString &answer)

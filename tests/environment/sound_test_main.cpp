@@ -2,17 +2,13 @@
 // that the tests play and change volumes without touching the machine's
 // own. When the server cannot start, the tests skip.
 #include "sound_server.h"
+#include "tests/private_server.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <cstdio>
-#include <csignal>
-#include <cstring>
-#include <sys/prctl.h>
 
 bool SoundServerRunning = false;
 
@@ -39,8 +35,7 @@ bool StartServer(QProcess &server, const QString &dir)
     env.insert(QStringLiteral("HOME"), dir);
     server.setProcessEnvironment(env);
     server.setProcessChannelMode(QProcess::MergedChannels);
-    // The server must not outlive a test that crashes: it never exits by itself.
-    server.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    test::EndWithParent(server);
     server.start(QStringLiteral("pulseaudio"),
                  {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
                   QStringLiteral("-L"), QStringLiteral("module-null-sink sink_name=nullsink"), QStringLiteral("-L"),
@@ -55,17 +50,6 @@ bool StartServer(QProcess &server, const QString &dir)
     return true;
 }
 
-void StopServer(QProcess &server)
-{
-    if (server.state() == QProcess::NotRunning)
-        return;
-    server.terminate();  // SIGTERM to the server's own process id
-    if (!server.waitForFinished(5000)) {
-        server.kill();
-        server.waitForFinished(5000);
-    }
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -73,9 +57,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QT_MEDIA_BACKEND", "gstreamer");
-    bool listing = false;  // the test discovery needs no server
-    for (int i = 1; i < argc; ++i)
-        listing = listing || std::strcmp(argv[i], "--gtest_list_tests") == 0;
+    const bool listing = test::ListingTests(argc, argv);
     QTemporaryDir runtime;
     QProcess server;
     SoundServerRunning = !listing && runtime.isValid() && StartServer(server, runtime.path());
@@ -84,12 +66,5 @@ int main(int argc, char **argv)
                      server.readAll().constData());
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
     }
-    int status = 0;
-    {
-        QApplication app(argc, argv);
-        ::testing::InitGoogleTest(&argc, argv);
-        status = RUN_ALL_TESTS();
-    }
-    StopServer(server);
-    return status;
+    return test::RunTestsThenStop(argc, argv, server);
 }

@@ -11,6 +11,7 @@
 #include "language/OVInterpreter.h"
 
 #include "wait_for_run.h"
+#include <QAction>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QElapsedTimer>
@@ -144,8 +145,8 @@ TEST_F(Console, MemoCountsLinesAsTheRunDoes)
     EXPECT_EQ(memo.LineCount(), 0);
 }
 
-// The reply replaces the waiting line in place; a cancelled INPUT leaves no
-// waiting line behind.
+// The reply replaces the waiting line in place; a cancelled INPUT leaves the
+// waiting line standing.
 TEST_F(Console, InputEchoesTheReplyInPlaceOfItsWaitingLine)
 {
     QStringList asking;
@@ -163,9 +164,38 @@ TEST_F(Console, InputEchoesTheReplyInPlaceOfItsWaitingLine)
     form_->Memo1->Clear();
     AnswerNextDialog<TInputNumForm>([](TInputNumForm *box) { QTest::mouseClick(box->Button2, Qt::LeftButton); });
     TypeCommand(QStringLiteral("INPUT A"));
-    const QString text = form_->Memo1->toPlainText();
-    EXPECT_FALSE(text.contains(QStringLiteral(u"入力中"))) << text.toStdString();
+    EXPECT_EQ(Lines().mid(0, 3), (QStringList{QStringLiteral("INPUT A"), QStringLiteral(u"Input ? : 入力中>"),
+                                              QStringLiteral("OK")}))
+        << Lines().join(u'|').toStdString();
     EXPECT_TRUE(form_->RunBtn->isEnabled());
+}
+
+// While a run holds the console read-only, no item of its context menu
+// takes text away.
+TEST_F(Console, ContextMenuLeavesTheReadOnlyConsoleAlone)
+{
+    form_->Memo1->AddLine(QStringLiteral("kept"));
+    QTest::keyClicks(form_->Memo1, QStringLiteral("DO: LOOP"));
+    QTest::keyClick(form_->Memo1, Qt::Key_Return);
+    QElapsedTimer clock;
+    clock.start();
+    while (!form_->Memo1->isReadOnly() && clock.elapsed() < 10'000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_TRUE(form_->Memo1->isReadOnly());
+    const QString before = form_->Memo1->toPlainText();
+    for (QAction *item : {form_->Memo1->RFDelete, form_->Memo1->RFCut}) {
+        form_->Memo1->RFSAll->trigger();
+        form_->Memo1->PopupMenu1Popup();
+        EXPECT_TRUE(item->isEnabled());
+        item->trigger();
+        EXPECT_EQ(form_->Memo1->toPlainText(), before);
+    }
+    QTest::mouseClick(form_->StopBtn, Qt::LeftButton);
+    WaitForRun();
+    EXPECT_FALSE(form_->Memo1->isReadOnly());
+    form_->Memo1->RFSAll->trigger();
+    form_->Memo1->RFDelete->trigger();  // writable again: the selection goes
+    EXPECT_TRUE(form_->Memo1->toPlainText().isEmpty());
 }
 
 TEST_F(Console, SettingStatementsRestyleTheConsole)

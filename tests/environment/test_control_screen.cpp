@@ -1,6 +1,7 @@
 // The control screen's window: its widgets show the control model, typed
 // text goes back to it, a click on a real button runs the event sub, a new
-// CSCREEN reuses the widgets, and the close box closes the screen.
+// CSCREEN reuses the widgets, and the close box closes the screen. Labels
+// lie beneath the other controls; text boxes take long text.
 #include "devices/OVControlFrame.h"
 #include "environment/OVQtHost.h"
 #include "environment/OVRunFrame.h"
@@ -10,11 +11,14 @@
 #include "language/OVInterpreter.h"
 
 #include "wait_for_run.h"
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTextDocument>
 #include <gtest/gtest.h>
 
 using namespace ov;
@@ -115,4 +119,59 @@ TEST_F(ControlScreen, ANewScreenReusesTheWidgetsAndTheCloseBoxClosesIt)
     console_.Memo1->Clear();
     RunProgram(QStringLiteral("PRINT CBUTTON(1).TEXT"));
     EXPECT_TRUE(Console().contains(QStringLiteral(u"コントロール画面が開かれていません。"))) << Console().toStdString();
+}
+
+// Labels lie beneath every button and text box, also those of lower numbers
+// moved onto them.
+TEST_F(ControlScreen, LabelsLieBeneathButtonsAndTextBoxes)
+{
+    RunProgram(QStringLiteral(
+        "CSCREEN(800, 400): CLABEL(11) ON: CLABEL(21) ON: CLABEL(31) ON\r\n"
+        "CBUTTON(1) ON: CBUTTON(1).LEFT = 200\r\n"
+        "CTEXTBOX(2) ON: CTEXTBOX(2).LEFT = 400: CTEXTBOX(2).TOP = 0\r\n"
+        "CTEXTBOX(3).MULTILINE = TRUE: CTEXTBOX(3) ON: CTEXTBOX(3).LEFT = 600: CTEXTBOX(3).TOP = 0"));
+    ASSERT_TRUE(form_.Label[11]->isVisible()) << Console().toStdString();
+    EXPECT_EQ(form_.childAt(form_.Label[11]->geometry().center()), form_.Button[1]);
+    EXPECT_EQ(form_.childAt(form_.Label[21]->geometry().center()), form_.Edit[2]);
+    EXPECT_TRUE(form_.Memo[3]->isAncestorOf(form_.childAt(form_.Label[31]->geometry().center())));
+}
+
+// A one-line text box takes text beyond Qt's usual 32,767 characters, from
+// the program and typed.
+TEST_F(ControlScreen, AOneLineTextBoxHoldsAndTakesLongText)
+{
+    RunProgram(QStringLiteral("CSCREEN(400, 300): CTEXTBOX(1) ON\r\n"
+                              "A$ = \"abcdefghij\": FOR I = 1 TO 12: A$ = A$ + A$: NEXT: CTEXTBOX(1).TEXT = A$"));
+    ASSERT_EQ(form_.Edit[1]->text().size(), 40960) << Console().toStdString();
+    form_.Edit[1]->setFocus();
+    QTest::keyClick(form_.Edit[1], Qt::Key_End);
+    QTest::keyClicks(form_.Edit[1], QStringLiteral("z"));
+    RunLine(QStringLiteral("PRINT LEN(CTEXTBOX(1).TEXT); RIGHT$(CTEXTBOX(1).TEXT, 2)"));
+    EXPECT_TRUE(Console().contains(QStringLiteral(" 40961jz"))) << Console().right(200).toStdString();
+}
+
+// One long unbroken line in a multi-line text box shows within a bound that
+// leaves a generous margin (the time once grew with the square of the
+// length), and Stop then ends the run.
+TEST_F(ControlScreen, ALongUnbrokenLineShowsAtOnceAndStopAnswers)
+{
+    constexpr int length = 819'200;  // 25 letters doubled 15 times
+    QElapsedTimer clock;
+    clock.start();
+    SourceText = QStringLiteral(
+        "CSCREEN(400, 300): CTEXTBOX(1) ON: CTEXTBOX(1).MULTILINE = TRUE\r\n"
+        "A$ = \"abcdefghijklmnopqrstuvwxy\": FOR I = 1 TO 15: A$ = A$ + A$: NEXT\r\n"
+        "CTEXTBOX(1).TEXT = A$\r\nDO\r\nLOOP");
+    RunMode = 0;
+    ProgramRunning = 1;
+    StopRequested = 0;
+    ASSERT_TRUE(runs_.Start());
+    while (form_.Memo[1]->document()->characterCount() <= length && clock.elapsed() < 10'000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_LT(clock.elapsed(), 10'000);
+    EXPECT_EQ(form_.Memo[1]->toPlainText().size(), length);
+    QTest::mouseClick(console_.StopBtn, Qt::LeftButton);
+    WaitForRun(runs_);
+    EXPECT_EQ(RunThreadActive.load(), 0);
+    EXPECT_TRUE(Console().contains(QStringLiteral(u"実行中断しました"))) << Console().toStdString();
 }

@@ -1,6 +1,9 @@
 // The main frame and the program editor driven as a person would: opening,
 // typing, saving with the backup copy, encodings, undo, find and replace,
 // runs from the editor, the error selection, the command line and closing.
+#include "answer_dialog.h"
+
+#include "devices/OVInputNumForm.h"
 #include "environment/MyRichEdit.h"
 #include "environment/OVDialogHook.h"
 #include "environment/OVEdit.h"
@@ -23,6 +26,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -463,6 +468,35 @@ TEST_F(FrameEditor, CommandLineSwitches)
     EXPECT_EQ(frame_->Editors().size(), 2);
     WaitForRun();
     EXPECT_TRUE(console_->Memo1->toPlainText().split(u'\n').contains(QStringLiteral(" 10")));
+}
+
+// -H minimises the frame and the console, and the console stays minimised
+// through the run (its INPUT too) and after it; once the user restores it,
+// a run brings it forward again.
+TEST_F(FrameEditor, HiddenRunKeepsTheConsoleMinimised)
+{
+    const auto answer = [] {
+        AnswerNextDialog<TInputNumForm>([](TInputNumForm *box) {
+            QTest::keyClicks(box->Edit1, QStringLiteral("21"));
+            QTest::mouseClick(box->Button1, Qt::LeftButton);
+        });
+    };
+    console_->show();
+    ASSERT_TRUE(WriteTextFile(Path(QStringLiteral("h.ovt")), QStringLiteral("INPUT A\r\nPRINT A * 2\r\n"),
+                              TextEncoding{}));
+    answer();
+    frame_->ActOnCommandLine({QStringLiteral("-H"), Path(QStringLiteral("h.ovt"))});
+    WaitForRun();
+    EXPECT_TRUE(console_->Memo1->toPlainText().split(u'\n').contains(QStringLiteral(" 42")));
+    EXPECT_TRUE(frame_->isMinimized());
+    EXPECT_TRUE(console_->isMinimized());
+    EXPECT_NE(QApplication::activeWindow(), console_.get());  // activating it would restore it
+
+    console_->showNormal();
+    answer();
+    ASSERT_TRUE(frame_->Editors().last()->OVEMenuRunOVClick());
+    WaitForRun();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(console_.get()));
 }
 
 // The open and save dialogs start in the folder of the file last opened or
