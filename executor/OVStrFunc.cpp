@@ -1,6 +1,7 @@
 #include "executor/OVStrFunc.h"
 
 #include "executor/OVDisplayWidth.h"
+#include "executor/OVNumberBits.h"
 #include "executor/OVStack.h"
 #include "language/OVStrTbl.h"
 #include "platform/OVTextEncoding.h"
@@ -60,7 +61,7 @@ qsizetype ClampedCount(long double x)
         return qsizetype(kCountClamp);
     if (x <= -kCountClamp)
         return -qsizetype(kCountClamp);
-    return qsizetype(x);  // the conversion truncates toward zero
+    return TruncatedInt64(x);
 }
 
 // The low `bits` bits of truncate(x), as a two's-complement integer would

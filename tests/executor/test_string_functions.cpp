@@ -98,6 +98,11 @@ TEST(StringFunctions, CountsAndPositionsAtTheirLimits)
     EXPECT_EQ(Str(fnMID_STR, {QString("abcdef"), 2.0L, 4294967295.0L}), "bcdef");
     EXPECT_EQ(Str(fnMID_STR, {QString("abcdef"), 3.0L, 1e30L}), "cdef");
     EXPECT_EQ(Str(fnMID_STR, {QString("abcdef"), 1e30L, 1e30L}), "");
+    // Counts truncate toward zero however close they come to the next whole number.
+    EXPECT_EQ(Str(fnMID_STR, {QString("abcdef"), 2.9999999999999999L, 1.99999L}), "b");
+    EXPECT_EQ(Str(fnMID_STR, {QString("abcdef"), 0.5L, 2.0L}), "");
+    EXPECT_EQ(Str(fnLEFT_STR, {QString("abcdef"), 0x1p53L - 1}), "abcdef");
+    EXPECT_EQ(Str(fnRIGHT_STR, {QString("abcdef"), 1e-4940L}), "");
 
     EXPECT_EQ(Num(fnINSTR, {1.0L, QString("abcabc"), QString("c")}), 3);
     EXPECT_EQ(Num(fnKINSTR, {4.0L, QString("abcabc"), QString("c")}), 3);  // within the tail
