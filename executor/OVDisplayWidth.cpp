@@ -56,7 +56,7 @@ bool IsWideChar(const QString &s)
     return !s.isEmpty() && IsWideUnit(s.front().unicode());
 }
 
-int StrDisplayWidth(const QString &s)
+int StrDisplayWidth(QStringView s)
 {
     int width = int(s.size());
     for (const QChar c : s)

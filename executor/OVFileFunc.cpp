@@ -1,6 +1,7 @@
 #include "executor/OVFileFunc.h"
 
 #include "executor/OVDataFile.h"
+#include "executor/OVNumberBits.h"
 #include "executor/OVStack.h"
 #include "language/OVBoolTbl.h"
 #include "language/OVCode.h"
@@ -33,10 +34,10 @@ namespace {
 // it lies outside.
 bool TruncatedInt(long double x, int32_t &value)
 {
-    const long double t = std::trunc(x);
-    if (!(t >= std::numeric_limits<int32_t>::min() && t <= std::numeric_limits<int32_t>::max()))
+    // The bounds of the integers that truncate into the range.
+    if (!(x > std::numeric_limits<int32_t>::min() - 1.0L && x < std::numeric_limits<int32_t>::max() + 1.0L))
         return false;
-    value = int32_t(t);
+    value = int32_t(TruncatedInt64(x));
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/OVTextEncoding.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
@@ -630,47 +631,55 @@ void FnString()
     PushString(unit.repeated(times));
 }
 
+// ---------------------------------------------------------------- dispatch
+
+using Handler = void (*)();
+
+// The handlers by function number: a function of another group costs the
+// dispatch one look-up.
+constexpr auto kHandlers = [] {
+    std::array<Handler, FunctionCount + 1> table{};
+    table[fnAKCNV_STR] = FnAkcnv;
+    table[fnASC] = FnAsc;
+    table[fnASCU] = FnAscU;
+    table[fnASCW] = FnAscW;
+    table[fnCHR] = table[fnCHR_STR] = FnChr;
+    table[fnCHRU] = FnChrU;
+    table[fnCHRW] = FnChrW;
+    table[fnISSURROGATE] = FnIsSurrogate;
+    table[fnKACNV_STR] = FnKacnv;
+    table[fnINSTR] = table[fnKINSTR] = FnInstr;
+    table[fnLEFT_STR] = table[fnKLEFT_STR] = FnLeft;
+    table[fnLEN] = table[fnKLEN] = FnLen;
+    table[fnMID_STR] = table[fnKMID_STR] = FnMid;
+    table[fnRIGHT_STR] = table[fnKRIGHT_STR] = FnRight;
+    table[fnLCASE_STR] = [] { FnCaseTrim(fnLCASE_STR); };
+    table[fnUCASE_STR] = [] { FnCaseTrim(fnUCASE_STR); };
+    table[fnLTRIM_STR] = [] { FnCaseTrim(fnLTRIM_STR); };
+    table[fnRTRIM_STR] = [] { FnCaseTrim(fnRTRIM_STR); };
+    table[fnTRIM_STR] = [] { FnCaseTrim(fnTRIM_STR); };
+    table[fnNORMALIZE] = FnNormalize;
+    table[fnREPLACE_STR] = FnReplace;
+    table[fnSPACE_STR] = table[fnSPC] = FnSpace;
+    table[fnSPLIT_STR] = FnSplit;
+    table[fnSTRCONV] = FnStrConv;
+    table[fnSTRING_STR] = FnString;
+    return table;
+}();
+
 } // namespace
 
 bool DispatchStringFunction(int32_t f)
 {
-    switch (f) {
-    case fnAKCNV_STR: FnAkcnv(); break;
-    case fnASC: FnAsc(); break;
-    case fnASCU: FnAscU(); break;
-    case fnASCW: FnAscW(); break;
-    case fnCHR:
-    case fnCHR_STR: FnChr(); break;
-    case fnCHRU: FnChrU(); break;
-    case fnCHRW: FnChrW(); break;
-    case fnISSURROGATE: FnIsSurrogate(); break;
-    case fnKACNV_STR: FnKacnv(); break;
-    case fnINSTR:
-    case fnKINSTR: FnInstr(); break;
-    case fnLEFT_STR:
-    case fnKLEFT_STR: FnLeft(); break;
-    case fnLEN:
-    case fnKLEN: FnLen(); break;
-    case fnMID_STR:
-    case fnKMID_STR: FnMid(); break;
-    case fnRIGHT_STR:
-    case fnKRIGHT_STR: FnRight(); break;
-    case fnLCASE_STR:
-    case fnUCASE_STR:
-    case fnLTRIM_STR:
-    case fnRTRIM_STR:
-    case fnTRIM_STR: FnCaseTrim(f); break;
-    case fnNORMALIZE: FnNormalize(); break;
-    case OneMoreArgBase + fnNORMALIZE: FnNormalizeForm(); break;
-    case fnREPLACE_STR: FnReplace(); break;
-    case fnSPACE_STR:
-    case fnSPC: FnSpace(); break;
-    case fnSPLIT_STR: FnSplit(); break;
-    case fnSTRCONV: FnStrConv(); break;
-    case fnSTRING_STR: FnString(); break;
-    default: return false;
+    if (f >= 0 && f <= FunctionCount && kHandlers[size_t(f)] != nullptr) {
+        kHandlers[size_t(f)]();
+        return true;
     }
-    return true;
+    if (f == OneMoreArgBase + fnNORMALIZE) {
+        FnNormalizeForm();
+        return true;
+    }
+    return false;
 }
 
 } // namespace ov
