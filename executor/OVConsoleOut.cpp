@@ -6,7 +6,7 @@
 #include "language/OVCode.h"
 #include "language/OVGetTokenUnit.h"
 #include "language/OVStrTbl.h"
-#include "platform/OVTextReader.h"
+#include "platform/OVStringBuffer.h"
 
 #include <algorithm>
 #include <array>
@@ -89,25 +89,34 @@ void AddToMemo(ConsoleMemo &memo, QString line, bool prompt, bool hidden)
         memo.PlaceCaretAfterPrompt();
 }
 
+// The lines a drain step takes, on the user-interface thread. It changes
+// places with the queue, so the two keep their room (up to this many lines)
+// and a line queued on its own costs no allocation.
+std::vector<QueuedLine> DrainedLines;
+constexpr size_t KeptQueueRoom = 1024;
+
 // Runs on the user-interface thread.
 void DrainLineQueue()
 {
-    std::vector<QueuedLine> lines;
+    std::vector<QueuedLine> &lines = DrainedLines;
     {
         std::lock_guard lock(QueueMutex);
         lines.swap(LineQueue);
         DrainPosted = false;
     }
-    if (lines.empty())
-        return;
-    ConsoleMemo &memo = Host().Memo();
-    const bool hidden = lines.size() >= HiddenBatchLines;
-    if (hidden)
-        memo.SetUpdatesEnabled(false);
-    for (QueuedLine &line : lines)
-        AddToMemo(memo, std::move(line.Text), line.Prompt, hidden);
-    if (hidden)
-        memo.SetUpdatesEnabled(true);
+    if (!lines.empty()) {
+        ConsoleMemo &memo = Host().Memo();
+        const bool hidden = lines.size() >= HiddenBatchLines;
+        if (hidden)
+            memo.SetUpdatesEnabled(false);
+        for (QueuedLine &line : lines)
+            AddToMemo(memo, std::move(line.Text), line.Prompt, hidden);
+        if (hidden)
+            memo.SetUpdatesEnabled(true);
+    }
+    lines.clear();
+    if (lines.capacity() > KeptQueueRoom)
+        lines = std::vector<QueuedLine>();
 }
 
 void QueueLine(QString text, bool prompt)
@@ -426,7 +435,7 @@ QString FormatPrintNumber(long double x)
 
 void AppendPrintText(QStringView text)
 {
-    OutputLine += text;
+    AppendUnits(OutputLine, text);
     OutputColumn += StrDisplayWidth(text);
 }
 

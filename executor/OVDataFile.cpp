@@ -7,6 +7,7 @@
 #include "language/OVCode.h"
 #include "language/OVGetTokenUnit.h"
 #include "language/OVStrTbl.h"
+#include "platform/OVStringBuffer.h"
 #include "platform/OVTextEncoding.h"
 #include "platform/OVTextReader.h"
 #include "platform/UCS4Encoding.h"

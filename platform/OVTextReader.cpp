@@ -1,5 +1,7 @@
 #include "platform/OVTextReader.h"
 
+#include "platform/OVStringBuffer.h"
+
 #include <algorithm>
 
 namespace ov {
@@ -49,11 +51,7 @@ bool TextReader::Fill()
 
 void TextReader::TakeTo(qsizetype end, QString &text)
 {
-    // Resized and copied into rather than appended to, which costs more on
-    // the short pieces of lines; a buffer the text has is reused.
-    const qsizetype size = text.size();
-    text.resize(size + end - pos_);
-    std::copy(buffer_.constData() + pos_, buffer_.constData() + end, text.data() + size);
+    AppendUnits(text, QStringView(buffer_).sliced(pos_, end - pos_));
     taken_ += end - pos_;
     pos_ = end;
 }

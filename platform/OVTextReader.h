@@ -13,16 +13,6 @@
 
 namespace ov {
 
-// Empties s, keeping its buffer for the next text when no one else holds
-// it: a loop of lines or writes then reuses one allocation.
-inline void EmptyKeepingBuffer(QString &s)
-{
-    if (s.isDetached())
-        s.resize(0);
-    else
-        s = QString();
-}
-
 class TextReader {
 public:
     // Opens the file; false when it cannot be read.
