@@ -8,9 +8,9 @@
 // with an error, 2 when the file could not be read.
 // With --save-graphics OUT.png the graphics screen, when one is open after
 // the runs (also after an error), is written to OUT.png.
+#include "app/OVGraphicsModule.h"
 #include "devices/OVGraphCanvas.h"
 #include "devices/OVGraphState.h"
-#include "devices/OVGraphSurface.h"
 #include "devices/OVKeySetting.h"
 #include "executor/OVControlScreen.h"
 #include "executor/OVEventRun.h"
@@ -23,11 +23,12 @@
 #include "platform/OVWinVersion.h"
 
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QTextStream>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <dlfcn.h>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -80,18 +81,53 @@ bool ReadReply(const ov::InputBoxRequest &, QString &answer)
     return false;
 }
 
+// ---------------------------------------------------------------- graphics
+
+std::function<void()> ApplicationMaker;
+std::atomic<const ov::GraphicsModule *> LoadedGraphics = nullptr;
+
+// The graphics module, loaded once, when a program first draws or the
+// runner first needs it; null (after a message) when it cannot be loaded.
+const ov::GraphicsModule *Graphics()
+{
+    static const ov::GraphicsModule *const module = []() -> const ov::GraphicsModule * {
+        // Found beside the runner, whose run path names its own folder.
+        void *handle = dlopen(ov::GraphicsModuleFile, RTLD_NOW | RTLD_LOCAL);
+        void *entry = handle != nullptr ? dlsym(handle, ov::GraphicsModuleEntry) : nullptr;
+        if (entry == nullptr) {
+            std::fprintf(stderr, "ovrun: no graphics: %s\n", dlerror());
+            return nullptr;
+        }
+        const ov::GraphicsModule *graphics = reinterpret_cast<ov::GraphicsModuleEntryType>(entry)();
+        graphics->SetApplicationMaker(ApplicationMaker);
+        LoadedGraphics = graphics;
+        return graphics;
+    }();
+    return module;
+}
+
+ov::GraphSurfaceAccess *LoadGraphSurface()
+{
+    return Graphics() != nullptr ? Graphics()->Surface() : nullptr;
+}
+
 // The main thread waits for the run; meanwhile it makes the application
 // object when the run's first text drawing asks for one (Qt wants it made,
 // and ended, on the main thread).
 class MainThreadWait {
 public:
+    ~MainThreadWait()
+    {
+        if (made_ && Graphics() != nullptr)
+            Graphics()->EndApplication();
+    }
     std::function<void()> Maker()
     {
         return [this] {
             std::unique_lock lock(mutex_);
             wanted_ = true;
             changed_.notify_all();
-            changed_.wait(lock, [this] { return app_ != nullptr; });
+            changed_.wait(lock, [this] { return made_; });
         };
     }
     void WaitFor(ov::RunController &runs)
@@ -99,9 +135,11 @@ public:
         {
             std::unique_lock lock(mutex_);
             while (ov::RunThreadActive.load() != 0) {
-                if (!changed_.wait_for(lock, std::chrono::milliseconds(1), [this] { return wanted_ && !app_; }))
+                if (!changed_.wait_for(lock, std::chrono::milliseconds(1), [this] { return wanted_ && !made_; }))
                     continue;
-                app_ = ov::MakeOffscreenApplication();
+                if (Graphics() != nullptr)  // only a loaded module asks
+                    Graphics()->MakeApplication();
+                made_ = true;
                 changed_.notify_all();
             }
         }
@@ -112,7 +150,7 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     bool wanted_ = false;
-    std::unique_ptr<QGuiApplication> app_;
+    bool made_ = false;
 };
 
 // Runs the event a scripted line names, if any; true when a run ended with an error.
@@ -164,7 +202,7 @@ int Run(int argc, char *argv[])
     ov::SetRunHost(&host);
 
     ov::InitializeInterpreterUnits();
-    ov::SetGraphSurface(&ov::GraphSurfaceObject());
+    ov::SetGraphSurfaceLoader(LoadGraphSurface);
     ov::SourceText = source;
     ov::ProgramDir = QFileInfo(path).absolutePath();
     ov::RunMode = 0;
@@ -172,7 +210,7 @@ int Run(int argc, char *argv[])
     ov::StopRequested = 0;
 
     MainThreadWait wait;
-    ov::SetApplicationMaker(wait.Maker());
+    ApplicationMaker = wait.Maker();
     ov::RunController runs;
     runs.Start();
     wait.WaitFor(runs);
@@ -181,10 +219,14 @@ int Run(int argc, char *argv[])
     while (ReadLine(line))
         failed = RunScriptedEvent(line, host, runs, wait) || failed;
     host.Console().FinishOutput();
-    if (!graphicsOut.isEmpty() && ov::GraphScreenOpen.load() != 0 && !ov::SaveGraphicsPng(graphicsOut))
+    if (!graphicsOut.isEmpty() && ov::GraphScreenOpen.load() != 0
+        && (Graphics() == nullptr || !Graphics()->SavePng(graphicsOut)))
         std::fprintf(stderr, "ovrun: cannot write %s\n", argv[2]);
     ov::SetRunHost(nullptr);
-    ov::SetApplicationMaker(nullptr);
+    ov::SetGraphSurfaceLoader(nullptr);
+    ApplicationMaker = nullptr;
+    if (const ov::GraphicsModule *graphics = LoadedGraphics.load())
+        graphics->SetApplicationMaker(nullptr);
     return failed ? 1 : 0;
 }
 

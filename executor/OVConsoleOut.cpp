@@ -1,11 +1,11 @@
 #include "executor/OVConsoleOut.h"
 
 #include "executor/OVDisplayWidth.h"
-#include "executor/OVNumberBits.h"
 #include "executor/OVStack.h"
 #include "language/OVCode.h"
 #include "language/OVGetTokenUnit.h"
 #include "language/OVStrTbl.h"
+#include "platform/OVNumberBits.h"
 #include "platform/OVStringBuffer.h"
 
 #include <algorithm>

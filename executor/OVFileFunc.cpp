@@ -1,11 +1,11 @@
 #include "executor/OVFileFunc.h"
 
 #include "executor/OVDataFile.h"
-#include "executor/OVNumberBits.h"
 #include "executor/OVStack.h"
 #include "language/OVBoolTbl.h"
 #include "language/OVCode.h"
 #include "language/OVStrTbl.h"
+#include "platform/OVNumberBits.h"
 #include "platform/OVTextEncoding.h"
 #include "platform/OVTextReader.h"
 #include "platform/UCS4Encoding.h"

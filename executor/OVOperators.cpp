@@ -1,7 +1,7 @@
 #include "executor/OVOperators.h"
 
-#include "executor/OVNumberBits.h"
 #include "executor/OVStack.h"
+#include "platform/OVNumberBits.h"
 
 #include <cmath>
 #include <cstdint>

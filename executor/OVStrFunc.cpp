@@ -1,9 +1,9 @@
 #include "executor/OVStrFunc.h"
 
 #include "executor/OVDisplayWidth.h"
-#include "executor/OVNumberBits.h"
 #include "executor/OVStack.h"
 #include "language/OVStrTbl.h"
+#include "platform/OVNumberBits.h"
 #include "platform/OVTextEncoding.h"
 
 #include <algorithm>

@@ -27,10 +27,13 @@ inline NumberBits BitsOf(long double x)
     return {mantissa, int(signAndExponent & 0x7FFF) - 16383, (signAndExponent & 0x8000) != 0};
 }
 
-// truncate(x) for |x| below 2^63 (the caller has checked the range).
+// truncate(x) for |x| below 2^63; any other x (infinities and NaN too)
+// gives the lowest integer, as the processor's own conversion does.
 inline int64_t TruncatedInt64(long double x)
 {
     const NumberBits b = BitsOf(x);
+    if (b.Exponent > 62)
+        return INT64_MIN;
     const uint64_t magnitude = b.Exponent < 0 ? 0 : b.Mantissa >> (63 - b.Exponent);
     return b.Negative ? -int64_t(magnitude) : int64_t(magnitude);
 }
