@@ -18,7 +18,8 @@ struct NumberBits {
     bool Negative = false;
 };
 
-inline NumberBits BitsOf(long double x)
+// Read where the number lies: a number in memory is not loaded as a number.
+inline NumberBits BitsOf(const long double &x)
 {
     uint64_t mantissa = 0;
     uint16_t signAndExponent = 0;
@@ -36,6 +37,18 @@ inline int64_t TruncatedInt64(long double x)
         return INT64_MIN;
     const uint64_t magnitude = b.Exponent < 0 ? 0 : b.Mantissa >> (63 - b.Exponent);
     return b.Negative ? -int64_t(magnitude) : int64_t(magnitude);
+}
+
+// Signs of x; zero is neither.
+inline bool IsBelowZero(const long double &x)
+{
+    const NumberBits b = BitsOf(x);
+    return b.Negative && b.Mantissa != 0;
+}
+inline bool IsAboveZero(const long double &x)
+{
+    const NumberBits b = BitsOf(x);
+    return !b.Negative && b.Mantissa != 0;
 }
 
 // True when |x| is below 2^63 and whole; `value` then holds it.
