@@ -706,10 +706,13 @@ void FnString()
 
 using Handler = void (*)();
 
-// The handlers by function number: a function of another group costs the
-// dispatch one look-up.
+// The handlers by function number, and NORMALIZE with its form after the
+// last function: a function of another group costs the dispatch one look-up
+// (and no handler is built into the dispatch, which would then set up its
+// frame for every call).
+constexpr size_t kNormalizeFormSlot = FunctionCount + 1;
 constexpr auto kHandlers = [] {
-    std::array<Handler, FunctionCount + 1> table{};
+    std::array<Handler, kNormalizeFormSlot + 1> table{};
     table[fnAKCNV_STR] = FnAkcnv;
     table[fnASC] = FnAsc;
     table[fnASCU] = FnAscU;
@@ -730,6 +733,7 @@ constexpr auto kHandlers = [] {
     table[fnRTRIM_STR] = [] { FnCaseTrim(fnRTRIM_STR); };
     table[fnTRIM_STR] = [] { FnCaseTrim(fnTRIM_STR); };
     table[fnNORMALIZE] = FnNormalize;
+    table[kNormalizeFormSlot] = FnNormalizeForm;
     table[fnREPLACE_STR] = FnReplace;
     table[fnSPACE_STR] = table[fnSPC] = FnSpace;
     table[fnSPLIT_STR] = FnSplit;
@@ -742,15 +746,15 @@ constexpr auto kHandlers = [] {
 
 bool DispatchStringFunction(int32_t f)
 {
-    if (f >= 0 && f <= FunctionCount && kHandlers[size_t(f)] != nullptr) {
-        kHandlers[size_t(f)]();
-        return true;
-    }
-    if (f == OneMoreArgBase + fnNORMALIZE) {
-        FnNormalizeForm();
-        return true;
-    }
-    return false;
+    size_t slot = 0;  // no handler
+    if (f >= 0 && f <= FunctionCount)
+        slot = size_t(f);
+    else if (f == OneMoreArgBase + fnNORMALIZE)
+        slot = kNormalizeFormSlot;
+    if (kHandlers[slot] == nullptr)
+        return false;
+    kHandlers[slot]();
+    return true;
 }
 
 } // namespace ov
