@@ -24,6 +24,7 @@
 
 #include <QFileInfo>
 #include <QTextStream>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -113,7 +114,11 @@ ov::GraphSurfaceAccess *LoadGraphSurface()
 
 // The main thread waits for the run; meanwhile it makes the application
 // object when the run's first text drawing asks for one (Qt wants it made,
-// and ended, on the main thread).
+// and ended, on the main thread). The end of a run is not announced: the
+// main thread looks for it at intervals that double up to this, so that a
+// long run costs few wake-ups (at 1 ms they took 2 % of a run's time).
+constexpr std::chrono::milliseconds LongestLook{32};
+
 class MainThreadWait {
 public:
     ~MainThreadWait()
@@ -134,9 +139,12 @@ public:
     {
         {
             std::unique_lock lock(mutex_);
+            std::chrono::milliseconds interval{1};
             while (ov::RunThreadActive.load() != 0) {
-                if (!changed_.wait_for(lock, std::chrono::milliseconds(1), [this] { return wanted_ && !made_; }))
+                if (!changed_.wait_for(lock, interval, [this] { return wanted_ && !made_; })) {
+                    interval = std::min(2 * interval, LongestLook);
                     continue;
+                }
                 if (Graphics() != nullptr)  // only a loaded module asks
                     Graphics()->MakeApplication();
                 made_ = true;
