@@ -711,34 +711,29 @@ using Handler = void (*)();
 // (and no handler is built into the dispatch, which would then set up its
 // frame for every call).
 constexpr size_t kNormalizeFormSlot = FunctionCount + 1;
+
+struct HandlerEntry {
+    size_t Slot;
+    Handler Run;
+};
+
+constexpr HandlerEntry kHandlerEntries[] = {
+    {fnAKCNV_STR, FnAkcnv}, {fnASC, FnAsc}, {fnASCU, FnAscU}, {fnASCW, FnAscW}, {fnCHR, FnChr},
+    {fnCHR_STR, FnChr}, {fnCHRU, FnChrU}, {fnCHRW, FnChrW}, {fnISSURROGATE, FnIsSurrogate},
+    {fnKACNV_STR, FnKacnv}, {fnINSTR, FnInstr}, {fnKINSTR, FnInstr}, {fnLEFT_STR, FnLeft},
+    {fnKLEFT_STR, FnLeft}, {fnLEN, FnLen}, {fnKLEN, FnLen}, {fnMID_STR, FnMid}, {fnKMID_STR, FnMid},
+    {fnRIGHT_STR, FnRight}, {fnKRIGHT_STR, FnRight}, {fnNORMALIZE, FnNormalize},
+    {kNormalizeFormSlot, FnNormalizeForm}, {fnREPLACE_STR, FnReplace}, {fnSPACE_STR, FnSpace},
+    {fnSPC, FnSpace}, {fnSPLIT_STR, FnSplit}, {fnSTRCONV, FnStrConv}, {fnSTRING_STR, FnString},
+    {fnLCASE_STR, [] { FnCaseTrim(fnLCASE_STR); }}, {fnUCASE_STR, [] { FnCaseTrim(fnUCASE_STR); }},
+    {fnLTRIM_STR, [] { FnCaseTrim(fnLTRIM_STR); }}, {fnRTRIM_STR, [] { FnCaseTrim(fnRTRIM_STR); }},
+    {fnTRIM_STR, [] { FnCaseTrim(fnTRIM_STR); }},
+};
+
 constexpr auto kHandlers = [] {
     std::array<Handler, kNormalizeFormSlot + 1> table{};
-    table[fnAKCNV_STR] = FnAkcnv;
-    table[fnASC] = FnAsc;
-    table[fnASCU] = FnAscU;
-    table[fnASCW] = FnAscW;
-    table[fnCHR] = table[fnCHR_STR] = FnChr;
-    table[fnCHRU] = FnChrU;
-    table[fnCHRW] = FnChrW;
-    table[fnISSURROGATE] = FnIsSurrogate;
-    table[fnKACNV_STR] = FnKacnv;
-    table[fnINSTR] = table[fnKINSTR] = FnInstr;
-    table[fnLEFT_STR] = table[fnKLEFT_STR] = FnLeft;
-    table[fnLEN] = table[fnKLEN] = FnLen;
-    table[fnMID_STR] = table[fnKMID_STR] = FnMid;
-    table[fnRIGHT_STR] = table[fnKRIGHT_STR] = FnRight;
-    table[fnLCASE_STR] = [] { FnCaseTrim(fnLCASE_STR); };
-    table[fnUCASE_STR] = [] { FnCaseTrim(fnUCASE_STR); };
-    table[fnLTRIM_STR] = [] { FnCaseTrim(fnLTRIM_STR); };
-    table[fnRTRIM_STR] = [] { FnCaseTrim(fnRTRIM_STR); };
-    table[fnTRIM_STR] = [] { FnCaseTrim(fnTRIM_STR); };
-    table[fnNORMALIZE] = FnNormalize;
-    table[kNormalizeFormSlot] = FnNormalizeForm;
-    table[fnREPLACE_STR] = FnReplace;
-    table[fnSPACE_STR] = table[fnSPC] = FnSpace;
-    table[fnSPLIT_STR] = FnSplit;
-    table[fnSTRCONV] = FnStrConv;
-    table[fnSTRING_STR] = FnString;
+    for (const HandlerEntry &entry : kHandlerEntries)
+        table[entry.Slot] = entry.Run;
     return table;
 }();
 
