@@ -89,16 +89,17 @@ void AddToMemo(ConsoleMemo &memo, QString line, bool prompt, bool hidden)
         memo.PlaceCaretAfterPrompt();
 }
 
-// The lines a drain step takes, on the user-interface thread. It changes
-// places with the queue, so the two keep their room (up to this many lines)
-// and a line queued on its own costs no allocation.
-std::vector<QueuedLine> DrainedLines;
+// The room a drain step takes the lines into, on the user-interface
+// thread. It changes places with the queue and is kept for the next step,
+// so the two keep their room (up to this many lines) and a line queued on
+// its own costs no allocation.
+std::vector<QueuedLine> DrainRoom;
 constexpr size_t KeptQueueRoom = 1024;
 
 // Runs on the user-interface thread.
 void DrainLineQueue()
 {
-    std::vector<QueuedLine> &lines = DrainedLines;
+    std::vector<QueuedLine> lines = std::move(DrainRoom);
     {
         std::lock_guard lock(QueueMutex);
         lines.swap(LineQueue);
@@ -115,8 +116,8 @@ void DrainLineQueue()
             memo.SetUpdatesEnabled(true);
     }
     lines.clear();
-    if (lines.capacity() > KeptQueueRoom)
-        lines = std::vector<QueuedLine>();
+    if (lines.capacity() <= KeptQueueRoom)
+        DrainRoom = std::move(lines);
 }
 
 void QueueLine(QString text, bool prompt)
