@@ -25,7 +25,7 @@ struct GraphicsModule {
     bool (*SavePng)(const QString &path);
 };
 
-// The file name of the module, found beside the runner, and its entry.
+// The file name of the module, which stands beside the runner, and its entry.
 constexpr const char *GraphicsModuleFile = "libovgraphicsmodule.so";
 constexpr const char *GraphicsModuleEntry = "OvGraphicsModule";
 using GraphicsModuleEntryType = const GraphicsModule *(*)();

@@ -22,6 +22,7 @@
 #include "platform/OVTextReader.h"
 #include "platform/OVWinVersion.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
 #include <algorithm>
@@ -86,14 +87,23 @@ bool ReadReply(const ov::InputBoxRequest &, QString &answer)
 
 std::function<void()> ApplicationMaker;
 std::atomic<const ov::GraphicsModule *> LoadedGraphics = nullptr;
+QByteArray GraphicsModulePath;  // beside the runner, found at start-up
+
+// The module's file in the runner's own folder. Named in full: a run may
+// change the current folder, and a sanitizer's dlopen would not search the
+// runner's run path.
+QByteArray ModuleBesideRunner()
+{
+    const QString runner = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    return QFile::encodeName(QFileInfo(runner).absolutePath() + u'/' + QLatin1String(ov::GraphicsModuleFile));
+}
 
 // The graphics module, loaded once, when a program first draws or the
 // runner first needs it; null (after a message) when it cannot be loaded.
 const ov::GraphicsModule *Graphics()
 {
     static const ov::GraphicsModule *const module = []() -> const ov::GraphicsModule * {
-        // Found beside the runner, whose run path names its own folder.
-        void *handle = dlopen(ov::GraphicsModuleFile, RTLD_NOW | RTLD_LOCAL);
+        void *handle = dlopen(GraphicsModulePath.constData(), RTLD_NOW | RTLD_LOCAL);
         void *entry = handle != nullptr ? dlsym(handle, ov::GraphicsModuleEntry) : nullptr;
         if (entry == nullptr) {
             std::fprintf(stderr, "ovrun: no graphics: %s\n", dlerror());
@@ -210,6 +220,7 @@ int Run(int argc, char *argv[])
     ov::SetRunHost(&host);
 
     ov::InitializeInterpreterUnits();
+    GraphicsModulePath = ModuleBesideRunner();
     ov::SetGraphSurfaceLoader(LoadGraphSurface);
     ov::SourceText = source;
     ov::ProgramDir = QFileInfo(path).absolutePath();
