@@ -1,7 +1,8 @@
 // Whole-number work on 80-bit numbers done on their bits. A cast of an 80-bit
 // number to an integer, and std::trunc, switch the x87 rounding mode and
 // back, which stalls the pipeline; the counts, positions and channel numbers
-// that programs pass to built-ins are read here without that.
+// that programs pass to built-ins, and the rows and columns of figures, are
+// read here without that.
 //
 // The 80-bit format: the 64-bit mantissa with its explicit leading bit in
 // bytes 0-7, the sign and the 15-bit exponent (bias 16383) in bytes 8-9.
