@@ -10,9 +10,9 @@
 // the runs (also after an error), is written to OUT.png.
 // `ovrun --list-mixers` runs no program: it prints the tree of the mixer
 // component over ALSA, with every line and control type wanted.
+#include "app/OVGraphicsModule.h"
 #include "devices/OVGraphCanvas.h"
 #include "devices/OVGraphState.h"
-#include "devices/OVGraphSurface.h"
 #include "devices/OVKeySetting.h"
 #include "devices/OVMixer.h"
 #include "devices/OVMixerListing.h"
@@ -27,12 +27,15 @@
 #include "platform/OVTextReader.h"
 #include "platform/OVWinVersion.h"
 
+#include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QTextStream>
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <dlfcn.h>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -85,28 +88,81 @@ bool ReadReply(const ov::InputBoxRequest &, QString &answer)
     return false;
 }
 
+// ---------------------------------------------------------------- graphics
+
+std::function<void()> ApplicationMaker;
+std::atomic<const ov::GraphicsModule *> LoadedGraphics = nullptr;
+QByteArray GraphicsModulePath;  // beside the runner, found at start-up
+
+// The module's file in the runner's own folder. Named in full: a run may
+// change the current folder, and a sanitizer's dlopen would not search the
+// runner's run path.
+QByteArray ModuleBesideRunner()
+{
+    const QString runner = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    return QFile::encodeName(QFileInfo(runner).absolutePath() + u'/' + QLatin1String(ov::GraphicsModuleFile));
+}
+
+// The graphics module, loaded once, when a program first draws or the
+// runner first needs it; null (after a message) when it cannot be loaded.
+const ov::GraphicsModule *Graphics()
+{
+    static const ov::GraphicsModule *const module = []() -> const ov::GraphicsModule * {
+        void *handle = dlopen(GraphicsModulePath.constData(), RTLD_NOW | RTLD_LOCAL);
+        void *entry = handle != nullptr ? dlsym(handle, ov::GraphicsModuleEntry) : nullptr;
+        if (entry == nullptr) {
+            std::fprintf(stderr, "ovrun: no graphics: %s\n", dlerror());
+            return nullptr;
+        }
+        const ov::GraphicsModule *graphics = reinterpret_cast<ov::GraphicsModuleEntryType>(entry)();
+        graphics->SetApplicationMaker(ApplicationMaker);
+        LoadedGraphics = graphics;
+        return graphics;
+    }();
+    return module;
+}
+
+ov::GraphSurfaceAccess *LoadGraphSurface()
+{
+    return Graphics() != nullptr ? Graphics()->Surface() : nullptr;
+}
+
 // The main thread waits for the run; meanwhile it makes the application
 // object when the run's first text drawing asks for one (Qt wants it made,
-// and ended, on the main thread).
+// and ended, on the main thread). The end of a run is not announced: the
+// main thread looks for it at intervals that double up to this, so that a
+// long run costs few wake-ups (at 1 ms they took 2 % of a run's time).
+constexpr std::chrono::milliseconds LongestLook{32};
+
 class MainThreadWait {
 public:
+    ~MainThreadWait()
+    {
+        if (made_ && Graphics() != nullptr)
+            Graphics()->EndApplication();
+    }
     std::function<void()> Maker()
     {
         return [this] {
             std::unique_lock lock(mutex_);
             wanted_ = true;
             changed_.notify_all();
-            changed_.wait(lock, [this] { return app_ != nullptr; });
+            changed_.wait(lock, [this] { return made_; });
         };
     }
     void WaitFor(ov::RunController &runs)
     {
         {
             std::unique_lock lock(mutex_);
+            std::chrono::milliseconds interval{1};
             while (ov::RunThreadActive.load() != 0) {
-                if (!changed_.wait_for(lock, std::chrono::milliseconds(1), [this] { return wanted_ && !app_; }))
+                if (!changed_.wait_for(lock, interval, [this] { return wanted_ && !made_; })) {
+                    interval = std::min(2 * interval, LongestLook);
                     continue;
-                app_ = ov::MakeOffscreenApplication();
+                }
+                if (Graphics() != nullptr)  // only a loaded module asks
+                    Graphics()->MakeApplication();
+                made_ = true;
                 changed_.notify_all();
             }
         }
@@ -117,7 +173,7 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     bool wanted_ = false;
-    std::unique_ptr<QGuiApplication> app_;
+    bool made_ = false;
 };
 
 // Runs the event a scripted line names, if any; true when a run ended with an error.
@@ -180,7 +236,8 @@ int Run(int argc, char *argv[])
     ov::SetRunHost(&host);
 
     ov::InitializeInterpreterUnits();
-    ov::SetGraphSurface(&ov::GraphSurfaceObject());
+    GraphicsModulePath = ModuleBesideRunner();
+    ov::SetGraphSurfaceLoader(LoadGraphSurface);
     ov::SourceText = source;
     ov::ProgramDir = QFileInfo(path).absolutePath();
     ov::RunMode = 0;
@@ -188,7 +245,7 @@ int Run(int argc, char *argv[])
     ov::StopRequested = 0;
 
     MainThreadWait wait;
-    ov::SetApplicationMaker(wait.Maker());
+    ApplicationMaker = wait.Maker();
     ov::RunController runs;
     runs.Start();
     wait.WaitFor(runs);
@@ -197,10 +254,14 @@ int Run(int argc, char *argv[])
     while (ReadLine(line))
         failed = RunScriptedEvent(line, host, runs, wait) || failed;
     host.Console().FinishOutput();
-    if (!graphicsOut.isEmpty() && ov::GraphScreenOpen.load() != 0 && !ov::SaveGraphicsPng(graphicsOut))
+    if (!graphicsOut.isEmpty() && ov::GraphScreenOpen.load() != 0
+        && (Graphics() == nullptr || !Graphics()->SavePng(graphicsOut)))
         std::fprintf(stderr, "ovrun: cannot write %s\n", argv[2]);
     ov::SetRunHost(nullptr);
-    ov::SetApplicationMaker(nullptr);
+    ov::SetGraphSurfaceLoader(nullptr);
+    ApplicationMaker = nullptr;
+    if (const ov::GraphicsModule *graphics = LoadedGraphics.load())
+        graphics->SetApplicationMaker(nullptr);
     return failed ? 1 : 0;
 }
 

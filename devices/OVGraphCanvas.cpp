@@ -1,12 +1,25 @@
 #include "devices/OVGraphCanvas.h"
 
+#include <atomic>
+#include <mutex>
+
 namespace ov {
 
 CanvasState GraphCanvas;
 
 namespace {
 
-GraphSurfaceAccess *Surface = nullptr;
+std::atomic<GraphSurfaceAccess *> Surface = nullptr;
+std::function<GraphSurfaceAccess *()> SurfaceLoader;
+std::mutex LoaderMutex;
+
+GraphSurfaceAccess *LoadSurface()
+{
+    std::lock_guard lock(LoaderMutex);
+    if (Surface.load() == nullptr)
+        Surface = SurfaceLoader();
+    return Surface.load();
+}
 
 } // namespace
 
@@ -30,9 +43,18 @@ void SetGraphSurface(GraphSurfaceAccess *surface)
     Surface = surface;
 }
 
+void SetGraphSurfaceLoader(std::function<GraphSurfaceAccess *()> loader)
+{
+    SurfaceLoader = std::move(loader);
+    Surface = nullptr;
+}
+
 GraphSurfaceAccess *GraphSurface()
 {
-    return Surface;
+    GraphSurfaceAccess *surface = Surface.load(std::memory_order_acquire);
+    if (surface == nullptr && SurfaceLoader) [[unlikely]]
+        return LoadSurface();
+    return surface;
 }
 
 } // namespace ov

@@ -13,6 +13,7 @@
 #include <QSize>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace ov {
@@ -105,6 +106,9 @@ public:
 
 // The surface; set once at start-up (null: drawing statements draw nowhere).
 void SetGraphSurface(GraphSurfaceAccess *surface);
+// Or a loader, set at start-up instead, that makes the surface when a
+// statement first asks for it (on any thread); it runs until it gives one.
+void SetGraphSurfaceLoader(std::function<GraphSurfaceAccess *()> loader);
 GraphSurfaceAccess *GraphSurface();
 
 } // namespace ov

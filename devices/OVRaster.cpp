@@ -1,5 +1,7 @@
 #include "devices/OVRaster.h"
 
+#include "platform/OVNumberBits.h"
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -135,14 +137,24 @@ struct Bounds {
     QRect Rect() const { return X0 > X1 ? QRect() : QRect(QPoint(X0, Y0), QPoint(X1, Y1)); }
 };
 
-i64 ClampToI64(long double v)
+// Whole numbers of v, within +-4e18. They are worked out from the number's
+// bits: std::floor, std::ceil and a cast each switch the x87 rounding mode,
+// which stalls the pipeline, and these run for every row of a figure.
+constexpr long double kI64Limit = 4.0e18L;
+
+i64 FloorI(long double v)
 {
-    constexpr long double limit = 4.0e18L;
-    return i64(std::clamp(v, -limit, limit));
+    const long double c = std::clamp(v, -kI64Limit, kI64Limit);
+    const i64 t = TruncatedInt64(c);
+    return c < t ? t - 1 : t;
 }
 
-i64 FloorI(long double v) { return ClampToI64(std::floor(v)); }
-i64 CeilI(long double v) { return ClampToI64(std::ceil(v)); }
+i64 CeilI(long double v)
+{
+    const long double c = std::clamp(v, -kI64Limit, kI64Limit);
+    const i64 t = TruncatedInt64(c);
+    return c > t ? t + 1 : t;
+}
 
 // ---- The canvas: runs of pen, dash gap or brush, straight onto the picture
 // or, for figures whose parts overlap, into a mask that is painted once at

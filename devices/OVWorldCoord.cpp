@@ -1,6 +1,7 @@
 #include "devices/OVWorldCoord.h"
 
 #include "devices/OVGraphState.h"
+#include "platform/OVNumberBits.h"
 
 #include <cmath>
 
@@ -37,7 +38,7 @@ int32_t TruncSaturate(long double v, int32_t lo, int32_t hi)
         return lo;
     if (v >= hi)
         return hi;
-    return int32_t(v);  // the conversion truncates toward zero
+    return int32_t(TruncatedInt64(v));  // no switch of the x87 rounding mode
 }
 
 int32_t RoundSaturate(long double v, int32_t lo, int32_t hi)

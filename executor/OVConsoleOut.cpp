@@ -5,12 +5,16 @@
 #include "language/OVCode.h"
 #include "language/OVGetTokenUnit.h"
 #include "language/OVStrTbl.h"
+#include "platform/OVNumberBits.h"
+#include "platform/OVStringBuffer.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ov {
@@ -85,25 +89,35 @@ void AddToMemo(ConsoleMemo &memo, QString line, bool prompt, bool hidden)
         memo.PlaceCaretAfterPrompt();
 }
 
+// The room a drain step takes the lines into, on the user-interface
+// thread. It changes places with the queue and is kept for the next step,
+// so the two keep their room (up to this many lines) and a line queued on
+// its own costs no allocation.
+std::vector<QueuedLine> DrainRoom;
+constexpr size_t KeptQueueRoom = 1024;
+
 // Runs on the user-interface thread.
 void DrainLineQueue()
 {
-    std::vector<QueuedLine> lines;
+    std::vector<QueuedLine> lines = std::move(DrainRoom);
     {
         std::lock_guard lock(QueueMutex);
         lines.swap(LineQueue);
         DrainPosted = false;
     }
-    if (lines.empty())
-        return;
-    ConsoleMemo &memo = Host().Memo();
-    const bool hidden = lines.size() >= HiddenBatchLines;
-    if (hidden)
-        memo.SetUpdatesEnabled(false);
-    for (QueuedLine &line : lines)
-        AddToMemo(memo, std::move(line.Text), line.Prompt, hidden);
-    if (hidden)
-        memo.SetUpdatesEnabled(true);
+    if (!lines.empty()) {
+        ConsoleMemo &memo = Host().Memo();
+        const bool hidden = lines.size() >= HiddenBatchLines;
+        if (hidden)
+            memo.SetUpdatesEnabled(false);
+        for (QueuedLine &line : lines)
+            AddToMemo(memo, std::move(line.Text), line.Prompt, hidden);
+        if (hidden)
+            memo.SetUpdatesEnabled(true);
+    }
+    lines.clear();
+    if (lines.capacity() <= KeptQueueRoom)
+        DrainRoom = std::move(lines);
 }
 
 void QueueLine(QString text, bool prompt)
@@ -126,11 +140,19 @@ void QueueLine(QString text, bool prompt)
         Host().Synchronise([] {});
 }
 
-// The pending line becomes a memo line; PrintLine and PrintPrompt.
+// The pending line keeps a buffer up to this long for the next line.
+constexpr qsizetype KeptLineRoom = 4096;
+
+// The pending line becomes a memo line; PrintLine and PrintPrompt. The line
+// leaves as a string of its own length, and the pending line keeps its
+// buffer, so that a short line costs one allocation.
 void FinishOutputLine(bool prompt)
 {
-    QString line = std::move(OutputLine);
-    OutputLine = QString();
+    QString line = OutputLine.isEmpty() ? QString() : QString(OutputLine.constData(), OutputLine.size());
+    if (OutputLine.capacity() <= KeptLineRoom)
+        EmptyKeepingBuffer(OutputLine);
+    else
+        OutputLine = QString();
     OutputColumn = 0;
     QueueLine(std::move(line), prompt);
 }
@@ -292,24 +314,39 @@ QString TrimBlanks(const QString &text)
     return text.mid(first, last - first);
 }
 
-// A whole number of at most `digits` digits: PRINT shows all its digits,
-// with nothing to round.
-bool IsShortWholeNumber(long double x, int digits)
+// Appends characters to a number text.
+void Append(PrintNumberText &text, std::string_view chars)
 {
-    long double limit = 1;
-    for (int i = 0; i < digits; ++i)
-        limit *= 10;  // exact up to 10^18
-    return std::fabs(x) < limit && x == std::trunc(x);
+    for (const char c : chars)
+        text.Units[text.Length++] = char16_t(c);
 }
 
-// Such a number as PRINT shows it, without the decimal conversion: its
-// sign (a blank when positive) and its digits.
-QString WholeNumberText(long double x)
+void AppendDecimal(PrintNumberText &text, uint64_t value)
 {
-    char buffer[24];
-    buffer[0] = x < 0 ? '-' : ' ';
-    const auto result = std::to_chars(buffer + 1, buffer + sizeof buffer, uint64_t(std::fabs(x)));
-    return QString::fromLatin1(buffer, qsizetype(result.ptr - buffer));
+    char16_t digits[20];  // 2^64 has 20 digits
+    int count = 0;
+    do {
+        digits[count++] = char16_t(u'0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    while (count > 0)
+        text.Units[text.Length++] = digits[--count];
+}
+
+// A whole number of at most `digits` digits (up to 18), which PRINT shows
+// with all its digits and nothing to round, read from its bits; `value`
+// then holds it.
+bool IsShortWholeNumber(long double x, int digits, int64_t &value)
+{
+    static constexpr auto powersOfTen = [] {
+        std::array<int64_t, MaxDigits + 1> powers{};
+        powers[0] = 1;
+        for (size_t i = 1; i < powers.size(); ++i)
+            powers[i] = powers[i - 1] * 10;
+        return powers;
+    }();
+    const int64_t limit = powersOfTen[size_t(digits)];
+    return WholeInt64(x, value) && value < limit && value > -limit;
 }
 
 // A reply item as a number: an optional sign, then a decimal number with
@@ -344,52 +381,62 @@ bool IsStringFieldStart(char16_t c) { return c == u'!' || c == u'&' || c == u'@'
 
 // ---------------------------------------------------------------- PRINT
 
-QString FormatPrintNumber(long double x)
+PrintNumberText PrintNumber(long double x)
 {
-    if (std::isnan(x))
-        return QStringLiteral("NAN");
-    if (std::isinf(x))
-        return x > 0 ? QStringLiteral(" INF") : QStringLiteral("-INF");
-    if (x == 0)
-        return QStringLiteral(" 0");
+    PrintNumberText text;
+    if (std::isnan(x)) {
+        Append(text, "NAN");
+        return text;
+    }
+    if (std::isinf(x)) {
+        Append(text, x > 0 ? " INF" : "-INF");
+        return text;
+    }
+    Append(text, x < 0 ? "-" : " ");
     const int precision = std::clamp(PrintPrecision, 1, MaxDigits);
-    if (IsShortWholeNumber(x, precision))
-        return WholeNumberText(x);
+    if (int64_t whole = 0; IsShortWholeNumber(x, precision, whole)) {  // zero too
+        AppendDecimal(text, whole < 0 ? uint64_t(0) - uint64_t(whole) : uint64_t(whole));
+        return text;
+    }
     Decimal d = RoundSignificant(ToDecimal(x), precision);
     const size_t last = d.Digits.find_last_not_of('0');
     d.Digits.resize(last + 1);
-    const std::string &digits = d.Digits;
+    const std::string_view digits = d.Digits;
     const int exponent = d.Exponent;
-
-    QString text = x < 0 ? QStringLiteral("-") : QStringLiteral(" ");
     if (exponent >= precision || exponent < -4) {
-        text += QChar(digits[0]);
+        Append(text, digits.substr(0, 1));
         if (digits.size() > 1) {
-            text += u'.';
-            text += QString::fromLatin1(digits.data() + 1, qsizetype(digits.size() - 1));
+            Append(text, ".");
+            Append(text, digits.substr(1));
         }
-        text += u'E';
-        text += ExponentDigits(exponent, false, 1);
+        Append(text, exponent < 0 ? "E-" : "E");
+        AppendDecimal(text, uint64_t(std::abs(exponent)));
     } else if (exponent >= 0) {
         const size_t integerDigits = size_t(exponent) + 1;
-        std::string integer = digits.substr(0, std::min(integerDigits, digits.size()));
-        integer.append(integerDigits - integer.size(), '0');
-        text += QString::fromLatin1(integer.data(), qsizetype(integer.size()));
+        Append(text, digits.substr(0, integerDigits));
+        for (size_t i = digits.size(); i < integerDigits; ++i)
+            Append(text, "0");
         if (digits.size() > integerDigits) {
-            text += u'.';
-            text += QString::fromLatin1(digits.data() + integerDigits, qsizetype(digits.size() - integerDigits));
+            Append(text, ".");
+            Append(text, digits.substr(integerDigits));
         }
     } else {
-        text += QStringLiteral("0.");
-        text += QString(-exponent - 1, u'0');
-        text += QString::fromLatin1(digits.data(), qsizetype(digits.size()));
+        Append(text, "0.");
+        for (int i = 0; i < -exponent - 1; ++i)
+            Append(text, "0");
+        Append(text, digits);
     }
     return text;
 }
 
-void AppendPrintText(const QString &text)
+QString FormatPrintNumber(long double x)
 {
-    OutputLine += text;
+    return PrintNumber(x).View().toString();
+}
+
+void AppendPrintText(QStringView text)
+{
+    AppendUnits(OutputLine, text);
     OutputColumn += StrDisplayWidth(text);
 }
 
@@ -432,7 +479,7 @@ void PrintTab()
 void ExecPrint()
 {
     switch (TopTag()) {
-    case tagNumber: AppendPrintText(FormatPrintNumber(PopNumber())); break;
+    case tagNumber: AppendPrintText(PrintNumber(PopNumber()).View()); break;
     case tagString: AppendPrintText(PopString()); break;
     case tagBool: AppendPrintText(PopBool() ? QStringLiteral("True") : QStringLiteral("False")); break;
     case tagTabMark: PrintTab(); break;

@@ -19,11 +19,21 @@ extern int InputRetry;         // set when a reply item was not a number
 extern QString InputReply;     // the reply being cut into items
 extern int ConsoleLineCount;   // lines added to the memo since it was cleared
 
+// A number as PRINT shows it, held without a string: ASCII characters, so
+// their count is also their display width. The longest text, in the
+// exponent form, has 26.
+struct PrintNumberText {
+    char16_t Units[32];
+    qsizetype Length = 0;
+    QStringView View() const { return {Units, Length}; }
+};
+
 // The general format with PrintPrecision significant digits, a blank before
 // a number that is not negative.
+PrintNumberText PrintNumber(long double x);
 QString FormatPrintNumber(long double x);
 
-void AppendPrintText(const QString &text);
+void AppendPrintText(QStringView text);
 void PrintComma();
 void PrintLine(const QString &text);
 void PrintPrompt(const QString &text);

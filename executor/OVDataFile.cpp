@@ -6,6 +6,8 @@
 #include "language/OVCode.h"
 #include "language/OVGetTokenUnit.h"
 #include "language/OVStrTbl.h"
+#include "platform/OVNumberBits.h"
+#include "platform/OVStringBuffer.h"
 #include "platform/OVTextEncoding.h"
 #include "platform/OVTextReader.h"
 #include "platform/UCS4Encoding.h"
@@ -17,6 +19,7 @@
 
 #include <cmath>
 #include <memory>
+#include <string>
 
 namespace ov {
 
@@ -24,8 +27,11 @@ int ChannelMode[ChannelCount + 1] = {};
 
 namespace {
 
-// Output is encoded and written whenever this many characters are pending.
+// Output is encoded and written whenever this many characters are pending;
+// the pending text keeps room for twice as many, so that it rarely grows.
 constexpr qsizetype WriteBufferLength = 1024;
+// LINE INPUT # keeps a line buffer up to this long for the next line.
+constexpr qsizetype KeptLineRoom = 4096;
 constexpr int TabLimit = 120;
 
 struct Channel {
@@ -35,9 +41,10 @@ struct Channel {
     TextReader Reader;
     bool HasPushBack = false;
     char16_t PushBack = 0;
+    QString Line;        // LINE INPUT #: the line being read
     // output
     std::unique_ptr<QFile> File;
-    QString Pending;     // written by the program, not yet to the file
+    std::u16string Pending;  // written by the program, not yet to the file
     qint64 Written = 0;  // characters handed to the file
     int Column = 0;      // display column of the current output line
 };
@@ -50,7 +57,7 @@ bool ValidChannel(int n) { return n >= 1 && n <= ChannelCount; }
 // of the 32-bit range.
 int Truncated(long double x, int fallback = 0)
 {
-    return x >= -2147483648.0L && x < 2147483648.0L ? int(std::trunc(x)) : fallback;
+    return x >= -2147483648.0L && x < 2147483648.0L ? int(TruncatedInt64(x)) : fallback;
 }
 
 // Blanks and control characters at both ends removed.
@@ -71,13 +78,13 @@ QString TrimControls(const QString &text)
 // surrogate waits for its partner, so that a pair is never split.
 bool FlushPending(Channel &ch, bool final, int32_t subject)
 {
-    qsizetype length = ch.Pending.size();
-    if (!final && length > 0 && ch.Pending[length - 1].isHighSurrogate())
+    auto length = qsizetype(ch.Pending.size());
+    if (!final && length > 0 && QChar::isHighSurrogate(ch.Pending.back()))
         --length;
     if (length == 0 || !ch.File)
         return true;
-    const QByteArray bytes = EncodeText(ch.Pending.left(length), ch.Encoding);
-    ch.Pending.remove(0, length);
+    const QByteArray bytes = EncodeText(QStringView(ch.Pending).first(length), ch.Encoding);
+    ch.Pending.erase(0, size_t(length));  // keeps the buffer
     ch.Written += length;
     if (ch.File->write(bytes) != bytes.size()) {
         SetError(50026, subject);
@@ -87,17 +94,17 @@ bool FlushPending(Channel &ch, bool final, int32_t subject)
 }
 
 // Text for the file as it is: the column is the caller's.
-void WriteRaw(int n, const QString &text)
+void WriteRaw(int n, QStringView text)
 {
     Channel &ch = Channels[n];
     if ((ChannelMode[n] != cmOutput && ChannelMode[n] != cmAppend) || !ch.File)
         return;
-    ch.Pending += text;
-    if (ch.Pending.size() >= WriteBufferLength)
+    ch.Pending.append(text.utf16(), size_t(text.size()));
+    if (qsizetype(ch.Pending.size()) >= WriteBufferLength)
         FlushPending(ch, false, stPRINT_FILE);
 }
 
-void WriteFileText(int n, const QString &text)
+void WriteFileText(int n, QStringView text)
 {
     Channels[n].Column += StrDisplayWidth(text);
     WriteRaw(n, text);
@@ -114,7 +121,7 @@ void WriteFileComma(int n)
 
 void WriteFileNewLine(int n)
 {
-    WriteRaw(n, QStringLiteral("\r\n"));
+    WriteRaw(n, u"\r\n");
     Channels[n].Column = 0;
 }
 
@@ -160,15 +167,21 @@ bool CheckWritable(int n)
     return true;
 }
 
-// The text of the item on top of the stack, which is popped; TAB marks give
-// the blanks up to their column.
-bool PopItemText(int n, QString &text)
+// Writes the item on top of the stack, which is popped; TAB marks give the
+// blanks up to their column. False after an error.
+bool WriteItem(int n)
 {
     switch (TopTag()) {
-    case tagNumber: text = FormatPrintNumber(PopNumber()); return true;
-    case tagString: text = PopString(); return true;
-    case tagBool: text = PopBool() ? QStringLiteral("True") : QStringLiteral("False"); return true;
-    case tagTabMark: text = NumberToFileText(n); return ErrorNumber == 0;
+    case tagNumber: WriteFileText(n, PrintNumber(PopNumber()).View()); return true;
+    case tagString: WriteFileText(n, PopString()); return true;
+    case tagBool: WriteFileText(n, PopBool() ? u"True" : u"False"); return true;
+    case tagTabMark: {
+        const QString blanks = NumberToFileText(n);
+        if (ErrorNumber != 0)
+            return false;
+        WriteFileText(n, blanks);
+        return true;
+    }
     default: SetError(50022, stPRINT_FILE); return false;
     }
 }
@@ -177,12 +190,8 @@ bool PopItemText(int n, QString &text)
 void ExecPrintFile(bool endsLine)
 {
     const int n = PopChannel();
-    if (n == 0 || !CheckWritable(n))
+    if (n == 0 || !CheckWritable(n) || !WriteItem(n))
         return;
-    QString text;
-    if (!PopItemText(n, text))
-        return;
-    WriteFileText(n, text);
     if (endsLine)
         WriteFileNewLine(n);
 }
@@ -232,12 +241,10 @@ bool NextIsLineEnd(Channel &ch) { return !AtTextEnd(ch) && IsLineEnd(ch.Reader.P
 // 30101.
 bool ReadLine(Channel &ch, QString &line)
 {
-    QString rest;
-    if (!ch.Reader.ReadLine(rest, StringLengthLimit - line.size())) {
+    if (!ch.Reader.AppendLine(line, StringLengthLimit)) {
         SetError(30101);
         return false;
     }
-    line += rest;
     return true;
 }
 
@@ -383,13 +390,21 @@ bool CheckReadable(int n, int32_t base)
 bool ValidStrVar(int32_t v) { return v >= 1 && size_t(v) < StrVars.size(); }
 bool ValidNumVar(int32_t v) { return v >= 1 && size_t(v) < NumVars.size(); }
 
-void StoreString(const CodeType &target, const QString &value)
+// The string variable of a target cell; nullptr for any other cell.
+QString *StringTarget(const CodeType &target)
 {
     const int32_t v = target.SecondCode;
     if (target.FirstCode == ckStrVar && ValidStrVar(v))
-        StrVars[size_t(v)].Value = value;
-    else if (target.FirstCode == ckWorkStrVar && (v == 1 || v == 2))
-        WorkStrVars[v].Value = value;
+        return &StrVars[size_t(v)].Value;
+    if (target.FirstCode == ckWorkStrVar && (v == 1 || v == 2))
+        return &WorkStrVars[v].Value;
+    return nullptr;
+}
+
+void StoreString(const CodeType &target, const QString &value)
+{
+    if (QString *variable = StringTarget(target))
+        *variable = value;
 }
 
 void StoreNumber(const CodeType &target, long double value)
@@ -444,13 +459,23 @@ void ExecLineInputFile()
         SetError(3025);
         return;
     }
-    QString line;
+    // The line is read into the channel's buffer, which then changes places
+    // with the variable's string: a loop of lines reuses two buffers. The
+    // variable is left as it was when the line is too long.
+    QString &line = ch.Line;
+    EmptyKeepingBuffer(line);
     if (ch.HasPushBack) {
-        line = QChar(ch.PushBack);
+        line += QChar(ch.PushBack);
         ch.HasPushBack = false;
     }
-    if (ReadLine(ch, line))
-        StoreString(target, line);
+    if (ReadLine(ch, line)) {
+        if (QString *variable = StringTarget(target))
+            variable->swap(line);
+    }
+    // Whatever the buffer now holds, the line or the variable's old text,
+    // stays only when it is short.
+    if (line.capacity() > KeptLineRoom)
+        line = QString();
 }
 
 // ---------------------------------------------------------------- OPEN, CLOSE, SETENCODING
@@ -632,6 +657,7 @@ bool OpenFileChannel(const QString &name, int mode, int n)
         }
     } else {
         ch.File = std::make_unique<QFile>(path);
+        ch.Pending.reserve(2 * WriteBufferLength);
         const QIODevice::OpenMode how = mode == cmOutput ? QIODevice::Truncate : QIODevice::Append;
         if (!ch.File->open(QIODevice::WriteOnly | QIODevice::Unbuffered | how)) {
             SetError(50026, stOPEN);
@@ -706,7 +732,7 @@ qint64 ChannelPosition(int n)
     const Channel &ch = Channels[n];
     if (ChannelMode[n] == cmInput)
         return ch.Reader.Position() - (ch.HasPushBack ? 1 : 0);
-    return ch.Written + ch.Pending.size();
+    return ch.Written + qint64(ch.Pending.size());
 }
 
 bool DispatchDataFileStatement(int32_t s)

@@ -61,7 +61,7 @@ bool IsWideChar(const QString &s)
     return HasBit(kWideBits, unit) || (HasBit(kAmbiguousBits, unit) && AmbiguousIsWide());
 }
 
-int StrDisplayWidth(const QString &s)
+int StrDisplayWidth(QStringView s)
 {
     int width = int(s.size());
     int ambiguous = 0;

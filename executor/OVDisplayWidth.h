@@ -10,7 +10,7 @@ namespace ov {
 // ambiguous while the default locale is Japanese, Chinese or Korean.
 bool IsWideChar(const QString &s);
 // The units of s, counting 2 for a wide unit and 1 for any other.
-int StrDisplayWidth(const QString &s);
+int StrDisplayWidth(QStringView s);
 // True unless the unit is half of a surrogate pair.
 bool IsSingleByteChar(char16_t unit);
 

@@ -5,6 +5,7 @@
 #include "language/OVBoolTbl.h"
 #include "language/OVCode.h"
 #include "language/OVStrTbl.h"
+#include "platform/OVNumberBits.h"
 #include "platform/OVTextEncoding.h"
 #include "platform/OVTextReader.h"
 #include "platform/UCS4Encoding.h"
@@ -33,10 +34,10 @@ namespace {
 // it lies outside.
 bool TruncatedInt(long double x, int32_t &value)
 {
-    const long double t = std::trunc(x);
-    if (!(t >= std::numeric_limits<int32_t>::min() && t <= std::numeric_limits<int32_t>::max()))
+    // The bounds of the integers that truncate into the range.
+    if (!(x > std::numeric_limits<int32_t>::min() - 1.0L && x < std::numeric_limits<int32_t>::max() + 1.0L))
         return false;
-    value = int32_t(t);
+    value = int32_t(TruncatedInt64(x));
     return true;
 }
 

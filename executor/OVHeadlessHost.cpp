@@ -41,9 +41,12 @@ void HeadlessMemo::WriteFinalLines(int upTo)
     for (; firstUnwritten_ < upTo; ++firstUnwritten_) {
         if (out_ == nullptr)
             continue;
-        QString line = lines_[firstUnwritten_];
-        line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));  // a message of two lines
-        *out_ << line << '\n';
+        const QString &line = lines_.at(firstUnwritten_);
+        if (line.contains(u'\r'))
+            *out_ << QString(line).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));  // a message of two lines
+        else
+            *out_ << line;
+        *out_ << '\n';
     }
 }
 

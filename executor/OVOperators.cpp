@@ -1,6 +1,7 @@
 #include "executor/OVOperators.h"
 
 #include "executor/OVStack.h"
+#include "platform/OVNumberBits.h"
 
 #include <cmath>
 #include <cstdint>
@@ -195,6 +196,14 @@ void IntegerDivision(int32_t op, const int32_t (&errors)[3])
     long double *n = TopTwoNumbers();
     const long double dividend = n[0];
     const long double divisor = n[1];
+    // The usual case, read from the operands' bits; the tests below tell
+    // which error every other case makes.
+    int64_t d = 0;
+    int64_t x = 0;
+    if (divisor > 0 && WholeInt64(divisor, d) && WholeInt64(dividend, x)) {
+        ReplaceTwoNumbers(n, remainder ? (long double)(x % d) : (long double)(x / d));
+        return;
+    }
     if (!(divisor >= 0 && IsWhole(divisor))) {
         FailBinary(errors[0]);
         return;
@@ -208,8 +217,8 @@ void IntegerDivision(int32_t op, const int32_t (&errors)[3])
         FailBinary(errors[2]);
         return;
     }
-    const int64_t d = int64_t(divisor);
-    const int64_t x = int64_t(dividend);
+    d = int64_t(divisor);
+    x = int64_t(dividend);
     ReplaceTwoNumbers(n, remainder ? (long double)(x % d) : (long double)(x / d));
 }
 

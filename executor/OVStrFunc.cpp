@@ -3,9 +3,12 @@
 #include "executor/OVDisplayWidth.h"
 #include "executor/OVStack.h"
 #include "language/OVStrTbl.h"
+#include "platform/OVNumberBits.h"
 #include "platform/OVTextEncoding.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
@@ -54,13 +57,15 @@ bool ArgumentsAre(std::initializer_list<int32_t> tags)
 }
 
 // truncate(x) limited to +-2^53: beyond every length, and exact in 64 bits.
-qsizetype ClampedCount(long double x)
+// Read from the number's bits where it lies (no infinity or NaN reaches a
+// program).
+qsizetype ClampedCount(const long double &x)
 {
-    if (!(x < kCountClamp))  // NaN too, as fmin took it
-        return qsizetype(kCountClamp);
-    if (x <= -kCountClamp)
-        return -qsizetype(kCountClamp);
-    return qsizetype(x);  // the conversion truncates toward zero
+    const NumberBits b = BitsOf(x);
+    if (b.Exponent >= 53)
+        return b.Negative ? -qsizetype(kCountClamp) : qsizetype(kCountClamp);
+    const auto magnitude = qsizetype(b.Exponent < 0 ? 0 : b.Mantissa >> (63 - b.Exponent));
+    return b.Negative ? -magnitude : magnitude;
 }
 
 // The low `bits` bits of truncate(x), as a two's-complement integer would
@@ -86,31 +91,43 @@ inline bool IsPairAt(QStringView s, qsizetype i)
     return i + 1 < s.size() && s[i].isHighSurrogate() && s[i + 1].isLowSurrogate();
 }
 
+// Four units at a time: the scans below read four units as one 64-bit word
+// and test its four 16-bit lanes at once.
+constexpr uint64_t kLaneOnes = 0x0001000100010001ULL;
+constexpr uint64_t kLaneHighs = 0x8000800080008000ULL;
+
+inline uint64_t FourUnits(const char16_t *units)
+{
+    uint64_t w = 0;
+    std::memcpy(&w, units, sizeof w);
+    return w;
+}
+
+// The top bit of every lane of x that is zero. A borrow can mark a lane
+// above a zero lane too, never below one: the lowest mark is exact.
+inline uint64_t ZeroLanes(uint64_t x)
+{
+    return (x - kLaneOnes) & ~x & kLaneHighs;
+}
+
 // True when one of the four units packed in w is a surrogate: each unit is
-// masked to its top five bits and compared with the surrogate range by
-// testing the lanes for zero, all four in one word.
+// masked to its top five bits and compared with the surrogate range.
 inline bool AnySurrogateIn4(uint64_t w)
 {
     constexpr uint64_t kTopBits = 0xF800F800F800F800ULL;
     constexpr uint64_t kSurrogates = 0xD800D800D800D800ULL;
-    constexpr uint64_t kLaneOnes = 0x0001000100010001ULL;
-    constexpr uint64_t kLaneHighs = 0x8000800080008000ULL;
-    const uint64_t x = (w & kTopBits) ^ kSurrogates;
-    return ((x - kLaneOnes) & ~x & kLaneHighs) != 0;
+    return ZeroLanes((w & kTopBits) ^ kSurrogates) != 0;
 }
 
 // The offset of the first surrogate unit of s, or its size when it has none:
-// up to there every unit is a character of its own. Four units a step, so
-// that strings without surrogates pass fast.
+// up to there every unit is a character of its own.
 qsizetype FirstSurrogate(QStringView s)
 {
     const char16_t *units = s.utf16();
     const qsizetype size = s.size();
     qsizetype i = 0;
     for (; i + 4 <= size; i += 4) {
-        uint64_t w = 0;
-        std::memcpy(&w, units + i, sizeof w);
-        if (AnySurrogateIn4(w))
+        if (AnySurrogateIn4(FourUnits(units + i)))
             break;
     }
     for (; i < size; ++i) {
@@ -145,6 +162,21 @@ qsizetype AdvanceChars(QStringView s, qsizetype from, qsizetype chars)
     return i;
 }
 
+// The units [begin, end) of `take` characters after the first `skip`
+// characters of s (both counts at least 0). One scan when no surrogate lies
+// within their reach, where characters are units.
+void CharSlice(QStringView s, qsizetype skip, qsizetype take, qsizetype &begin, qsizetype &end)
+{
+    const qsizetype reach = std::min(skip + take, s.size());
+    if (FirstSurrogate(s.first(reach)) == reach) {
+        begin = std::min(skip, s.size());
+        end = reach;
+        return;
+    }
+    begin = AdvanceChars(s, 0, skip);
+    end = AdvanceChars(s, begin, take);
+}
+
 // A string argument on the value stack, `depth` strings below the top, in
 // place (its tag has been checked).
 inline QString &TopString(int depth = 0)
@@ -157,6 +189,18 @@ inline void DropString()
 {
     StrStack[size_t(StrStackTop--)] = QString();
     --TagStackTop;
+}
+
+// A number argument in place, `depth` numbers below the top; and the
+// dropping of the numbers on top.
+inline const long double &TopNumber(int depth = 0)
+{
+    return NumStack[size_t(NumStackTop - depth)];
+}
+inline void DropNumbers(int count)
+{
+    NumStackTop -= count;
+    TagStackTop -= count;
 }
 
 // Replaces s with n of its units from `from`. The units go into the spare
@@ -173,21 +217,45 @@ void KeepUnits(QString &s, qsizetype from, qsizetype n)
     KeepSpareString(std::move(part));
 }
 
+// The offset of the first unit c among units [from, end), else end.
+qsizetype FindUnit(const char16_t *units, qsizetype from, qsizetype end, char16_t c)
+{
+    const uint64_t pattern = kLaneOnes * c;
+    qsizetype i = from;
+    for (; i + 4 <= end; i += 4) {
+        if (const uint64_t zero = ZeroLanes(FourUnits(units + i) ^ pattern))
+            return i + std::countr_zero(zero) / 16;
+    }
+    while (i < end && units[i] != c)
+        ++i;
+    return i;
+}
+
+// Unit by unit: the library's comparison costs more to call than the short
+// texts programs search take to compare.
+bool SameUnits(const char16_t *a, const char16_t *b, qsizetype n)
+{
+    for (qsizetype i = 0; i < n; ++i) {
+        if (a[i] != b[i])
+            return false;
+    }
+    return true;
+}
+
 // The 1-based unit position of t in s from unit offset `from`, 0 when absent.
 // An empty t is never found, so a SPLIT$ loop on an empty delimiter ends.
-qsizetype FindUnits(const QString &s, const QString &t, qsizetype from = 0)
+qsizetype FindUnits(QStringView s, QStringView t, qsizetype from = 0)
 {
     const qsizetype m = t.size();
     if (m == 0 || from >= s.size() || m > s.size() - from)
         return 0;
     // A plain search by the first unit: faster than the library's on the
     // short strings programs search.
-    const QChar *text = s.constData();
-    const QChar *needle = t.constData();
-    const QChar first = needle[0];
-    const qsizetype last = s.size() - m;
-    for (qsizetype i = from; i <= last; ++i) {
-        if (text[i] == first && std::equal(needle + 1, needle + m, text + i + 1))
+    const char16_t *text = s.utf16();
+    const char16_t *needle = t.utf16();
+    const qsizetype end = s.size() - m + 1;  // past the last place t may start
+    for (qsizetype i = FindUnit(text, from, end, needle[0]); i < end; i = FindUnit(text, i + 1, end, needle[0])) {
+        if (SameUnits(needle + 1, text + i + 1, m - 1))
             return i + 1;
     }
     return 0;
@@ -452,14 +520,16 @@ void FnLen()
 // The string and count of LEFT$ and RIGHT$: pops the count and leaves the
 // string on top; false after 50011 (wrong arguments) or 54093 (a negative
 // count, the string dropped).
-bool PopSliceCount(int32_t function, long double &n)
+bool PopSliceCount(int32_t function, qsizetype &n)
 {
     if (!ArgumentsAre({tagString, tagNumber})) {
         SetError(50011, function);
         return false;
     }
-    n = PopNumber();
-    if (n < 0) {
+    const bool negative = IsBelowZero(TopNumber());
+    n = ClampedCount(TopNumber());
+    DropNumbers(1);
+    if (negative) {
         DropString();
         SetError(54093);
         return false;
@@ -469,20 +539,20 @@ bool PopSliceCount(int32_t function, long double &n)
 
 void FnLeft()
 {
-    long double n;
+    qsizetype n;
     if (!PopSliceCount(fnLEFT_STR, n))
         return;
     QString &s = TopString();
-    KeepUnits(s, 0, AdvanceChars(s, 0, ClampedCount(n)));
+    KeepUnits(s, 0, AdvanceChars(s, 0, n));
 }
 
 void FnRight()
 {
-    long double n;
+    qsizetype n;
     if (!PopSliceCount(fnRIGHT_STR, n))
         return;
     QString &s = TopString();
-    const qsizetype skip = CharCount(s) - ClampedCount(n);
+    const qsizetype skip = CharCount(s) - n;
     if (skip > 0) {
         const qsizetype from = AdvanceChars(s, 0, skip);
         KeepUnits(s, from, s.size() - from);
@@ -497,22 +567,25 @@ void FnMid()
         SetError(50011, fnMID_STR);
         return;
     }
-    const long double length = PopNumber();
-    const long double start = PopNumber();
-    if (start <= 0 || length < 0) {
+    const bool outside = !IsAboveZero(TopNumber(1)) || IsBelowZero(TopNumber());
+    const qsizetype first = ClampedCount(TopNumber(1));
+    const qsizetype length = ClampedCount(TopNumber());
+    DropNumbers(2);
+    if (outside) {
         DropString();
         SetError(54093);
         return;
     }
     QString &s = TopString();
-    const qsizetype first = ClampedCount(start);
+    qsizetype begin = s.size();
+    qsizetype end = begin;
+    if (first >= 1)
+        CharSlice(s, first - 1, length, begin, end);
     // Past the end when the characters before `first` take the whole string.
-    const qsizetype begin = first < 1 ? s.size() : AdvanceChars(s, 0, first - 1);
     if (begin >= s.size()) {
         s = QString();
         return;
     }
-    const qsizetype end = AdvanceChars(s, begin, ClampedCount(length));
     KeepUnits(s, begin, end - begin);
 }
 
@@ -526,12 +599,12 @@ void FnInstr()
     }
     const QString &t = TopString();
     const QString &s = TopString(1);
-    const long double n = NumStack[size_t(NumStackTop)];
-    const qsizetype from = n < 1 ? 0 : ClampedCount(n) - 1;
+    // Any start below 1 is the first unit.
+    const qsizetype from = std::max(ClampedCount(TopNumber()), qsizetype(1)) - 1;
     const qsizetype found = from >= s.size() ? 0 : FindUnits(s, t, from);
     DropString();
     DropString();
-    PopNumber();
+    DropNumbers(1);
     PushNumber(found == 0 ? 0 : found - from);
 }
 
@@ -629,46 +702,53 @@ void FnString()
     PushString(unit.repeated(times));
 }
 
+// ---------------------------------------------------------------- dispatch
+
+using Handler = void (*)();
+
+// The handlers by function number, and NORMALIZE with its form after the
+// last function: a function of another group costs the dispatch one look-up
+// (and no handler is built into the dispatch, which would then set up its
+// frame for every call).
+constexpr size_t kNormalizeFormSlot = FunctionCount + 1;
+
+struct HandlerEntry {
+    size_t Slot;
+    Handler Run;
+};
+
+constexpr HandlerEntry kHandlerEntries[] = {
+    {fnAKCNV_STR, FnAkcnv}, {fnASC, FnAsc}, {fnASCU, FnAscU}, {fnASCW, FnAscW}, {fnCHR, FnChr},
+    {fnCHR_STR, FnChr}, {fnCHRU, FnChrU}, {fnCHRW, FnChrW}, {fnISSURROGATE, FnIsSurrogate},
+    {fnKACNV_STR, FnKacnv}, {fnINSTR, FnInstr}, {fnKINSTR, FnInstr}, {fnLEFT_STR, FnLeft},
+    {fnKLEFT_STR, FnLeft}, {fnLEN, FnLen}, {fnKLEN, FnLen}, {fnMID_STR, FnMid}, {fnKMID_STR, FnMid},
+    {fnRIGHT_STR, FnRight}, {fnKRIGHT_STR, FnRight}, {fnNORMALIZE, FnNormalize},
+    {kNormalizeFormSlot, FnNormalizeForm}, {fnREPLACE_STR, FnReplace}, {fnSPACE_STR, FnSpace},
+    {fnSPC, FnSpace}, {fnSPLIT_STR, FnSplit}, {fnSTRCONV, FnStrConv}, {fnSTRING_STR, FnString},
+    {fnLCASE_STR, [] { FnCaseTrim(fnLCASE_STR); }}, {fnUCASE_STR, [] { FnCaseTrim(fnUCASE_STR); }},
+    {fnLTRIM_STR, [] { FnCaseTrim(fnLTRIM_STR); }}, {fnRTRIM_STR, [] { FnCaseTrim(fnRTRIM_STR); }},
+    {fnTRIM_STR, [] { FnCaseTrim(fnTRIM_STR); }},
+};
+
+constexpr auto kHandlers = [] {
+    std::array<Handler, kNormalizeFormSlot + 1> table{};
+    for (const HandlerEntry &entry : kHandlerEntries)
+        table[entry.Slot] = entry.Run;
+    return table;
+}();
+
 } // namespace
 
 bool DispatchStringFunction(int32_t f)
 {
-    switch (f) {
-    case fnAKCNV_STR: FnAkcnv(); break;
-    case fnASC: FnAsc(); break;
-    case fnASCU: FnAscU(); break;
-    case fnASCW: FnAscW(); break;
-    case fnCHR:
-    case fnCHR_STR: FnChr(); break;
-    case fnCHRU: FnChrU(); break;
-    case fnCHRW: FnChrW(); break;
-    case fnISSURROGATE: FnIsSurrogate(); break;
-    case fnKACNV_STR: FnKacnv(); break;
-    case fnINSTR:
-    case fnKINSTR: FnInstr(); break;
-    case fnLEFT_STR:
-    case fnKLEFT_STR: FnLeft(); break;
-    case fnLEN:
-    case fnKLEN: FnLen(); break;
-    case fnMID_STR:
-    case fnKMID_STR: FnMid(); break;
-    case fnRIGHT_STR:
-    case fnKRIGHT_STR: FnRight(); break;
-    case fnLCASE_STR:
-    case fnUCASE_STR:
-    case fnLTRIM_STR:
-    case fnRTRIM_STR:
-    case fnTRIM_STR: FnCaseTrim(f); break;
-    case fnNORMALIZE: FnNormalize(); break;
-    case OneMoreArgBase + fnNORMALIZE: FnNormalizeForm(); break;
-    case fnREPLACE_STR: FnReplace(); break;
-    case fnSPACE_STR:
-    case fnSPC: FnSpace(); break;
-    case fnSPLIT_STR: FnSplit(); break;
-    case fnSTRCONV: FnStrConv(); break;
-    case fnSTRING_STR: FnString(); break;
-    default: return false;
-    }
+    size_t slot = 0;  // no handler
+    if (f >= 0 && f <= FunctionCount)
+        slot = size_t(f);
+    else if (f == OneMoreArgBase + fnNORMALIZE)
+        slot = kNormalizeFormSlot;
+    if (kHandlers[slot] == nullptr)
+        return false;
+    kHandlers[slot]();
     return true;
 }
 

@@ -794,7 +794,7 @@ QByteArray EncodingMark(int32_t codePage)
     }
 }
 
-QByteArray EncodeText(const QString &text, const TextEncoding &encoding)
+QByteArray EncodeText(QStringView text, const TextEncoding &encoding)
 {
     const int32_t codePage = encoding.CodePage;
     switch (codePage) {
@@ -813,7 +813,7 @@ QByteArray EncodeText(const QString &text, const TextEncoding &encoding)
     return EncodeWithIconv(IconvName(codePage).constData(), text, NoSpecialUnit);
 }
 
-QByteArray EncodeText(const QString &text, EncodingKind kind)
+QByteArray EncodeText(QStringView text, EncodingKind kind)
 {
     return EncodeText(text, EncodingOfKind(kind));
 }

@@ -88,9 +88,9 @@ TextEncoding GetFileEncoding(const QString &path);
 QByteArray EncodingMark(int32_t codePage);
 // Text to bytes, without a mark. A character the encoding cannot hold is
 // written as "?", and so is a lone surrogate.
-QByteArray EncodeText(const QString &text, const TextEncoding &encoding);
+QByteArray EncodeText(QStringView text, const TextEncoding &encoding);
 // The same in the encoding of a detected kind.
-QByteArray EncodeText(const QString &text, EncodingKind kind);
+QByteArray EncodeText(QStringView text, EncodingKind kind);
 // Bytes to text. The mark of the encoding's Unicode form at the start is
 // dropped; a byte that does not decode reads as U+FFFD.
 QString DecodeText(const QByteArray &bytes, const TextEncoding &encoding);

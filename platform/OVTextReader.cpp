@@ -1,5 +1,7 @@
 #include "platform/OVTextReader.h"
 
+#include "platform/OVStringBuffer.h"
+
 #include <algorithm>
 
 namespace ov {
@@ -49,22 +51,29 @@ bool TextReader::Fill()
 
 void TextReader::TakeTo(qsizetype end, QString &text)
 {
-    text += QStringView(buffer_).mid(pos_, end - pos_);
+    AppendUnits(text, QStringView(buffer_).sliced(pos_, end - pos_));
     taken_ += end - pos_;
     pos_ = end;
 }
 
 bool TextReader::ReadLine(QString &line, qsizetype limit)
 {
-    line.clear();
+    EmptyKeepingBuffer(line);
+    return AppendLine(line, limit);
+}
+
+bool TextReader::AppendLine(QString &text, qsizetype limit)
+{
     while (!AtEnd()) {
+        const QChar *units = buffer_.constData();
+        const qsizetype size = buffer_.size();
         qsizetype end = pos_;
-        while (end < buffer_.size() && !IsLineEnd(buffer_[end].unicode()))
+        while (end < size && !IsLineEnd(units[end].unicode()))
             ++end;
-        if (line.size() + (end - pos_) > limit)
+        if (text.size() + (end - pos_) > limit)
             return false;
-        TakeTo(end, line);
-        if (end < buffer_.size()) {
+        TakeTo(end, text);
+        if (end < size) {
             if (Take() == u'\r' && !AtEnd() && Peek() == u'\n')
                 Take();
             return true;

@@ -22,17 +22,19 @@ public:
     // the one held is used up.
     bool AtEnd() { return pos_ >= buffer_.size() && !Fill(); }
     // The next character, looked at or taken; only when not AtEnd.
-    char16_t Peek() const { return buffer_[pos_].unicode(); }
+    char16_t Peek() const { return buffer_.constData()[pos_].unicode(); }
     char16_t Take()
     {
         ++taken_;
-        return buffer_[pos_++].unicode();
+        return buffer_.constData()[pos_++].unicode();
     }
 
     // The rest of the current line; its end (CR LF, CR or LF) is taken and
     // not kept. False when the line would pass `limit` units: the line is
     // then cut short and the rest of it left.
     bool ReadLine(QString &line, qsizetype limit);
+    // The same appended to `text`, which, with the line, may hold `limit` units.
+    bool AppendLine(QString &text, qsizetype limit);
     // Up to `count` more characters appended to `text`; false when `text`
     // would pass `limit` units (what was read by then stays).
     bool Read(qsizetype count, QString &text, qsizetype limit);

@@ -23,7 +23,7 @@ TEST(DisplayWidth, CountsWideUnitsTwice)
 {
     const DefaultLocale japanese{QLocale(QLocale::Japanese, QLocale::Japan)};
     EXPECT_EQ(StrDisplayWidth(QString()), 0);
-    EXPECT_EQ(StrDisplayWidth("abc"), 3);
+    EXPECT_EQ(StrDisplayWidth(u"abc"), 3);
     EXPECT_EQ(StrDisplayWidth(QString::fromUtf8("ひらが")), 6);
     EXPECT_EQ(StrDisplayWidth(QString::fromUtf8("漢字")), 4);
     EXPECT_EQ(StrDisplayWidth(QString::fromUtf8("ｶﾀｶﾅ")), 4);  // half-width katakana

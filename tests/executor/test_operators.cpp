@@ -169,6 +169,18 @@ TEST(Operators, IntegerDivisionAndModulo)
     ExpectNumberError(OpMod, 7.5L, 0, 1036);  // the dividend is tested before the zero divisor
     ExpectNumberError(OpMod, 7, 0, 1037);
     ExpectNumberError(OpMod, -1e20L, 3, 1037);
+
+    // Whole operands are read from their bits: the last fraction bit, zeros,
+    // tiny numbers and the ends of the range.
+    EXPECT_EQ(NumberResult(OpMod, 0x1p62L + 3, 0x1p62L), 3);
+    EXPECT_EQ(NumberResult(OpIntDivide, -(0x1p63L - 2), 0x1p62L - 1), -2);
+    EXPECT_EQ(NumberResult(OpMod, -0.0L, 3), 0);
+    EXPECT_EQ(NumberResult(OpIntDivide, 9, 0x1p62L), 0);
+    ExpectNumberError(OpMod, 0x1p61L + 0.5L, 3, 1036);
+    ExpectNumberError(OpMod, 1e-4940L, 3, 1036);  // below the smallest normal number
+    ExpectNumberError(OpMod, 6, 0x1p61L + 0.5L, 1035);
+    ExpectNumberError(OpIntDivide, 6, 1e-4940L, 1031);
+    ExpectNumberError(OpMod, 6, -0.0L, 1037);
 }
 
 TEST(Operators, Power)

@@ -77,7 +77,7 @@ TEST_F(FileStatements, ChdirLoadAndList)
     EXPECT_EQ(Run(stLOAD, {"..\\sub\\prog.txt"}), 0);
     const QString program = QStringLiteral(u"PRINT 1\r\nPRINT \"あ\"");
     EXPECT_EQ(SourceText, program);
-    AppendPrintText("pending");
+    AppendPrintText(u"pending");
     EXPECT_EQ(Run(stLIST, {}), 0);
     EXPECT_EQ(host_.Console().Lines(), program.split("\r\n"));
     EXPECT_EQ(OutputLine, "pending");

@@ -98,6 +98,11 @@ TEST(StringFunctions, CountsAndPositionsAtTheirLimits)
     EXPECT_EQ(Str(fnMID_STR, {QString("abcdef"), 2.0L, 4294967295.0L}), "bcdef");
     EXPECT_EQ(Str(fnMID_STR, {QString("abcdef"), 3.0L, 1e30L}), "cdef");
     EXPECT_EQ(Str(fnMID_STR, {QString("abcdef"), 1e30L, 1e30L}), "");
+    // Counts truncate toward zero however close they come to the next whole number.
+    EXPECT_EQ(Str(fnMID_STR, {QString("abcdef"), 2.9999999999999999L, 1.99999L}), "b");
+    EXPECT_EQ(Str(fnMID_STR, {QString("abcdef"), 0.5L, 2.0L}), "");
+    EXPECT_EQ(Str(fnLEFT_STR, {QString("abcdef"), 0x1p53L - 1}), "abcdef");
+    EXPECT_EQ(Str(fnRIGHT_STR, {QString("abcdef"), 1e-4940L}), "");
 
     EXPECT_EQ(Num(fnINSTR, {1.0L, QString("abcabc"), QString("c")}), 3);
     EXPECT_EQ(Num(fnKINSTR, {4.0L, QString("abcabc"), QString("c")}), 3);  // within the tail
@@ -244,4 +249,58 @@ TEST(StringFunctions, SplitTakesFieldsOffTheVariable)
     EXPECT_EQ(Str(fnSPLIT_STR, {2.0L, QString("p;q"), QString(";")}), "p");
     EXPECT_EQ(StrVars[2].Value, "");
     EXPECT_EQ(Str(fnSPLIT_STR, {99.0L, QString("p;q"), QString(";")}), "p");
+}
+
+namespace {
+
+// The characters of s: a high surrogate followed by a low one is one.
+QStringList Characters(const QString &s)
+{
+    QStringList chars;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const bool pair = i + 1 < s.size() && s[i].isHighSurrogate() && s[i + 1].isLowSurrogate();
+        chars << s.mid(i, pair ? 2 : 1);
+        i += pair ? 1 : 0;
+    }
+    return chars;
+}
+
+} // namespace
+
+// The scans four units at a time against a character-by-character model, on
+// strings of every length around the four-unit steps, with and without
+// surrogates (a pair, a lone half) at every place.
+TEST(StringFunctions, SlicesAndSearchesAgreeWithTheCharacterModel)
+{
+    QStringList texts;
+    const QString base = QStringLiteral("abcabcaXbcab");
+    for (qsizetype n = 0; n <= base.size(); ++n)
+        texts << base.left(n);
+    for (qsizetype at = 0; at <= 9; ++at) {
+        texts << QString(base).insert(at, kGrin);
+        texts << QString(base).left(9).insert(at, kHigh);
+        texts << QString(base).left(9).insert(at, QChar(0xDC00));  // a lone low half
+    }
+    for (const QString &s : texts) {
+        const QStringList chars = Characters(s);
+        const auto count = chars.size();
+        EXPECT_EQ(Num(fnLEN, {s}), count) << s.toStdString();
+        for (qsizetype n = 0; n <= count + 1; ++n) {
+            EXPECT_EQ(Str(fnLEFT_STR, {s, (long double)n}), chars.mid(0, n).join(QString()));
+            EXPECT_EQ(Str(fnRIGHT_STR, {s, (long double)n}), chars.mid(std::max<qsizetype>(0, count - n)).join(QString()));
+            for (qsizetype start = 1; start <= count + 2; ++start)
+                EXPECT_EQ(Str(fnMID_STR, {s, (long double)start, (long double)n}), chars.mid(start - 1, n).join(QString()))
+                    << s.toStdString() << " " << start << " " << n;
+        }
+        for (const QString &t : {QStringLiteral("a"), QStringLiteral("ab"), QStringLiteral("bca"),
+                                 QStringLiteral("cab"), QStringLiteral("X"), QStringLiteral("aXb"),
+                                 QStringLiteral("abcabcaXbcab"), QStringLiteral("z"), kGrin, kHigh}) {
+            for (qsizetype from = -1; from <= s.size() + 1; ++from) {
+                const qsizetype tail = std::max<qsizetype>(from, 1) - 1;
+                const qsizetype found = tail >= s.size() ? -1 : s.indexOf(t, tail);
+                EXPECT_EQ(Num(fnINSTR, {(long double)from, s, t}), found < 0 ? 0 : found - tail + 1)
+                    << s.toStdString() << " " << t.toStdString() << " " << from;
+            }
+        }
+    }
 }

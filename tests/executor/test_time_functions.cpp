@@ -167,7 +167,7 @@ TEST_F(TimeFunctions, InputWaitsForTypedCharactersAndEndsAtAStop)
         }
     });
     host_.Console().Clear();
-    AppendPrintText("Key? ");
+    AppendPrintText(u"Key? ");
     PushNumber(3.9L);
     EXPECT_EQ(Str(OneMoreArgBase + fnINPUT_STR), QString::fromUcs4(U"ab\U0001F600"));
     EXPECT_EQ(host_.Console().Lines(), QStringList{"Key? "});

@@ -72,3 +72,21 @@ TEST_F(TextReaderTest, RestAsLinesEndsEveryLineButTheLastWithCrLf)
     ASSERT_TRUE(reader_.ReadRestAsLines(text, StringLengthLimit));
     EXPECT_EQ(text, QStringLiteral("a\r\nb\r\n\r\nc"));
 }
+
+TEST_F(TextReaderTest, LinesGoIntoTheStringGivenAndLeaveItsSharersAlone)
+{
+    ASSERT_TRUE(Open("ab\r\ncd\nef"));
+    QString line = QString::number(12345) + QStringLiteral(" previous");
+    const QString kept = line;  // shares the buffer
+    ASSERT_TRUE(reader_.ReadLine(line, StringLengthLimit));
+    EXPECT_EQ(line, QStringLiteral("ab"));
+    EXPECT_EQ(kept, QStringLiteral("12345 previous"));
+    QString text = QString::number(7);
+    EXPECT_FALSE(reader_.AppendLine(text, 2));  // 7, c and d would pass the limit
+    EXPECT_EQ(text, QStringLiteral("7"));
+    ASSERT_TRUE(reader_.AppendLine(text, 3));
+    EXPECT_EQ(text, QStringLiteral("7cd"));
+    ASSERT_TRUE(reader_.ReadLine(line, StringLengthLimit));  // the last line has no end
+    EXPECT_EQ(line, QStringLiteral("ef"));
+    EXPECT_TRUE(reader_.AtEnd());
+}
