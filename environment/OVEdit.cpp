@@ -532,6 +532,16 @@ void TOVEditForm::ShowReplaceDialog()
 
 bool TOVEditForm::OVEMenuRunOVClick()
 {
+    return StartProgramRun(false);
+}
+
+bool TOVEditForm::RunWithConsoleMinimized()
+{
+    return StartProgramRun(true);
+}
+
+bool TOVEditForm::StartProgramRun(bool consoleMinimized)
+{
     TRunForm *console = frame_.RunForm();
     if (console == nullptr || RunThreadActive.load() != 0 || ProgramRunning.load() != 0)
         return false;
@@ -543,7 +553,10 @@ bool TOVEditForm::OVEMenuRunOVClick()
     text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
     SourceText = text;
     ProgramDir = QFileInfo(FileName).isAbsolute() ? QFileInfo(FileName).absolutePath() : QDir::currentPath();
-    console->ShowForRun();
+    if (consoleMinimized)
+        console->KeepMinimized();
+    else
+        console->ShowForNewRun();
     RunningEditor = this;
     ErrorNumber = 0;
     if (!frame_.Runs().Start()) {
@@ -572,7 +585,7 @@ bool TOVEditForm::OVEMenuContOVClick()
     StopRequested = 0;
     ProgramRunning = 1;
     console->SetBtnRunMode();
-    console->ShowForRun();
+    console->ShowForNewRun();
     return frame_.Runs().Start();
 }
 

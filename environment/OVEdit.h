@@ -81,6 +81,8 @@ public:
 
     // The run commands.
     bool OVEMenuRunOVClick();
+    // Run for the -H switch: the console stays minimised through the run.
+    bool RunWithConsoleMinimized();
     void OVEMenuStopOVClick();
     bool OVEMenuContOVClick();
     void OVEMenuPrgFormatClick();
@@ -115,6 +117,7 @@ private:
     bool WriteFile(const QString &fileName, TextEncoding encoding, const QString &encodingName);
     void SetFileName(const QString &fileName);
     void ShowRunError();
+    bool StartProgramRun(bool consoleMinimized);
 
     TOvFrameForm &frame_;
     std::unique_ptr<my_UndoClass> undo_;

@@ -442,9 +442,15 @@ void TOvFrameForm::ActOnCommandLine(const QStringList &arguments, const QString 
         return;
     if (request.runMode != QStringLiteral("AUT"))
         showMinimized();
-    if (request.runMode == QStringLiteral("HIDE") && console_ != nullptr)
-        console_->KeepMinimized();
-    editor->OVEMenuRunOVClick();
+    if (request.runMode != QStringLiteral("HIDE")) {
+        editor->OVEMenuRunOVClick();
+        return;
+    }
+    // The console is minimised even when a run already going refuses this
+    // one; only the hidden run itself keeps it so.
+    if (console_ != nullptr)
+        console_->showMinimized();
+    editor->RunWithConsoleMinimized();
 }
 
 // ---------------------------------------------------------------- closing

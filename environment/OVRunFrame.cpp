@@ -344,8 +344,8 @@ void TRunForm::WriteBanner()
 
 void TRunForm::BringToFront()
 {
-    if (isMinimized())
-        showNormal();
+    if (isMinimized())  // restored as it was, maximised or not
+        setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     activateWindow();
@@ -360,6 +360,12 @@ void TRunForm::ShowForRun()
     raise();
     activateWindow();
     Memo1->setFocus();
+}
+
+void TRunForm::ShowForNewRun()
+{
+    keptMinimized_ = false;
+    BringToFront();
 }
 
 void TRunForm::KeepMinimized()
@@ -428,8 +434,11 @@ void TRunForm::SetBtnPrepMode()
         SetCaptionFor(65216);
 }
 
+// A start from the console is the user's own: a console kept minimised for
+// a hidden run is so no longer.
 void TRunForm::StartConsoleRun(const QString &command)
 {
+    keptMinimized_ = false;
     RunCommand = command;
     RunMode = 1;
     EventSubRun = 0;

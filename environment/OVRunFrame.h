@@ -83,11 +83,14 @@ public:
     void WriteBanner();
     // Shows the console, restored when minimised, in front with the focus.
     void BringToFront();
-    // Shows the console for a run, in front with the focus; a console kept
-    // minimised stays so.
+    // Shows the console for a step of a run, in front with the focus; a
+    // console kept minimised stays so.
     void ShowForRun();
-    // Minimises the console and keeps it so through runs (the -H switch)
-    // until the user restores it.
+    // Shows the console for a run the user starts, in front with the focus,
+    // restored when minimised; it is no longer kept minimised.
+    void ShowForNewRun();
+    // Minimises the console and keeps it so through the run of the -H switch
+    // and its event runs, until the user restores it or starts a run.
     void KeepMinimized();
     // The memo's font and colours from the console settings.
     void ApplyFont();

@@ -405,7 +405,8 @@ bool ReadWholeStringArray(CodeType &array)
     return false;
 }
 
-// A$() = READALLLINES(...): a function, so its faults name the function.
+// A$() = READALLLINES(...): a function, so the faults of its call name the
+// function; anything after the call leaves the assignment unended.
 void TranslateReadAllLines(bool withCodePage)
 {
     CodeType array;
@@ -414,6 +415,12 @@ void TranslateReadAllLines(bool withCodePage)
     if (ErrorNumber != 0) {
         ErrorNumber = 50011;
         ErrorSubject = fnREADALLLINES;
+        return;
+    }
+    CodeType next;
+    PeekPreCode(next);
+    if (!IsStatementEnd(next)) {
+        SetError(501, stLET);
         return;
     }
     EmitAt(ckStatement, withCodePage ? StatementVariant(1, isReadAllLinesToArray) : isReadAllLinesToArray);
@@ -434,6 +441,8 @@ void TranslateWriteAllLines(bool withCodePage)
         }
     }
     ReportAsStatementError(s);
+    if (ErrorNumber == 0)
+        ExpectStatementEnd();
     if (ErrorNumber != 0)
         return;
     EmitAt(ckStatement, withCodePage ? StatementVariant(1, stWRITEALLLINES) : stWRITEALLLINES);

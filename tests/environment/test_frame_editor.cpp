@@ -13,6 +13,7 @@
 #include "environment/OVRunFrame.h"
 #include "environment/OVRunWindows.h"
 #include "environment/myUndo.h"
+#include "executor/OVEventRun.h"
 #include "executor/OVMThread.h"
 #include "executor/OVRunCommands.h"
 #include "platform/OVTextEncoding.h"
@@ -497,6 +498,65 @@ TEST_F(FrameEditor, HiddenRunKeepsTheConsoleMinimised)
     ASSERT_TRUE(frame_->Editors().last()->OVEMenuRunOVClick());
     WaitForRun();
     EXPECT_TRUE(QTest::qWaitForWindowActive(console_.get()));
+}
+
+// What -H keeps minimised is its own run: the event runs of that program
+// leave the console minimised, but the user's next Cont or Run, from the
+// editor or the console, brings it forward with the focus.
+TEST_F(FrameEditor, AUserStartAfterAHiddenRunShowsTheConsole)
+{
+    const auto answer = [] {
+        AnswerNextDialog<TInputNumForm>([](TInputNumForm *box) {
+            QTest::keyClicks(box->Edit1, QStringLiteral("21"));
+            QTest::mouseClick(box->Button1, Qt::LeftButton);
+        });
+    };
+    const auto lines = [this] { return console_->Memo1->toPlainText().split(u'\n'); };
+    const auto hiddenRun = [&] {
+        answer();
+        frame_->ActOnCommandLine({QStringLiteral("-H"), Path(QStringLiteral("s.ovt"))});
+        WaitForRun();
+        EXPECT_TRUE(console_->isMinimized());
+        EXPECT_NE(QApplication::activeWindow(), console_.get());
+    };
+    const auto shownAndFocused = [this] {
+        EXPECT_FALSE(console_->isMinimized());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(console_.get()));
+    };
+    console_->show();
+    ASSERT_TRUE(WriteTextFile(Path(QStringLiteral("s.ovt")),
+                              QStringLiteral("INPUT A\r\nPRINT A * 2\r\nSTOP\r\nPRINT \"resumed\"\r\nEND\r\n"
+                                             "SUB CButton1_Click\r\nPRINT \"click\"\r\nEND SUB\r\n"),
+                              TextEncoding{}));
+    hiddenRun();
+    EXPECT_TRUE(lines().contains(QStringLiteral(" 42")));
+
+    ASSERT_TRUE(StartEventRun(runs_, QStringLiteral("CButton1_Click")));
+    WaitForRun();
+    EXPECT_TRUE(lines().contains(QStringLiteral("click")));
+    EXPECT_TRUE(console_->isMinimized());
+    EXPECT_NE(QApplication::activeWindow(), console_.get());
+
+    ASSERT_TRUE(frame_->Editors().last()->OVEMenuContOVClick());
+    WaitForRun();
+    EXPECT_TRUE(lines().contains(QStringLiteral("resumed")));
+    shownAndFocused();
+
+    // A start from the console's own buttons is the user's too: the event
+    // run after it brings the console forward.
+    hiddenRun();
+    console_->ContBtn->click();
+    WaitForRun();
+    EXPECT_EQ(lines().count(QStringLiteral("resumed")), 2);
+    ASSERT_TRUE(StartEventRun(runs_, QStringLiteral("CButton1_Click")));
+    WaitForRun();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(console_.get()));
+
+    hiddenRun();
+    answer();
+    ASSERT_TRUE(frame_->Editors().last()->OVEMenuRunOVClick());
+    WaitForRun();
+    shownAndFocused();
 }
 
 // The open and save dialogs start in the folder of the file last opened or

@@ -256,6 +256,28 @@ TEST_F(TranslateOther, ReadAllLinesFaultsNameTheFunction)
     EXPECT_EQ(Fails("DIM S$(3)\nS$() = READALLLINES(\"a\", 1 2)"), fault);
 }
 
+// The whole-file statements end with their call: what follows is an error
+// (the READALLLINES form is an assignment), not a line number to run on from.
+TEST_F(TranslateOther, WholeFileStatementsEndWithTheirCall)
+{
+    const struct {
+        const char *program;
+        const char16_t *message;
+    } cases[] = {
+        {"DIM S$(3)\nS$() = READALLLINES(\"f\") 5", u"LET文が正しく終わっていません。"},
+        {"DIM S$(3)\nLET S$() = READALLLINES(\"f\", 932) X", u"LET文が正しく終わっていません。"},
+        {"DIM S$(3)\nWRITEALLLINES(\"f\", S$()) 5", u"WRITEALLLINES文が正しく終わっていません。"},
+        {"DIM S$(3)\nWRITEALLLINES(\"f\", S$(), 932) 5", u"WRITEALLLINES文が正しく終わっていません。"},
+    };
+    for (const auto &c : cases) {
+        Translate(c.program);
+        EXPECT_EQ(ErrorNumber, 501) << c.program;
+        EXPECT_EQ(BuildErrorMessage(ErrorNumber), QString::fromUtf16(c.message)) << c.program;
+    }
+    Translate("DIM S$(3)\nS$() = READALLLINES(\"f\") : WRITEALLLINES(\"g\", S$(), 932)\nEND");
+    EXPECT_EQ(ErrorNumber, 0);
+}
+
 // A statement written through an object, a variant or an inner form, and a
 // member read at a statement start, name in their messages the keyword they
 // were written with: never an empty name, nor the statement that merely
