@@ -297,6 +297,14 @@ TOVKeywordHighlighter::TOVKeywordHighlighter(QTextDocument *document, const Keyw
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
+// The base class's destructor detaches the document, which signals a
+// change: the notes of edits must not hear it once this part is gone.
+TOVKeywordHighlighter::~TOVKeywordHighlighter()
+{
+    if (QTextDocument *shown = document())
+        disconnect(shown, nullptr, this, nullptr);
+}
+
 // The pass ends an edit block of the document, which marks a document
 // without undo records modified: the flag is kept as it was.
 void TOVKeywordHighlighter::ColourWholeText(const std::function<void(int)> &progress)

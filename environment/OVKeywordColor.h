@@ -95,6 +95,7 @@ QTextCharFormat SpanFormat(ColorSpanKind kind, const KeywordColorStyle &style);
 class TOVKeywordHighlighter : public QSyntaxHighlighter {
 public:
     explicit TOVKeywordHighlighter(QTextDocument *document, const KeywordColorStyle &style = {});
+    ~TOVKeywordHighlighter() override;
 
     const KeywordColorStyle &style() const { return style_; }
 
