@@ -196,6 +196,35 @@ FastPlan::Shape ShapeOf(const FastPlan &plan)
     return IsStepTest(plan) ? FastPlan::StepTest : FastPlan::General;
 }
 
+// The case a chain runs the plan by.
+FastPlan::Step StepOf(const FastPlan &plan)
+{
+    if (plan.Form == FastPlan::Single && plan.Then == FastPlan::Assign)
+        return FastPlan::Copy;
+    if (plan.Form != FastPlan::Binary)
+        return FastPlan::Evaluated;
+    if (plan.Then == FastPlan::Assign) {
+        switch (plan.Ops[2].Op) {
+        case FastOp::Add: return FastPlan::Sum;
+        case FastOp::Sub: return FastPlan::Difference;
+        case FastOp::Mul: return FastPlan::Product;
+        default: return FastPlan::Evaluated;
+        }
+    }
+    if (plan.Then == FastPlan::Branch) {
+        switch (plan.Ops[2].Op) {
+        case FastOp::Lt: return FastPlan::Less;
+        case FastOp::Gt: return FastPlan::Greater;
+        case FastOp::Le: return FastPlan::AtMost;
+        case FastOp::Ge: return FastPlan::AtLeast;
+        case FastOp::Eq: return FastPlan::Equal;
+        case FastOp::Ne: return FastPlan::Unequal;
+        default: return FastPlan::Evaluated;
+        }
+    }
+    return FastPlan::Evaluated;
+}
+
 uint32_t PoolGeneration = 0;
 
 void CompilePlan(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity, FastPlan &plan)
@@ -222,7 +251,7 @@ void CompilePlan(const CodeType *cells, int32_t begin, int32_t last, int32_t cap
 
 } // namespace
 
-const FastPlan &CompilePlanAt(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity, PlanSlot &slot)
+FastPlan &CompilePlanAt(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity, PlanSlot &slot)
 {
     if (PoolGeneration != CodeGeneration || PlanPool.empty()) {
         PlanPool.assign(1, FastPlan{});  // the shared unusable plan
@@ -230,6 +259,8 @@ const FastPlan &CompilePlanAt(const CodeType *cells, int32_t begin, int32_t last
     }
     FastPlan plan;
     CompilePlan(cells, begin, last, capacity, plan);
+    plan.Begin = begin;
+    plan.Run = StepOf(plan);
     if (plan.Usable())
         PlanPool.push_back(plan);
     slot = PlanSlot{plan.Usable() ? &PlanPool.back() : &PlanPool[0], CodeGeneration};

@@ -10,13 +10,12 @@
 
 #include "executor/OVOperators.h"
 #include "language/OVHeader.h"
+#include "language/OVNumTbl.h"
 
 #include <deque>
 #include <vector>
 
 namespace ov {
-
-struct NumVarType;
 
 struct FastOp {
     enum Code : uint8_t { Value, Element, Add, Sub, Mul, Div, IntDiv, Mod, Eq, Ne, Lt, Gt, Le, Ge, Neg, Sgn };
@@ -31,6 +30,9 @@ struct FastPlan {
     // others are plans, from the cheapest.
     enum Shape : uint8_t { Unusable, Single, Binary, ElementBinary, StepTest, General };
     enum Use : uint8_t { Push, Assign, AssignElement, Branch };
+    // How a chain of plans runs this one: the commonest plans have a case of
+    // their own; the others are evaluated, then their value is used.
+    enum Step : uint8_t { Evaluated, Copy, Sum, Difference, Product, Less, Greater, AtMost, AtLeast, Equal, Unequal };
 
     Shape Form = Unusable;
     bool Truth = false;          // the value is a comparison's truth value
@@ -41,6 +43,11 @@ struct FastPlan {
     int32_t FalseJump = 0;       // where IF goes when the value is false
     int32_t ExpressionEnd = 0;   // the position after the expression-end cell
     int32_t Next = 0;            // the position after the expression and its use
+    int32_t Begin = 0;           // the position of the begin cell
+    Step Run = Evaluated;
+    // The plans at Next and FalseJump, noted by the chain when first needed.
+    FastPlan *NextPlan = nullptr;
+    FastPlan *FalsePlan = nullptr;
     FastOp Ops[MaxOps];
 
     bool Usable() const { return Form >= Single; }
@@ -56,7 +63,7 @@ inline bool IsPassiveCell(const CodeType &cell)
 // Where the plan of the expression whose begin cell stands at a position
 // is kept; valid while the code is of `Generation`.
 struct PlanSlot {
-    const FastPlan *Plan = nullptr;
+    FastPlan *Plan = nullptr;
     uint32_t Generation = 0;
 };
 
@@ -79,7 +86,7 @@ inline PlanSlot *ReservePlanSlots(int32_t last)
 // Compiles the plan of the expression whose begin cell stands at `begin`
 // into the pool and notes it in its slot; `last` is the highest position
 // that may be read and `capacity` the code's.
-const FastPlan &CompilePlanAt(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity, PlanSlot &slot);
+FastPlan &CompilePlanAt(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity, PlanSlot &slot);
 
 bool EvaluateElementBinary(const FastPlan &plan, long double &number, bool &truth);
 bool EvaluateStepTest(const FastPlan &plan, bool &truth);

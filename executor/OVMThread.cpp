@@ -5,8 +5,8 @@
 #include "executor/OVControlFlow.h"
 #include "executor/OVDataFile.h"
 #include "executor/OVDispatch.h"
-#include "executor/OVFastExpression.h"
 #include "executor/OVOperators.h"
+#include "executor/OVPlanChain.h"
 #include "executor/OVRunHost.h"
 #include "executor/OVStack.h"
 #include "executor/OVStrFunc.h"
@@ -195,8 +195,7 @@ public:
         pc_ = CodePos;
         end_ = CodeEnd;
         capacity_ = CodeCapacity;
-        slots_ = ReservePlanSlots(std::max(end_, capacity_));
-        generation_ = CodeGeneration;
+        code_ = PlanCode{cells_, ReservePlanSlots(std::max(end_, capacity_)), CodeGeneration, end_, capacity_};
     }
     void Store(const CodeType &cell)
     {
@@ -232,8 +231,6 @@ private:
     // The same, called from the loop, whose other paths stay compact.
     [[gnu::noinline]] bool SingleValueCell(const CodeType &cell) { return ValueCell(cell); }
     void Row(int32_t &faultPos);
-    bool RunPlan(const FastPlan &plan);
-    bool PlanAhead() const;
     bool StringAppend();
     bool LetPlainNumber();
     bool LetPlainString();
@@ -250,8 +247,7 @@ private:
     }
 
     const CodeType *cells_ = nullptr;
-    PlanSlot *slots_ = nullptr;
-    uint32_t generation_ = 0;
+    PlanCode code_;
     int32_t pc_ = 0;
     int32_t end_ = 0;
     int32_t capacity_ = 0;
@@ -259,68 +255,15 @@ private:
 
 // Bracketed expressions with plans: each value goes straight into the
 // variable or element that LET assigns, decides the IF that follows, or is
-// pushed. Plans that follow one another run here without going back to the
-// loop, which would only find the next begin cell; while a stop is asked for
-// or cells are being counted, each goes back.
+// pushed; plans that follow one another run as one chain.
 bool RunLoopState::Expression()
 {
-    for (;;) {
-        PlanSlot &slot = slots_[pc_ - 1];
-        const FastPlan &plan = slot.Generation == generation_ ? *slot.Plan
-                                                              : CompilePlanAt(cells_, pc_ - 1, end_, capacity_, slot);
-        if (!plan.Usable())
-            return StringAppend();
-        if (!RunPlan(plan))
-            return false;
-        if (plan.Then == FastPlan::Push || !PlanAhead())
-            return true;
-        ++pc_;  // past the next begin cell, as the loop's fetch would go
-    }
-}
-
-bool RunLoopState::PlanAhead() const
-{
-    return pc_ <= end_ && cells_[pc_].FirstCode == ckExprBegin && StopAfterCells == 0 && !IsStopped();
-}
-
-// One plan; false, with the program counter after the begin cell, where the
-// cells must run.
-bool RunLoopState::RunPlan(const FastPlan &plan)
-{
-    bool truth = false;
-    if (plan.Then == FastPlan::Assign) {
-        // Worked out straight into the variable, which only ever receives a
-        // finite value: no extra 80-bit store and reload.
-        if (!EvaluatePlan(plan, plan.Target->Value, truth))
-            return false;
-        pc_ = plan.Next;
-        return true;
-    }
-    long double number = 0;
-    if (!EvaluatePlan(plan, number, truth))
-        return false;
-    switch (plan.Then) {
-    case FastPlan::AssignElement: {
-        long double *element = nullptr;
-        if (PlannedElement(plan, element)) {
-            *element = number;
-            pc_ = plan.Next;
-            return true;
-        }
-        break;  // the subscript runs cell by cell and reports its fault
-    }
-    case FastPlan::Branch:
-        pc_ = truth ? plan.Next : plan.FalseJump;
-        return true;
-    default:
-        break;
-    }
-    if (plan.Truth)
-        PushBool(truth);
-    else
-        PushNumber(number);
-    pc_ = plan.ExpressionEnd;
-    return true;
+    FastPlan &plan = PlanAt(code_, pc_ - 1);
+    if (!plan.Usable())
+        return StringAppend();
+    bool whole = true;
+    pc_ = RunPlanChain(code_, plan, whole);
+    return whole;
 }
 
 // A$ = A$ + B$ (or & B$, or a literal): the text is appended in place, so
