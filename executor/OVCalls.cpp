@@ -172,6 +172,36 @@ int64_t SavedEntries(Range range)
     return total;
 }
 
+// A record whose value alone is saved: not an own array, not an array
+// parameter. Such a record never changes its kind during a run.
+template <typename T>
+bool IsPlainRecord(const typename T::Record &r)
+{
+    return r.Kind != T::ArrayKind && r.ArrayParam == 0;
+}
+
+template <typename T>
+bool IsPlainRange(Range range)
+{
+    for (int32_t i = range.First; i <= range.Last; ++i) {
+        if (!IsPlainRecord<T>(T::Records()[size_t(i)]))
+            return false;
+    }
+    return true;
+}
+
+int64_t RangeSize(Range range)
+{
+    return std::max<int64_t>(int64_t(range.Last) - range.First + 1, 0);
+}
+
+template <typename T>
+void SavePlainRange(Range range)
+{
+    for (int32_t i = range.First; i <= range.Last && ErrorNumber == 0; ++i)
+        T::PushValue(T::Records()[size_t(i)]);
+}
+
 template <typename T>
 void SaveRange(Range range)
 {
@@ -232,6 +262,13 @@ void RestoreRange(Range range, size_t fromMark)
         }
         T::PopValue(r);
     }
+}
+
+template <typename T>
+void RestorePlainRange(Range range)
+{
+    for (int32_t i = range.Last; i >= range.First && ErrorNumber == 0; --i)
+        T::PopValue(T::Records()[size_t(i)]);
 }
 
 template <typename Record>
@@ -415,34 +452,99 @@ void LoadCallRecord(int32_t first)
     EntryBindings.clear();
     CallRecord record{};
     record[0] = first;
-    for (size_t i = 1; i < record.size(); ++i) {
-        CodeType cell;
-        GetNextCode(cell);
-        record[i] = cell.SecondCode;
+    if (CodePos + 4 <= CodeEnd) {  // the common case: the five cells read in place
+        for (size_t i = 1; i < record.size(); ++i)
+            record[i] = CodeArray[size_t(CodePos++)].SecondCode;
+    } else {
+        for (size_t i = 1; i < record.size(); ++i) {
+            CodeType cell;
+            GetNextCode(cell);
+            record[i] = cell.SecondCode;
+        }
     }
     PushCallRecord(record);
 }
 
+namespace {
+
+// The ranges of the running routine's record.
+struct RecordRanges {
+    Range Booleans, Numbers, Strings;
+};
+
+RecordRanges RangesOf(const CallRecord &record)
+{
+    return RecordRanges{ClipRange<BoolTable>(record[0], record[1]), ClipRange<NumTable>(record[2], record[3]),
+                        ClipRange<StrTable>(record[4], record[5])};
+}
+
+bool IsPlainRoutine(const RecordRanges &r)
+{
+    return IsPlainRange<BoolTable>(r.Booleans) && IsPlainRange<NumTable>(r.Numbers)
+        && IsPlainRange<StrTable>(r.Strings);
+}
+
+// Local-stack entries that saving the ranges takes.
+int64_t SavedEntries(const RecordRanges &r, bool plain)
+{
+    if (plain)
+        return RangeSize(r.Booleans) + RangeSize(r.Numbers) + RangeSize(r.Strings);
+    return SavedEntries<BoolTable>(r.Booleans) + SavedEntries<NumTable>(r.Numbers) + SavedEntries<StrTable>(r.Strings);
+}
+
+// What saving and restoring a routine's variables needs to know of its
+// record: the clipped ranges, whether all are plain values and the entries
+// the save takes. Kept for the two records met last (a recursive routine
+// meets its own at every call) while the code and tables stay the same.
+struct RoutineLayout {
+    CallRecord Record{};
+    uint32_t Generation = 0;
+    RecordRanges Ranges;
+    bool Plain = false;
+    int64_t Entries = 0;
+};
+RoutineLayout Layouts[2];
+size_t NextLayout = 0;
+
+const RoutineLayout &LayoutOf(const CallRecord &record)
+{
+    for (const RoutineLayout &layout : Layouts) {
+        if (layout.Generation == CodeGeneration && layout.Record == record)
+            return layout;
+    }
+    RoutineLayout &layout = Layouts[NextLayout];
+    NextLayout = 1 - NextLayout;
+    layout.Record = record;
+    layout.Generation = CodeGeneration;
+    layout.Ranges = RangesOf(record);
+    layout.Plain = IsPlainRoutine(layout.Ranges);
+    layout.Entries = SavedEntries(layout.Ranges, layout.Plain);
+    return layout;
+}
+
+} // namespace
+
 void ExecSaveLocals()
 {
-    if (FrameStackTop < 1)
+    const CallRecord *record = TopCallRecord();
+    if (record == nullptr)
         return;
-    CallRecord record{};
-    if (!PeekCallRecord(record))
-        return;
-    const Range booleans = ClipRange<BoolTable>(record[0], record[1]);
-    const Range numbers = ClipRange<NumTable>(record[2], record[3]);
-    const Range strings = ClipRange<StrTable>(record[4], record[5]);
+    const RoutineLayout &layout = LayoutOf(*record);
+    const RecordRanges &ranges = layout.Ranges;
     // Refuse the whole save rather than leave the local stack half filled.
-    const int64_t entries = SavedEntries<BoolTable>(booleans) + SavedEntries<NumTable>(numbers)
-        + SavedEntries<StrTable>(strings);
-    if (int64_t(LoTagStackTop) + entries >= StackEntryLimit) {
+    if (int64_t(LoTagStackTop) + layout.Entries >= StackEntryLimit) {
         SetError(30102);
         return;
     }
-    SaveRange<BoolTable>(booleans);
-    SaveRange<NumTable>(numbers);
-    SaveRange<StrTable>(strings);
+    if (layout.Plain) {
+        SavePlainRange<BoolTable>(ranges.Booleans);
+        SavePlainRange<NumTable>(ranges.Numbers);
+        SavePlainRange<StrTable>(ranges.Strings);
+        return;
+    }
+    SaveRange<BoolTable>(ranges.Booleans);
+    SaveRange<NumTable>(ranges.Numbers);
+    SaveRange<StrTable>(ranges.Strings);
 }
 
 void ExecRestoreLocals()
@@ -451,12 +553,17 @@ void ExecRestoreLocals()
     size_t fromMark = SharedArrays.size();
     while (fromMark > 0 && SharedArrays[fromMark - 1].Depth > FrameStackTop)
         --fromMark;
-    if (FrameStackTop >= 1) {
-        CallRecord record{};
-        if (PeekCallRecord(record)) {
-            RestoreRange<StrTable>(ClipRange<StrTable>(record[4], record[5]), fromMark);
-            RestoreRange<NumTable>(ClipRange<NumTable>(record[2], record[3]), fromMark);
-            RestoreRange<BoolTable>(ClipRange<BoolTable>(record[0], record[1]), fromMark);
+    if (const CallRecord *record = TopCallRecord()) {
+        const RoutineLayout &layout = LayoutOf(*record);
+        const RecordRanges &ranges = layout.Ranges;
+        if (layout.Plain) {
+            RestorePlainRange<StrTable>(ranges.Strings);
+            RestorePlainRange<NumTable>(ranges.Numbers);
+            RestorePlainRange<BoolTable>(ranges.Booleans);
+        } else {
+            RestoreRange<StrTable>(ranges.Strings, fromMark);
+            RestoreRange<NumTable>(ranges.Numbers, fromMark);
+            RestoreRange<BoolTable>(ranges.Booleans, fromMark);
         }
     }
     SharedArrays.resize(fromMark);
@@ -563,8 +670,7 @@ void ExecPushArguments()
 
 void ExecEndSub()
 {
-    CallRecord record{};
-    if (!PopCallRecord(record))
+    if (!DropCallRecord())
         return;
     if (IntStackTop < 1) {
         SetError(54032);

@@ -132,7 +132,7 @@ void PlanUse(const CodeType *cells, int32_t last, int32_t capacity, FastPlan &pl
         const CodeType &operand = cells[at + 1];
         if (operand.SecondCode >= 1 && size_t(operand.SecondCode) < NumVars.size()) {
             NumVarType &target = NumVars[size_t(operand.SecondCode)];
-            if (target.Kind == nvSimple && target.Dimensions == 0) {
+            if (IsAssignableScalar(target)) {
                 plan.Then = FastPlan::Assign;
                 plan.Target = &target;
                 plan.Next = at + 2;

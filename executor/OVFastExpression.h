@@ -53,6 +53,13 @@ struct FastPlan {
     bool Usable() const { return Form >= Single; }
 };
 
+// A variable that LET gives a value without subscripts and a plan may
+// assign: a plain variable, or a FUNCTION's name, which holds its result.
+inline bool IsAssignableScalar(const NumVarType &record)
+{
+    return record.Dimensions == 0 && (record.Kind == nvSimple || record.Kind == nvFunction);
+}
+
 // A cell that does nothing when run: an expression end, ":" or a line end.
 inline bool IsPassiveCell(const CodeType &cell)
 {

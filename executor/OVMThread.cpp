@@ -1,6 +1,7 @@
 #include "executor/OVMThread.h"
 
 #include "devices/OVGraphState.h"
+#include "executor/OVCalls.h"
 #include "executor/OVConsoleOut.h"
 #include "executor/OVControlFlow.h"
 #include "executor/OVDataFile.h"
@@ -236,6 +237,8 @@ private:
     bool LetPlainString();
     bool If();
     bool Goto();
+    bool CallCell(const CodeType &cell);
+    bool CellAndRow(const CodeType &cell, int32_t &faultPos);
     // The address cell at the program counter, when it names a cell of the code.
     bool AddressAhead(int32_t &target) const
     {
@@ -312,7 +315,7 @@ bool RunLoopState::LetPlainNumber()
     if (target.FirstCode != ckNumVar)
         return false;
     NumVarType &record = NumVars[size_t(target.SecondCode)];
-    if (record.Kind != nvSimple || record.Dimensions != 0)
+    if (!IsAssignableScalar(record))
         return false;
     record.Value = PopNumber();
     ++pc_;
@@ -399,6 +402,7 @@ bool RunLoopState::ValueCell(const CodeType &cell)
         case opOr: OpOr(); return true;
         case opNot: OpNot(); return true;
         case opChgSgn: OpChgSgn(); return true;
+        case opColon: case opEndOfLine: return true;
         default: return false;
         }
     case ckFunction:
@@ -406,30 +410,50 @@ bool RunLoopState::ValueCell(const CodeType &cell)
         // plain variable): nothing of the loop's state.
         CurrentCell = cell;
         return DispatchStringFunction(cell.SecondCode);
+    case ckExprEnd:
+        return true;
+    case ckStatement:
+        return CallCell(cell);
+    case ckBoolVarRange:
+        Store(cell);
+        LoadCallRecord(cell.SecondCode);
+        pc_ = CodePos;
+        return true;
     default:
         return false;
     }
 }
 
-// The cells of an expression without a plan, after its begin cell: as long
-// as they are value cells they run here in a row, without the loop's checks
-// between them. A fault or a stop ends the row after its cell, as the loop
-// would have; the fault's position is that cell's. While cells are being
-// counted the loop runs them itself.
+// The cells of an expression without a plan, after its begin cell, and the
+// cells after a value or call cell: as long as they are value cells, cells
+// of a call or of a return, or cells that do nothing, they run here in a
+// row, without the loop's checks between them. A fault or a stop ends the
+// row after its cell, as the loop would have; the fault's position is that
+// cell's.
 void RunLoopState::Row(int32_t &faultPos)
 {
-    if (StopAfterCells != 0)
-        return;
     while (pc_ <= end_) {
-        const CodeType &cell = cells_[pc_];
-        if (!ValueCell(cell))
+        const CodeType &cell = cells_[pc_++];
+        if (!ValueCell(cell)) {
+            --pc_;
             return;
-        ++pc_;
+        }
+        CountStep();
         if (ErrorNumber != 0 || IsStopped()) [[unlikely]] {
             faultPos = cell.SourcePos;
             return;
         }
     }
+}
+
+// A value or call cell, and the row that follows it.
+bool RunLoopState::CellAndRow(const CodeType &cell, int32_t &faultPos)
+{
+    if (!SingleValueCell(cell))
+        return false;
+    if (ErrorNumber == 0 && !IsStopped())
+        Row(faultPos);
+    return true;
 }
 
 bool RunLoopState::DispatchCommon(const CodeType &cell, int32_t &faultPos)
@@ -445,7 +469,7 @@ bool RunLoopState::DispatchCommon(const CodeType &cell, int32_t &faultPos)
     case ckOperator:
         if (cell.SecondCode == opColon || cell.SecondCode == opEndOfLine)
             return true;
-        return SingleValueCell(cell);
+        return CellAndRow(cell, faultPos);
     case ckStatement:
         switch (cell.SecondCode) {
         case stLET:
@@ -454,11 +478,34 @@ bool RunLoopState::DispatchCommon(const CodeType &cell, int32_t &faultPos)
             return LetPlainNumber();
         case stIF: return If();
         case stGOTO: return Goto();
-        default: return false;
+        default: return CellAndRow(cell, faultPos);
         }
     default:
-        return SingleValueCell(cell);
+        return CellAndRow(cell, faultPos);
     }
+}
+
+// The cells of a SUB or FUNCTION call and of its return: their handlers
+// move only the program counter and the stacks, so the loop runs them
+// without going back over the code store. The program counter stands after
+// the cell; false for the other statements.
+bool RunLoopState::CallCell(const CodeType &cell)
+{
+    void (*handler)() = nullptr;
+    switch (cell.SecondCode) {
+    case isLoPushAll: handler = ExecSaveLocals; break;
+    case isSubJump: handler = ExecCallRoutine; break;
+    case isGlPop: handler = ExecBindParameters; break;
+    case isGlPush: handler = ExecPushArguments; break;
+    case isFunctionEnd: return true;  // a marker
+    case isLoPopAll: handler = ExecRestoreLocals; break;
+    case stENDFUNCTION: case stENDSUB: handler = ExecEndSub; break;
+    default: return false;
+    }
+    Store(cell);
+    handler();
+    pc_ = CodePos;
+    return true;
 }
 
 // Out of line: inlined under the catch of RunLoop, the loop compiles slower.
@@ -491,8 +538,7 @@ bool RunLoopState::DispatchCommon(const CodeType &cell, int32_t &faultPos)
             run.FetchWorkingCell(cell);
         else
             run.Fetch(cell);
-        if (StopAfterCells > 0 && --StopAfterCells == 0)
-            StopRequested = 1;
+        CountStep();
         finished = run.Finished(cell);
         if (ErrorNumber != 0) {
             run.Store(cell);

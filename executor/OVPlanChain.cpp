@@ -115,9 +115,10 @@ int32_t RunPlanChain(const PlanCode &code, FastPlan &first, bool &whole)
             whole = false;
             return plan->Begin + 1;
         }
-        // While a stop is asked for or cells are being counted, the loop
-        // takes every plan's end.
-        if (onward.Follow == nullptr || StopAfterCells != 0 || IsStopped())
+        if (onward.Follow == nullptr)
+            return onward.At;
+        CountStep();
+        if (IsStopped())
             return onward.At;
         FastPlan *&follow = *onward.Follow;
         if (follow == nullptr)
