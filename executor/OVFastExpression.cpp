@@ -18,6 +18,18 @@ constexpr int kDepth = 8;
 
 // ---------------------------------------------------------------- compiling
 
+// A literal or constant that a double holds exactly loads as one.
+FastOp ConstantOperand(const long double &value)
+{
+    FastOp op{FastOp::Value, &value, nullptr};
+    const auto exact = static_cast<double>(value);
+    if (static_cast<long double>(exact) == value) {
+        op.Constant = true;
+        op.Exact = exact;
+    }
+    return op;
+}
+
 bool ReadOperand(const CodeType &cell, FastOp &op)
 {
     switch (cell.FirstCode) {
@@ -25,13 +37,13 @@ bool ReadOperand(const CodeType &cell, FastOp &op)
         const size_t index = size_t(cell.SecondCode) + 1;
         if (cell.SecondCode < 0 || index >= NumLiterals.size())
             return false;
-        op = FastOp{FastOp::Value, &NumLiterals[index], nullptr};
+        op = ConstantOperand(NumLiterals[index]);
         return true;
     }
     case ckNumConst:
         if (cell.SecondCode < 1 || cell.SecondCode > 10)
             return false;
-        op = FastOp{FastOp::Value, &NumConstants[cell.SecondCode], nullptr};
+        op = ConstantOperand(NumConstants[cell.SecondCode]);
         return true;
     case ckNumVar:
         if (cell.SecondCode < 1 || size_t(cell.SecondCode) >= NumVars.size()
@@ -183,6 +195,11 @@ int32_t GoOnAt(const CodeType *cells, int32_t at, int32_t last, int32_t capacity
     return at;
 }
 
+bool IsBinaryOp(FastOp::Code op)
+{
+    return op >= FastOp::Add && op <= FastOp::Ge;
+}
+
 // The cheapest way to work the compiled operations out.
 FastPlan::Shape ShapeOf(const FastPlan &plan)
 {
@@ -193,6 +210,9 @@ FastPlan::Shape ShapeOf(const FastPlan &plan)
         return FastPlan::Binary;
     if (plan.Count == 4 && o[0].Op == FastOp::Value && o[1].Op == FastOp::Element && o[2].Op == FastOp::Value)
         return FastPlan::ElementBinary;  // A(s) op r
+    if (plan.Count == 5 && o[0].Op == FastOp::Value && o[1].Op == FastOp::Value && IsBinaryOp(o[4].Op)
+        && ((o[2].Op == FastOp::Value && IsBinaryOp(o[3].Op)) || (IsBinaryOp(o[2].Op) && o[3].Op == FastOp::Value)))
+        return FastPlan::Triple;  // x op (y op z) or (x op y) op z
     return IsStepTest(plan) ? FastPlan::StepTest : FastPlan::General;
 }
 
@@ -201,6 +221,8 @@ FastPlan::Step StepOf(const FastPlan &plan)
 {
     if (plan.Form == FastPlan::Single && plan.Then == FastPlan::Assign)
         return FastPlan::Copy;
+    if (plan.Form == FastPlan::Triple && plan.Then == FastPlan::Assign)
+        return FastPlan::TripleAssign;
     if (plan.Form != FastPlan::Binary)
         return FastPlan::Evaluated;
     if (plan.Then == FastPlan::Assign) {
@@ -320,22 +342,23 @@ bool EvaluateElementBinary(const FastPlan &plan, long double &number, bool &trut
 {
     const FastOp *o = plan.Ops;
     long double *element = nullptr;
-    return Element(*o[1].Array, *o[0].Operand, element) && ApplyBinary(o[3].Op, *element, *o[2].Operand, number, truth);
+    return Element(*o[1].Array, *o[0].Operand, element)
+        && ApplyBinary(o[3].Op, *element, OperandValue(o[2]), number, truth);
 }
 
 // (b - v) * (SGN(s) + c) >= d, step by step as the general evaluation does.
-bool EvaluateStepTest(const FastPlan &plan, bool &truth)
+bool EvaluateStepTest(const FastPlan &plan, long double variable, bool &truth)
 {
     const FastOp *o = plan.Ops;
-    const long double difference = *o[0].Operand - *o[1].Operand;
+    const long double difference = OperandValue(o[0]) - variable;
     if (!IsFiniteNumber(difference))
         return false;
-    const long double s = *o[4].Operand;
-    const long double factor = (s > 0 ? 1.0L : s < 0 ? -1.0L : 0.0L) + *o[3].Operand;
+    const long double s = OperandValue(o[4]);
+    const long double factor = (s > 0 ? 1.0L : s < 0 ? -1.0L : 0.0L) + OperandValue(o[3]);
     const long double product = difference * factor;
     if (!IsFiniteNumber(factor) || !IsFiniteNumber(product))
         return false;
-    truth = !(product < *o[8].Operand);
+    truth = !(product < OperandValue(o[8]));
     return true;
 }
 
@@ -347,7 +370,7 @@ bool EvaluateGeneral(const FastPlan &plan, long double &number, bool &truth)
         const FastOp &op = plan.Ops[i];
         switch (op.Op) {
         case FastOp::Value:
-            stack[depth++] = *op.Operand;
+            stack[depth++] = OperandValue(op);
             continue;
         case FastOp::Element: {
             long double *element = nullptr;

@@ -22,17 +22,32 @@ struct FastOp {
     Code Op = Value;
     const long double *Operand = nullptr;  // Value: a literal's, a constant's or a variable's value
     const NumVarType *Array = nullptr;     // Element: the array
+    // Value: a literal or constant that a double holds exactly; it is loaded
+    // from Exact, as an 80-bit load costs several times a 64-bit one.
+    bool Constant = false;
+    double Exact = 0;
 };
+
+// The value of a Value operation.
+inline long double OperandValue(const FastOp &op)
+{
+    return op.Constant ? static_cast<long double>(op.Exact) : *op.Operand;
+}
 
 struct FastPlan {
     static constexpr int MaxOps = 16;
     // How the value is worked out: Unusable when the cells must run; the
     // others are plans, from the cheapest.
-    enum Shape : uint8_t { Unusable, Single, Binary, ElementBinary, StepTest, General };
+    enum Shape : uint8_t { Unusable, Single, Binary, ElementBinary, Triple, StepTest, General };
     enum Use : uint8_t { Push, Assign, AssignElement, Branch };
     // How a chain of plans runs this one: the commonest plans have a case of
     // their own; the others are evaluated, then their value is used.
-    enum Step : uint8_t { Evaluated, Copy, Sum, Difference, Product, Less, Greater, AtMost, AtLeast, Equal, Unequal };
+    // LoopStep is a Sum that adds to the variable of a FOR loop whose test
+    // follows it: the two run as one step.
+    enum Step : uint8_t {
+        Evaluated, Copy, Sum, Difference, Product, Less, Greater, AtMost, AtLeast, Equal, Unequal, LoopStep,
+        TripleAssign
+    };
 
     Shape Form = Unusable;
     bool Truth = false;          // the value is a comparison's truth value
@@ -96,7 +111,8 @@ inline PlanSlot *ReservePlanSlots(int32_t last)
 FastPlan &CompilePlanAt(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity, PlanSlot &slot);
 
 bool EvaluateElementBinary(const FastPlan &plan, long double &number, bool &truth);
-bool EvaluateStepTest(const FastPlan &plan, bool &truth);
+// The test of a FOR loop with a STEP, with the loop variable's value given.
+bool EvaluateStepTest(const FastPlan &plan, long double variable, bool &truth);
 bool EvaluateGeneral(const FastPlan &plan, long double &number, bool &truth);
 // The element that AssignElement stores into; false when the cells must run.
 bool PlannedElement(const FastPlan &plan, long double *&element);
@@ -149,20 +165,36 @@ inline bool ApplyBinary(FastOp::Code op, long double left, long double right, lo
     return true;
 }
 
+// x op (y op z) or (x op y) op z. The inner operation is never a
+// comparison: a truth value ends a plan.
+inline bool EvaluateTriple(const FastPlan &plan, long double &number, bool &truth)
+{
+    const FastOp *o = plan.Ops;
+    long double inner = 0;
+    if (o[2].Op == FastOp::Value) {
+        return ApplyBinary(o[3].Op, OperandValue(o[1]), OperandValue(o[2]), inner, truth)
+            && ApplyBinary(o[4].Op, OperandValue(o[0]), inner, number, truth);
+    }
+    return ApplyBinary(o[2].Op, OperandValue(o[0]), OperandValue(o[1]), inner, truth)
+        && ApplyBinary(o[4].Op, inner, OperandValue(o[3]), number, truth);
+}
+
 // Works a usable plan's expression out; false where the cells must run one
 // by one (they then report the fault).
 inline bool EvaluatePlan(const FastPlan &plan, long double &number, bool &truth)
 {
     switch (plan.Form) {
     case FastPlan::Single:
-        number = *plan.Ops[0].Operand;
+        number = OperandValue(plan.Ops[0]);
         return true;
     case FastPlan::Binary:
-        return ApplyBinary(plan.Ops[2].Op, *plan.Ops[0].Operand, *plan.Ops[1].Operand, number, truth);
+        return ApplyBinary(plan.Ops[2].Op, OperandValue(plan.Ops[0]), OperandValue(plan.Ops[1]), number, truth);
     case FastPlan::ElementBinary:
         return EvaluateElementBinary(plan, number, truth);
+    case FastPlan::Triple:
+        return EvaluateTriple(plan, number, truth);
     case FastPlan::StepTest:
-        return EvaluateStepTest(plan, truth);
+        return EvaluateStepTest(plan, *plan.Ops[1].Operand, truth);
     default:
         return EvaluateGeneral(plan, number, truth);
     }

@@ -80,26 +80,76 @@ bool Evaluate(FastPlan &plan, Onward &onward)
     return true;
 }
 
-// One plan; false where its cells must run.
-inline bool RunOne(FastPlan &plan, Onward &onward)
+// ---------------------------------------------------------------- FOR loops
+
+// The test of the FOR loop over `variable`: the limit's test without a STEP
+// (limit >= variable) or the one with a STEP.
+bool IsLoopTest(const FastPlan &test, const long double *variable)
 {
-    const long double *a = plan.Ops[0].Operand;
-    const long double *b = plan.Ops[1].Operand;
+    if (test.Then != FastPlan::Branch || test.Ops[1].Operand != variable || test.Ops[1].Constant)
+        return false;
+    return test.Run == FastPlan::AtLeast || test.Form == FastPlan::StepTest;
+}
+
+// The increment of a FOR loop (variable = step + variable), whose plan has
+// just noted the loop's test as the plan that follows it, becomes one step
+// with that test.
+void FuseLoopStep(FastPlan &plan)
+{
+    if (plan.Run == FastPlan::Sum && plan.Ops[1].Operand == &plan.Target->Value
+        && IsLoopTest(*plan.NextPlan, &plan.Target->Value))
+        plan.Run = FastPlan::LoopStep;
+}
+
+// The increment, then the test with the value just stored, as the two plans
+// would do one after the other. A test that must run cell by cell does so
+// after the increment, at its own begin cell.
+inline FastPlan *LoopStep(FastPlan &plan, Onward &onward)
+{
+    const long double value = OperandValue(plan.Ops[0]) + *plan.Ops[1].Operand;
+    if (!IsFiniteNumber(value))
+        return &plan;
+    plan.Target->Value = value;
+    FastPlan &test = *plan.NextPlan;
+    bool truth = false;
+    if (test.Run == FastPlan::AtLeast)
+        truth = !(OperandValue(test.Ops[0]) < value);
+    else if (!EvaluateStepTest(test, value, truth))
+        return &test;
+    Decide(test, truth, onward);
+    return nullptr;
+}
+
+// ---------------------------------------------------------------- the chain
+
+// One plan: null, or the plan whose cells must run (from its begin cell on).
+inline FastPlan *RunOne(FastPlan &plan, Onward &onward)
+{
+    const FastOp *o = plan.Ops;
+    bool done = false;
     switch (plan.Run) {
     case FastPlan::Copy:
-        plan.Target->Value = *a;
-        return GoOn(plan, onward);
-    case FastPlan::Sum: return Assign(plan, *a + *b, onward);
-    case FastPlan::Difference: return Assign(plan, *a - *b, onward);
-    case FastPlan::Product: return Assign(plan, *a * *b, onward);
-    case FastPlan::Less: return Decide(plan, *a < *b, onward);
-    case FastPlan::Greater: return Decide(plan, *b < *a, onward);
-    case FastPlan::AtMost: return Decide(plan, !(*b < *a), onward);
-    case FastPlan::AtLeast: return Decide(plan, !(*a < *b), onward);
-    case FastPlan::Equal: return Decide(plan, *a == *b, onward);
-    case FastPlan::Unequal: return Decide(plan, !(*a == *b), onward);
-    default: return Evaluate(plan, onward);
+        plan.Target->Value = OperandValue(o[0]);
+        done = GoOn(plan, onward);
+        break;
+    case FastPlan::Sum: done = Assign(plan, OperandValue(o[0]) + OperandValue(o[1]), onward); break;
+    case FastPlan::Difference: done = Assign(plan, OperandValue(o[0]) - OperandValue(o[1]), onward); break;
+    case FastPlan::Product: done = Assign(plan, OperandValue(o[0]) * OperandValue(o[1]), onward); break;
+    case FastPlan::Less: done = Decide(plan, OperandValue(o[0]) < OperandValue(o[1]), onward); break;
+    case FastPlan::Greater: done = Decide(plan, OperandValue(o[1]) < OperandValue(o[0]), onward); break;
+    case FastPlan::AtMost: done = Decide(plan, !(OperandValue(o[1]) < OperandValue(o[0])), onward); break;
+    case FastPlan::AtLeast: done = Decide(plan, !(OperandValue(o[0]) < OperandValue(o[1])), onward); break;
+    case FastPlan::Equal: done = Decide(plan, OperandValue(o[0]) == OperandValue(o[1]), onward); break;
+    case FastPlan::Unequal: done = Decide(plan, !(OperandValue(o[0]) == OperandValue(o[1])), onward); break;
+    case FastPlan::LoopStep: return LoopStep(plan, onward);
+    case FastPlan::TripleAssign: {
+        bool truth = false;
+        done = EvaluateTriple(plan, plan.Target->Value, truth) && GoOn(plan, onward);
+        break;
     }
+    case FastPlan::Evaluated: done = Evaluate(plan, onward); break;
+    }
+    return done ? nullptr : &plan;
 }
 
 bool IsStopped() { return StopRequested.load(std::memory_order_relaxed) != 0; }
@@ -111,18 +161,23 @@ int32_t RunPlanChain(const PlanCode &code, FastPlan &first, bool &whole)
     FastPlan *plan = &first;
     for (;;) {
         Onward onward;
-        if (!RunOne(*plan, onward)) {
+        if (const FastPlan *failed = RunOne(*plan, onward)) {
             whole = false;
-            return plan->Begin + 1;
+            return failed->Begin + 1;
         }
         if (onward.Follow == nullptr)
             return onward.At;
-        CountStep();
-        if (IsStopped())
-            return onward.At;
+        // One test for both, as neither is usually set.
+        if ((StopAfterCells | StopRequested.load(std::memory_order_relaxed)) != 0) [[unlikely]] {
+            CountStep();
+            if (IsStopped())
+                return onward.At;
+        }
         FastPlan *&follow = *onward.Follow;
-        if (follow == nullptr)
+        if (follow == nullptr) {
             follow = Follower(code, onward.At);
+            FuseLoopStep(*plan);
+        }
         if (follow == &ChainEnd)
             return onward.At;
         plan = follow;

@@ -431,6 +431,13 @@ const char16_t *const kBoundaryPrograms[] = {
     u"DIM A(5)\nFOR I = 0 TO 10\nA(I) = I\nNEXT",
     u"DIM A(5)\nFOR I = 5 TO -3 STEP -1\nS = S + A(I) * I\nNEXT\nPRINT S",
     u"X = 1\nFOR I = 1 TO 5000\nX = X * I\nNEXT\nPRINT X",
+    // Three operands: the outer and the inner operation failing; literals a
+    // double holds exactly and ones it does not.
+    u"A = 1E2466\nFOR J = 1 TO 3\nS = S + A * A\nPRINT J\nNEXT",
+    u"A = 1E2466\nFOR J = 1 TO 3\nS = 1 - A * (A * J)\nPRINT J\nNEXT",
+    u"A = 7 : B = 7 : C = 2\nFOR J = 1 TO 3\nS = (A - B) / C : C = C - 1 : PRINT S\nNEXT",
+    u"FOR I = 1 TO 10 : X = X + 0.1 : Y = Y + 0.5 : Z = Z * 3 + 1E-30 : W = 1E300 * I - W : NEXT\n"
+    u"PRINT X; Y; Z; W; X = 1; I * 0.1 = X",
 };
 
 struct FastPathsRestored {
