@@ -223,6 +223,8 @@ FastPlan::Step StepOf(const FastPlan &plan)
         return FastPlan::Copy;
     if (plan.Form == FastPlan::Triple && plan.Then == FastPlan::Assign)
         return FastPlan::TripleAssign;
+    if (plan.Form == FastPlan::Single && plan.Then == FastPlan::AssignElement)
+        return FastPlan::CopyToElement;
     if (plan.Form != FastPlan::Binary)
         return FastPlan::Evaluated;
     if (plan.Then == FastPlan::Assign) {

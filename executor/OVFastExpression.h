@@ -46,7 +46,7 @@ struct FastPlan {
     // follows it: the two run as one step.
     enum Step : uint8_t {
         Evaluated, Copy, Sum, Difference, Product, Less, Greater, AtMost, AtLeast, Equal, Unequal, LoopStep,
-        TripleAssign
+        TripleAssign, CopyToElement
     };
 
     Shape Form = Unusable;
@@ -113,6 +113,7 @@ FastPlan &CompilePlanAt(const CodeType *cells, int32_t begin, int32_t last, int3
 bool EvaluateElementBinary(const FastPlan &plan, long double &number, bool &truth);
 // The test of a FOR loop with a STEP, with the loop variable's value given.
 bool EvaluateStepTest(const FastPlan &plan, long double variable, bool &truth);
+
 bool EvaluateGeneral(const FastPlan &plan, long double &number, bool &truth);
 // The element that AssignElement stores into; false when the cells must run.
 bool PlannedElement(const FastPlan &plan, long double *&element);

@@ -20,55 +20,61 @@ FastPlan *Follower(const PlanCode &code, int32_t at)
     return plan.Usable() ? &plan : &ChainEnd;
 }
 
-// Where a plan that ran leads: the position and the note of its plan.
+// Where a plan that ran leads: the position at which the cells go on and
+// the note of the plan that stands there; without a note the chain ends
+// there. A plan that cannot work its value out gives its begin cell's
+// position + 1 negated, so that its cells run and report the fault.
 struct Onward {
-    int32_t At = 0;
-    FastPlan **Follow = nullptr;  // null: the chain ends here
+    int32_t At;
+    FastPlan **Follow;
 };
 
-inline bool GoOn(FastPlan &plan, Onward &onward)
+inline Onward GoOn(FastPlan &plan)
 {
-    onward = Onward{plan.Next, &plan.NextPlan};
-    return true;
+    return Onward{plan.Next, &plan.NextPlan};
 }
 
-inline bool Decide(FastPlan &plan, bool truth, Onward &onward)
+inline Onward Decide(FastPlan &plan, bool truth)
 {
-    onward = truth ? Onward{plan.Next, &plan.NextPlan} : Onward{plan.FalseJump, &plan.FalsePlan};
-    return true;
+    return truth ? Onward{plan.Next, &plan.NextPlan} : Onward{plan.FalseJump, &plan.FalsePlan};
+}
+
+inline Onward CellByCell(const FastPlan &plan)
+{
+    return Onward{-(plan.Begin + 1), nullptr};
 }
 
 // The variable only ever receives a finite value.
-inline bool Assign(FastPlan &plan, long double result, Onward &onward)
+inline Onward Assign(FastPlan &plan, long double result)
 {
     if (!IsFiniteNumber(result))
-        return false;
+        return CellByCell(plan);
     plan.Target->Value = result;
-    return GoOn(plan, onward);
+    return GoOn(plan);
 }
 
 // The plans without a case of their own.
-bool Evaluate(FastPlan &plan, Onward &onward)
+Onward Evaluate(FastPlan &plan)
 {
     bool truth = false;
     if (plan.Then == FastPlan::Assign) {
         // Worked out straight into the variable: no extra 80-bit store and reload.
-        return EvaluatePlan(plan, plan.Target->Value, truth) && GoOn(plan, onward);
+        return EvaluatePlan(plan, plan.Target->Value, truth) ? GoOn(plan) : CellByCell(plan);
     }
     long double number = 0;
     if (!EvaluatePlan(plan, number, truth))
-        return false;
+        return CellByCell(plan);
     switch (plan.Then) {
     case FastPlan::AssignElement: {
         long double *element = nullptr;
         if (PlannedElement(plan, element)) {
             *element = number;
-            return GoOn(plan, onward);
+            return GoOn(plan);
         }
         break;  // the value is pushed; the subscript runs cell by cell and reports its fault
     }
     case FastPlan::Branch:
-        return Decide(plan, truth, onward);
+        return Decide(plan, truth);
     default:
         break;
     }
@@ -76,8 +82,17 @@ bool Evaluate(FastPlan &plan, Onward &onward)
         PushBool(truth);
     else
         PushNumber(number);
-    onward = Onward{plan.ExpressionEnd, nullptr};
-    return true;
+    return Onward{plan.ExpressionEnd, nullptr};
+}
+
+// A value into an array element.
+Onward CopyToElement(FastPlan &plan)
+{
+    long double *element = nullptr;
+    if (!PlannedElement(plan, element))
+        return Evaluate(plan);  // the subscript's cells report its fault
+    *element = OperandValue(plan.Ops[0]);
+    return GoOn(plan);
 }
 
 // ---------------------------------------------------------------- FOR loops
@@ -104,52 +119,48 @@ void FuseLoopStep(FastPlan &plan)
 // The increment, then the test with the value just stored, as the two plans
 // would do one after the other. A test that must run cell by cell does so
 // after the increment, at its own begin cell.
-inline FastPlan *LoopStep(FastPlan &plan, Onward &onward)
+inline Onward LoopStep(FastPlan &plan)
 {
     const long double value = OperandValue(plan.Ops[0]) + *plan.Ops[1].Operand;
     if (!IsFiniteNumber(value))
-        return &plan;
+        return CellByCell(plan);
     plan.Target->Value = value;
     FastPlan &test = *plan.NextPlan;
     bool truth = false;
     if (test.Run == FastPlan::AtLeast)
         truth = !(OperandValue(test.Ops[0]) < value);
     else if (!EvaluateStepTest(test, value, truth))
-        return &test;
-    Decide(test, truth, onward);
-    return nullptr;
+        return CellByCell(test);
+    return Decide(test, truth);
 }
 
 // ---------------------------------------------------------------- the chain
 
-// One plan: null, or the plan whose cells must run (from its begin cell on).
-inline FastPlan *RunOne(FastPlan &plan, Onward &onward)
+inline Onward RunOne(FastPlan &plan)
 {
     const FastOp *o = plan.Ops;
-    bool done = false;
     switch (plan.Run) {
     case FastPlan::Copy:
         plan.Target->Value = OperandValue(o[0]);
-        done = GoOn(plan, onward);
-        break;
-    case FastPlan::Sum: done = Assign(plan, OperandValue(o[0]) + OperandValue(o[1]), onward); break;
-    case FastPlan::Difference: done = Assign(plan, OperandValue(o[0]) - OperandValue(o[1]), onward); break;
-    case FastPlan::Product: done = Assign(plan, OperandValue(o[0]) * OperandValue(o[1]), onward); break;
-    case FastPlan::Less: done = Decide(plan, OperandValue(o[0]) < OperandValue(o[1]), onward); break;
-    case FastPlan::Greater: done = Decide(plan, OperandValue(o[1]) < OperandValue(o[0]), onward); break;
-    case FastPlan::AtMost: done = Decide(plan, !(OperandValue(o[1]) < OperandValue(o[0])), onward); break;
-    case FastPlan::AtLeast: done = Decide(plan, !(OperandValue(o[0]) < OperandValue(o[1])), onward); break;
-    case FastPlan::Equal: done = Decide(plan, OperandValue(o[0]) == OperandValue(o[1]), onward); break;
-    case FastPlan::Unequal: done = Decide(plan, !(OperandValue(o[0]) == OperandValue(o[1])), onward); break;
-    case FastPlan::LoopStep: return LoopStep(plan, onward);
+        return GoOn(plan);
+    case FastPlan::Sum: return Assign(plan, OperandValue(o[0]) + OperandValue(o[1]));
+    case FastPlan::Difference: return Assign(plan, OperandValue(o[0]) - OperandValue(o[1]));
+    case FastPlan::Product: return Assign(plan, OperandValue(o[0]) * OperandValue(o[1]));
+    case FastPlan::Less: return Decide(plan, OperandValue(o[0]) < OperandValue(o[1]));
+    case FastPlan::Greater: return Decide(plan, OperandValue(o[1]) < OperandValue(o[0]));
+    case FastPlan::AtMost: return Decide(plan, !(OperandValue(o[1]) < OperandValue(o[0])));
+    case FastPlan::AtLeast: return Decide(plan, !(OperandValue(o[0]) < OperandValue(o[1])));
+    case FastPlan::Equal: return Decide(plan, OperandValue(o[0]) == OperandValue(o[1]));
+    case FastPlan::Unequal: return Decide(plan, !(OperandValue(o[0]) == OperandValue(o[1])));
+    case FastPlan::LoopStep: return LoopStep(plan);
     case FastPlan::TripleAssign: {
         bool truth = false;
-        done = EvaluateTriple(plan, plan.Target->Value, truth) && GoOn(plan, onward);
-        break;
+        return EvaluateTriple(plan, plan.Target->Value, truth) ? GoOn(plan) : CellByCell(plan);
     }
-    case FastPlan::Evaluated: done = Evaluate(plan, onward); break;
+    case FastPlan::CopyToElement: return CopyToElement(plan);
+    case FastPlan::Evaluated: break;
     }
-    return done ? nullptr : &plan;
+    return Evaluate(plan);
 }
 
 bool IsStopped() { return StopRequested.load(std::memory_order_relaxed) != 0; }
@@ -160,13 +171,11 @@ int32_t RunPlanChain(const PlanCode &code, FastPlan &first, bool &whole)
 {
     FastPlan *plan = &first;
     for (;;) {
-        Onward onward;
-        if (const FastPlan *failed = RunOne(*plan, onward)) {
-            whole = false;
-            return failed->Begin + 1;
+        const Onward onward = RunOne(*plan);
+        if (onward.Follow == nullptr) {
+            whole = onward.At >= 0;
+            return whole ? onward.At : -onward.At;
         }
-        if (onward.Follow == nullptr)
-            return onward.At;
         // One test for both, as neither is usually set.
         if ((StopAfterCells | StopRequested.load(std::memory_order_relaxed)) != 0) [[unlikely]] {
             CountStep();
