@@ -7,6 +7,7 @@
 #include "language/OVStrTbl.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 
@@ -447,9 +448,14 @@ void ExecLeaveUserFunction()
 
 // ---------------------------------------------------------------- SUB and FUNCTION
 
-void LoadCallRecord(int32_t first)
+void EnterCallRecord(const CallRecord &record)
 {
     EntryBindings.clear();
+    PushCallRecord(record);
+}
+
+void LoadCallRecord(int32_t first)
+{
     CallRecord record{};
     record[0] = first;
     if (CodePos + 4 <= CodeEnd) {  // the common case: the five cells read in place
@@ -462,7 +468,7 @@ void LoadCallRecord(int32_t first)
             record[i] = cell.SecondCode;
         }
     }
-    PushCallRecord(record);
+    EnterCallRecord(record);
 }
 
 namespace {
@@ -501,23 +507,30 @@ struct RoutineLayout {
     uint32_t Generation = 0;
     RecordRanges Ranges;
     bool Plain = false;
+    bool OnlyNumbers = false;  // plain, and no Boolean or string variables
     int64_t Entries = 0;
 };
 RoutineLayout Layouts[2];
-size_t NextLayout = 0;
+size_t LastLayout = 0;
+
+inline bool IsLayoutOf(const RoutineLayout &layout, const CallRecord &record)
+{
+    return layout.Generation == CodeGeneration && std::memcmp(&layout.Record, &record, sizeof record) == 0;
+}
 
 const RoutineLayout &LayoutOf(const CallRecord &record)
 {
-    for (const RoutineLayout &layout : Layouts) {
-        if (layout.Generation == CodeGeneration && layout.Record == record)
-            return layout;
-    }
-    RoutineLayout &layout = Layouts[NextLayout];
-    NextLayout = 1 - NextLayout;
+    if (IsLayoutOf(Layouts[LastLayout], record)) [[likely]]
+        return Layouts[LastLayout];
+    LastLayout = 1 - LastLayout;
+    RoutineLayout &layout = Layouts[LastLayout];
+    if (IsLayoutOf(layout, record))
+        return layout;
     layout.Record = record;
     layout.Generation = CodeGeneration;
     layout.Ranges = RangesOf(record);
     layout.Plain = IsPlainRoutine(layout.Ranges);
+    layout.OnlyNumbers = layout.Plain && RangeSize(layout.Ranges.Booleans) == 0 && RangeSize(layout.Ranges.Strings) == 0;
     layout.Entries = SavedEntries(layout.Ranges, layout.Plain);
     return layout;
 }
@@ -534,6 +547,10 @@ void ExecSaveLocals()
     // Refuse the whole save rather than leave the local stack half filled.
     if (int64_t(LoTagStackTop) + layout.Entries >= StackEntryLimit) {
         SetError(30102);
+        return;
+    }
+    if (layout.OnlyNumbers) {
+        SavePlainRange<NumTable>(ranges.Numbers);
         return;
     }
     if (layout.Plain) {
@@ -556,7 +573,9 @@ void ExecRestoreLocals()
     if (const CallRecord *record = TopCallRecord()) {
         const RoutineLayout &layout = LayoutOf(*record);
         const RecordRanges &ranges = layout.Ranges;
-        if (layout.Plain) {
+        if (layout.OnlyNumbers) {
+            RestorePlainRange<NumTable>(ranges.Numbers);
+        } else if (layout.Plain) {
             RestorePlainRange<StrTable>(ranges.Strings);
             RestorePlainRange<NumTable>(ranges.Numbers);
             RestorePlainRange<BoolTable>(ranges.Booleans);
@@ -566,15 +585,15 @@ void ExecRestoreLocals()
             RestoreRange<BoolTable>(ranges.Booleans, fromMark);
         }
     }
-    SharedArrays.resize(fromMark);
+    if (fromMark < SharedArrays.size())
+        SharedArrays.resize(fromMark);
 }
 
-void ExecCallRoutine()
+int32_t RoutineAddress(const CodeType &target)
 {
-    FetchCurrentCell();
-    const int32_t v = CurrentCell.SecondCode;
+    const int32_t v = target.SecondCode;
     int32_t address = -1;
-    switch (CurrentCell.FirstCode) {
+    switch (target.FirstCode) {
     case ckNumVar:
         if (ValidRecord(NumVars, v) && (NumVars[size_t(v)].Kind == nvFunction || NumVars[size_t(v)].Kind == nvSub))
             address = NumVars[size_t(v)].FirstElement;
@@ -593,7 +612,14 @@ void ExecCallRoutine()
     default:
         break;
     }
-    if (address < 1 || address > CodeCapacity) {
+    return address >= 1 && address <= CodeCapacity ? address : -1;
+}
+
+void ExecCallRoutine()
+{
+    FetchCurrentCell();
+    const int32_t address = RoutineAddress(CurrentCell);
+    if (address < 0) {
         SetError(54033);
         return;
     }
@@ -605,8 +631,13 @@ void ExecCallRoutine()
 void ExecBindParameters()
 {
     FetchCurrentCell();
-    const int32_t v = CurrentCell.SecondCode;
-    switch (CurrentCell.FirstCode) {
+    BindParameter(CurrentCell);
+}
+
+void BindParameter(const CodeType &parameter)
+{
+    const int32_t v = parameter.SecondCode;
+    switch (parameter.FirstCode) {
     case ckNumVar:
         if (TopTag() != tagNumber) {
             SetError(53131);
@@ -645,8 +676,13 @@ void ExecBindParameters()
 void ExecPushArguments()
 {
     FetchCurrentCell();
-    const int32_t v = CurrentCell.SecondCode;
-    switch (CurrentCell.FirstCode) {
+    PushResult(CurrentCell);
+}
+
+void PushResult(const CodeType &parameter)
+{
+    const int32_t v = parameter.SecondCode;
+    switch (parameter.FirstCode) {
     case ckNumVar:
         if (ValidRecord(NumVars, v))
             PushNumber(NumVars[size_t(v)].Value);
@@ -670,13 +706,20 @@ void ExecPushArguments()
 
 void ExecEndSub()
 {
+    const int32_t back = LeaveCallRecord();
+    if (ErrorNumber == 0)
+        CodePos = back;
+}
+
+int32_t LeaveCallRecord()
+{
     if (!DropCallRecord())
-        return;
+        return 0;
     if (IntStackTop < 1) {
         SetError(54032);
-        return;
+        return 0;
     }
-    CodePos = PopCallReturn();
+    return PopCallReturn();
 }
 
 } // namespace ov

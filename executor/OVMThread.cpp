@@ -1,11 +1,11 @@
 #include "executor/OVMThread.h"
 
 #include "devices/OVGraphState.h"
-#include "executor/OVCalls.h"
 #include "executor/OVConsoleOut.h"
 #include "executor/OVControlFlow.h"
 #include "executor/OVDataFile.h"
 #include "executor/OVDispatch.h"
+#include "executor/OVFastCall.h"
 #include "executor/OVOperators.h"
 #include "executor/OVPlanChain.h"
 #include "executor/OVRunHost.h"
@@ -238,6 +238,7 @@ private:
     bool If();
     bool Goto();
     bool CallCell(const CodeType &cell);
+    bool CallCells();
     bool CellAndRow(const CodeType &cell, int32_t &faultPos);
     // The address cell at the program counter, when it names a cell of the code.
     bool AddressAhead(int32_t &target) const
@@ -251,6 +252,9 @@ private:
 
     const CodeType *cells_ = nullptr;
     PlanCode code_;
+    // The position in the text of the cell a row's step failed at: a step
+    // of call cells may fail at a cell after its first.
+    int32_t fault_ = 0;
     int32_t pc_ = 0;
     int32_t end_ = 0;
     int32_t capacity_ = 0;
@@ -415,10 +419,7 @@ bool RunLoopState::ValueCell(const CodeType &cell)
     case ckStatement:
         return CallCell(cell);
     case ckBoolVarRange:
-        Store(cell);
-        LoadCallRecord(cell.SecondCode);
-        pc_ = CodePos;
-        return true;
+        return CallCells();
     default:
         return false;
     }
@@ -434,13 +435,14 @@ void RunLoopState::Row(int32_t &faultPos)
 {
     while (pc_ <= end_) {
         const CodeType &cell = cells_[pc_++];
+        fault_ = cell.SourcePos;
         if (!ValueCell(cell)) {
             --pc_;
             return;
         }
         CountStep();
         if (ErrorNumber != 0 || IsStopped()) [[unlikely]] {
-            faultPos = cell.SourcePos;
+            faultPos = fault_;
             return;
         }
     }
@@ -449,9 +451,12 @@ void RunLoopState::Row(int32_t &faultPos)
 // A value or call cell, and the row that follows it.
 bool RunLoopState::CellAndRow(const CodeType &cell, int32_t &faultPos)
 {
+    fault_ = cell.SourcePos;
     if (!SingleValueCell(cell))
         return false;
-    if (ErrorNumber == 0 && !IsStopped())
+    if (ErrorNumber != 0)
+        faultPos = fault_;
+    else if (!IsStopped())
         Row(faultPos);
     return true;
 }
@@ -485,26 +490,25 @@ bool RunLoopState::DispatchCommon(const CodeType &cell, int32_t &faultPos)
     }
 }
 
-// The cells of a SUB or FUNCTION call and of its return: their handlers
-// move only the program counter and the stacks, so the loop runs them
-// without going back over the code store. The program counter stands after
-// the cell; false for the other statements.
+// The cells of a SUB or FUNCTION call or of a return, with the cells of the
+// call or return that follow them, in one step; the program counter stands
+// after the cell. False for the other statements.
 bool RunLoopState::CallCell(const CodeType &cell)
 {
-    void (*handler)() = nullptr;
     switch (cell.SecondCode) {
-    case isLoPushAll: handler = ExecSaveLocals; break;
-    case isSubJump: handler = ExecCallRoutine; break;
-    case isGlPop: handler = ExecBindParameters; break;
-    case isGlPush: handler = ExecPushArguments; break;
-    case isFunctionEnd: return true;  // a marker
-    case isLoPopAll: handler = ExecRestoreLocals; break;
-    case stENDFUNCTION: case stENDSUB: handler = ExecEndSub; break;
-    default: return false;
+    case isLoPushAll: case isSubJump: case isGlPop: case isGlPush: case isFunctionEnd:
+    case isLoPopAll: case stENDFUNCTION: case stENDSUB:
+        return CallCells();
+    default:
+        return false;
     }
-    Store(cell);
-    handler();
-    pc_ = CodePos;
+}
+
+bool RunLoopState::CallCells()
+{
+    int32_t pc = pc_ - 1;
+    RunCallCells(cells_, end_, pc, fault_);
+    pc_ = pc;
     return true;
 }
 
