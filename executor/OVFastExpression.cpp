@@ -225,6 +225,8 @@ FastPlan::Step StepOf(const FastPlan &plan)
         return FastPlan::TripleAssign;
     if (plan.Form == FastPlan::Single && plan.Then == FastPlan::AssignElement)
         return FastPlan::CopyToElement;
+    if (plan.Form == FastPlan::Single && plan.Then == FastPlan::Push)
+        return FastPlan::PushCopy;
     if (plan.Form != FastPlan::Binary)
         return FastPlan::Evaluated;
     if (plan.Then == FastPlan::Assign) {

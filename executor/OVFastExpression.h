@@ -46,7 +46,7 @@ struct FastPlan {
     // follows it: the two run as one step.
     enum Step : uint8_t {
         Evaluated, Copy, Sum, Difference, Product, Less, Greater, AtMost, AtLeast, Equal, Unequal, LoopStep,
-        TripleAssign, CopyToElement
+        TripleAssign, CopyToElement, PushCopy
     };
 
     Shape Form = Unusable;

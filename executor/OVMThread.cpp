@@ -11,6 +11,7 @@
 #include "executor/OVRunHost.h"
 #include "executor/OVStack.h"
 #include "executor/OVStrFunc.h"
+#include "language/OVBoolTbl.h"
 #include "language/OVCode.h"
 #include "language/OVErrorMessage.h"
 #include "language/OVGetTokenUnit.h"
@@ -23,9 +24,11 @@
 #include "resources/OVInterfaceTexts.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <fpu_control.h>
@@ -182,10 +185,33 @@ void StoreFormulaError()
 // The loop keeps the program counter in a local and hands it back to the
 // globals (CodePos, CurrentCell) before every handler, which may read them or
 // jump. The cells that make up most loops are handled here without the full
-// dispatch: expression brackets and statement ends do nothing, literals and
-// plain numeric variables are pushed, the common operators are called
-// directly, and LET of a plain number, IF and GOTO with their usual operand
-// cells are done in place. Anything unusual goes to DispatchCell.
+// dispatch, in rows: expression brackets and statement ends do nothing,
+// expressions with plans are worked out in chains (OVPlanChain), literals
+// and plain variables are pushed, the common operators and the string
+// functions are called directly, LET of a plain variable, IF and GOTO with
+// their usual operand cells are done in place, and calls and returns run in
+// one step each (OVFastCall). Anything unusual goes to DispatchCell.
+// The statements the loop's short cuts may take, found by one look-up.
+enum class ShortCut : uint8_t { None, Let, If, Goto, Call };
+
+constexpr std::array<ShortCut, LastInnerStatement + 1> ShortCutTable()
+{
+    std::array<ShortCut, LastInnerStatement + 1> table{};
+    table[stLET] = ShortCut::Let;
+    table[stIF] = ShortCut::If;
+    table[stGOTO] = ShortCut::Goto;
+    for (const int32_t s : {int32_t(isLoPushAll), int32_t(isSubJump), int32_t(isGlPop), int32_t(isGlPush),
+                            int32_t(isFunctionEnd), int32_t(isLoPopAll), int32_t(stENDFUNCTION), int32_t(stENDSUB)})
+        table[size_t(s)] = ShortCut::Call;
+    return table;
+}
+constexpr std::array<ShortCut, LastInnerStatement + 1> kShortCuts = ShortCutTable();
+
+inline ShortCut StatementShortCut(int32_t statement)
+{
+    return statement >= 0 && statement <= LastInnerStatement ? kShortCuts[size_t(statement)] : ShortCut::None;
+}
+
 class RunLoopState {
 public:
     RunLoopState() { Reload(); }
@@ -226,19 +252,23 @@ public:
     bool DispatchCommon(const CodeType &cell, int32_t &faultPos);
 
 private:
-    bool Expression();
+    [[gnu::always_inline]] inline bool Expression();
     // Inline: it runs for most cells of an expression without a plan.
-    [[gnu::always_inline]] inline bool ValueCell(const CodeType &cell);
-    // The same, called from the loop, whose other paths stay compact.
-    [[gnu::noinline]] bool SingleValueCell(const CodeType &cell) { return ValueCell(cell); }
+    [[gnu::always_inline]] inline bool FastCell(const CodeType &cell);
     void Row(int32_t &faultPos);
-    bool StringAppend();
+    [[gnu::noinline]] bool StringAppend();
     bool LetPlainNumber();
     bool LetPlainString();
     bool If();
     bool Goto();
-    bool CallCell(const CodeType &cell);
+    bool Statement(ShortCut kind);
     bool CallCells();
+    // Where the fault of a step that began at the cell lies.
+    int32_t FaultPosition(const CodeType &cell)
+    {
+        const int32_t call = std::exchange(callFault_, -1);
+        return call >= 0 ? call : cell.SourcePos;
+    }
     bool CellAndRow(const CodeType &cell, int32_t &faultPos);
     // The address cell at the program counter, when it names a cell of the code.
     bool AddressAhead(int32_t &target) const
@@ -252,9 +282,9 @@ private:
 
     const CodeType *cells_ = nullptr;
     PlanCode code_;
-    // The position in the text of the cell a row's step failed at: a step
-    // of call cells may fail at a cell after its first.
-    int32_t fault_ = 0;
+    // The position in the text of the cell a step of call cells failed at,
+    // which may be a cell after its first; -1 when no such step failed.
+    int32_t callFault_ = -1;
     int32_t pc_ = 0;
     int32_t end_ = 0;
     int32_t capacity_ = 0;
@@ -268,6 +298,11 @@ bool RunLoopState::Expression()
     FastPlan &plan = PlanAt(code_, pc_ - 1);
     if (!plan.Usable())
         return StringAppend();
+    if (plan.Run == FastPlan::PushCopy) {  // no chain follows a value left on the stack
+        PushNumber(OperandValue(plan.Ops[0]));
+        pc_ = plan.ExpressionEnd;
+        return true;
+    }
     bool whole = true;
     pc_ = RunPlanChain(code_, plan, whole);
     return whole;
@@ -363,14 +398,26 @@ bool RunLoopState::Goto()
     return true;
 }
 
-// An operand, operator or string-function cell of an expression. Operators
-// and functions may ask for memory: the cell is noted for the report of an
-// allocation that fails.
-bool RunLoopState::ValueCell(const CodeType &cell)
+// A cell the loop's short cuts cover, with the program counter after it:
+// an operand, operator or string-function cell of an expression, a cell that
+// does nothing, the begin cell of an expression (its plan, if it has one),
+// and the statements of Statement. False, with nothing done, for the others.
+// Operators and functions may ask for memory: the cell is noted for the
+// report of an allocation that fails.
+bool RunLoopState::FastCell(const CodeType &cell)
 {
     switch (cell.FirstCode) {
     case ckNumLiteral:
         PushNumber(NumLiterals[size_t(cell.SecondCode) + 1]);
+        return true;
+    case ckNumConst:
+        PushNumber(NumConstants[cell.SecondCode]);
+        return true;
+    case ckStrLiteral:
+        PushString(StrLiterals[size_t(cell.SecondCode)]);
+        return true;
+    case ckBoolConst:
+        PushBool(BoolConstants[cell.SecondCode] != 0);
         return true;
     case ckNumVar: {
         const NumVarType &record = NumVars[size_t(cell.SecondCode)];
@@ -416,8 +463,13 @@ bool RunLoopState::ValueCell(const CodeType &cell)
         return DispatchStringFunction(cell.SecondCode);
     case ckExprEnd:
         return true;
-    case ckStatement:
-        return CallCell(cell);
+    case ckExprBegin:
+        Expression();  // when its plan does not apply, its cells follow in the row
+        return true;
+    case ckStatement: {
+        const ShortCut kind = StatementShortCut(cell.SecondCode);
+        return kind != ShortCut::None && Statement(kind);
+    }
     case ckBoolVarRange:
         return CallCells();
     default:
@@ -425,37 +477,36 @@ bool RunLoopState::ValueCell(const CodeType &cell)
     }
 }
 
-// The cells of an expression without a plan, after its begin cell, and the
-// cells after a value or call cell: as long as they are value cells, cells
-// of a call or of a return, or cells that do nothing, they run here in a
-// row, without the loop's checks between them. A fault or a stop ends the
-// row after its cell, as the loop would have; the fault's position is that
-// cell's.
+// The cells after one the short cuts took: as long as the short cuts cover
+// them, they run here in a row, without the loop's checks between them. A
+// fault or a stop ends the row after its cell, as the loop would have; the
+// fault's position is that cell's.
 void RunLoopState::Row(int32_t &faultPos)
 {
     while (pc_ <= end_) {
         const CodeType &cell = cells_[pc_++];
-        fault_ = cell.SourcePos;
-        if (!ValueCell(cell)) {
+        if (!FastCell(cell)) {
             --pc_;
             return;
         }
-        CountStep();
-        if (ErrorNumber != 0 || IsStopped()) [[unlikely]] {
-            faultPos = fault_;
-            return;
+        // One test for the three, as none is usually set.
+        if ((ErrorNumber | StopAfterCells | StopRequested.load(std::memory_order_relaxed)) != 0) [[unlikely]] {
+            CountStep();
+            if (ErrorNumber != 0 || IsStopped()) {
+                faultPos = FaultPosition(cell);
+                return;
+            }
         }
     }
 }
 
-// A value or call cell, and the row that follows it.
+// A cell the short cuts cover, and the row that follows it.
 bool RunLoopState::CellAndRow(const CodeType &cell, int32_t &faultPos)
 {
-    fault_ = cell.SourcePos;
-    if (!SingleValueCell(cell))
+    if (!FastCell(cell))
         return false;
     if (ErrorNumber != 0)
-        faultPos = fault_;
+        faultPos = FaultPosition(cell);
     else if (!IsStopped())
         Row(faultPos);
     return true;
@@ -463,51 +514,35 @@ bool RunLoopState::CellAndRow(const CodeType &cell, int32_t &faultPos)
 
 bool RunLoopState::DispatchCommon(const CodeType &cell, int32_t &faultPos)
 {
-    switch (cell.FirstCode) {
-    case ckExprBegin:
-        // When the short cut does not apply, the cells follow.
-        if (!Expression() && !IsStopped())
-            Row(faultPos);
-        return true;
-    case ckExprEnd:
-        return true;
-    case ckOperator:
-        if (cell.SecondCode == opColon || cell.SecondCode == opEndOfLine)
-            return true;
-        return CellAndRow(cell, faultPos);
-    case ckStatement:
-        switch (cell.SecondCode) {
-        case stLET:
-            if (pc_ <= end_ && cells_[pc_].FirstCode == ckStrVar)
-                return LetPlainString();
-            return LetPlainNumber();
-        case stIF: return If();
-        case stGOTO: return Goto();
-        default: return CellAndRow(cell, faultPos);
-        }
-    default:
-        return CellAndRow(cell, faultPos);
-    }
+    if (cell.FirstCode == ckStatement && StatementShortCut(cell.SecondCode) == ShortCut::None)
+        return false;
+    return CellAndRow(cell, faultPos);
 }
 
-// The cells of a SUB or FUNCTION call or of a return, with the cells of the
-// call or return that follow them, in one step; the program counter stands
-// after the cell. False for the other statements.
-bool RunLoopState::CallCell(const CodeType &cell)
+// LET of a plain variable, IF and GOTO with their usual operand cells, and
+// the cells of calls and returns; false when the short cut does not apply.
+bool RunLoopState::Statement(ShortCut kind)
 {
-    switch (cell.SecondCode) {
-    case isLoPushAll: case isSubJump: case isGlPop: case isGlPush: case isFunctionEnd:
-    case isLoPopAll: case stENDFUNCTION: case stENDSUB:
-        return CallCells();
-    default:
-        return false;
+    switch (kind) {
+    case ShortCut::Let:
+        if (pc_ <= end_ && cells_[pc_].FirstCode == ckStrVar)
+            return LetPlainString();
+        return LetPlainNumber();
+    case ShortCut::If: return If();
+    case ShortCut::Goto: return Goto();
+    case ShortCut::Call: return CallCells();
+    case ShortCut::None: break;
     }
+    return false;
 }
 
 bool RunLoopState::CallCells()
 {
     int32_t pc = pc_ - 1;
-    RunCallCells(cells_, end_, pc, fault_);
+    int32_t fault = 0;
+    RunCallCells(cells_, end_, pc, fault);
+    if (ErrorNumber != 0)
+        callFault_ = fault;
     pc_ = pc;
     return true;
 }

@@ -158,6 +158,9 @@ inline Onward RunOne(FastPlan &plan)
         return EvaluateTriple(plan, plan.Target->Value, truth) ? GoOn(plan) : CellByCell(plan);
     }
     case FastPlan::CopyToElement: return CopyToElement(plan);
+    case FastPlan::PushCopy:
+        PushNumber(OperandValue(o[0]));
+        return Onward{plan.ExpressionEnd, nullptr};
     case FastPlan::Evaluated: break;
     }
     return Evaluate(plan);
