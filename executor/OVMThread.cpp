@@ -503,8 +503,17 @@ void RunLoopState::Row(int32_t &faultPos)
 // A cell the short cuts cover, and the row that follows it.
 bool RunLoopState::CellAndRow(const CodeType &cell, int32_t &faultPos)
 {
-    if (!FastCell(cell))
+    // The loop's turns begin mostly at an expression or a statement: tested
+    // apart from the row's cells, they keep the row's dispatch predictable.
+    if (cell.FirstCode == ckExprBegin) {
+        Expression();
+    } else if (cell.FirstCode == ckStatement) {
+        const ShortCut kind = StatementShortCut(cell.SecondCode);
+        if (kind == ShortCut::None || !Statement(kind))
+            return false;
+    } else if (!FastCell(cell)) {
         return false;
+    }
     if (ErrorNumber != 0)
         faultPos = FaultPosition(cell);
     else if (!IsStopped())
@@ -514,8 +523,6 @@ bool RunLoopState::CellAndRow(const CodeType &cell, int32_t &faultPos)
 
 bool RunLoopState::DispatchCommon(const CodeType &cell, int32_t &faultPos)
 {
-    if (cell.FirstCode == ckStatement && StatementShortCut(cell.SecondCode) == ShortCut::None)
-        return false;
     return CellAndRow(cell, faultPos);
 }
 
