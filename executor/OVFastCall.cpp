@@ -29,6 +29,18 @@ inline bool PushNumberResult(const CodeType &parameter)
     return true;
 }
 
+// GlPop: the argument on top into the parameter; GlPush: the parameter's
+// value onto the stack.
+void ParameterCell(int32_t statement, const CodeType &parameter)
+{
+    if (statement == isGlPop) {
+        if (!BindNumber(parameter))
+            BindParameter(parameter);
+    } else if (!PushNumberResult(parameter)) {
+        PushResult(parameter);
+    }
+}
+
 // One statement cell of a call or a return; false when it is none, with
 // nothing done. The program counter moves past the cell and its operands,
 // or to where the cell jumps.
@@ -51,18 +63,11 @@ bool CallStatement(const CodeType *cells, int32_t last, int32_t &pc)
         return true;
     }
     case isGlPop:
-        if (at + 1 > last)
-            return false;
-        pc = at + 2;
-        if (!BindNumber(cells[at + 1]))
-            BindParameter(cells[at + 1]);
-        return true;
     case isGlPush:
         if (at + 1 > last)
             return false;
         pc = at + 2;
-        if (!PushNumberResult(cells[at + 1]))
-            PushResult(cells[at + 1]);
+        ParameterCell(cells[at].SecondCode, cells[at + 1]);
         return true;
     case isFunctionEnd:
         pc = at + 1;
