@@ -135,14 +135,24 @@ struct Bounds {
     QRect Rect() const { return X0 > X1 ? QRect() : QRect(QPoint(X0, Y0), QPoint(X1, Y1)); }
 };
 
-i64 ClampToI64(long double v)
+constexpr long double kI64Limit = 4.0e18L;
+
+// Floor and ceiling from the truncated value and one step: std::floor and
+// std::ceil switch the x87 rounding mode there and back, which stalls the
+// floating-point pipeline, while the truncation does not.
+i64 FloorI(long double v)
 {
-    constexpr long double limit = 4.0e18L;
-    return i64(std::clamp(v, -limit, limit));
+    const long double c = std::clamp(v, -kI64Limit, kI64Limit);
+    const i64 t = i64(c);
+    return static_cast<long double>(t) > c ? t - 1 : t;
 }
 
-i64 FloorI(long double v) { return ClampToI64(std::floor(v)); }
-i64 CeilI(long double v) { return ClampToI64(std::ceil(v)); }
+i64 CeilI(long double v)
+{
+    const long double c = std::clamp(v, -kI64Limit, kI64Limit);
+    const i64 t = i64(c);
+    return static_cast<long double>(t) < c ? t + 1 : t;
+}
 
 // ---- The canvas: runs of pen, dash gap or brush, straight onto the picture
 // or, for figures whose parts overlap, into a mask that is painted once at
