@@ -7,6 +7,7 @@
 #include "language/OVStrTbl.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 
@@ -172,6 +173,36 @@ int64_t SavedEntries(Range range)
     return total;
 }
 
+// A record whose value alone is saved: not an own array, not an array
+// parameter. Such a record never changes its kind during a run.
+template <typename T>
+bool IsPlainRecord(const typename T::Record &r)
+{
+    return r.Kind != T::ArrayKind && r.ArrayParam == 0;
+}
+
+template <typename T>
+bool IsPlainRange(Range range)
+{
+    for (int32_t i = range.First; i <= range.Last; ++i) {
+        if (!IsPlainRecord<T>(T::Records()[size_t(i)]))
+            return false;
+    }
+    return true;
+}
+
+int64_t RangeSize(Range range)
+{
+    return std::max<int64_t>(int64_t(range.Last) - range.First + 1, 0);
+}
+
+template <typename T>
+void SavePlainRange(Range range)
+{
+    for (int32_t i = range.First; i <= range.Last && ErrorNumber == 0; ++i)
+        T::PushValue(T::Records()[size_t(i)]);
+}
+
 template <typename T>
 void SaveRange(Range range)
 {
@@ -232,6 +263,13 @@ void RestoreRange(Range range, size_t fromMark)
         }
         T::PopValue(r);
     }
+}
+
+template <typename T>
+void RestorePlainRange(Range range)
+{
+    for (int32_t i = range.Last; i >= range.First && ErrorNumber == 0; --i)
+        T::PopValue(T::Records()[size_t(i)]);
 }
 
 template <typename Record>
@@ -410,39 +448,120 @@ void ExecLeaveUserFunction()
 
 // ---------------------------------------------------------------- SUB and FUNCTION
 
-void LoadCallRecord(int32_t first)
+void EnterCallRecord(const CallRecord &record)
 {
     EntryBindings.clear();
-    CallRecord record{};
-    record[0] = first;
-    for (size_t i = 1; i < record.size(); ++i) {
-        CodeType cell;
-        GetNextCode(cell);
-        record[i] = cell.SecondCode;
-    }
     PushCallRecord(record);
 }
 
+void LoadCallRecord(int32_t first)
+{
+    CallRecord record{};
+    record[0] = first;
+    if (CodePos + 4 <= CodeEnd) {  // the common case: the five cells read in place
+        for (size_t i = 1; i < record.size(); ++i)
+            record[i] = CodeArray[size_t(CodePos++)].SecondCode;
+    } else {
+        for (size_t i = 1; i < record.size(); ++i) {
+            CodeType cell;
+            GetNextCode(cell);
+            record[i] = cell.SecondCode;
+        }
+    }
+    EnterCallRecord(record);
+}
+
+namespace {
+
+// The ranges of the running routine's record.
+struct RecordRanges {
+    Range Booleans, Numbers, Strings;
+};
+
+RecordRanges RangesOf(const CallRecord &record)
+{
+    return RecordRanges{ClipRange<BoolTable>(record[0], record[1]), ClipRange<NumTable>(record[2], record[3]),
+                        ClipRange<StrTable>(record[4], record[5])};
+}
+
+bool IsPlainRoutine(const RecordRanges &r)
+{
+    return IsPlainRange<BoolTable>(r.Booleans) && IsPlainRange<NumTable>(r.Numbers)
+        && IsPlainRange<StrTable>(r.Strings);
+}
+
+// Local-stack entries that saving the ranges takes.
+int64_t SavedEntries(const RecordRanges &r, bool plain)
+{
+    if (plain)
+        return RangeSize(r.Booleans) + RangeSize(r.Numbers) + RangeSize(r.Strings);
+    return SavedEntries<BoolTable>(r.Booleans) + SavedEntries<NumTable>(r.Numbers) + SavedEntries<StrTable>(r.Strings);
+}
+
+// What saving and restoring a routine's variables needs to know of its
+// record: the clipped ranges, whether all are plain values and the entries
+// the save takes. Kept for the two records met last (a recursive routine
+// meets its own at every call) while the code and tables stay the same.
+struct RoutineLayout {
+    CallRecord Record{};
+    uint32_t Generation = 0;
+    RecordRanges Ranges;
+    bool Plain = false;
+    bool OnlyNumbers = false;  // plain, and no Boolean or string variables
+    int64_t Entries = 0;
+};
+RoutineLayout Layouts[2];
+size_t LastLayout = 0;
+
+inline bool IsLayoutOf(const RoutineLayout &layout, const CallRecord &record)
+{
+    return layout.Generation == CodeGeneration && std::memcmp(&layout.Record, &record, sizeof record) == 0;
+}
+
+const RoutineLayout &LayoutOf(const CallRecord &record)
+{
+    if (IsLayoutOf(Layouts[LastLayout], record)) [[likely]]
+        return Layouts[LastLayout];
+    LastLayout = 1 - LastLayout;
+    RoutineLayout &layout = Layouts[LastLayout];
+    if (IsLayoutOf(layout, record))
+        return layout;
+    layout.Record = record;
+    layout.Generation = CodeGeneration;
+    layout.Ranges = RangesOf(record);
+    layout.Plain = IsPlainRoutine(layout.Ranges);
+    layout.OnlyNumbers = layout.Plain && RangeSize(layout.Ranges.Booleans) == 0 && RangeSize(layout.Ranges.Strings) == 0;
+    layout.Entries = SavedEntries(layout.Ranges, layout.Plain);
+    return layout;
+}
+
+} // namespace
+
 void ExecSaveLocals()
 {
-    if (FrameStackTop < 1)
+    const CallRecord *record = TopCallRecord();
+    if (record == nullptr)
         return;
-    CallRecord record{};
-    if (!PeekCallRecord(record))
-        return;
-    const Range booleans = ClipRange<BoolTable>(record[0], record[1]);
-    const Range numbers = ClipRange<NumTable>(record[2], record[3]);
-    const Range strings = ClipRange<StrTable>(record[4], record[5]);
+    const RoutineLayout &layout = LayoutOf(*record);
+    const RecordRanges &ranges = layout.Ranges;
     // Refuse the whole save rather than leave the local stack half filled.
-    const int64_t entries = SavedEntries<BoolTable>(booleans) + SavedEntries<NumTable>(numbers)
-        + SavedEntries<StrTable>(strings);
-    if (int64_t(LoTagStackTop) + entries >= StackEntryLimit) {
+    if (int64_t(LoTagStackTop) + layout.Entries >= StackEntryLimit) {
         SetError(30102);
         return;
     }
-    SaveRange<BoolTable>(booleans);
-    SaveRange<NumTable>(numbers);
-    SaveRange<StrTable>(strings);
+    if (layout.OnlyNumbers) {
+        SavePlainRange<NumTable>(ranges.Numbers);
+        return;
+    }
+    if (layout.Plain) {
+        SavePlainRange<BoolTable>(ranges.Booleans);
+        SavePlainRange<NumTable>(ranges.Numbers);
+        SavePlainRange<StrTable>(ranges.Strings);
+        return;
+    }
+    SaveRange<BoolTable>(ranges.Booleans);
+    SaveRange<NumTable>(ranges.Numbers);
+    SaveRange<StrTable>(ranges.Strings);
 }
 
 void ExecRestoreLocals()
@@ -451,23 +570,30 @@ void ExecRestoreLocals()
     size_t fromMark = SharedArrays.size();
     while (fromMark > 0 && SharedArrays[fromMark - 1].Depth > FrameStackTop)
         --fromMark;
-    if (FrameStackTop >= 1) {
-        CallRecord record{};
-        if (PeekCallRecord(record)) {
-            RestoreRange<StrTable>(ClipRange<StrTable>(record[4], record[5]), fromMark);
-            RestoreRange<NumTable>(ClipRange<NumTable>(record[2], record[3]), fromMark);
-            RestoreRange<BoolTable>(ClipRange<BoolTable>(record[0], record[1]), fromMark);
+    if (const CallRecord *record = TopCallRecord()) {
+        const RoutineLayout &layout = LayoutOf(*record);
+        const RecordRanges &ranges = layout.Ranges;
+        if (layout.OnlyNumbers) {
+            RestorePlainRange<NumTable>(ranges.Numbers);
+        } else if (layout.Plain) {
+            RestorePlainRange<StrTable>(ranges.Strings);
+            RestorePlainRange<NumTable>(ranges.Numbers);
+            RestorePlainRange<BoolTable>(ranges.Booleans);
+        } else {
+            RestoreRange<StrTable>(ranges.Strings, fromMark);
+            RestoreRange<NumTable>(ranges.Numbers, fromMark);
+            RestoreRange<BoolTable>(ranges.Booleans, fromMark);
         }
     }
-    SharedArrays.resize(fromMark);
+    if (fromMark < SharedArrays.size())
+        SharedArrays.resize(fromMark);
 }
 
-void ExecCallRoutine()
+int32_t RoutineAddress(const CodeType &target)
 {
-    FetchCurrentCell();
-    const int32_t v = CurrentCell.SecondCode;
+    const int32_t v = target.SecondCode;
     int32_t address = -1;
-    switch (CurrentCell.FirstCode) {
+    switch (target.FirstCode) {
     case ckNumVar:
         if (ValidRecord(NumVars, v) && (NumVars[size_t(v)].Kind == nvFunction || NumVars[size_t(v)].Kind == nvSub))
             address = NumVars[size_t(v)].FirstElement;
@@ -486,7 +612,14 @@ void ExecCallRoutine()
     default:
         break;
     }
-    if (address < 1 || address > CodeCapacity) {
+    return address >= 1 && address <= CodeCapacity ? address : -1;
+}
+
+void ExecCallRoutine()
+{
+    FetchCurrentCell();
+    const int32_t address = RoutineAddress(CurrentCell);
+    if (address < 0) {
         SetError(54033);
         return;
     }
@@ -498,8 +631,13 @@ void ExecCallRoutine()
 void ExecBindParameters()
 {
     FetchCurrentCell();
-    const int32_t v = CurrentCell.SecondCode;
-    switch (CurrentCell.FirstCode) {
+    BindParameter(CurrentCell);
+}
+
+void BindParameter(const CodeType &parameter)
+{
+    const int32_t v = parameter.SecondCode;
+    switch (parameter.FirstCode) {
     case ckNumVar:
         if (TopTag() != tagNumber) {
             SetError(53131);
@@ -538,8 +676,13 @@ void ExecBindParameters()
 void ExecPushArguments()
 {
     FetchCurrentCell();
-    const int32_t v = CurrentCell.SecondCode;
-    switch (CurrentCell.FirstCode) {
+    PushResult(CurrentCell);
+}
+
+void PushResult(const CodeType &parameter)
+{
+    const int32_t v = parameter.SecondCode;
+    switch (parameter.FirstCode) {
     case ckNumVar:
         if (ValidRecord(NumVars, v))
             PushNumber(NumVars[size_t(v)].Value);
@@ -563,14 +706,20 @@ void ExecPushArguments()
 
 void ExecEndSub()
 {
-    CallRecord record{};
-    if (!PopCallRecord(record))
-        return;
+    const int32_t back = LeaveCallRecord();
+    if (ErrorNumber == 0)
+        CodePos = back;
+}
+
+int32_t LeaveCallRecord()
+{
+    if (!DropCallRecord())
+        return 0;
     if (IntStackTop < 1) {
         SetError(54032);
-        return;
+        return 0;
     }
-    CodePos = PopCallReturn();
+    return PopCallReturn();
 }
 
 } // namespace ov

@@ -1,6 +1,7 @@
 // User subs, functions and DEF FN calls.
 #pragma once
 
+#include "executor/OVStack.h"
 #include "language/OVHeader.h"
 
 #include <vector>
@@ -55,5 +56,19 @@ void ExecRestoreLocals();
 void ExecBindParameters();
 void ExecPushArguments();
 void ExecEndSub();
+
+// The handlers' work on a cell already read, for the run loop, which takes
+// a call and a return in one step:
+// - the code address of the routine that a SubJump's target cell names, or
+//   -1 when it names none or lies beyond the code (54033);
+int32_t RoutineAddress(const CodeType &target);
+// - a routine's call record becomes the current one;
+void EnterCallRecord(const CallRecord &record);
+// - GlPop into a parameter cell, GlPush of one;
+void BindParameter(const CodeType &parameter);
+void PushResult(const CodeType &parameter);
+// - END SUB or END FUNCTION: drops the record and gives the return position
+//   (52309, 54032).
+int32_t LeaveCallRecord();
 
 } // namespace ov

@@ -18,6 +18,18 @@ constexpr int kDepth = 8;
 
 // ---------------------------------------------------------------- compiling
 
+// A literal or constant that a double holds exactly loads as one.
+FastOp ConstantOperand(const long double &value)
+{
+    FastOp op{FastOp::Value, &value, nullptr};
+    const auto exact = static_cast<double>(value);
+    if (static_cast<long double>(exact) == value) {
+        op.Constant = true;
+        op.Exact = exact;
+    }
+    return op;
+}
+
 bool ReadOperand(const CodeType &cell, FastOp &op)
 {
     switch (cell.FirstCode) {
@@ -25,13 +37,13 @@ bool ReadOperand(const CodeType &cell, FastOp &op)
         const size_t index = size_t(cell.SecondCode) + 1;
         if (cell.SecondCode < 0 || index >= NumLiterals.size())
             return false;
-        op = FastOp{FastOp::Value, &NumLiterals[index], nullptr};
+        op = ConstantOperand(NumLiterals[index]);
         return true;
     }
     case ckNumConst:
         if (cell.SecondCode < 1 || cell.SecondCode > 10)
             return false;
-        op = FastOp{FastOp::Value, &NumConstants[cell.SecondCode], nullptr};
+        op = ConstantOperand(NumConstants[cell.SecondCode]);
         return true;
     case ckNumVar:
         if (cell.SecondCode < 1 || size_t(cell.SecondCode) >= NumVars.size()
@@ -132,7 +144,7 @@ void PlanUse(const CodeType *cells, int32_t last, int32_t capacity, FastPlan &pl
         const CodeType &operand = cells[at + 1];
         if (operand.SecondCode >= 1 && size_t(operand.SecondCode) < NumVars.size()) {
             NumVarType &target = NumVars[size_t(operand.SecondCode)];
-            if (target.Kind == nvSimple && target.Dimensions == 0) {
+            if (IsAssignableScalar(target)) {
                 plan.Then = FastPlan::Assign;
                 plan.Target = &target;
                 plan.Next = at + 2;
@@ -183,6 +195,11 @@ int32_t GoOnAt(const CodeType *cells, int32_t at, int32_t last, int32_t capacity
     return at;
 }
 
+bool IsBinaryOp(FastOp::Code op)
+{
+    return op >= FastOp::Add && op <= FastOp::Ge;
+}
+
 // The cheapest way to work the compiled operations out.
 FastPlan::Shape ShapeOf(const FastPlan &plan)
 {
@@ -193,7 +210,45 @@ FastPlan::Shape ShapeOf(const FastPlan &plan)
         return FastPlan::Binary;
     if (plan.Count == 4 && o[0].Op == FastOp::Value && o[1].Op == FastOp::Element && o[2].Op == FastOp::Value)
         return FastPlan::ElementBinary;  // A(s) op r
+    if (plan.Count == 5 && o[0].Op == FastOp::Value && o[1].Op == FastOp::Value && IsBinaryOp(o[4].Op)
+        && ((o[2].Op == FastOp::Value && IsBinaryOp(o[3].Op)) || (IsBinaryOp(o[2].Op) && o[3].Op == FastOp::Value)))
+        return FastPlan::Triple;  // x op (y op z) or (x op y) op z
     return IsStepTest(plan) ? FastPlan::StepTest : FastPlan::General;
+}
+
+// The case a chain runs the plan by.
+FastPlan::Step StepOf(const FastPlan &plan)
+{
+    if (plan.Form == FastPlan::Single && plan.Then == FastPlan::Assign)
+        return FastPlan::Copy;
+    if (plan.Form == FastPlan::Triple && plan.Then == FastPlan::Assign)
+        return FastPlan::TripleAssign;
+    if (plan.Form == FastPlan::Single && plan.Then == FastPlan::AssignElement)
+        return FastPlan::CopyToElement;
+    if (plan.Form == FastPlan::Single && plan.Then == FastPlan::Push)
+        return FastPlan::PushCopy;
+    if (plan.Form != FastPlan::Binary)
+        return FastPlan::Evaluated;
+    if (plan.Then == FastPlan::Assign) {
+        switch (plan.Ops[2].Op) {
+        case FastOp::Add: return FastPlan::Sum;
+        case FastOp::Sub: return FastPlan::Difference;
+        case FastOp::Mul: return FastPlan::Product;
+        default: return FastPlan::Evaluated;
+        }
+    }
+    if (plan.Then == FastPlan::Branch) {
+        switch (plan.Ops[2].Op) {
+        case FastOp::Lt: return FastPlan::Less;
+        case FastOp::Gt: return FastPlan::Greater;
+        case FastOp::Le: return FastPlan::AtMost;
+        case FastOp::Ge: return FastPlan::AtLeast;
+        case FastOp::Eq: return FastPlan::Equal;
+        case FastOp::Ne: return FastPlan::Unequal;
+        default: return FastPlan::Evaluated;
+        }
+    }
+    return FastPlan::Evaluated;
 }
 
 uint32_t PoolGeneration = 0;
@@ -222,7 +277,7 @@ void CompilePlan(const CodeType *cells, int32_t begin, int32_t last, int32_t cap
 
 } // namespace
 
-const FastPlan &CompilePlanAt(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity, PlanSlot &slot)
+FastPlan &CompilePlanAt(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity, PlanSlot &slot)
 {
     if (PoolGeneration != CodeGeneration || PlanPool.empty()) {
         PlanPool.assign(1, FastPlan{});  // the shared unusable plan
@@ -230,6 +285,8 @@ const FastPlan &CompilePlanAt(const CodeType *cells, int32_t begin, int32_t last
     }
     FastPlan plan;
     CompilePlan(cells, begin, last, capacity, plan);
+    plan.Begin = begin;
+    plan.Run = StepOf(plan);
     if (plan.Usable())
         PlanPool.push_back(plan);
     slot = PlanSlot{plan.Usable() ? &PlanPool.back() : &PlanPool[0], CodeGeneration};
@@ -289,22 +346,23 @@ bool EvaluateElementBinary(const FastPlan &plan, long double &number, bool &trut
 {
     const FastOp *o = plan.Ops;
     long double *element = nullptr;
-    return Element(*o[1].Array, *o[0].Operand, element) && ApplyBinary(o[3].Op, *element, *o[2].Operand, number, truth);
+    return Element(*o[1].Array, *o[0].Operand, element)
+        && ApplyBinary(o[3].Op, *element, OperandValue(o[2]), number, truth);
 }
 
 // (b - v) * (SGN(s) + c) >= d, step by step as the general evaluation does.
-bool EvaluateStepTest(const FastPlan &plan, bool &truth)
+bool EvaluateStepTest(const FastPlan &plan, long double variable, bool &truth)
 {
     const FastOp *o = plan.Ops;
-    const long double difference = *o[0].Operand - *o[1].Operand;
+    const long double difference = OperandValue(o[0]) - variable;
     if (!IsFiniteNumber(difference))
         return false;
-    const long double s = *o[4].Operand;
-    const long double factor = (s > 0 ? 1.0L : s < 0 ? -1.0L : 0.0L) + *o[3].Operand;
+    const long double s = OperandValue(o[4]);
+    const long double factor = (s > 0 ? 1.0L : s < 0 ? -1.0L : 0.0L) + OperandValue(o[3]);
     const long double product = difference * factor;
     if (!IsFiniteNumber(factor) || !IsFiniteNumber(product))
         return false;
-    truth = !(product < *o[8].Operand);
+    truth = !(product < OperandValue(o[8]));
     return true;
 }
 
@@ -316,7 +374,7 @@ bool EvaluateGeneral(const FastPlan &plan, long double &number, bool &truth)
         const FastOp &op = plan.Ops[i];
         switch (op.Op) {
         case FastOp::Value:
-            stack[depth++] = *op.Operand;
+            stack[depth++] = OperandValue(op);
             continue;
         case FastOp::Element: {
             long double *element = nullptr;

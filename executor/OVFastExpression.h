@@ -10,27 +10,44 @@
 
 #include "executor/OVOperators.h"
 #include "language/OVHeader.h"
+#include "language/OVNumTbl.h"
 
 #include <deque>
 #include <vector>
 
 namespace ov {
 
-struct NumVarType;
-
 struct FastOp {
     enum Code : uint8_t { Value, Element, Add, Sub, Mul, Div, IntDiv, Mod, Eq, Ne, Lt, Gt, Le, Ge, Neg, Sgn };
     Code Op = Value;
     const long double *Operand = nullptr;  // Value: a literal's, a constant's or a variable's value
     const NumVarType *Array = nullptr;     // Element: the array
+    // Value: a literal or constant that a double holds exactly; it is loaded
+    // from Exact, as an 80-bit load costs several times a 64-bit one.
+    bool Constant = false;
+    double Exact = 0;
 };
+
+// The value of a Value operation.
+inline long double OperandValue(const FastOp &op)
+{
+    return op.Constant ? static_cast<long double>(op.Exact) : *op.Operand;
+}
 
 struct FastPlan {
     static constexpr int MaxOps = 16;
     // How the value is worked out: Unusable when the cells must run; the
     // others are plans, from the cheapest.
-    enum Shape : uint8_t { Unusable, Single, Binary, ElementBinary, StepTest, General };
+    enum Shape : uint8_t { Unusable, Single, Binary, ElementBinary, Triple, StepTest, General };
     enum Use : uint8_t { Push, Assign, AssignElement, Branch };
+    // How a chain of plans runs this one: the commonest plans have a case of
+    // their own; the others are evaluated, then their value is used.
+    // LoopStep is a Sum that adds to the variable of a FOR loop whose test
+    // follows it: the two run as one step.
+    enum Step : uint8_t {
+        Evaluated, Copy, Sum, Difference, Product, Less, Greater, AtMost, AtLeast, Equal, Unequal, LoopStep,
+        TripleAssign, CopyToElement, PushCopy
+    };
 
     Shape Form = Unusable;
     bool Truth = false;          // the value is a comparison's truth value
@@ -41,10 +58,22 @@ struct FastPlan {
     int32_t FalseJump = 0;       // where IF goes when the value is false
     int32_t ExpressionEnd = 0;   // the position after the expression-end cell
     int32_t Next = 0;            // the position after the expression and its use
+    int32_t Begin = 0;           // the position of the begin cell
+    Step Run = Evaluated;
+    // The plans at Next and FalseJump, noted by the chain when first needed.
+    FastPlan *NextPlan = nullptr;
+    FastPlan *FalsePlan = nullptr;
     FastOp Ops[MaxOps];
 
     bool Usable() const { return Form >= Single; }
 };
+
+// A variable that LET gives a value without subscripts and a plan may
+// assign: a plain variable, or a FUNCTION's name, which holds its result.
+inline bool IsAssignableScalar(const NumVarType &record)
+{
+    return record.Dimensions == 0 && (record.Kind == nvSimple || record.Kind == nvFunction);
+}
 
 // A cell that does nothing when run: an expression end, ":" or a line end.
 inline bool IsPassiveCell(const CodeType &cell)
@@ -56,7 +85,7 @@ inline bool IsPassiveCell(const CodeType &cell)
 // Where the plan of the expression whose begin cell stands at a position
 // is kept; valid while the code is of `Generation`.
 struct PlanSlot {
-    const FastPlan *Plan = nullptr;
+    FastPlan *Plan = nullptr;
     uint32_t Generation = 0;
 };
 
@@ -79,10 +108,12 @@ inline PlanSlot *ReservePlanSlots(int32_t last)
 // Compiles the plan of the expression whose begin cell stands at `begin`
 // into the pool and notes it in its slot; `last` is the highest position
 // that may be read and `capacity` the code's.
-const FastPlan &CompilePlanAt(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity, PlanSlot &slot);
+FastPlan &CompilePlanAt(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity, PlanSlot &slot);
 
 bool EvaluateElementBinary(const FastPlan &plan, long double &number, bool &truth);
-bool EvaluateStepTest(const FastPlan &plan, bool &truth);
+// The test of a FOR loop with a STEP, with the loop variable's value given.
+bool EvaluateStepTest(const FastPlan &plan, long double variable, bool &truth);
+
 bool EvaluateGeneral(const FastPlan &plan, long double &number, bool &truth);
 // The element that AssignElement stores into; false when the cells must run.
 bool PlannedElement(const FastPlan &plan, long double *&element);
@@ -135,20 +166,36 @@ inline bool ApplyBinary(FastOp::Code op, long double left, long double right, lo
     return true;
 }
 
+// x op (y op z) or (x op y) op z. The inner operation is never a
+// comparison: a truth value ends a plan.
+inline bool EvaluateTriple(const FastPlan &plan, long double &number, bool &truth)
+{
+    const FastOp *o = plan.Ops;
+    long double inner = 0;
+    if (o[2].Op == FastOp::Value) {
+        return ApplyBinary(o[3].Op, OperandValue(o[1]), OperandValue(o[2]), inner, truth)
+            && ApplyBinary(o[4].Op, OperandValue(o[0]), inner, number, truth);
+    }
+    return ApplyBinary(o[2].Op, OperandValue(o[0]), OperandValue(o[1]), inner, truth)
+        && ApplyBinary(o[4].Op, inner, OperandValue(o[3]), number, truth);
+}
+
 // Works a usable plan's expression out; false where the cells must run one
 // by one (they then report the fault).
 inline bool EvaluatePlan(const FastPlan &plan, long double &number, bool &truth)
 {
     switch (plan.Form) {
     case FastPlan::Single:
-        number = *plan.Ops[0].Operand;
+        number = OperandValue(plan.Ops[0]);
         return true;
     case FastPlan::Binary:
-        return ApplyBinary(plan.Ops[2].Op, *plan.Ops[0].Operand, *plan.Ops[1].Operand, number, truth);
+        return ApplyBinary(plan.Ops[2].Op, OperandValue(plan.Ops[0]), OperandValue(plan.Ops[1]), number, truth);
     case FastPlan::ElementBinary:
         return EvaluateElementBinary(plan, number, truth);
+    case FastPlan::Triple:
+        return EvaluateTriple(plan, number, truth);
     case FastPlan::StepTest:
-        return EvaluateStepTest(plan, truth);
+        return EvaluateStepTest(plan, *plan.Ops[1].Operand, truth);
     default:
         return EvaluateGeneral(plan, number, truth);
     }

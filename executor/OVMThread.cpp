@@ -6,11 +6,13 @@
 #include "executor/OVControlFlow.h"
 #include "executor/OVDataFile.h"
 #include "executor/OVDispatch.h"
-#include "executor/OVFastExpression.h"
+#include "executor/OVFastCall.h"
 #include "executor/OVOperators.h"
+#include "executor/OVPlanChain.h"
 #include "executor/OVRunHost.h"
 #include "executor/OVStack.h"
 #include "executor/OVStrFunc.h"
+#include "language/OVBoolTbl.h"
 #include "language/OVCode.h"
 #include "language/OVErrorMessage.h"
 #include "language/OVGetTokenUnit.h"
@@ -24,9 +26,11 @@
 #include "resources/OVInterfaceTexts.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <fpu_control.h>
@@ -192,10 +196,33 @@ void StoreFormulaError()
 // The loop keeps the program counter in a local and hands it back to the
 // globals (CodePos, CurrentCell) before every handler, which may read them or
 // jump. The cells that make up most loops are handled here without the full
-// dispatch: expression brackets and statement ends do nothing, literals and
-// plain numeric variables are pushed, the common operators are called
-// directly, and LET of a plain number, IF and GOTO with their usual operand
-// cells are done in place. Anything unusual goes to DispatchCell.
+// dispatch, in rows: expression brackets and statement ends do nothing,
+// expressions with plans are worked out in chains (OVPlanChain), literals
+// and plain variables are pushed, the common operators and the string
+// functions are called directly, LET of a plain variable, IF and GOTO with
+// their usual operand cells are done in place, and calls and returns run in
+// one step each (OVFastCall). Anything unusual goes to DispatchCell.
+// The statements the loop's short cuts may take, found by one look-up.
+enum class ShortCut : uint8_t { None, Let, If, Goto, Call };
+
+constexpr std::array<ShortCut, LastInnerStatement + 1> ShortCutTable()
+{
+    std::array<ShortCut, LastInnerStatement + 1> table{};
+    table[stLET] = ShortCut::Let;
+    table[stIF] = ShortCut::If;
+    table[stGOTO] = ShortCut::Goto;
+    for (const int32_t s : {int32_t(isLoPushAll), int32_t(isSubJump), int32_t(isGlPop), int32_t(isGlPush),
+                            int32_t(isFunctionEnd), int32_t(isLoPopAll), int32_t(stENDFUNCTION), int32_t(stENDSUB)})
+        table[size_t(s)] = ShortCut::Call;
+    return table;
+}
+constexpr std::array<ShortCut, LastInnerStatement + 1> kShortCuts = ShortCutTable();
+
+inline ShortCut StatementShortCut(int32_t statement)
+{
+    return statement >= 0 && statement <= LastInnerStatement ? kShortCuts[size_t(statement)] : ShortCut::None;
+}
+
 class RunLoopState {
 public:
     RunLoopState() { Reload(); }
@@ -206,8 +233,7 @@ public:
         pc_ = CodePos;
         end_ = CodeEnd;
         capacity_ = CodeCapacity;
-        slots_ = ReservePlanSlots(std::max(end_, capacity_));
-        generation_ = CodeGeneration;
+        code_ = PlanCode{cells_, ReservePlanSlots(std::max(end_, capacity_)), CodeGeneration, end_, capacity_};
     }
     void Store(const CodeType &cell)
     {
@@ -237,19 +263,24 @@ public:
     bool DispatchCommon(const CodeType &cell, int32_t &faultPos);
 
 private:
-    bool Expression();
+    [[gnu::always_inline]] inline bool Expression();
     // Inline: it runs for most cells of an expression without a plan.
-    [[gnu::always_inline]] inline bool ValueCell(const CodeType &cell);
-    // The same, called from the loop, whose other paths stay compact.
-    [[gnu::noinline]] bool SingleValueCell(const CodeType &cell) { return ValueCell(cell); }
+    [[gnu::always_inline]] inline bool FastCell(const CodeType &cell);
     void Row(int32_t &faultPos);
-    bool RunPlan(const FastPlan &plan);
-    bool PlanAhead() const;
-    bool StringAppend();
+    [[gnu::noinline]] bool StringAppend();
     bool LetPlainNumber();
     bool LetPlainString();
     bool If();
     bool Goto();
+    bool Statement(ShortCut kind);
+    bool CallCells();
+    // Where the fault of a step that began at the cell lies.
+    int32_t FaultPosition(const CodeType &cell)
+    {
+        const int32_t call = std::exchange(callFault_, -1);
+        return call >= 0 ? call : cell.SourcePos;
+    }
+    bool CellAndRow(const CodeType &cell, int32_t &faultPos);
     // The address cell at the program counter, when it names a cell of the code.
     bool AddressAhead(int32_t &target) const
     {
@@ -261,8 +292,10 @@ private:
     }
 
     const CodeType *cells_ = nullptr;
-    PlanSlot *slots_ = nullptr;
-    uint32_t generation_ = 0;
+    PlanCode code_;
+    // The position in the text of the cell a step of call cells failed at,
+    // which may be a cell after its first; -1 when no such step failed.
+    int32_t callFault_ = -1;
     int32_t pc_ = 0;
     int32_t end_ = 0;
     int32_t capacity_ = 0;
@@ -270,68 +303,20 @@ private:
 
 // Bracketed expressions with plans: each value goes straight into the
 // variable or element that LET assigns, decides the IF that follows, or is
-// pushed. Plans that follow one another run here without going back to the
-// loop, which would only find the next begin cell; while a stop is asked for
-// or cells are being counted, each goes back.
+// pushed; plans that follow one another run as one chain.
 bool RunLoopState::Expression()
 {
-    for (;;) {
-        PlanSlot &slot = slots_[pc_ - 1];
-        const FastPlan &plan = slot.Generation == generation_ ? *slot.Plan
-                                                              : CompilePlanAt(cells_, pc_ - 1, end_, capacity_, slot);
-        if (!plan.Usable())
-            return StringAppend();
-        if (!RunPlan(plan))
-            return false;
-        if (plan.Then == FastPlan::Push || !PlanAhead())
-            return true;
-        ++pc_;  // past the next begin cell, as the loop's fetch would go
-    }
-}
-
-bool RunLoopState::PlanAhead() const
-{
-    return pc_ <= end_ && cells_[pc_].FirstCode == ckExprBegin && StopAfterCells == 0 && !IsStopped();
-}
-
-// One plan; false, with the program counter after the begin cell, where the
-// cells must run.
-bool RunLoopState::RunPlan(const FastPlan &plan)
-{
-    bool truth = false;
-    if (plan.Then == FastPlan::Assign) {
-        // Worked out straight into the variable, which only ever receives a
-        // finite value: no extra 80-bit store and reload.
-        if (!EvaluatePlan(plan, plan.Target->Value, truth))
-            return false;
-        pc_ = plan.Next;
+    FastPlan &plan = PlanAt(code_, pc_ - 1);
+    if (!plan.Usable())
+        return StringAppend();
+    if (plan.Run == FastPlan::PushCopy) {  // no chain follows a value left on the stack
+        PushNumber(OperandValue(plan.Ops[0]));
+        pc_ = plan.ExpressionEnd;
         return true;
     }
-    long double number = 0;
-    if (!EvaluatePlan(plan, number, truth))
-        return false;
-    switch (plan.Then) {
-    case FastPlan::AssignElement: {
-        long double *element = nullptr;
-        if (PlannedElement(plan, element)) {
-            *element = number;
-            pc_ = plan.Next;
-            return true;
-        }
-        break;  // the subscript runs cell by cell and reports its fault
-    }
-    case FastPlan::Branch:
-        pc_ = truth ? plan.Next : plan.FalseJump;
-        return true;
-    default:
-        break;
-    }
-    if (plan.Truth)
-        PushBool(truth);
-    else
-        PushNumber(number);
-    pc_ = plan.ExpressionEnd;
-    return true;
+    bool whole = true;
+    pc_ = RunPlanChain(code_, plan, whole);
+    return whole;
 }
 
 // A$ = A$ + B$ (or & B$, or a literal): the text is appended in place, so
@@ -380,7 +365,7 @@ bool RunLoopState::LetPlainNumber()
     if (target.FirstCode != ckNumVar)
         return false;
     NumVarType &record = NumVars[size_t(target.SecondCode)];
-    if (record.Kind != nvSimple || record.Dimensions != 0)
+    if (!IsAssignableScalar(record))
         return false;
     record.Value = PopNumber();
     ++pc_;
@@ -424,14 +409,26 @@ bool RunLoopState::Goto()
     return true;
 }
 
-// An operand, operator or string-function cell of an expression. Operators
-// and functions may ask for memory: the cell is noted for the report of an
-// allocation that fails.
-bool RunLoopState::ValueCell(const CodeType &cell)
+// A cell the loop's short cuts cover, with the program counter after it:
+// an operand, operator or string-function cell of an expression, a cell that
+// does nothing, the begin cell of an expression (its plan, if it has one),
+// and the statements of Statement. False, with nothing done, for the others.
+// Operators and functions may ask for memory: the cell is noted for the
+// report of an allocation that fails.
+bool RunLoopState::FastCell(const CodeType &cell)
 {
     switch (cell.FirstCode) {
     case ckNumLiteral:
         PushNumber(NumLiterals[size_t(cell.SecondCode) + 1]);
+        return true;
+    case ckNumConst:
+        PushNumber(NumConstants[cell.SecondCode]);
+        return true;
+    case ckStrLiteral:
+        PushString(StrLiterals[size_t(cell.SecondCode)]);
+        return true;
+    case ckBoolConst:
+        PushBool(BoolConstants[cell.SecondCode] != 0);
         return true;
     case ckNumVar: {
         const NumVarType &record = NumVars[size_t(cell.SecondCode)];
@@ -467,6 +464,7 @@ bool RunLoopState::ValueCell(const CodeType &cell)
         case opOr: OpOr(); return true;
         case opNot: OpNot(); return true;
         case opChgSgn: OpChgSgn(); return true;
+        case opColon: case opEndOfLine: return true;
         default: return false;
         }
     case ckFunction:
@@ -474,59 +472,97 @@ bool RunLoopState::ValueCell(const CodeType &cell)
         // plain variable): nothing of the loop's state.
         CurrentCell = cell;
         return DispatchStringFunction(cell.SecondCode);
+    case ckExprEnd:
+        return true;
+    case ckExprBegin:
+        Expression();  // when its plan does not apply, its cells follow in the row
+        return true;
+    case ckStatement: {
+        const ShortCut kind = StatementShortCut(cell.SecondCode);
+        return kind != ShortCut::None && Statement(kind);
+    }
+    case ckBoolVarRange:
+        return CallCells();
     default:
         return false;
     }
 }
 
-// The cells of an expression without a plan, after its begin cell: as long
-// as they are value cells they run here in a row, without the loop's checks
-// between them. A fault or a stop ends the row after its cell, as the loop
-// would have; the fault's position is that cell's. While cells are being
-// counted the loop runs them itself.
+// The cells after one the short cuts took: as long as the short cuts cover
+// them, they run here in a row, without the loop's checks between them. A
+// fault or a stop ends the row after its cell, as the loop would have; the
+// fault's position is that cell's.
 void RunLoopState::Row(int32_t &faultPos)
 {
-    if (StopAfterCells != 0)
-        return;
     while (pc_ <= end_) {
-        const CodeType &cell = cells_[pc_];
-        if (!ValueCell(cell))
+        const CodeType &cell = cells_[pc_++];
+        if (!FastCell(cell)) {
+            --pc_;
             return;
-        ++pc_;
-        if (ErrorNumber != 0 || IsStopped()) [[unlikely]] {
-            faultPos = cell.SourcePos;
-            return;
+        }
+        // One test for the three, as none is usually set.
+        if ((ErrorNumber | StopAfterCells | StopRequested.load(std::memory_order_relaxed)) != 0) [[unlikely]] {
+            CountStep();
+            if (ErrorNumber != 0 || IsStopped()) {
+                faultPos = FaultPosition(cell);
+                return;
+            }
         }
     }
 }
 
+// A cell the short cuts cover, and the row that follows it.
+bool RunLoopState::CellAndRow(const CodeType &cell, int32_t &faultPos)
+{
+    // The loop's turns begin mostly at an expression or a statement: tested
+    // apart from the row's cells, they keep the row's dispatch predictable.
+    if (cell.FirstCode == ckExprBegin) {
+        Expression();
+    } else if (cell.FirstCode == ckStatement) {
+        const ShortCut kind = StatementShortCut(cell.SecondCode);
+        if (kind == ShortCut::None || !Statement(kind))
+            return false;
+    } else if (!FastCell(cell)) {
+        return false;
+    }
+    if (ErrorNumber != 0)
+        faultPos = FaultPosition(cell);
+    else if (!IsStopped())
+        Row(faultPos);
+    return true;
+}
+
 bool RunLoopState::DispatchCommon(const CodeType &cell, int32_t &faultPos)
 {
-    switch (cell.FirstCode) {
-    case ckExprBegin:
-        // When the short cut does not apply, the cells follow.
-        if (!Expression() && !IsStopped())
-            Row(faultPos);
-        return true;
-    case ckExprEnd:
-        return true;
-    case ckOperator:
-        if (cell.SecondCode == opColon || cell.SecondCode == opEndOfLine)
-            return true;
-        return SingleValueCell(cell);
-    case ckStatement:
-        switch (cell.SecondCode) {
-        case stLET:
-            if (pc_ <= end_ && cells_[pc_].FirstCode == ckStrVar)
-                return LetPlainString();
-            return LetPlainNumber();
-        case stIF: return If();
-        case stGOTO: return Goto();
-        default: return false;
-        }
-    default:
-        return SingleValueCell(cell);
+    return CellAndRow(cell, faultPos);
+}
+
+// LET of a plain variable, IF and GOTO with their usual operand cells, and
+// the cells of calls and returns; false when the short cut does not apply.
+bool RunLoopState::Statement(ShortCut kind)
+{
+    switch (kind) {
+    case ShortCut::Let:
+        if (pc_ <= end_ && cells_[pc_].FirstCode == ckStrVar)
+            return LetPlainString();
+        return LetPlainNumber();
+    case ShortCut::If: return If();
+    case ShortCut::Goto: return Goto();
+    case ShortCut::Call: return CallCells();
+    case ShortCut::None: break;
     }
+    return false;
+}
+
+bool RunLoopState::CallCells()
+{
+    int32_t pc = pc_ - 1;
+    int32_t fault = 0;
+    RunCallCells(cells_, end_, pc, fault);
+    if (ErrorNumber != 0)
+        callFault_ = fault;
+    pc_ = pc;
+    return true;
 }
 
 // Out of line: inlined under the catch of RunLoop, the loop compiles slower.
@@ -559,8 +595,7 @@ bool RunLoopState::DispatchCommon(const CodeType &cell, int32_t &faultPos)
             run.FetchWorkingCell(cell);
         else
             run.Fetch(cell);
-        if (StopAfterCells > 0 && --StopAfterCells == 0)
-            StopRequested = 1;
+        CountStep();
         finished = run.Finished(cell);
         if (ErrorNumber != 0) {
             run.Store(cell);

@@ -57,9 +57,17 @@ private:
     std::thread worker_;
 };
 
-// For tests: a stop is requested after this many more cells have been
-// fetched (0: never). Only the worker reads it.
+// For tests: a stop is requested after this many more steps (0: never).
+// A step is a cell fetched by the loop, or one more plan or cell that a
+// short cut of the loop runs without going back to it, so that a stop can
+// be made to land anywhere, inside the short cuts too. Only the worker
+// reads it.
 extern int64_t StopAfterCells;
+inline void CountStep()
+{
+    if (StopAfterCells > 0 && --StopAfterCells == 0) [[unlikely]]
+        StopRequested = 1;
+}
 
 // For tests: false makes the loop run every cell through the full dispatch,
 // one by one, without the worked-out short cuts (expression plans, in-place

@@ -27,15 +27,15 @@ std::vector<uint8_t> BoolStack;
 size_t TagStackRoom = 0;
 size_t NumStackRoom = 0;
 size_t StrStackRoom = 0;
+std::vector<int32_t> LoTagStack;
+std::vector<long double> LoNumStack;
+std::vector<CallRecord> CallRecords;
+std::vector<int32_t> CallReturns;
 
 namespace {
 
-std::vector<int32_t> LoTagStack;
-std::vector<long double> LoNumStack;
 std::vector<QString> LoStrStack;
 std::vector<uint8_t> LoBoolStack;
-std::vector<CallRecord> CallRecords;
-std::vector<int32_t> CallReturns;
 int32_t GosubReturns[GosubDepthLimit + 1];
 int32_t FunctionReturns[FunctionReturnLimit + 1];
 QString SpareString;
@@ -216,11 +216,11 @@ void DropTop()
 
 // ---------------------------------------------------------------- the local stack
 
-void LoPushNumber(long double x) { PushOnLo(int32_t(tagNumber), LoNumStack, LoNumStackTop, x); }
+void LoPushNumberGrowing(long double x) { PushOnLo(int32_t(tagNumber), LoNumStack, LoNumStackTop, x); }
 void LoPushString(const QString &s) { PushOnLo(int32_t(tagString), LoStrStack, LoStrStackTop, s); }
 void LoPushBool(bool b) { PushOnLo(int32_t(tagBool), LoBoolStack, LoBoolStackTop, uint8_t(b ? 1 : 0)); }
 
-long double LoPopNumber()
+long double LoPopNumberChecked()
 {
     if (!LoTopIs(tagNumber, LoNumStackTop))
         return 0.0L;
@@ -246,7 +246,7 @@ bool LoPopBool()
 
 // ---------------------------------------------------------------- calls and returns
 
-void PushCallRecord(const CallRecord &record)
+void PushCallRecordGrowing(const CallRecord &record)
 {
     if (StoreAt(CallRecords, FrameStackTop + 1, record))
         ++FrameStackTop;
@@ -270,7 +270,17 @@ bool PopCallRecord(CallRecord &record)
     return true;
 }
 
-void PushCallReturn(int32_t position)
+bool DropCallRecord()
+{
+    if (FrameStackTop < 1) {
+        SetError(52309);
+        return false;
+    }
+    --FrameStackTop;
+    return true;
+}
+
+void PushCallReturnGrowing(int32_t position)
 {
     if (StoreAt(CallReturns, IntStackTop + 1, position))
         ++IntStackTop;

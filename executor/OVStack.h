@@ -134,10 +134,40 @@ void DropTop();
 
 // ---------------------------------------------------------------- the local stack
 
-void LoPushNumber(long double x);
+// The local stack's arrays, 1-based like the value stack's; handlers use
+// the functions below. They only grow while a run lasts.
+extern std::vector<int32_t> LoTagStack;
+extern std::vector<long double> LoNumStack;
+
+// Pushes grow the arrays when needed (30102 when they cannot); the number
+// push with room on both arrays stays inline, as it runs on every call of a
+// routine with numeric variables.
+void LoPushNumberGrowing(long double x);
+inline void LoPushNumber(long double x)
+{
+    const size_t t = size_t(LoTagStackTop) + 1;
+    const size_t n = size_t(LoNumStackTop) + 1;
+    if (t < LoTagStack.size() && n < LoNumStack.size() && t < size_t(StackEntryLimit)) [[likely]] {
+        LoTagStack[t] = tagNumber;
+        LoNumStack[n] = x;
+        LoTagStackTop = int(t);
+        LoNumStackTop = int(n);
+        return;
+    }
+    LoPushNumberGrowing(x);
+}
 void LoPushString(const QString &s);
 void LoPushBool(bool b);
-long double LoPopNumber();  // each wants exactly its own tag, else 52307
+// Each pop wants exactly its own tag, else 52307.
+long double LoPopNumberChecked();
+inline long double LoPopNumber()
+{
+    if (LoTagStackTop >= 1 && LoNumStackTop >= 1 && LoTagStack[size_t(LoTagStackTop)] == tagNumber) [[likely]] {
+        --LoTagStackTop;
+        return LoNumStack[size_t(LoNumStackTop--)];
+    }
+    return LoPopNumberChecked();
+}
 QString LoPopString();
 bool LoPopBool();
 
@@ -147,10 +177,40 @@ bool LoPopBool();
 // string (first - 1, last) pairs.
 using CallRecord = std::array<int32_t, 6>;
 
-void PushCallRecord(const CallRecord &record);
+extern std::vector<CallRecord> CallRecords;
+extern std::vector<int32_t> CallReturns;
+
+// The record of the running routine, or null while none runs.
+inline const CallRecord *TopCallRecord()
+{
+    return FrameStackTop >= 1 ? &CallRecords[size_t(FrameStackTop)] : nullptr;
+}
+void PushCallRecordGrowing(const CallRecord &record);
+inline void PushCallRecord(const CallRecord &record)
+{
+    const size_t top = size_t(FrameStackTop) + 1;
+    if (top < CallRecords.size() && top < size_t(StackEntryLimit)) [[likely]] {
+        CallRecords[top] = record;
+        FrameStackTop = int(top);
+        return;
+    }
+    PushCallRecordGrowing(record);
+}
 bool PopCallRecord(CallRecord &record);   // 52309 when empty
 bool PeekCallRecord(CallRecord &record);  // 52309 when empty
-void PushCallReturn(int32_t position);
+// Takes the record of the routine that ends off; 52309 when none runs.
+bool DropCallRecord();
+void PushCallReturnGrowing(int32_t position);
+inline void PushCallReturn(int32_t position)
+{
+    const size_t top = size_t(IntStackTop) + 1;
+    if (top < CallReturns.size() && top < size_t(StackEntryLimit)) [[likely]] {
+        CallReturns[top] = position;
+        IntStackTop = int(top);
+        return;
+    }
+    PushCallReturnGrowing(position);
+}
 int32_t PopCallReturn();                  // 54032 when empty, result 0
 
 void PushGosubReturn(int32_t position);   // 1040 when 100 are stored

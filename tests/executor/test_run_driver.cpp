@@ -175,6 +175,18 @@ TEST_F(RunDriver, ConsoleLineErrorsHaveNoPositionAndLeaveNoData)
     EXPECT_EQ(lines, (QStringList{QStringLiteral(" 1"), QStringLiteral("OK"), QString()}));
 }
 
+// The output of a run that was stopped and continued, without the notices
+// of the stop and the continuation.
+QString WithoutStopNotices(const QStringList &output)
+{
+    // A stop in the middle of a PRINT line puts its notice on that line.
+    QString text = output.join(QString());
+    text.remove(QStringLiteral(u"実行中断しました"));
+    text.remove(QStringLiteral(u"実行再開しました。"));
+    text.remove(QStringLiteral("OK"));
+    return text;
+}
+
 TEST_F(RunDriver, StopAndContinueAtEveryCellGivesTheSameResult)
 {
     const QStringList whole = RunProgram(kLoop);
@@ -185,12 +197,43 @@ TEST_F(RunDriver, StopAndContinueAtEveryCellGivesTheSameResult)
         StopAfterCells = 0;
         for (int guard = 0; guard < 3 && ProgramRunning == 0 && StopRequested != 0; ++guard)
             output += RunLine(QStringLiteral("CONT"));
-        // A stop in the middle of a PRINT line puts its notice on that line.
-        QString text = output.join(QString());
-        text.remove(QStringLiteral(u"実行中断しました"));
-        text.remove(QStringLiteral(u"実行再開しました。"));
-        text.remove(QStringLiteral("OK"));
-        EXPECT_EQ(text, QStringLiteral(" 54 9")) << "stopped after " << k << " cells";
+        EXPECT_EQ(WithoutStopNotices(output), QStringLiteral(" 54 9")) << "stopped after " << k << " cells";
+    }
+}
+
+namespace {
+
+// Programs whose loops and calls run through the loop's short cuts: chains
+// of plans, rows of cells, calls and returns.
+const char16_t *const kStoppedPrograms[] = {
+    u"FUNCTION F(N)\nIF N < 2 THEN F = N ELSE F = F(N - 1) + F(N - 2)\nEND FUNCTION\n"
+    u"SUB S(A, B$)\nA = A + 1 : B$ = B$ + \"x\"\nEND SUB\n"
+    u"X = 1 : Y$ = \"\"\nFOR I = 1 TO 3 : CALL S(X, Y$) : NEXT\nPRINT F(7); X; Y$",
+    u"DIM A(30)\nC = 0\nFOR I = 2 TO 30\nIF A(I) = 0 THEN\nC = C + 1\n"
+    u"FOR J = I * I TO 30 STEP I\nA(J) = 1\nNEXT J\nEND IF\nNEXT I\nPRINT C",
+    u"S = 0\nFOR I = 1 TO 6\nA = I * 0.5\nFOR J = 1 TO 4\nS = S + A * J\nNEXT J\nNEXT I\nPRINT S; I; J",
+};
+
+} // namespace
+
+// A stop after any step, the steps inside the short cuts included, lands on
+// a cell from which CONT goes on to the same result.
+TEST_F(RunDriver, AStopAnywhereContinuesToTheSameResult)
+{
+    for (const char16_t *text : kStoppedPrograms) {
+        const QString program = QString::fromUtf16(text);
+        const QString whole = WithoutStopNotices(RunProgram(program));
+        ASSERT_FALSE(whole.isEmpty());
+        for (int k = 1;; ++k) {
+            StopAfterCells = k;
+            QStringList output = RunProgram(program);
+            const bool ended = StopAfterCells > 0;  // before its k-th step
+            StopAfterCells = 0;
+            if (ended)
+                break;
+            output += RunLine(QStringLiteral("CONT"));
+            ASSERT_EQ(WithoutStopNotices(output), whole) << program.toStdString() << "\nstopped after " << k << " steps";
+        }
     }
 }
 
@@ -378,6 +421,46 @@ const char16_t *const kBoundaryPrograms[] = {
     u"X = 2.5\nY = 7 \\ X",
     u"X = 1E19\nY = X \\ 3",
     u"X = -2\nY = 7 MOD X",
+    // Calls of SUB and FUNCTION blocks: recursion with locals, strings and
+    // truth values, arguments by reference and by value, array parameters,
+    // and faults inside a routine, in its parameters and past the depth the
+    // local stack allows.
+    u"FUNCTION F(N)\n  L = N * 2\n  IF N < 2 THEN F = N ELSE F = F(N - 1) + F(N - 2) + L - L\nEND FUNCTION\n"
+    u"FUNCTION G$(S$, K)\n  IF K <= 0 THEN G$ = S$ ELSE G$ = G$(S$ + CHR$(64 + K), K - 1)\nEND FUNCTION\n"
+    u"FUNCTION H(P AS BOOLEAN, X) AS BOOLEAN\n  IF X > 3 THEN H = P ELSE H = H(NOT P, X + 1)\nEND FUNCTION\n"
+    u"SUB S(A, B$, C, Q AS BOOLEAN, D())\n"
+    u"  A = A + 1 : B$ = B$ + \"x\" : C = C * 2 : Q = NOT Q : D(1) = D(1) + A\n"
+    u"  IF A < 4 THEN CALL S(A, B$, C, Q, D())\nEND SUB\n"
+    u"DIM W(2)\nX = 1 : Y$ = \"a\" : Z = 3 : DIM T AS BOOLEAN\nCALL S(X, Y$, Z + 0, T, W())\n"
+    u"PRINT F(12); G$(\"z\", 5); H(TRUE, 0); X; Y$; Z; T; W(1)",
+    u"FUNCTION D(N)\nIF N = 0 THEN D = 1 / N ELSE D = D(N - 1) + 1\nEND FUNCTION\nPRINT D(5)",
+    u"SUB P(N)\nEND SUB\nA$ = \"x\"\nCALL P(A$)",
+    u"FUNCTION R(N)\nDIM A(99999)\nR = R(N + 1)\nEND FUNCTION\nPRINT R(1)",
+    u"FUNCTION E(N)\nE = N * 1E4000\nEND FUNCTION\nX = 2\nPRINT E(1E-4000); E(X)",
+    // FOR loops at their edges: steps that are fractions, negative or
+    // variables, a start past the limit, a loop variable and a limit that the
+    // body changes, an increment that overflows, a subscript that runs past
+    // its bound.
+    u"FOR I = 1 TO 2 STEP 0.25 : S = S + I : NEXT : PRINT S; I\n"
+    u"FOR I = 3 TO 1 STEP -0.5 : S = S - I : NEXT : PRINT S; I\n"
+    u"FOR I = 5 TO 1 : S = S + 100 : NEXT : PRINT S; I\n"
+    u"N = 10 : FOR I = 1 TO N : N = N - 1 : K = K + 1 : NEXT : PRINT K; I; N\n"
+    u"FOR I = 1 TO 20 : I = I * 2 : K = K + I : NEXT : PRINT K; I\n"
+    u"T = -2 : FOR I = 10 TO -10 STEP T : K = K + I : NEXT : PRINT K; I\n"
+    u"FOR I = 1 TO 3 : FOR J = I TO I * 2 STEP I : K = K * 2 + J : NEXT : NEXT : PRINT K; I; J",
+    u"FOR I = 1E4930 TO 1.1E4932 STEP 1E4931\nNEXT\nPRINT I",
+    u"FOR I = 1.1E4932 TO 0 STEP -1E4931\nK = K + 1\nNEXT\nPRINT I",
+    u"L = 1.1E4932\nFOR I = L - 3E4931 TO L STEP 1E4931\nK = K + 1\nNEXT\nPRINT I",
+    u"DIM A(5)\nFOR I = 0 TO 10\nA(I) = I\nNEXT",
+    u"DIM A(5)\nFOR I = 5 TO -3 STEP -1\nS = S + A(I) * I\nNEXT\nPRINT S",
+    u"X = 1\nFOR I = 1 TO 5000\nX = X * I\nNEXT\nPRINT X",
+    // Three operands: the outer and the inner operation failing; literals a
+    // double holds exactly and ones it does not.
+    u"A = 1E2466\nFOR J = 1 TO 3\nS = S + A * A\nPRINT J\nNEXT",
+    u"A = 1E2466\nFOR J = 1 TO 3\nS = 1 - A * (A * J)\nPRINT J\nNEXT",
+    u"A = 7 : B = 7 : C = 2\nFOR J = 1 TO 3\nS = (A - B) / C : C = C - 1 : PRINT S\nNEXT",
+    u"FOR I = 1 TO 10 : X = X + 0.1 : Y = Y + 0.5 : Z = Z * 3 + 1E-30 : W = 1E300 * I - W : NEXT\n"
+    u"PRINT X; Y; Z; W; X = 1; I * 0.1 = X",
 };
 
 struct FastPathsRestored {
