@@ -518,10 +518,9 @@ inline bool IsLayoutOf(const RoutineLayout &layout, const CallRecord &record)
     return layout.Generation == CodeGeneration && std::memcmp(&layout.Record, &record, sizeof record) == 0;
 }
 
-const RoutineLayout &LayoutOf(const CallRecord &record)
+// Out of line, so that the common case below needs no registers saved.
+[[gnu::noinline]] const RoutineLayout &NewLayoutOf(const CallRecord &record)
 {
-    if (IsLayoutOf(Layouts[LastLayout], record)) [[likely]]
-        return Layouts[LastLayout];
     LastLayout = 1 - LastLayout;
     RoutineLayout &layout = Layouts[LastLayout];
     if (IsLayoutOf(layout, record))
@@ -533,6 +532,47 @@ const RoutineLayout &LayoutOf(const CallRecord &record)
     layout.OnlyNumbers = layout.Plain && RangeSize(layout.Ranges.Booleans) == 0 && RangeSize(layout.Ranges.Strings) == 0;
     layout.Entries = SavedEntries(layout.Ranges, layout.Plain);
     return layout;
+}
+
+inline const RoutineLayout &LayoutOf(const CallRecord &record)
+{
+    if (IsLayoutOf(Layouts[LastLayout], record)) [[likely]]
+        return Layouts[LastLayout];
+    return NewLayoutOf(record);
+}
+
+} // namespace
+
+namespace {
+
+// Out of line, so that the common case of numbers alone needs no registers
+// saved.
+[[gnu::noinline]] void SaveMixedLocals(const RoutineLayout &layout)
+{
+    const RecordRanges &ranges = layout.Ranges;
+    if (layout.Plain) {
+        SavePlainRange<BoolTable>(ranges.Booleans);
+        SavePlainRange<NumTable>(ranges.Numbers);
+        SavePlainRange<StrTable>(ranges.Strings);
+        return;
+    }
+    SaveRange<BoolTable>(ranges.Booleans);
+    SaveRange<NumTable>(ranges.Numbers);
+    SaveRange<StrTable>(ranges.Strings);
+}
+
+[[gnu::noinline]] void RestoreMixedLocals(const RoutineLayout &layout, size_t fromMark)
+{
+    const RecordRanges &ranges = layout.Ranges;
+    if (layout.Plain) {
+        RestorePlainRange<StrTable>(ranges.Strings);
+        RestorePlainRange<NumTable>(ranges.Numbers);
+        RestorePlainRange<BoolTable>(ranges.Booleans);
+        return;
+    }
+    RestoreRange<StrTable>(ranges.Strings, fromMark);
+    RestoreRange<NumTable>(ranges.Numbers, fromMark);
+    RestoreRange<BoolTable>(ranges.Booleans, fromMark);
 }
 
 } // namespace
@@ -549,19 +589,10 @@ void ExecSaveLocals()
         SetError(30102);
         return;
     }
-    if (layout.OnlyNumbers) {
+    if (layout.OnlyNumbers)
         SavePlainRange<NumTable>(ranges.Numbers);
-        return;
-    }
-    if (layout.Plain) {
-        SavePlainRange<BoolTable>(ranges.Booleans);
-        SavePlainRange<NumTable>(ranges.Numbers);
-        SavePlainRange<StrTable>(ranges.Strings);
-        return;
-    }
-    SaveRange<BoolTable>(ranges.Booleans);
-    SaveRange<NumTable>(ranges.Numbers);
-    SaveRange<StrTable>(ranges.Strings);
+    else
+        SaveMixedLocals(layout);
 }
 
 void ExecRestoreLocals()
@@ -572,18 +603,10 @@ void ExecRestoreLocals()
         --fromMark;
     if (const CallRecord *record = TopCallRecord()) {
         const RoutineLayout &layout = LayoutOf(*record);
-        const RecordRanges &ranges = layout.Ranges;
-        if (layout.OnlyNumbers) {
-            RestorePlainRange<NumTable>(ranges.Numbers);
-        } else if (layout.Plain) {
-            RestorePlainRange<StrTable>(ranges.Strings);
-            RestorePlainRange<NumTable>(ranges.Numbers);
-            RestorePlainRange<BoolTable>(ranges.Booleans);
-        } else {
-            RestoreRange<StrTable>(ranges.Strings, fromMark);
-            RestoreRange<NumTable>(ranges.Numbers, fromMark);
-            RestoreRange<BoolTable>(ranges.Booleans, fromMark);
-        }
+        if (layout.OnlyNumbers)
+            RestorePlainRange<NumTable>(layout.Ranges.Numbers);
+        else
+            RestoreMixedLocals(layout, fromMark);
     }
     if (fromMark < SharedArrays.size())
         SharedArrays.resize(fromMark);

@@ -103,25 +103,33 @@ bool CallRecordCells(const CodeType *cells, int32_t last, int32_t &pc)
 
 void RunCallCells(const CodeType *cells, int32_t last, int32_t &pc, int32_t &fault)
 {
-    while (pc <= last) {
-        const CodeType &cell = cells[pc];
-        fault = cell.SourcePos;
+    int32_t at = pc;
+    while (at <= last) {
+        const CodeType &cell = cells[at];
         bool done = false;
         if (cell.FirstCode == ckStatement)
-            done = CallStatement(cells, last, pc);
+            done = CallStatement(cells, last, at);
         else if (cell.FirstCode == ckBoolVarRange)
-            done = CallRecordCells(cells, last, pc);
+            done = CallRecordCells(cells, last, at);
         else if (IsPassiveCell(cell)) {
-            ++pc;
+            ++at;
             continue;
         }
-        if (!done || ErrorNumber != 0)
-            return;
+        if (!done || ErrorNumber != 0) {
+            fault = cell.SourcePos;
+            break;
+        }
         // A routine that only calls itself would otherwise never come back.
-        CountStep();
-        if (StopRequested.load(std::memory_order_relaxed) != 0)
-            return;
+        // One test for both, as neither is usually set.
+        if ((StopAfterCells | StopRequested.load(std::memory_order_relaxed)) != 0) [[unlikely]] {
+            CountStep();
+            if (StopRequested.load(std::memory_order_relaxed) != 0) {
+                fault = cell.SourcePos;
+                break;
+            }
+        }
     }
+    pc = at;
 }
 
 } // namespace ov

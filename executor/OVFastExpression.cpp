@@ -277,20 +277,52 @@ void CompilePlan(const CodeType *cells, int32_t begin, int32_t last, int32_t cap
 
 } // namespace
 
-FastPlan &CompilePlanAt(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity, PlanSlot &slot)
+namespace {
+
+// A compiled plan into the pool (an unusable one shares the pool's first)
+// and noted in its slot.
+FastPlan &KeepPlan(FastPlan &plan, PlanSlot &slot)
 {
     if (PoolGeneration != CodeGeneration || PlanPool.empty()) {
         PlanPool.assign(1, FastPlan{});  // the shared unusable plan
         PoolGeneration = CodeGeneration;
     }
-    FastPlan plan;
-    CompilePlan(cells, begin, last, capacity, plan);
-    plan.Begin = begin;
     plan.Run = StepOf(plan);
     if (plan.Usable())
         PlanPool.push_back(plan);
     slot = PlanSlot{plan.Usable() ? &PlanPool.back() : &PlanPool[0], CodeGeneration};
     return *slot.Plan;
+}
+
+} // namespace
+
+FastPlan &CompilePlanAt(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity, PlanSlot &slot)
+{
+    FastPlan plan;
+    CompilePlan(cells, begin, last, capacity, plan);
+    plan.Begin = begin;
+    return KeepPlan(plan, slot);
+}
+
+// The longest stretch from `at` that the plans can hold and that leaves
+// one value: operands and operators inside an expression whose other cells
+// (a string function, a call) must run. Shorter than three cells it saves
+// nothing and stays unusable.
+FastPlan &CompileSegmentAt(const CodeType *cells, int32_t at, int32_t last, PlanSlot &slot)
+{
+    FastPlan plan;
+    FastPlan longest;
+    int depth = 0;
+    for (int32_t i = at; i <= last && CompileCell(cells[i], plan, depth); ++i) {
+        if (depth == 1 && plan.Count >= 3) {
+            longest = plan;
+            longest.ExpressionEnd = longest.Next = i + 1;
+        }
+    }
+    longest.Begin = at;
+    if (longest.Count >= 3)
+        longest.Form = ShapeOf(longest);
+    return KeepPlan(longest, slot);
 }
 
 PlanSlot *GrowPlanSlots(int32_t last)

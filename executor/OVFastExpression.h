@@ -110,6 +110,11 @@ inline PlanSlot *ReservePlanSlots(int32_t last)
 // that may be read and `capacity` the code's.
 FastPlan &CompilePlanAt(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity, PlanSlot &slot);
 
+// The plan of the stretch of operand and operator cells from `at`, inside an
+// expression whose other cells must run, compiled into the pool and noted in
+// `slot`; unusable where fewer than three cells leave one value.
+FastPlan &CompileSegmentAt(const CodeType *cells, int32_t at, int32_t last, PlanSlot &slot);
+
 bool EvaluateElementBinary(const FastPlan &plan, long double &number, bool &truth);
 // The test of a FOR loop with a STEP, with the loop variable's value given.
 bool EvaluateStepTest(const FastPlan &plan, long double variable, bool &truth);

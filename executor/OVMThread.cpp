@@ -268,6 +268,7 @@ private:
     [[gnu::always_inline]] inline bool FastCell(const CodeType &cell);
     void Row(int32_t &faultPos);
     [[gnu::noinline]] bool StringAppend();
+    [[gnu::always_inline]] inline bool Segment();
     bool LetPlainNumber();
     bool LetPlainString();
     bool If();
@@ -317,6 +318,27 @@ bool RunLoopState::Expression()
     bool whole = true;
     pc_ = RunPlanChain(code_, plan, whole);
     return whole;
+}
+
+// A stretch of operands and operators inside an expression without a plan
+// (one that holds a string function or a call): its value pushed in one
+// step. Where it cannot be worked out, nothing is done and the cells run one
+// by one, so that the fault is reported at its own cell.
+bool RunLoopState::Segment()
+{
+    const FastPlan &plan = SegmentAt(code_, pc_ - 1);
+    if (!plan.Usable())
+        return false;
+    long double number = 0;
+    bool truth = false;
+    if (!EvaluatePlan(plan, number, truth))
+        return false;
+    if (plan.Truth)
+        PushBool(truth);
+    else
+        PushNumber(number);
+    pc_ = plan.ExpressionEnd;
+    return true;
 }
 
 // A$ = A$ + B$ (or & B$, or a literal): the text is appended in place, so
@@ -419,10 +441,12 @@ bool RunLoopState::FastCell(const CodeType &cell)
 {
     switch (cell.FirstCode) {
     case ckNumLiteral:
-        PushNumber(NumLiterals[size_t(cell.SecondCode) + 1]);
+        if (!Segment())
+            PushNumber(NumLiterals[size_t(cell.SecondCode) + 1]);
         return true;
     case ckNumConst:
-        PushNumber(NumConstants[cell.SecondCode]);
+        if (!Segment())
+            PushNumber(NumConstants[cell.SecondCode]);
         return true;
     case ckStrLiteral:
         PushString(StrLiterals[size_t(cell.SecondCode)]);
@@ -434,7 +458,8 @@ bool RunLoopState::FastCell(const CodeType &cell)
         const NumVarType &record = NumVars[size_t(cell.SecondCode)];
         if (record.Kind != nvSimple)
             return false;
-        PushNumber(record.Value);
+        if (!Segment())
+            PushNumber(record.Value);
         return true;
     }
     case ckStrVar: {

@@ -32,6 +32,17 @@ inline FastPlan &PlanAt(const PlanCode &code, int32_t begin)
     return CompilePlanAt(code.Cells, begin, code.Last, code.Capacity, slot);
 }
 
+// The plan of the stretch of operands and operators from `at`, compiled on
+// first use; `at` holds an operand cell, never an expression's begin cell,
+// so the two kinds of plan never share a slot.
+inline FastPlan &SegmentAt(const PlanCode &code, int32_t at)
+{
+    PlanSlot &slot = code.Slots[at];
+    if (slot.Generation == code.Generation) [[likely]]
+        return *slot.Plan;
+    return CompileSegmentAt(code.Cells, at, code.Last, slot);
+}
+
 // Runs a usable plan and the plans that follow it. Returns the position at
 // which the cells go on: the cell after the last plan run, or, when a plan
 // cannot work its value out (`whole` is then false), the cell after that

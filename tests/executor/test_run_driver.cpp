@@ -461,6 +461,14 @@ const char16_t *const kBoundaryPrograms[] = {
     u"A = 7 : B = 7 : C = 2\nFOR J = 1 TO 3\nS = (A - B) / C : C = C - 1 : PRINT S\nNEXT",
     u"FOR I = 1 TO 10 : X = X + 0.1 : Y = Y + 0.5 : Z = Z * 3 + 1E-30 : W = 1E300 * I - W : NEXT\n"
     u"PRINT X; Y; Z; W; X = 1; I * 0.1 = X",
+    // Stretches of operands and operators beside a string function or a
+    // call: worked out, overflowing, dividing by zero, past a bound.
+    u"DIM A(3)\nI = 2 : A(3) = 5\nFOR K = 1 TO 3\nPRINT LEN(STR$(A(I + 1) * K - 1)); MID$(\"abcdef\", K * 2 - 1, 2)\nNEXT\n"
+    u"PRINT LEN(\"ab\") + A(I + K) * 2",
+    u"A = 1E2466\nFOR K = 1 TO 2\nPRINT LEN(STR$(K * 2)); LEN(STR$(A * A * K))\nNEXT",
+    u"X = 0\nPRINT ABS(3 - 5) + 1 / (X * 2)",
+    u"X = 3\nPRINT ABS(X - 5) > 1 AND X * 2 < 7; LEN(\"abc\") = X + 0",
+    u"PRINT F(10)\nEND\nFUNCTION F(N)\nIF N < 2 THEN\nF = N\nELSE\nF = F(N - 1) + F(N - 2) * 1\nEND IF\nEND FUNCTION",
 };
 
 struct FastPathsRestored {
@@ -482,6 +490,9 @@ TEST_F(RunDriver, FastPathsAgreeWithTheCellsAtTheBoundaries)
     for (int n = 0; n < 100; ++n) {
         const QString e = RandomExpression(random, 3);
         programs << start + u"P = "_s + e + u"\nPRINT P\nIF "_s + e + u" >= X THEN PRINT 1 ELSE PRINT 0"_s;
+        // The same beside a string function, whose cells must run.
+        programs << start + u"P$ = STR$("_s + e + u") + \";\"\nPRINT P$; ABS("_s + e + u") - LEN(P$)\n"_s
+                + u"IF LEN(P$) > 0 AND "_s + e + u" >= X THEN PRINT 1 ELSE PRINT 0"_s;
     }
     for (const QString &program : programs) {
         RunFastPaths = true;
