@@ -3,7 +3,6 @@
 #include "devices/OVControlFrame.h"
 #include "devices/OVDialogs.h"
 #include "devices/OVGraphForm.h"
-#include "devices/OVInputNumForm.h"
 #include "devices/OVKeySetting.h"
 #include "devices/OVMPlayerForm.h"
 #include "devices/OVQColor.h"
@@ -11,6 +10,7 @@
 #include "devices/OVWindowState.h"
 #include "environment/OVDialogHook.h"
 #include "environment/OVHelpForm.h"
+#include "environment/OVInputNumForm.h"
 #include "environment/OVRunFrame.h"
 
 #include <QApplication>

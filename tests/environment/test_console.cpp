@@ -2,8 +2,8 @@
 // recalling commands, the caret guards and the buttons.
 #include "answer_dialog.h"
 
-#include "devices/OVInputNumForm.h"
 #include "devices/OVCommandHistory.h"
+#include "environment/OVInputNumForm.h"
 #include "environment/OVQtHost.h"
 #include "environment/OVRunFrame.h"
 #include "environment/OVRunWindows.h"

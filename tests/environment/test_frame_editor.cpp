@@ -3,12 +3,12 @@
 // runs from the editor, the error selection, the command line and closing.
 #include "answer_dialog.h"
 
-#include "devices/OVInputNumForm.h"
 #include "environment/MyRichEdit.h"
 #include "environment/OVDialogHook.h"
 #include "environment/OVEdit.h"
 #include "environment/OVFrame.h"
 #include "devices/OVKeySetting.h"
+#include "environment/OVInputNumForm.h"
 #include "environment/OVQtHost.h"
 #include "environment/OVRunFrame.h"
 #include "environment/OVRunWindows.h"
