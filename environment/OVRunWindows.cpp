@@ -1,7 +1,6 @@
 #include "environment/OVRunWindows.h"
 
 #include "devices/OVControlFrame.h"
-#include "devices/OVDialogs.h"
 #include "devices/OVGraphForm.h"
 #include "devices/OVKeySetting.h"
 #include "devices/OVMPlayerForm.h"
@@ -12,6 +11,7 @@
 #include "environment/OVHelpForm.h"
 #include "environment/OVInputNumForm.h"
 #include "environment/OVRunFrame.h"
+#include "executor/OVDialogs.h"
 
 #include <QApplication>
 #include <QClipboard>

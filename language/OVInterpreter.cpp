@@ -2,7 +2,6 @@
 
 #include "devices/OVControlState.h"
 #include "devices/OVGraphState.h"
-#include "devices/OVInputBoxState.h"
 #include "devices/OVKeySetting.h"
 #include "devices/OVMediaState.h"
 #include "devices/OVWindowState.h"
@@ -12,6 +11,7 @@
 #include "executor/OVControlFlow.h"
 #include "executor/OVDataFile.h"
 #include "executor/OVFormula.h"
+#include "executor/OVInputBoxState.h"
 #include "executor/OVMThread.h"
 #include "executor/OVNumFunc.h"
 #include "executor/OVRunCommands.h"
