@@ -14,11 +14,11 @@
 #include "environment/OVRunWindows.h"
 #include "environment/myUndo.h"
 #include "executor/OVEventRun.h"
+#include "executor/OVInterpreter.h"
 #include "executor/OVMThread.h"
 #include "executor/OVRunCommands.h"
 #include "platform/OVTextEncoding.h"
 #include "language/OVHeader.h"
-#include "language/OVInterpreter.h"
 #include "platform/OVSafeSave.h"
 #include "resources/OVInterfaceTexts.h"
 
