@@ -18,9 +18,9 @@
 #include "environment/OVStartup.h"
 #include "executor/OVControlScreen.h"
 #include "executor/OVEventRun.h"
+#include "executor/OVInterpreter.h"
 #include "executor/OVMThread.h"
 #include "language/OVHeader.h"
-#include "language/OVInterpreter.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,9 +1,7 @@
 #include "environment/OVRunWindows.h"
 
 #include "devices/OVControlFrame.h"
-#include "devices/OVDialogs.h"
 #include "devices/OVGraphForm.h"
-#include "devices/OVInputNumForm.h"
 #include "devices/OVKeySetting.h"
 #include "devices/OVMPlayerForm.h"
 #include "devices/OVQColor.h"
@@ -11,7 +9,9 @@
 #include "devices/OVWindowState.h"
 #include "environment/OVDialogHook.h"
 #include "environment/OVHelpForm.h"
+#include "environment/OVInputNumForm.h"
 #include "environment/OVRunFrame.h"
+#include "executor/OVDialogs.h"
 
 #include <QApplication>
 #include <QClipboard>

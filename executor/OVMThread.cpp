@@ -7,21 +7,21 @@
 #include "executor/OVDataFile.h"
 #include "executor/OVDispatch.h"
 #include "executor/OVFastCall.h"
+#include "executor/OVInterpreter.h"
 #include "executor/OVOperators.h"
 #include "executor/OVPlanChain.h"
 #include "executor/OVRunHost.h"
 #include "executor/OVStack.h"
 #include "executor/OVStrFunc.h"
+#include "executor/OVTranslate.h"
 #include "language/OVBoolTbl.h"
 #include "language/OVCode.h"
 #include "language/OVErrorMessage.h"
 #include "language/OVGetTokenUnit.h"
-#include "language/OVInterpreter.h"
 #include "language/OVNumTbl.h"
 #include "language/OVPreCode.h"
 #include "language/OVPreScan.h"
 #include "language/OVStrTbl.h"
-#include "language/OVTranslate.h"
 #include "language/OVTranslator.h"
 #include "resources/OVInterfaceTexts.h"
 
@@ -43,7 +43,6 @@ std::atomic<int> StopRequested{0};
 std::atomic<int> SavedStopRequested{0};
 std::atomic<int> RunThreadActive{0};
 
-std::atomic<uint8_t> RunMode{0};
 QString RunCommand;
 QString SourceText;
 uint8_t EventSubRun = 0;

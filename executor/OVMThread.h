@@ -3,6 +3,8 @@
 // and the end-of-run report.
 #pragma once
 
+#include "language/OVRunMode.h"
+
 #include <QString>
 #include <atomic>
 #include <cstdint>
@@ -17,8 +19,8 @@ extern std::atomic<int> SavedStopRequested;  // the stop request kept across a c
 extern std::atomic<int> RunThreadActive;     // 1 while a worker thread exists
 
 // The run request: written by the user-interface thread before it starts the
-// worker, read by the worker.
-extern std::atomic<uint8_t> RunMode;  // 0 program, 1 command line, 2 RUN, 3 continue
+// worker, read by the worker. RunMode, which the translator reads too, is in
+// language/OVRunMode.h.
 extern QString RunCommand;   // "Run", "Cont", "Call CButton1_Click" or a console line
 extern QString SourceText;   // the program text, CR LF line ends
 extern uint8_t EventSubRun;  // the command line calls an event sub of the program

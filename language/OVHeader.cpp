@@ -1,15 +1,7 @@
 #include "language/OVHeader.h"
 
 #include "devices/OVCommandHistory.h"
-#include "devices/OVControlState.h"
-#include "devices/OVGraphState.h"
-#include "devices/OVKeySetting.h"
-#include "executor/OVCalls.h"
-#include "executor/OVConsoleOut.h"
-#include "executor/OVMThread.h"
-#include "language/OVCode.h"
 #include "language/OVGetTokenUnit.h"
-#include "language/OVPreCode.h"
 #include "platform/OVWinVersion.h"
 
 namespace ov {
@@ -160,37 +152,6 @@ void FillConstants()
     BoolConstants[2] = 0;
 }
 
-void ResetRunState()
-{
-    ProgramRunning = 0;
-    StopRequested = 0;
-    SavedStopRequested = 0;
-    RunThreadActive = 0;
-    ErrorNumber = 0;
-    ErrorSubjectText.clear();
-    DefLocalsActive = 0;
-    MemberDotActive = 0;
-    LocalNumBase = 0;
-    LocalStrBase = 0;
-}
-
-void SetEnvironmentDefaults()
-{
-    EditorFontSize = 10;
-    TScreenFontSize = 10;
-    FormatCheckOn = 1;
-    ProgramDir.clear();
-    PrintPrecision = 18;
-    GraphWindowSized = 0;
-    GraphScreenOpen = 0;
-    ControlScreenOpen = 0;
-    GraphWidth = 0;
-    GraphHeight = 0;
-    CodeCapacity = 0;
-    PreCodeMax = 0;
-    ConsoleLineCount = 0;
-}
-
 } // namespace
 
 void InitKeywordTables()
@@ -203,8 +164,6 @@ void InitKeywordTables()
     FillNameTables();
     ClearCommandHistory();
     FillConstants();
-    ResetRunState();
-    SetEnvironmentDefaults();
     OSVersionName = QStringLiteral("?");
     OSVersionName = GetWindowsVersionName();
 }

@@ -216,7 +216,8 @@ void ClearError();
 // The system's name, set at start-up ("?" until then).
 extern QString OSVersionName;
 
-// Fills the name tables, the constants and the start-up state; runs once.
+// Fills the name tables and the constants, clears the command history and
+// names the system; runs once.
 void InitKeywordTables();
 
 } // namespace ov

@@ -1,11 +1,11 @@
 #include "language/OVTranslator.h"
 
-#include "executor/OVMThread.h"
 #include "language/OVCode.h"
 #include "language/OVDeclared.h"
 #include "language/OVGetTokenUnit.h"
 #include "language/OVNumTbl.h"
 #include "language/OVPreCode.h"
+#include "language/OVRunMode.h"
 
 #include <cmath>
 

@@ -5,10 +5,10 @@
 #include "devices/OVGraphCanvas.h"
 #include "devices/OVGraphState.h"
 #include "devices/OVGraphSurface.h"
+#include "executor/OVInterpreter.h"
 #include "executor/OVMThread.h"
 #include "executor/OVRunHost.h"
 #include "language/OVHeader.h"
-#include "language/OVInterpreter.h"
 
 #include <QString>
 

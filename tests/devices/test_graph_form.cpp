@@ -10,9 +10,9 @@
 #include "devices/OVGraphSurface.h"
 #include "environment/OVQtHost.h"
 #include "executor/OVHeadlessHost.h"
+#include "executor/OVInterpreter.h"
 #include "executor/OVMThread.h"
 #include "language/OVHeader.h"
-#include "language/OVInterpreter.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -9,10 +9,10 @@
 #include "devices/OVGraphSurface.h"
 #include "executor/OVDrawing.h"
 #include "executor/OVHeadlessHost.h"
+#include "executor/OVInterpreter.h"
 #include "executor/OVMThread.h"
 #include "executor/OVStack.h"
 #include "language/OVHeader.h"
-#include "language/OVInterpreter.h"
 
 #include <QDir>
 #include <QFile>

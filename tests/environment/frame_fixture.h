@@ -7,9 +7,9 @@
 #include "environment/OVQtHost.h"
 #include "environment/OVRunFrame.h"
 #include "environment/OVRunWindows.h"
+#include "executor/OVInterpreter.h"
 #include "executor/OVMThread.h"
 #include "executor/OVRunCommands.h"
-#include "language/OVInterpreter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

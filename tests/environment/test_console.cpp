@@ -2,13 +2,13 @@
 // recalling commands, the caret guards and the buttons.
 #include "answer_dialog.h"
 
-#include "devices/OVInputNumForm.h"
 #include "devices/OVCommandHistory.h"
+#include "environment/OVInputNumForm.h"
 #include "environment/OVQtHost.h"
 #include "environment/OVRunFrame.h"
 #include "environment/OVRunWindows.h"
+#include "executor/OVInterpreter.h"
 #include "executor/OVMThread.h"
-#include "language/OVInterpreter.h"
 
 #include "wait_for_run.h"
 #include <QAction>

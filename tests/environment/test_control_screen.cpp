@@ -7,8 +7,8 @@
 #include "environment/OVRunFrame.h"
 #include "environment/OVRunWindows.h"
 #include "executor/OVControlScreen.h"
+#include "executor/OVInterpreter.h"
 #include "executor/OVMThread.h"
-#include "language/OVInterpreter.h"
 
 #include "wait_for_run.h"
 #include <QCoreApplication>

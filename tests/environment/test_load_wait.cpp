@@ -5,10 +5,10 @@
 #include "environment/OVFrame.h"
 #include "environment/OVLoadWait.h"
 #include "environment/OVRunFrame.h"
+#include "executor/OVInterpreter.h"
 #include "executor/OVMThread.h"
 #include "executor/OVRunCommands.h"
 #include "platform/OVTextEncoding.h"
-#include "language/OVInterpreter.h"
 
 #include <QProgressBar>
 #include <QTemporaryDir>

@@ -1,15 +1,15 @@
 // The preferences form, the association form, the console's context menu and
 // the data-input box, driven through their controls with the dialogs and
 // message boxes answered by hooks.
-#include "devices/OVInputNumForm.h"
 #include "environment/OVFrame.h"
 #include "devices/OVKeySetting.h"
+#include "environment/OVInputNumForm.h"
 #include "environment/OVKeySettingForm.h"
 #include "environment/OVOption.h"
 #include "environment/OVRunFrame.h"
+#include "executor/OVInterpreter.h"
 #include "executor/OVMThread.h"
 #include "executor/OVRunCommands.h"
-#include "language/OVInterpreter.h"
 #include "platform/OVFileAssociation.h"
 #include "platform/OVIniFile.h"
 #include "resources/OVInterfaceTexts.h"

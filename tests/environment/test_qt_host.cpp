@@ -3,8 +3,8 @@
 #include "environment/OVRunFrame.h"
 #include "environment/OVRunWindows.h"
 #include "executor/OVHeadlessHost.h"
+#include "executor/OVInterpreter.h"
 #include "executor/OVMThread.h"
-#include "language/OVInterpreter.h"
 
 #include "wait_for_run.h"
 #include <QClipboard>

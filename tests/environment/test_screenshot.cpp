@@ -8,10 +8,10 @@
 #include "environment/OVEdit.h"
 #include "environment/OVFrame.h"
 #include "environment/OVRunFrame.h"
+#include "executor/OVInterpreter.h"
 #include "executor/OVMThread.h"
 #include "executor/OVRunCommands.h"
 #include "platform/OVTextEncoding.h"
-#include "language/OVInterpreter.h"
 
 #include <QApplication>
 #include <QFont>

@@ -2,8 +2,8 @@
 #include "devices/OVKeySetting.h"
 #include "environment/OVRunFrame.h"
 #include "environment/OVRunWindows.h"
+#include "executor/OVInterpreter.h"
 #include "executor/OVMThread.h"
-#include "language/OVInterpreter.h"
 #include "platform/OVIniFile.h"
 
 #include <gtest/gtest.h>

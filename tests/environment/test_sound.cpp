@@ -7,8 +7,8 @@
 #include "environment/OVRunFrame.h"
 #include "environment/OVRunWindows.h"
 #include "executor/OVEventRun.h"
+#include "executor/OVInterpreter.h"
 #include "executor/OVMThread.h"
-#include "language/OVInterpreter.h"
 #include "platform/OVAlsaMixer.h"
 
 #include "sound_server.h"

@@ -5,7 +5,7 @@
 #include "answer_dialog.h"
 #include "frame_fixture.h"
 
-#include "devices/OVInputNumForm.h"
+#include "environment/OVInputNumForm.h"
 #include "environment/OVStartup.h"
 #include "language/OVHeader.h"
 #include "resources/OVInterfaceTexts.h"

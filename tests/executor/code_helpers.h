@@ -2,8 +2,8 @@
 // whole program, and appending hand-made cells after it.
 #pragma once
 
+#include "executor/OVTranslate.h"
 #include "language/OVCode.h"
-#include "language/OVTranslate.h"
 
 #include <QString>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "devices/OVInputBoxState.h"
 #include "devices/OVWindowState.h"
 #include "executor/OVConsoleOut.h"
+#include "executor/OVInputBoxState.h"
 #include "executor/OVMThread.h"
 #include "executor/OVStack.h"
 #include "language/OVCode.h"

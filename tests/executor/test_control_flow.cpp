@@ -2,12 +2,12 @@
 // generator, driven handler by handler.
 #include "executor/OVControlFlow.h"
 #include "executor/OVDispatch.h"
+#include "executor/OVInterpreter.h"
 #include "executor/OVStack.h"
+#include "executor/OVTranslate.h"
 #include "language/OVBoolTbl.h"
 #include "language/OVCode.h"
-#include "language/OVInterpreter.h"
 #include "language/OVStrTbl.h"
-#include "language/OVTranslate.h"
 #include "language/OVVarTable.h"
 #include "tests/executor/code_helpers.h"
 

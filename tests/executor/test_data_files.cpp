@@ -2,10 +2,10 @@
 // folder through the headless host, and the files' bytes are checked.
 #include "executor/OVDataFile.h"
 #include "executor/OVHeadlessHost.h"
+#include "executor/OVInterpreter.h"
 #include "executor/OVMThread.h"
 #include "platform/OVTextEncoding.h"
 #include "language/OVHeader.h"
-#include "language/OVInterpreter.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,8 +3,8 @@
 // inside the sub leaves nothing to continue.
 #include "executor/OVEventRun.h"
 #include "executor/OVHeadlessHost.h"
+#include "executor/OVInterpreter.h"
 #include "executor/OVMThread.h"
-#include "language/OVInterpreter.h"
 
 #include <gtest/gtest.h>
 

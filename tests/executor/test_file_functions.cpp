@@ -2,12 +2,12 @@
 // by handler inside a temporary folder that is the current folder meanwhile.
 #include "executor/OVDataFile.h"
 #include "executor/OVFileFunc.h"
+#include "executor/OVInterpreter.h"
 #include "executor/OVStack.h"
+#include "executor/OVTranslate.h"
 #include "platform/UCS4Encoding.h"
 #include "language/OVCode.h"
-#include "language/OVInterpreter.h"
 #include "language/OVStrTbl.h"
-#include "language/OVTranslate.h"
 #include "language/OVVarTable.h"
 
 #include <QDateTime>

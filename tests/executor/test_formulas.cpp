@@ -3,10 +3,10 @@
 #include "devices/OVGraphState.h"
 #include "executor/OVFormula.h"
 #include "executor/OVHeadlessHost.h"
+#include "executor/OVInterpreter.h"
 #include "executor/OVMThread.h"
 #include "executor/OVStack.h"
 #include "language/OVCode.h"
-#include "language/OVInterpreter.h"
 #include "language/OVPreCode.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 #include "executor/OVConsoleOut.h"
 #include "executor/OVHeadlessHost.h"
+#include "executor/OVInterpreter.h"
 #include "executor/OVMThread.h"
 #include "executor/OVRunCommands.h"
 #include "executor/OVStack.h"
-#include "language/OVInterpreter.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,9 +2,9 @@
 // headless host, and the end-of-run report, stop and continue behave as a
 // person at the console would see them.
 #include "executor/OVHeadlessHost.h"
+#include "executor/OVInterpreter.h"
 #include "executor/OVMThread.h"
 #include "executor/OVStack.h"
-#include "language/OVInterpreter.h"
 
 #include <gtest/gtest.h>
 #include <QFile>

@@ -2,10 +2,10 @@
 #include "executor/OVConsoleOut.h"
 #include "executor/OVDataFile.h"
 #include "executor/OVHeadlessHost.h"
+#include "executor/OVInterpreter.h"
 #include "executor/OVMThread.h"
 #include "executor/OVStack.h"
 #include "executor/OVTimeFunc.h"
-#include "language/OVInterpreter.h"
 
 #include <gtest/gtest.h>
 

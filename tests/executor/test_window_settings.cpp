@@ -3,9 +3,9 @@
 #include "devices/OVControlState.h"
 #include "devices/OVWindowState.h"
 #include "executor/OVHeadlessHost.h"
+#include "executor/OVInterpreter.h"
 #include "executor/OVStack.h"
 #include "executor/OVWindowSettings.h"
-#include "language/OVInterpreter.h"
 
 #include <gtest/gtest.h>
 #include <variant>

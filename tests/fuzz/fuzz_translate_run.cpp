@@ -6,9 +6,9 @@
 #include "devices/OVKeySetting.h"
 #include "executor/OVFileFunc.h"
 #include "executor/OVHeadlessHost.h"
+#include "executor/OVInterpreter.h"
 #include "executor/OVMThread.h"
 #include "platform/OVTextEncoding.h"
-#include "language/OVInterpreter.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -1,8 +1,8 @@
 // Shared set-up of the language tests: a fresh interpreter and a text to scan.
 #pragma once
 
+#include "executor/OVInterpreter.h"
 #include "language/OVGetTokenUnit.h"
-#include "language/OVInterpreter.h"
 
 #include <gtest/gtest.h>
 #include <vector>

@@ -1,6 +1,6 @@
+#include "executor/OVInterpreter.h"
 #include "language/OVCode.h"
 #include "language/OVGetTokenUnit.h"
-#include "language/OVInterpreter.h"
 #include "language/OVPreCode.h"
 
 #include <gtest/gtest.h>

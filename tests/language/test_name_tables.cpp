@@ -1,5 +1,5 @@
+#include "executor/OVInterpreter.h"
 #include "language/OVHeader.h"
-#include "language/OVInterpreter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
+#include "executor/OVInterpreter.h"
 #include "executor/OVMThread.h"
-#include "language/OVInterpreter.h"
 #include "language/OVNumTbl.h"
 #include "language/OVPreCode.h"
 #include "language/OVTranslator.h"

@@ -1,14 +1,14 @@
 // Shared set-up of the translator tests: program text in, cells out.
 #pragma once
 
+#include "executor/OVInterpreter.h"
+#include "executor/OVTranslate.h"
 #include "language/OVCode.h"
 #include "language/OVCodeListing.h"
-#include "language/OVInterpreter.h"
 #include "language/OVGetTokenUnit.h"
 #include "language/OVLineScanner.h"
 #include "language/OVPreCode.h"
 #include "language/OVPreScan.h"
-#include "language/OVTranslate.h"
 
 #include "lexer_fixture.h"
 

@@ -1,8 +1,7 @@
-#include "language/OVInterpreter.h"
+#include "executor/OVInterpreter.h"
 
 #include "devices/OVControlState.h"
 #include "devices/OVGraphState.h"
-#include "devices/OVInputBoxState.h"
 #include "devices/OVKeySetting.h"
 #include "devices/OVMediaState.h"
 #include "devices/OVWindowState.h"
@@ -12,6 +11,7 @@
 #include "executor/OVControlFlow.h"
 #include "executor/OVDataFile.h"
 #include "executor/OVFormula.h"
+#include "executor/OVInputBoxState.h"
 #include "executor/OVMThread.h"
 #include "executor/OVNumFunc.h"
 #include "executor/OVRunCommands.h"
@@ -114,6 +114,38 @@ void ResetSharedInput()
     MediaFileOpen = 0;
 }
 
+// The start-up state of the run flags and the settings, once per program.
+void ResetRunState()
+{
+    ProgramRunning = 0;
+    StopRequested = 0;
+    SavedStopRequested = 0;
+    RunThreadActive = 0;
+    ErrorNumber = 0;
+    ErrorSubjectText.clear();
+    DefLocalsActive = 0;
+    MemberDotActive = 0;
+    LocalNumBase = 0;
+    LocalStrBase = 0;
+}
+
+void SetEnvironmentDefaults()
+{
+    EditorFontSize = 10;
+    TScreenFontSize = 10;
+    FormatCheckOn = 1;
+    ProgramDir.clear();
+    PrintPrecision = 18;
+    GraphWindowSized = 0;
+    GraphScreenOpen = 0;
+    ControlScreenOpen = 0;
+    GraphWidth = 0;
+    GraphHeight = 0;
+    CodeCapacity = 0;
+    PreCodeMax = 0;
+    ConsoleLineCount = 0;
+}
+
 } // namespace
 
 void InitInterpreter()
@@ -149,6 +181,8 @@ void InitializeInterpreterUnits()
         return;
     done = true;
     InitKeywordTables();
+    ResetRunState();
+    SetEnvironmentDefaults();
     InitPreCode();
     InitNumTables();
     InitStrTables();

@@ -1,12 +1,12 @@
-#include "language/OVTranslate.h"
+#include "executor/OVTranslate.h"
 
-#include "executor/OVMThread.h"
+#include "executor/OVInterpreter.h"
 #include "language/OVCode.h"
 #include "language/OVGetTokenUnit.h"
-#include "language/OVInterpreter.h"
 #include "language/OVLineScanner.h"
 #include "language/OVPreCode.h"
 #include "language/OVPreScan.h"
+#include "language/OVRunMode.h"
 #include "language/OVTranslator.h"
 #include "platform/OVWinVersion.h"
 

@@ -8,7 +8,8 @@ namespace ov {
 void InitInterpreter();
 
 // The program's own start-up, in the order the units depend on each other:
-// name tables, pre-code store, symbol tables, stacks, a full reset, code store.
+// name tables, run flags and settings, pre-code store, symbol tables, stacks,
+// a full reset, code store.
 void InitializeInterpreterUnits();
 
 } // namespace ov

@@ -1,4 +1,4 @@
-#include "devices/OVInputNumForm.h"
+#include "environment/OVInputNumForm.h"
 
 #include <QGuiApplication>
 #include <QLabel>

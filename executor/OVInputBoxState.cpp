@@ -1,4 +1,4 @@
-#include "devices/OVInputBoxState.h"
+#include "executor/OVInputBoxState.h"
 
 #include "devices/OVWindowState.h"
 #include "executor/OVConsoleOut.h"

@@ -1,4 +1,4 @@
-#include "devices/OVDialogs.h"
+#include "executor/OVDialogs.h"
 
 #include "executor/OVRunHost.h"
 #include "executor/OVStack.h"
