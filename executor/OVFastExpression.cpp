@@ -216,13 +216,23 @@ FastPlan::Shape ShapeOf(const FastPlan &plan)
     return IsStepTest(plan) ? FastPlan::StepTest : FastPlan::General;
 }
 
+// x + y * z, x * y + z, or another of three operands.
+FastPlan::Step TripleStep(const FastOp *o)
+{
+    if (o[4].Op == FastOp::Add && o[2].Op == FastOp::Value && o[3].Op == FastOp::Mul)
+        return FastPlan::AddProduct;
+    if (o[4].Op == FastOp::Add && o[2].Op == FastOp::Mul && o[3].Op == FastOp::Value)
+        return FastPlan::ProductAdd;
+    return FastPlan::TripleAssign;
+}
+
 // The case a chain runs the plan by.
 FastPlan::Step StepOf(const FastPlan &plan)
 {
     if (plan.Form == FastPlan::Single && plan.Then == FastPlan::Assign)
         return FastPlan::Copy;
     if (plan.Form == FastPlan::Triple && plan.Then == FastPlan::Assign)
-        return FastPlan::TripleAssign;
+        return TripleStep(plan.Ops);
     if (plan.Form == FastPlan::Single && plan.Then == FastPlan::AssignElement)
         return FastPlan::CopyToElement;
     if (plan.Form == FastPlan::Single && plan.Then == FastPlan::Push)
