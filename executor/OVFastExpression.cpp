@@ -216,13 +216,23 @@ FastPlan::Shape ShapeOf(const FastPlan &plan)
     return IsStepTest(plan) ? FastPlan::StepTest : FastPlan::General;
 }
 
+// x + y * z, x * y + z, or another of three operands.
+FastPlan::Step TripleStep(const FastOp *o)
+{
+    if (o[4].Op == FastOp::Add && o[2].Op == FastOp::Value && o[3].Op == FastOp::Mul)
+        return FastPlan::AddProduct;
+    if (o[4].Op == FastOp::Add && o[2].Op == FastOp::Mul && o[3].Op == FastOp::Value)
+        return FastPlan::ProductAdd;
+    return FastPlan::TripleAssign;
+}
+
 // The case a chain runs the plan by.
 FastPlan::Step StepOf(const FastPlan &plan)
 {
     if (plan.Form == FastPlan::Single && plan.Then == FastPlan::Assign)
         return FastPlan::Copy;
     if (plan.Form == FastPlan::Triple && plan.Then == FastPlan::Assign)
-        return FastPlan::TripleAssign;
+        return TripleStep(plan.Ops);
     if (plan.Form == FastPlan::Single && plan.Then == FastPlan::AssignElement)
         return FastPlan::CopyToElement;
     if (plan.Form == FastPlan::Single && plan.Then == FastPlan::Push)
@@ -385,14 +395,15 @@ bool EvaluateElementBinary(const FastPlan &plan, long double &number, bool &trut
 // (b - v) * (SGN(s) + c) >= d, step by step as the general evaluation does.
 bool EvaluateStepTest(const FastPlan &plan, long double variable, bool &truth)
 {
+    // The sign plus a finite number is finite (rounding keeps it below the
+    // largest number), and an infinite difference leaves the product
+    // infinite or not a number: one test of the product covers all three.
     const FastOp *o = plan.Ops;
     const long double difference = OperandValue(o[0]) - variable;
-    if (!IsFiniteNumber(difference))
-        return false;
     const long double s = OperandValue(o[4]);
     const long double factor = (s > 0 ? 1.0L : s < 0 ? -1.0L : 0.0L) + OperandValue(o[3]);
     const long double product = difference * factor;
-    if (!IsFiniteNumber(factor) || !IsFiniteNumber(product))
+    if (!IsFiniteNumber(product))
         return false;
     truth = !(product < OperandValue(o[8]));
     return true;

@@ -46,7 +46,9 @@ struct FastPlan {
     // follows it: the two run as one step.
     enum Step : uint8_t {
         Evaluated, Copy, Sum, Difference, Product, Less, Greater, AtMost, AtLeast, Equal, Unequal, LoopStep,
-        TripleAssign, CopyToElement, PushCopy
+        TripleAssign, CopyToElement, PushCopy,
+        // x + y * z and x * y + z into a variable, the commonest of three operands.
+        AddProduct, ProductAdd
     };
 
     Shape Form = Unusable;

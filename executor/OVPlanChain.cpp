@@ -157,6 +157,9 @@ inline Onward RunOne(FastPlan &plan)
         bool truth = false;
         return EvaluateTriple(plan, plan.Target->Value, truth) ? GoOn(plan) : CellByCell(plan);
     }
+    // An overflowing product makes the sum infinite too: one test covers both.
+    case FastPlan::AddProduct: return Assign(plan, OperandValue(o[0]) + OperandValue(o[1]) * OperandValue(o[2]));
+    case FastPlan::ProductAdd: return Assign(plan, OperandValue(o[0]) * OperandValue(o[1]) + OperandValue(o[3]));
     case FastPlan::CopyToElement: return CopyToElement(plan);
     case FastPlan::PushCopy:
         PushNumber(OperandValue(o[0]));

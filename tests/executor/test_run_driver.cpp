@@ -461,6 +461,16 @@ const char16_t *const kBoundaryPrograms[] = {
     u"A = 7 : B = 7 : C = 2\nFOR J = 1 TO 3\nS = (A - B) / C : C = C - 1 : PRINT S\nNEXT",
     u"FOR I = 1 TO 10 : X = X + 0.1 : Y = Y + 0.5 : Z = Z * 3 + 1E-30 : W = 1E300 * I - W : NEXT\n"
     u"PRINT X; Y; Z; W; X = 1; I * 0.1 = X",
+    // A STEP loop whose end test overflows in the difference, and one whose
+    // factor is zero.
+    u"FOR I = -1E4932 TO 1E4932 STEP 1E4932\nPRINT I\nNEXT",
+    u"V = -1E4932 : B = 1E4932 : C = -1\nFOR K = 1 TO 2\nIF (B - V) * (C + SGN(K)) >= 0 THEN PRINT K\nV = 1\nNEXT",
+    // x + y * z and x * y + z: rounded as the cells round, and overflowing
+    // in the product or in the sum.
+    u"X = 0.1 : Y = 3 : V = 5E4931\nS = X + Y * X : T = Y * X + X : PRINT S; T; S - T * 1\n"
+    u"FOR K = 1 TO 2 : S = V + V * K : PRINT S : NEXT",
+    u"Z = 1E2466\nFOR K = 1 TO 2 : Y = K * 1E2466 : T = Y * Z + K : PRINT T : NEXT",
+    u"Z = 1E2466\nFOR K = 1 TO 2 : Y = K * 1E2466 : S = K + Z * Y : PRINT S : NEXT",
     // Stretches of operands and operators beside a string function or a
     // call: worked out, overflowing, dividing by zero, past a bound.
     u"DIM A(3)\nI = 2 : A(3) = 5\nFOR K = 1 TO 3\nPRINT LEN(STR$(A(I + 1) * K - 1)); MID$(\"abcdef\", K * 2 - 1, 2)\nNEXT\n"
