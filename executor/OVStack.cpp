@@ -2,6 +2,7 @@
 
 #include "language/OVCode.h"
 
+#include <algorithm>
 #include <new>
 #include <stdexcept>
 
@@ -66,9 +67,11 @@ bool StoreAt(std::vector<T> &array, int top, V &&value)
     return true;
 }
 
+// The room the inline pushes may fill: the arrays' sizes, and never past the
+// entry limit, although the arrays may grow beyond it.
 void NoteRooms()
 {
-    TagStackRoom = TagStack.size();
+    TagStackRoom = std::min(TagStack.size(), size_t(StackEntryLimit));
     NumStackRoom = NumStack.size();
     StrStackRoom = StrStack.size();
 }

@@ -166,6 +166,32 @@ TEST_F(CallsTest, SavingAndRestoringARoutinesVariables)
     EXPECT_EQ(p.Bound[0], 1);
 }
 
+// The value stack holds at most its entry limit, whichever push fills it:
+// the inline pushes stop there too, though the arrays have grown beyond it.
+TEST_F(CallsTest, TheValueStackStopsAtItsEntryLimit)
+{
+    InitStacks();
+    for (int i = 1; i < StackEntryLimit && ErrorNumber == 0; ++i)
+        PushNumber(i);
+    ASSERT_EQ(ErrorNumber, 0);
+    ASSERT_EQ(TagStackTop, StackEntryLimit - 1);
+    PushNumber(1);
+    EXPECT_EQ(ErrorNumber, 30102);
+    ClearError();
+    PushNumVarRef(1);
+    EXPECT_EQ(ErrorNumber, 30102);
+    ClearError();
+    PushString(QStringLiteral("x"));
+    EXPECT_EQ(ErrorNumber, 30102);
+    ClearError();
+    PushBool(true);
+    EXPECT_EQ(ErrorNumber, 30102);
+    EXPECT_EQ(TagStackTop, StackEntryLimit - 1);
+    EXPECT_EQ(PopNumber(), StackEntryLimit - 1);
+    ClearError();
+    InitStacks();
+}
+
 TEST_F(CallsTest, SavingAHugeArrayFailsBeforeAnythingIsPushed)
 {
     Program("SUB R\n  DIM A(2000, 2000)\n  X = 1\nEND SUB\n");
