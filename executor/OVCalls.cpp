@@ -541,10 +541,6 @@ inline const RoutineLayout &LayoutOf(const CallRecord &record)
     return NewLayoutOf(record);
 }
 
-} // namespace
-
-namespace {
-
 // Out of line, so that the common case of numbers alone needs no registers
 // saved.
 [[gnu::noinline]] void SaveMixedLocals(const RoutineLayout &layout)
