@@ -342,56 +342,6 @@ PlanSlot *GrowPlanSlots(int32_t last)
     return PlanSlots.data();
 }
 
-namespace {
-
-// ---------------------------------------------------------------- running
-
-// The subscript s truncated toward zero, as the element read takes it, read
-// from the bits of the 80-bit format (sign and exponent in bytes 8-9, the
-// 64-bit mantissa with its explicit leading bit in bytes 0-7): converting
-// with a cast would switch the x87 rounding mode twice, which stalls the
-// pipeline. False for a negative number other than -0 and from 2^62 on.
-inline bool TruncatedIndex(const long double &s, int64_t &index)
-{
-    uint64_t mantissa = 0;
-    uint16_t signAndExponent = 0;
-    std::memcpy(&mantissa, &s, sizeof mantissa);
-    std::memcpy(&signAndExponent, reinterpret_cast<const char *>(&s) + 8, sizeof signAndExponent);
-    if (signAndExponent & 0x8000) {
-        index = 0;
-        return signAndExponent == 0x8000 && mantissa == 0;
-    }
-    const int shift = int(signAndExponent) - 16383;
-    if (shift > 61)
-        return false;
-    index = shift < 0 ? 0 : int64_t(mantissa >> (63 - shift));
-    return true;
-}
-
-// The element of a one-dimensional array at a subscript within its bound;
-// every other case is left to the element read, which reports the fault.
-inline bool Element(const NumVarType &array, const long double &s, long double *&element)
-{
-    int64_t index = 0;
-    if (array.Kind != nvArray || array.Dimensions != 1 || !TruncatedIndex(s, index) || index > array.Bound[0])
-        return false;
-    const int64_t at = int64_t(array.FirstElement) + index;
-    if (array.FirstElement < 0 || at >= int64_t(NumArrayData.size()))
-        return false;
-    element = &NumArrayData[size_t(at)];
-    return true;
-}
-
-} // namespace
-
-bool EvaluateElementBinary(const FastPlan &plan, long double &number, bool &truth)
-{
-    const FastOp *o = plan.Ops;
-    long double *element = nullptr;
-    return Element(*o[1].Array, *o[0].Operand, element)
-        && ApplyBinary(o[3].Op, *element, OperandValue(o[2]), number, truth);
-}
-
 // (b - v) * (SGN(s) + c) >= d, step by step as the general evaluation does.
 bool EvaluateStepTest(const FastPlan &plan, long double variable, bool &truth)
 {
@@ -409,6 +359,14 @@ bool EvaluateStepTest(const FastPlan &plan, long double variable, bool &truth)
     return true;
 }
 
+bool EvaluateElementBinary(const FastPlan &plan, long double &number, bool &truth)
+{
+    const FastOp *o = plan.Ops;
+    long double *element = nullptr;
+    return PlanElement(*o[1].Array, *o[0].Operand, element)
+        && ApplyBinary(o[3].Op, *element, OperandValue(o[2]), number, truth);
+}
+
 bool EvaluateGeneral(const FastPlan &plan, long double &number, bool &truth)
 {
     long double stack[kDepth];
@@ -421,7 +379,7 @@ bool EvaluateGeneral(const FastPlan &plan, long double &number, bool &truth)
             continue;
         case FastOp::Element: {
             long double *element = nullptr;
-            if (!Element(*op.Array, stack[depth - 1], element))
+            if (!PlanElement(*op.Array, stack[depth - 1], element))
                 return false;
             stack[depth - 1] = *element;
             continue;
@@ -447,11 +405,6 @@ bool EvaluateGeneral(const FastPlan &plan, long double &number, bool &truth)
     }
     number = stack[0];
     return true;
-}
-
-bool PlannedElement(const FastPlan &plan, long double *&element)
-{
-    return Element(*plan.Target, *plan.Subscript, element);
 }
 
 } // namespace ov

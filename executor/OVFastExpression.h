@@ -12,6 +12,7 @@
 #include "language/OVHeader.h"
 #include "language/OVNumTbl.h"
 
+#include <cstring>
 #include <deque>
 #include <vector>
 
@@ -117,13 +118,55 @@ FastPlan &CompilePlanAt(const CodeType *cells, int32_t begin, int32_t last, int3
 // `slot`; unusable where fewer than three cells leave one value.
 FastPlan &CompileSegmentAt(const CodeType *cells, int32_t at, int32_t last, PlanSlot &slot);
 
+// The subscript s truncated toward zero, as the element read takes it, read
+// from the bits of the 80-bit format (sign and exponent in bytes 8-9, the
+// 64-bit mantissa with its explicit leading bit in bytes 0-7): converting
+// with a cast would switch the x87 rounding mode twice, which stalls the
+// pipeline. False for a negative number other than -0 and from 2^62 on.
+inline bool TruncatedIndex(const long double &s, int64_t &index)
+{
+    uint64_t mantissa = 0;
+    uint16_t signAndExponent = 0;
+    std::memcpy(&mantissa, &s, sizeof mantissa);
+    std::memcpy(&signAndExponent, reinterpret_cast<const char *>(&s) + 8, sizeof signAndExponent);
+    if (signAndExponent & 0x8000) {
+        index = 0;
+        return signAndExponent == 0x8000 && mantissa == 0;
+    }
+    const int shift = int(signAndExponent) - 16383;
+    if (shift > 61)
+        return false;
+    index = shift < 0 ? 0 : int64_t(mantissa >> (63 - shift));
+    return true;
+}
+
+// The element of a one-dimensional array at a subscript within its bound;
+// every other case is left to the element read, which reports the fault.
+// Inline, as the element plans run it for every store and read.
+inline bool PlanElement(const NumVarType &array, const long double &s, long double *&element)
+{
+    int64_t index = 0;
+    if (array.Kind != nvArray || array.Dimensions != 1 || !TruncatedIndex(s, index) || index > array.Bound[0])
+        return false;
+    const int64_t at = int64_t(array.FirstElement) + index;
+    if (array.FirstElement < 0 || at >= int64_t(NumArrayData.size()))
+        return false;
+    element = &NumArrayData[size_t(at)];
+    return true;
+}
+
+// The element that AssignElement stores into; false when the cells must run.
+inline bool PlannedElement(const FastPlan &plan, long double *&element)
+{
+    return PlanElement(*plan.Target, *plan.Subscript, element);
+}
+
+// A(s) op r.
 bool EvaluateElementBinary(const FastPlan &plan, long double &number, bool &truth);
 // The test of a FOR loop with a STEP, with the loop variable's value given.
 bool EvaluateStepTest(const FastPlan &plan, long double variable, bool &truth);
 
 bool EvaluateGeneral(const FastPlan &plan, long double &number, bool &truth);
-// The element that AssignElement stores into; false when the cells must run.
-bool PlannedElement(const FastPlan &plan, long double *&element);
 
 // One two-operand operator: a number (false where the handler would fail)
 // or, for a comparison, a truth value. `number` may be the variable being
