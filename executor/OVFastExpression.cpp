@@ -122,19 +122,22 @@ bool CompileCell(const CodeType &cell, FastPlan &plan, int &depth)
     return true;
 }
 
-// The LET or IF that takes the value, when the plan can do it.
+// The LET, IF or loop test that takes the value, when the plan can do it.
 void PlanUse(const CodeType *cells, int32_t last, int32_t capacity, FastPlan &plan)
 {
     const int32_t at = plan.ExpressionEnd;
     auto isStatement = [&](int32_t i, int32_t s) {
         return i <= last && cells[i].FirstCode == ckStatement && cells[i].SecondCode == s;
     };
-    if (isStatement(at, stIF) && plan.Truth && at + 1 <= last) {
+    // IF goes on when the value is true and jumps when it is false; the test
+    // of DO UNTIL and LOOP WHILE jumps when it is true.
+    const bool jumpIfTrue = isStatement(at, isJumpIfTrue);
+    if ((jumpIfTrue || isStatement(at, stIF)) && plan.Truth && at + 1 <= last) {
         const CodeType &address = cells[at + 1];
         if (address.FirstCode == ckCodeAddr && address.SecondCode >= 1 && address.SecondCode <= capacity) {
             plan.Then = FastPlan::Branch;
-            plan.FalseJump = address.SecondCode;
-            plan.Next = at + 2;
+            plan.Next = jumpIfTrue ? address.SecondCode : at + 2;
+            plan.FalseJump = jumpIfTrue ? at + 2 : address.SecondCode;
         }
         return;
     }

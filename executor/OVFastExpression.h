@@ -58,9 +58,9 @@ struct FastPlan {
     uint8_t Count = 0;
     NumVarType *Target = nullptr;     // the variable or array LET assigns
     const long double *Subscript = nullptr;  // AssignElement: the element's subscript
-    int32_t FalseJump = 0;       // where IF goes when the value is false
+    int32_t FalseJump = 0;       // Branch: where the run goes when the value is false
     int32_t ExpressionEnd = 0;   // the position after the expression-end cell
-    int32_t Next = 0;            // the position after the expression and its use
+    int32_t Next = 0;            // the position after the expression and its use (Branch: when true)
     int32_t Begin = 0;           // the position of the begin cell
     Step Run = Evaluated;
     // The plans at Next and FalseJump, noted by the chain when first needed.

@@ -202,13 +202,14 @@ void StoreFormulaError()
 // their usual operand cells are done in place, and calls and returns run in
 // one step each (OVFastCall). Anything unusual goes to DispatchCell.
 // The statements the loop's short cuts may take, found by one look-up.
-enum class ShortCut : uint8_t { None, Let, If, Goto, Call };
+enum class ShortCut : uint8_t { None, Let, If, JumpIfTrue, Goto, Call };
 
 constexpr std::array<ShortCut, LastInnerStatement + 1> ShortCutTable()
 {
     std::array<ShortCut, LastInnerStatement + 1> table{};
     table[stLET] = ShortCut::Let;
     table[stIF] = ShortCut::If;
+    table[isJumpIfTrue] = ShortCut::JumpIfTrue;
     table[stGOTO] = ShortCut::Goto;
     for (const int32_t s : {int32_t(isLoPushAll), int32_t(isSubJump), int32_t(isGlPop), int32_t(isGlPush),
                             int32_t(isFunctionEnd), int32_t(isLoPopAll), int32_t(stENDFUNCTION), int32_t(stENDSUB)})
@@ -270,7 +271,7 @@ private:
     [[gnu::always_inline]] inline bool Segment();
     bool LetPlainNumber();
     bool LetPlainString();
-    bool If();
+    bool If(bool jumpWhen);
     bool Goto();
     bool Statement(ShortCut kind);
     bool CallCells();
@@ -409,15 +410,17 @@ bool RunLoopState::LetPlainString()
     return true;
 }
 
-bool RunLoopState::If()
+// IF jumps when the truth value on top is false; the test of DO UNTIL and
+// LOOP WHILE (`jumpWhen` true) when it is true.
+bool RunLoopState::If(bool jumpWhen)
 {
     int32_t target = 0;
     if (TopTag() != tagBool || !AddressAhead(target))
         return false;
-    if (PopBool())
-        ++pc_;
-    else
+    if (PopBool() == jumpWhen)
         pc_ = target;
+    else
+        ++pc_;
     return true;
 }
 
@@ -570,7 +573,8 @@ bool RunLoopState::Statement(ShortCut kind)
         if (pc_ <= end_ && cells_[pc_].FirstCode == ckStrVar)
             return LetPlainString();
         return LetPlainNumber();
-    case ShortCut::If: return If();
+    case ShortCut::If: return If(false);
+    case ShortCut::JumpIfTrue: return If(true);
     case ShortCut::Goto: return Goto();
     case ShortCut::Call: return CallCells();
     case ShortCut::None: break;

@@ -461,6 +461,11 @@ const char16_t *const kBoundaryPrograms[] = {
     u"A = 7 : B = 7 : C = 2\nFOR J = 1 TO 3\nS = (A - B) / C : C = C - 1 : PRINT S\nNEXT",
     u"FOR I = 1 TO 10 : X = X + 0.1 : Y = Y + 0.5 : Z = Z * 3 + 1E-30 : W = 1E300 * I - W : NEXT\n"
     u"PRINT X; Y; Z; W; X = 1; I * 0.1 = X",
+    // The tests of DO UNTIL and LOOP WHILE, which jump when true: worked
+    // out, on a string comparison, and failing.
+    u"I = 0 : S = 0\nDO UNTIL I >= 5\nS = S + I : I = I + 1\nLOOP\nPRINT S; I\nDO\nI = I - 1\nLOOP WHILE I > 0\nPRINT I\n"
+    u"A$ = \"\"\nDO\nA$ = A$ + \"x\"\nLOOP WHILE A$ <> \"xxx\"\nDO UNTIL A$ = \"\"\nA$ = MID$(A$, 2, 9) : PRINT A$\nLOOP\n"
+    u"J = 3\nDO\nJ = J - 1 : PRINT J\nLOOP WHILE 6 / J > 0",
     // A STEP loop whose end test overflows in the difference, and one whose
     // factor is zero.
     u"FOR I = -1E4932 TO 1E4932 STEP 1E4932\nPRINT I\nNEXT",
