@@ -4,6 +4,7 @@
 #include "language/OVNumTbl.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -90,6 +91,19 @@ bool OperatorOp(int32_t value, FastOp::Code &code, int &pops, bool &truth)
     }
 }
 
+// The one-argument functions a plan works out as their handlers do.
+bool FunctionOp(int32_t function, FastOp::Code &code)
+{
+    switch (function) {
+    case fnSGN: code = FastOp::Sgn; return true;
+    case fnABS: code = FastOp::Abs; return true;
+    case fnINT: code = FastOp::Int; return true;
+    case fnFIX: code = FastOp::Fix; return true;
+    case fnSQR: code = FastOp::Sqr; return true;
+    default: return false;
+    }
+}
+
 // One cell of the expression into the plan; false when the plan cannot hold it.
 bool CompileCell(const CodeType &cell, FastPlan &plan, int &depth)
 {
@@ -104,10 +118,9 @@ bool CompileCell(const CodeType &cell, FastPlan &plan, int &depth)
         if (depth < 1)
             return false;
         op = FastOp{FastOp::Element, nullptr, array};
-    } else if (cell.FirstCode == ckFunction && cell.SecondCode == fnSGN) {
+    } else if (cell.FirstCode == ckFunction && FunctionOp(cell.SecondCode, op.Op)) {
         if (depth < 1)
             return false;
-        op.Op = FastOp::Sgn;
     } else if (cell.FirstCode == ckOperator) {
         int pops = 0;
         bool truth = false;
@@ -395,6 +408,22 @@ bool EvaluateGeneral(const FastPlan &plan, long double &number, bool &truth)
             stack[depth - 1] = x > 0 ? 1.0L : x < 0 ? -1.0L : 0.0L;
             continue;
         }
+        // As the handlers work them out; the root of a negative number is
+        // theirs to report.
+        case FastOp::Abs:
+            stack[depth - 1] = std::fabs(stack[depth - 1]);
+            continue;
+        case FastOp::Int:
+            stack[depth - 1] = std::floor(stack[depth - 1]);
+            continue;
+        case FastOp::Fix:
+            stack[depth - 1] = std::trunc(stack[depth - 1]);
+            continue;
+        case FastOp::Sqr:
+            if (stack[depth - 1] < 0)
+                return false;
+            stack[depth - 1] = std::sqrt(stack[depth - 1]);
+            continue;
         default:
             break;
         }

@@ -19,7 +19,8 @@
 namespace ov {
 
 struct FastOp {
-    enum Code : uint8_t { Value, Element, Add, Sub, Mul, Div, IntDiv, Mod, Eq, Ne, Lt, Gt, Le, Ge, Neg, Sgn };
+    // After the operators, the one-argument functions the plans work out.
+    enum Code : uint8_t { Value, Element, Add, Sub, Mul, Div, IntDiv, Mod, Eq, Ne, Lt, Gt, Le, Ge, Neg, Sgn, Abs, Int, Fix, Sqr };
     Code Op = Value;
     const long double *Operand = nullptr;  // Value: a literal's, a constant's or a variable's value
     const NumVarType *Array = nullptr;     // Element: the array

@@ -324,7 +324,7 @@ QString RandomExpression(std::mt19937 &random, int depth)
     }
     switch (random() % 10) {
     case 0: return u'-' + RandomExpression(random, depth - 1);
-    case 1: return u"SGN("_s + RandomExpression(random, depth - 1) + u')';
+    case 1: return pick({"SGN(", "ABS(", "INT(", "FIX(", "SQR("}) + RandomExpression(random, depth - 1) + u')';
     default: break;
     }
     return u'(' + RandomExpression(random, depth - 1) + u' ' + pick({"+", "-", "*", "/"}) + u' '
@@ -338,7 +338,7 @@ QString WithoutPosition(QStringList lines)
 
 } // namespace
 
-// The same expression worked out at once and, behind ABS(1) *, cell by cell:
+// The same expression worked out at once and, behind LEN("a") *, cell by cell:
 // the same values, branches and errors.
 TEST_F(RunDriver, WorkedOutExpressionsAgreeWithTheCells)
 {
@@ -355,7 +355,7 @@ TEST_F(RunDriver, WorkedOutExpressionsAgreeWithTheCells)
             return values + u"P = "_s + x + u"\nPRINT P\nIF "_s + x + u" > 0 THEN PRINT 1 ELSE PRINT 0"_s;
         };
         const QString planned = WithoutPosition(RunProgram(program(e)));
-        const QString cells = WithoutPosition(RunProgram(program(u"ABS(1) * ("_s + e + u')')));
+        const QString cells = WithoutPosition(RunProgram(program(u"LEN(\"a\") * ("_s + e + u')')));
         EXPECT_EQ(planned, cells) << values.toStdString() << e.toStdString();
     }
 }
@@ -461,6 +461,11 @@ const char16_t *const kBoundaryPrograms[] = {
     u"A = 7 : B = 7 : C = 2\nFOR J = 1 TO 3\nS = (A - B) / C : C = C - 1 : PRINT S\nNEXT",
     u"FOR I = 1 TO 10 : X = X + 0.1 : Y = Y + 0.5 : Z = Z * 3 + 1E-30 : W = 1E300 * I - W : NEXT\n"
     u"PRINT X; Y; Z; W; X = 1; I * 0.1 = X",
+    // The one-argument functions the plans work out, on either side of zero,
+    // and the root of a negative number.
+    u"X = -2.5 : Y = 2.5 : Z = -0\nFOR K = 1 TO 2\n"
+    u"PRINT INT(X) * K; FIX(X) * K; INT(Y) + K; FIX(Y) - K; ABS(X) * K; ABS(Z) * K; SQR(Y) * K; SGN(X) * K\n"
+    u"W = INT(-X) + FIX(-Y) * SQR(K) : PRINT W\nNEXT\nPRINT SQR(X)",
     // The tests of DO UNTIL and LOOP WHILE, which jump when true: worked
     // out, on a string comparison, and failing.
     u"I = 0 : S = 0\nDO UNTIL I >= 5\nS = S + I : I = I + 1\nLOOP\nPRINT S; I\nDO\nI = I - 1\nLOOP WHILE I > 0\nPRINT I\n"
