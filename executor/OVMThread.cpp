@@ -202,7 +202,7 @@ void StoreFormulaError()
 // their usual operand cells are done in place, and calls and returns run in
 // one step each (OVFastCall). Anything unusual goes to DispatchCell.
 // The statements the loop's short cuts may take, found by one look-up.
-enum class ShortCut : uint8_t { None, Let, If, JumpIfTrue, Goto, Call };
+enum class ShortCut : uint8_t { None, Let, If, JumpIfTrue, Goto, Call, CaseValue };
 
 constexpr std::array<ShortCut, LastInnerStatement + 1> ShortCutTable()
 {
@@ -210,6 +210,7 @@ constexpr std::array<ShortCut, LastInnerStatement + 1> ShortCutTable()
     table[stLET] = ShortCut::Let;
     table[stIF] = ShortCut::If;
     table[isJumpIfTrue] = ShortCut::JumpIfTrue;
+    table[isCaseList] = ShortCut::CaseValue;
     table[stGOTO] = ShortCut::Goto;
     for (const int32_t s : {int32_t(isLoPushAll), int32_t(isSubJump), int32_t(isGlPop), int32_t(isGlPush),
                             int32_t(isFunctionEnd), int32_t(isLoPopAll), int32_t(stENDFUNCTION), int32_t(stENDSUB)})
@@ -273,6 +274,7 @@ private:
     bool LetPlainString();
     bool If(bool jumpWhen);
     bool Goto();
+    bool CaseValue();
     bool Statement(ShortCut kind);
     bool CallCells();
     // Where the fault of a step that began at the cell lies.
@@ -433,6 +435,34 @@ bool RunLoopState::Goto()
     return true;
 }
 
+// A CASE with one number or one string: the value, the selector and the
+// count 1 on the stack. The test goes on past the address cell when they are
+// equal and jumps to it otherwise, as the handler does; lists of values and
+// mixed kinds are left to the handler.
+bool RunLoopState::CaseValue()
+{
+    int32_t target = 0;
+    if (TopTag() != tagNumber || NumStack[size_t(NumStackTop)] != 1 || !AddressAhead(target))
+        return false;
+    const int32_t kind = SecondTag();
+    if ((kind != tagNumber && kind != tagString) || ThirdTag() != kind)
+        return false;
+    PopNumber();
+    bool match = false;
+    if (kind == tagNumber) {
+        const long double selector = PopNumber();
+        match = PopNumber() == selector;
+    } else {
+        const QString selector = PopString();
+        match = PopString() == selector;
+    }
+    if (match)
+        ++pc_;
+    else
+        pc_ = target;
+    return true;
+}
+
 // A cell the loop's short cuts cover, with the program counter after it:
 // an operand, operator or string-function cell of an expression, a cell that
 // does nothing, the begin cell of an expression (its plan, if it has one),
@@ -576,6 +606,7 @@ bool RunLoopState::Statement(ShortCut kind)
     case ShortCut::If: return If(false);
     case ShortCut::JumpIfTrue: return If(true);
     case ShortCut::Goto: return Goto();
+    case ShortCut::CaseValue: return CaseValue();
     case ShortCut::Call: return CallCells();
     case ShortCut::None: break;
     }

@@ -461,6 +461,12 @@ const char16_t *const kBoundaryPrograms[] = {
     u"A = 7 : B = 7 : C = 2\nFOR J = 1 TO 3\nS = (A - B) / C : C = C - 1 : PRINT S\nNEXT",
     u"FOR I = 1 TO 10 : X = X + 0.1 : Y = Y + 0.5 : Z = Z * 3 + 1E-30 : W = 1E300 * I - W : NEXT\n"
     u"PRINT X; Y; Z; W; X = 1; I * 0.1 = X",
+    // CASE tests of one number, one string, a list, -0 against 0, and a
+    // value of the wrong kind.
+    u"FOR I = -1 TO 4\nSELECT CASE I MOD 3\nCASE 0\nPRINT \"zero\"; I\nCASE 1, 2\nPRINT \"one or two\"; I\n"
+    u"CASE -0.5 + 0.5\nPRINT \"never\"\nCASE ELSE\nPRINT \"else\"; I\nEND SELECT\nNEXT\n"
+    u"A$ = \"b\"\nSELECT CASE A$\nCASE \"a\"\nPRINT 1\nCASE \"b\"\nPRINT 2\nEND SELECT\n"
+    u"Z = -0\nSELECT CASE Z\nCASE 0\nPRINT \"z\"\nEND SELECT\nSELECT CASE A$\nCASE 1\nPRINT 3\nEND SELECT",
     // The one-argument functions the plans work out, on either side of zero,
     // and the root of a negative number.
     u"X = -2.5 : Y = 2.5 : Z = -0\nFOR K = 1 TO 2\n"
