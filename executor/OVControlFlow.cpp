@@ -580,29 +580,33 @@ void ExecCaseIs(int32_t test)
 void ExecGotoGosub(bool gosub)
 {
     FetchCurrentCell();
-    const int32_t kind = CurrentCell.FirstCode;
-    const int32_t v = CurrentCell.SecondCode;
     if (gosub) {
         PushGosubReturn(CodePos);
         if (ErrorNumber != 0)
             return;
     }
-    switch (kind) {
+    int32_t error = 0;
+    const int32_t target = GotoTarget(CurrentCell, error);
+    if (error != 0)
+        JumpTo(target, error);
+}
+
+int32_t GotoTarget(const CodeType &operand, int32_t &error)
+{
+    const int32_t v = operand.SecondCode;
+    switch (operand.FirstCode) {
     case ckCodeAddr:
-        JumpTo(v, 1055);
-        break;
+        error = 1055;
+        return v;
     case ckNumLiteral:
-        JumpTo(FindLineLabel(GetNumLiteralValue(CurrentCell)), 54104);
-        break;
+        error = 54104;
+        return FindLineLabel(GetNumLiteralValue(operand));
     case ckNumVar:
-        if (!ValidRecord(NumVars, v) || NumVars[size_t(v)].Kind != nvLabel) {
-            SetError(1051);
-            return;
-        }
-        JumpTo(NumVars[size_t(v)].FirstElement, 1051);
-        break;
+        error = 1051;
+        return ValidRecord(NumVars, v) && NumVars[size_t(v)].Kind == nvLabel ? NumVars[size_t(v)].FirstElement : 0;
     default:
-        break;
+        error = 0;
+        return 0;
     }
 }
 

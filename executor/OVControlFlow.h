@@ -38,6 +38,10 @@ void ExecRestore();
 void ExecCls();  // runs inside a synchronised step
 
 int32_t FindLineLabel(long double number);
+// Where GOTO or GOSUB with this operand cell (an address, a line number or a
+// label) leads; 0 where it leads nowhere. `error` is what the statement then
+// reports, 0 where it does nothing.
+int32_t GotoTarget(const CodeType &operand, int32_t &error);
 int32_t FindRestoreLine(long double number);
 int32_t NextDataPosition(int32_t position);
 

@@ -1,5 +1,6 @@
 #include "executor/OVFastExpression.h"
 
+#include "executor/OVControlFlow.h"
 #include "language/OVCode.h"
 #include "language/OVNumTbl.h"
 
@@ -199,14 +200,16 @@ int32_t SkipPassive(const CodeType *cells, int32_t at, int32_t last)
 
 // Where the run goes on after a plan: at the first cell from `at` that does
 // something, or at the target of the GOTO found there (the GOTO that closes
-// a loop), which is where the cells would lead.
+// a loop, to an address, a line number or a label), which is where the
+// cells would lead. The targets stay as they are while the code does.
 int32_t GoOnAt(const CodeType *cells, int32_t at, int32_t last, int32_t capacity)
 {
     at = SkipPassive(cells, at, last);
     if (at + 1 <= last && cells[at].FirstCode == ckStatement && cells[at].SecondCode == stGOTO) {
-        const CodeType &address = cells[at + 1];
-        if (address.FirstCode == ckCodeAddr && address.SecondCode >= 1 && address.SecondCode <= capacity)
-            return SkipPassive(cells, address.SecondCode, last);
+        int32_t error = 0;
+        const int32_t target = GotoTarget(cells[at + 1], error);
+        if (target >= 1 && target <= capacity)
+            return SkipPassive(cells, target, last);
     }
     return at;
 }

@@ -428,9 +428,12 @@ bool RunLoopState::If(bool jumpWhen)
 
 bool RunLoopState::Goto()
 {
-    int32_t target = 0;
-    if (!AddressAhead(target))
+    if (pc_ > end_)
         return false;
+    int32_t error = 0;
+    const int32_t target = GotoTarget(cells_[pc_], error);
+    if (target < 1 || target > capacity_)
+        return false;  // the handler reports it
     pc_ = target;
     return true;
 }

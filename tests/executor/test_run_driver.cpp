@@ -461,6 +461,10 @@ const char16_t *const kBoundaryPrograms[] = {
     u"A = 7 : B = 7 : C = 2\nFOR J = 1 TO 3\nS = (A - B) / C : C = C - 1 : PRINT S\nNEXT",
     u"FOR I = 1 TO 10 : X = X + 0.1 : Y = Y + 0.5 : Z = Z * 3 + 1E-30 : W = 1E300 * I - W : NEXT\n"
     u"PRINT X; Y; Z; W; X = 1; I * 0.1 = X",
+    // Loops closed by GOTO to a line number and to a label, and a GOTO to a
+    // line that is not there.
+    u"I = 0\n10 I = I + 1 : S = S + I\nIF I < 5 THEN GOTO 10\nPRINT S\n*AGAIN\nI = I - 1 : PRINT I;\n"
+    u"IF I > 2 THEN GOTO *AGAIN\nFOR K = 1 TO 2 : X = X + K : IF X > 2 THEN GOTO 30\nNEXT\n30 PRINT X\nGOTO 40",
     // CASE tests of one number, one string, a list, -0 against 0, and a
     // value of the wrong kind.
     u"FOR I = -1 TO 4\nSELECT CASE I MOD 3\nCASE 0\nPRINT \"zero\"; I\nCASE 1, 2\nPRINT \"one or two\"; I\n"
