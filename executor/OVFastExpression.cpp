@@ -58,12 +58,15 @@ bool ReadOperand(const CodeType &cell, FastOp &op)
     }
 }
 
-const NumVarType *VectorRecord(const CodeType &cell)
+// The numeric array the cell names, of `rank` dimensions, or of any rank a
+// plan takes when `rank` is 0.
+const NumVarType *ArrayRecord(const CodeType &cell, int rank)
 {
     if (cell.FirstCode != ckNumVar || cell.SecondCode < 1 || size_t(cell.SecondCode) >= NumVars.size())
         return nullptr;
     const NumVarType &record = NumVars[size_t(cell.SecondCode)];
-    return record.Kind == nvArray && record.Dimensions == 1 ? &record : nullptr;
+    const bool fits = rank == 0 ? record.Dimensions >= 1 && record.Dimensions <= MaxPlanRank : record.Dimensions == rank;
+    return record.Kind == nvArray && fits ? &record : nullptr;
 }
 
 bool OperatorOp(int32_t value, FastOp::Code &code, int &pops, bool &truth)
@@ -115,10 +118,13 @@ bool CompileCell(const CodeType &cell, FastPlan &plan, int &depth)
         if (depth == kDepth)
             return false;
         ++depth;
-    } else if (const NumVarType *array = VectorRecord(cell)) {
-        if (depth < 1)
+    } else if (const NumVarType *array = ArrayRecord(cell, 0)) {
+        const int rank = array->Dimensions;
+        if (depth < rank)
             return false;
-        op = FastOp{FastOp::Element, nullptr, array};
+        depth -= rank - 1;
+        op = FastOp{rank == 1 ? FastOp::Element : FastOp::Elements, nullptr, array};
+        op.Rank = uint8_t(rank);
     } else if (cell.FirstCode == ckFunction && FunctionOp(cell.SecondCode, op.Op)) {
         if (depth < 1)
             return false;
@@ -134,6 +140,13 @@ bool CompileCell(const CodeType &cell, FastPlan &plan, int &depth)
     }
     plan.Ops[plan.Count++] = op;
     return true;
+}
+
+// ( operand ) at `at`: a literal, constant or plain variable in brackets.
+bool IsOperandInBrackets(const CodeType *cells, int32_t at, int32_t last, FastOp &operand)
+{
+    return at + 2 <= last && cells[at].FirstCode == ckExprBegin && cells[at + 2].FirstCode == ckExprEnd
+        && ReadOperand(cells[at + 1], operand);
 }
 
 // The LET, IF or loop test that takes the value, when the plan can do it.
@@ -169,15 +182,28 @@ void PlanUse(const CodeType *cells, int32_t last, int32_t capacity, FastPlan &pl
         }
         return;
     }
-    // ( value ) ( subscript ) LET A, for a one-dimensional array A.
+    // ( value ) ( subscript ) LET A, for a one-dimensional array A, and
+    // ( value ) ( second ) ( first ) LET A for a two-dimensional one.
     FastOp subscript;
-    if (at + 4 <= last && cells[at].FirstCode == ckExprBegin && cells[at + 2].FirstCode == ckExprEnd
-        && isStatement(at + 3, stLET) && ReadOperand(cells[at + 1], subscript)) {
-        if (const NumVarType *array = VectorRecord(cells[at + 4])) {
+    if (!IsOperandInBrackets(cells, at, last, subscript))
+        return;
+    if (isStatement(at + 3, stLET) && at + 4 <= last) {
+        if (const NumVarType *array = ArrayRecord(cells[at + 4], 1)) {
             plan.Then = FastPlan::AssignElement;
             plan.Subscript = subscript.Operand;
             plan.Target = const_cast<NumVarType *>(array);
             plan.Next = at + 5;
+        }
+        return;
+    }
+    FastOp first;
+    if (IsOperandInBrackets(cells, at + 3, last, first) && isStatement(at + 6, stLET) && at + 7 <= last) {
+        if (const NumVarType *array = ArrayRecord(cells[at + 7], 2)) {
+            plan.Then = FastPlan::AssignElement;
+            plan.Subscript = first.Operand;
+            plan.Subscript2 = subscript.Operand;
+            plan.Target = const_cast<NumVarType *>(array);
+            plan.Next = at + 8;
         }
     }
 }
@@ -225,7 +251,7 @@ FastPlan::Shape ShapeOf(const FastPlan &plan)
     const FastOp *o = plan.Ops;
     if (plan.Count == 1 && o[0].Op == FastOp::Value)
         return FastPlan::Single;
-    if (plan.Count == 3 && o[0].Op == FastOp::Value && o[1].Op == FastOp::Value)
+    if (plan.Count == 3 && o[0].Op == FastOp::Value && o[1].Op == FastOp::Value && IsBinaryOp(o[2].Op))
         return FastPlan::Binary;
     if (plan.Count == 4 && o[0].Op == FastOp::Value && o[1].Op == FastOp::Element && o[2].Op == FastOp::Value)
         return FastPlan::ElementBinary;  // A(s) op r
@@ -399,6 +425,14 @@ bool EvaluateGeneral(const FastPlan &plan, long double &number, bool &truth)
         case FastOp::Element: {
             long double *element = nullptr;
             if (!PlanElement(*op.Array, stack[depth - 1], element))
+                return false;
+            stack[depth - 1] = *element;
+            continue;
+        }
+        case FastOp::Elements: {
+            long double *element = nullptr;
+            depth -= op.Rank - 1;
+            if (!PlanElements(*op.Array, &stack[depth - 1], op.Rank, element))
                 return false;
             stack[depth - 1] = *element;
             continue;

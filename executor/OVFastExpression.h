@@ -20,15 +20,23 @@ namespace ov {
 
 struct FastOp {
     // After the operators, the one-argument functions the plans work out.
-    enum Code : uint8_t { Value, Element, Add, Sub, Mul, Div, IntDiv, Mod, Eq, Ne, Lt, Gt, Le, Ge, Neg, Sgn, Abs, Int, Fix, Sqr };
+    // Element reads a one-dimensional array, Elements one of Rank dimensions.
+    enum Code : uint8_t {
+        Value, Element, Add, Sub, Mul, Div, IntDiv, Mod, Eq, Ne, Lt, Gt, Le, Ge, Neg, Sgn, Abs, Int, Fix, Sqr,
+        Elements
+    };
     Code Op = Value;
     const long double *Operand = nullptr;  // Value: a literal's, a constant's or a variable's value
-    const NumVarType *Array = nullptr;     // Element: the array
+    const NumVarType *Array = nullptr;     // Element, Elements: the array
     // Value: a literal or constant that a double holds exactly; it is loaded
     // from Exact, as an 80-bit load costs several times a 64-bit one.
     bool Constant = false;
+    uint8_t Rank = 1;  // Elements: the subscripts it takes
     double Exact = 0;
 };
+
+// The most subscripts an element of a plan takes.
+constexpr int MaxPlanRank = 5;
 
 // The value of a Value operation.
 inline long double OperandValue(const FastOp &op)
@@ -58,7 +66,8 @@ struct FastPlan {
     Use Then = Push;
     uint8_t Count = 0;
     NumVarType *Target = nullptr;     // the variable or array LET assigns
-    const long double *Subscript = nullptr;  // AssignElement: the element's subscript
+    const long double *Subscript = nullptr;  // AssignElement: the element's (first) subscript
+    const long double *Subscript2 = nullptr; // AssignElement of a two-dimensional array: the second
     int32_t FalseJump = 0;       // Branch: where the run goes when the value is false
     int32_t ExpressionEnd = 0;   // the position after the expression-end cell
     int32_t Next = 0;            // the position after the expression and its use (Branch: when true)
@@ -156,10 +165,36 @@ inline bool PlanElement(const NumVarType &array, const long double &s, long doub
     return true;
 }
 
+// The element of an array of `rank` dimensions at the subscripts, the first
+// first, each within its bound; the first subscript varies fastest.
+inline bool PlanElements(const NumVarType &array, const long double *subscripts, int rank, long double *&element)
+{
+    if (array.Kind != nvArray || array.Dimensions != rank || array.FirstElement < 0)
+        return false;
+    int64_t offset = 0;
+    int64_t stride = 1;
+    for (int k = 0; k < rank; ++k) {
+        int64_t index = 0;
+        const int32_t bound = array.Bound[size_t(k)];
+        if (!TruncatedIndex(subscripts[k], index) || index > bound)
+            return false;
+        offset += index * stride;
+        stride *= int64_t(bound) + 1;
+    }
+    const int64_t at = int64_t(array.FirstElement) + offset;
+    if (at >= int64_t(NumArrayData.size()))
+        return false;
+    element = &NumArrayData[size_t(at)];
+    return true;
+}
+
 // The element that AssignElement stores into; false when the cells must run.
 inline bool PlannedElement(const FastPlan &plan, long double *&element)
 {
-    return PlanElement(*plan.Target, *plan.Subscript, element);
+    if (plan.Subscript2 == nullptr)
+        return PlanElement(*plan.Target, *plan.Subscript, element);
+    const long double subscripts[2] = {*plan.Subscript, *plan.Subscript2};
+    return PlanElements(*plan.Target, subscripts, 2, element);
 }
 
 // A(s) op r.

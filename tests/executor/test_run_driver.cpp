@@ -316,9 +316,10 @@ QString RandomExpression(std::mt19937 &random, int depth)
         return QString::fromLatin1(words.begin()[random() % words.size()]);
     };
     if (depth == 0 || random() % 10 < 3) {
-        switch (random() % 3) {
+        switch (random() % 4) {
         case 0: return pick({"X", "Y", "Z"});
         case 1: return u"A("_s + pick({"I", "J", "1.5", "X", "-1", "7"}) + u')';
+        case 2: return u"M("_s + pick({"I", "3", "0.5", "X"}) + u", "_s + pick({"J", "1", "Z", "6"}) + u')';
         default: return pick({"1", "3", "0.25", "10"});
         }
     }
@@ -343,7 +344,7 @@ QString WithoutPosition(QStringList lines)
 TEST_F(RunDriver, WorkedOutExpressionsAgreeWithTheCells)
 {
     std::mt19937 random(20261207);
-    const QString start = u"DIM A(5)\nFOR Q = 0 TO 5 : A(Q) = Q * 1.5 - 2 : NEXT\nI = 2 : J = 5\n"_s;
+    const QString start = u"DIM A(5), M(3, 5)\nFOR Q = 0 TO 5 : A(Q) = Q * 1.5 - 2 : M(Q MOD 4, Q) = Q - 2.5 : NEXT\nI = 2 : J = 5\n"_s;
     for (int n = 0; n < 200; ++n) {
         const QString e = RandomExpression(random, 3);
         QString values = start;
@@ -461,6 +462,13 @@ const char16_t *const kBoundaryPrograms[] = {
     u"A = 7 : B = 7 : C = 2\nFOR J = 1 TO 3\nS = (A - B) / C : C = C - 1 : PRINT S\nNEXT",
     u"FOR I = 1 TO 10 : X = X + 0.1 : Y = Y + 0.5 : Z = Z * 3 + 1E-30 : W = 1E300 * I - W : NEXT\n"
     u"PRINT X; Y; Z; W; X = 1; I * 0.1 = X",
+    // Elements of two and three dimensions read and assigned, at and past
+    // their bounds, with fractional subscripts.
+    u"DIM M(2, 3), T(1, 1, 2)\nFOR I = 0 TO 2 : FOR J = 0 TO 3 : M(I, J) = I * 10 + J : NEXT : NEXT\n"
+    u"T(1, 0, 2) = 7 : K = 1.9 : PRINT M(2, 3); M(K, K) + T(1, 0, 2) * 2; M(0, 3) - M(2, 0)\n"
+    u"FOR J = 1 TO 5 : S = S + M(2, J) : PRINT S : NEXT",
+    u"DIM M(2, 3)\nFOR I = 3 TO 1 STEP -1 : X = -1 : M(I, 1) = I : PRINT M(I - 1, 1) : NEXT",
+    u"DIM M(2, 3)\nI = 1 : X = -1\nM(I, 2) = 5 : PRINT M(I, 2) * 2\nPRINT M(X, 1) + 1",
     // Loops closed by GOTO to a line number and to a label, and a GOTO to a
     // line that is not there.
     u"I = 0\n10 I = I + 1 : S = S + I\nIF I < 5 THEN GOTO 10\nPRINT S\n*AGAIN\nI = I - 1 : PRINT I;\n"
@@ -516,7 +524,7 @@ TEST_F(RunDriver, FastPathsAgreeWithTheCellsAtTheBoundaries)
     QStringList programs;
     for (const char16_t *program : kBoundaryPrograms)
         programs << QString::fromUtf16(program);
-    const QString start = u"DIM A(5)\nFOR Q = 0 TO 5 : A(Q) = Q * 1.5 - 2 : NEXT\nI = 2 : J = 5 : X = 0 : Y = -0 : Z = 2\n"_s;
+    const QString start = u"DIM A(5), M(3, 5)\nFOR Q = 0 TO 5 : A(Q) = Q * 1.5 - 2 : M(Q MOD 4, Q) = Q - 2.5 : NEXT\nI = 2 : J = 5 : X = 0 : Y = -0 : Z = 2\n"_s;
     for (int n = 0; n < 100; ++n) {
         const QString e = RandomExpression(random, 3);
         programs << start + u"P = "_s + e + u"\nPRINT P\nIF "_s + e + u" >= X THEN PRINT 1 ELSE PRINT 0"_s;
