@@ -404,6 +404,12 @@ bool EvaluateStepTest(const FastPlan &plan, long double variable, bool &truth)
     return true;
 }
 
+bool PlannedElement2(const FastPlan &plan, long double *&element)
+{
+    const long double subscripts[2] = {*plan.Subscript, *plan.Subscript2};
+    return PlanElements(*plan.Target, subscripts, 2, element);
+}
+
 bool EvaluateElementBinary(const FastPlan &plan, long double &number, bool &truth)
 {
     const FastOp *o = plan.Ops;

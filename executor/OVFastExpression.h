@@ -188,13 +188,15 @@ inline bool PlanElements(const NumVarType &array, const long double *subscripts,
     return true;
 }
 
+// The element of a two-dimensional array that AssignElement stores into.
+bool PlannedElement2(const FastPlan &plan, long double *&element);
+
 // The element that AssignElement stores into; false when the cells must run.
 inline bool PlannedElement(const FastPlan &plan, long double *&element)
 {
-    if (plan.Subscript2 == nullptr)
+    if (plan.Subscript2 == nullptr) [[likely]]
         return PlanElement(*plan.Target, *plan.Subscript, element);
-    const long double subscripts[2] = {*plan.Subscript, *plan.Subscript2};
-    return PlanElements(*plan.Target, subscripts, 2, element);
+    return PlannedElement2(plan, element);
 }
 
 // A(s) op r.
