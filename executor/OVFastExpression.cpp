@@ -69,28 +69,44 @@ const NumVarType *ArrayRecord(const CodeType &cell, int rank)
     return record.Kind == nvArray && fits ? &record : nullptr;
 }
 
-bool OperatorOp(int32_t value, FastOp::Code &code, int &pops, bool &truth)
+// What an operator takes and gives: `pops` numbers, or truth values where
+// `takesTruth`, and a number, or a truth value where `givesTruth`.
+struct OperatorUse {
+    FastOp::Code Code = FastOp::Value;
+    int Pops = 2;
+    bool TakesTruth = false;
+    bool GivesTruth = false;
+};
+
+bool OperatorOp(int32_t value, OperatorUse &use)
 {
-    pops = 2;
-    truth = false;
+    use = OperatorUse{};
     switch (value) {
-    case opAdd: code = FastOp::Add; return true;
-    case opSub: code = FastOp::Sub; return true;
-    case opMul: code = FastOp::Mul; return true;
-    case opDiv: code = FastOp::Div; return true;
-    case opIntDiv: code = FastOp::IntDiv; return true;
-    case opMod: code = FastOp::Mod; return true;
-    case opChgSgn: code = FastOp::Neg; pops = 1; return true;
+    case opAdd: use.Code = FastOp::Add; return true;
+    case opSub: use.Code = FastOp::Sub; return true;
+    case opMul: use.Code = FastOp::Mul; return true;
+    case opDiv: use.Code = FastOp::Div; return true;
+    case opIntDiv: use.Code = FastOp::IntDiv; return true;
+    case opMod: use.Code = FastOp::Mod; return true;
+    case opChgSgn: use.Code = FastOp::Neg; use.Pops = 1; return true;
     default: break;
     }
-    truth = true;
+    use.GivesTruth = true;
     switch (value) {
-    case opEq: code = FastOp::Eq; return true;
-    case opNe: code = FastOp::Ne; return true;
-    case opLt: code = FastOp::Lt; return true;
-    case opGt: code = FastOp::Gt; return true;
-    case opLe: code = FastOp::Le; return true;
-    case opGe: code = FastOp::Ge; return true;
+    case opEq: use.Code = FastOp::Eq; return true;
+    case opNe: use.Code = FastOp::Ne; return true;
+    case opLt: use.Code = FastOp::Lt; return true;
+    case opGt: use.Code = FastOp::Gt; return true;
+    case opLe: use.Code = FastOp::Le; return true;
+    case opGe: use.Code = FastOp::Ge; return true;
+    default: break;
+    }
+    use.TakesTruth = true;
+    switch (value) {
+    case opAnd: use.Code = FastOp::And; return true;
+    case opOr: use.Code = FastOp::Or; return true;
+    case opXor: use.Code = FastOp::Xor; return true;
+    case opNot: use.Code = FastOp::Not; use.Pops = 1; return true;
     default: return false;
     }
 }
@@ -108,36 +124,62 @@ bool FunctionOp(int32_t function, FastOp::Code &code)
     }
 }
 
-// One cell of the expression into the plan; false when the plan cannot hold it.
-bool CompileCell(const CodeType &cell, FastPlan &plan, int &depth)
+// The values a plan leaves on its stack while it is compiled: their count
+// and, a bit each from the bottom, which of them are truth values.
+struct StackShape {
+    int Count = 0;
+    uint32_t Truths = 0;
+
+    // The top n values are all truth values (`truth`) or all numbers.
+    bool TopAre(int n, bool truth) const
+    {
+        if (Count < n)
+            return false;
+        const uint32_t mask = ((1u << n) - 1) << (Count - n);
+        return (Truths & mask) == (truth ? mask : 0);
+    }
+    // The top n values replaced by one.
+    void Replace(int n, bool truth)
+    {
+        Count -= n - 1;
+        const uint32_t bit = 1u << (Count - 1);
+        Truths = (Truths & (bit - 1)) | (truth ? bit : 0);
+    }
+    bool TopIsTruth() const { return Count >= 1 && (Truths >> (Count - 1) & 1) != 0; }
+};
+
+// One cell of the expression into the plan; false when the plan cannot hold
+// it. Arithmetic and comparisons take numbers, AND, OR, XOR and NOT truth
+// values, as their handlers require.
+bool CompileCell(const CodeType &cell, FastPlan &plan, StackShape &stack)
 {
-    if (plan.Truth || plan.Count == FastPlan::MaxOps)
-        return false;  // a truth value only ends an expression
+    if (plan.Count == FastPlan::MaxOps)
+        return false;
     FastOp op;
     if (ReadOperand(cell, op)) {
-        if (depth == kDepth)
+        if (stack.Count == kDepth)
             return false;
-        ++depth;
+        stack.Replace(0, false);
     } else if (const NumVarType *array = ArrayRecord(cell, 0)) {
         const int rank = array->Dimensions;
-        if (depth < rank)
+        if (!stack.TopAre(rank, false))
             return false;
-        depth -= rank - 1;
+        stack.Replace(rank, false);
         op = FastOp{rank == 1 ? FastOp::Element : FastOp::Elements, nullptr, array};
         op.Rank = uint8_t(rank);
     } else if (cell.FirstCode == ckFunction && FunctionOp(cell.SecondCode, op.Op)) {
-        if (depth < 1)
+        if (!stack.TopAre(1, false))
             return false;
     } else if (cell.FirstCode == ckOperator) {
-        int pops = 0;
-        bool truth = false;
-        if (!OperatorOp(cell.SecondCode, op.Op, pops, truth) || depth < pops)
+        OperatorUse use;
+        if (!OperatorOp(cell.SecondCode, use) || !stack.TopAre(use.Pops, use.TakesTruth))
             return false;
-        depth -= pops - 1;
-        plan.Truth = truth;
+        stack.Replace(use.Pops, use.GivesTruth);
+        op.Op = use.Code;
     } else {
         return false;
     }
+    plan.Truth = stack.TopIsTruth();
     plan.Ops[plan.Count++] = op;
     return true;
 }
@@ -311,10 +353,10 @@ uint32_t PoolGeneration = 0;
 void CompilePlan(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity, FastPlan &plan)
 {
     plan = FastPlan{};
-    int depth = 0;
+    StackShape stack;
     for (int32_t i = begin + 1; i <= last; ++i) {
         if (cells[i].FirstCode == ckExprEnd) {
-            if (depth != 1 || plan.Count == 0)
+            if (stack.Count != 1 || plan.Count == 0)
                 return;
             plan.ExpressionEnd = plan.Next = i + 1;
             plan.Form = ShapeOf(plan);
@@ -325,7 +367,7 @@ void CompilePlan(const CodeType *cells, int32_t begin, int32_t last, int32_t cap
                 plan.FalseJump = GoOnAt(cells, plan.FalseJump, last, capacity);
             return;
         }
-        if (!CompileCell(cells[i], plan, depth))
+        if (!CompileCell(cells[i], plan, stack))
             return;
     }
 }
@@ -367,9 +409,9 @@ FastPlan &CompileSegmentAt(const CodeType *cells, int32_t at, int32_t last, Plan
 {
     FastPlan plan;
     FastPlan longest;
-    int depth = 0;
-    for (int32_t i = at; i <= last && CompileCell(cells[i], plan, depth); ++i) {
-        if (depth == 1 && plan.Count >= 3) {
+    StackShape stack;
+    for (int32_t i = at; i <= last && CompileCell(cells[i], plan, stack); ++i) {
+        if (stack.Count == 1 && plan.Count >= 3) {
             longest = plan;
             longest.ExpressionEnd = longest.Next = i + 1;
         }
@@ -417,6 +459,19 @@ bool EvaluateElementBinary(const FastPlan &plan, long double &number, bool &trut
     return PlanElement(*o[1].Array, *o[0].Operand, element)
         && ApplyBinary(o[3].Op, *element, OperandValue(o[2]), number, truth);
 }
+
+namespace {
+
+bool Logical(FastOp::Code op, bool left, bool right)
+{
+    switch (op) {
+    case FastOp::And: return left && right;
+    case FastOp::Or: return left || right;
+    default: return left != right;  // Xor
+    }
+}
+
+} // namespace
 
 bool EvaluateGeneral(const FastPlan &plan, long double &number, bool &truth)
 {
@@ -467,18 +522,27 @@ bool EvaluateGeneral(const FastPlan &plan, long double &number, bool &truth)
                 return false;
             stack[depth - 1] = std::sqrt(stack[depth - 1]);
             continue;
+        // Truth values are kept as 1 and 0.
+        case FastOp::Not:
+            stack[depth - 1] = stack[depth - 1] != 0 ? 0.0L : 1.0L;
+            continue;
         default:
             break;
         }
         const long double left = stack[depth - 2];
         const long double right = stack[depth - 1];
         --depth;
+        if (op.Op >= FastOp::And) {
+            stack[depth - 1] = Logical(op.Op, left != 0, right != 0) ? 1.0L : 0.0L;
+            continue;
+        }
         if (!ApplyBinary(op.Op, left, right, stack[depth - 1], truth))
             return false;  // the handler reports the fault
         if (op.Op >= FastOp::Eq && op.Op <= FastOp::Ge)
-            return true;  // a comparison ends the expression
+            stack[depth - 1] = truth ? 1.0L : 0.0L;
     }
     number = stack[0];
+    truth = number != 0;
     return true;
 }
 

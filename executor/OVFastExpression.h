@@ -23,7 +23,7 @@ struct FastOp {
     // Element reads a one-dimensional array, Elements one of Rank dimensions.
     enum Code : uint8_t {
         Value, Element, Add, Sub, Mul, Div, IntDiv, Mod, Eq, Ne, Lt, Gt, Le, Ge, Neg, Sgn, Abs, Int, Fix, Sqr,
-        Elements
+        Elements, And, Or, Xor, Not
     };
     Code Op = Value;
     const long double *Operand = nullptr;  // Value: a literal's, a constant's or a variable's value

@@ -462,6 +462,12 @@ const char16_t *const kBoundaryPrograms[] = {
     u"A = 7 : B = 7 : C = 2\nFOR J = 1 TO 3\nS = (A - B) / C : C = C - 1 : PRINT S\nNEXT",
     u"FOR I = 1 TO 10 : X = X + 0.1 : Y = Y + 0.5 : Z = Z * 3 + 1E-30 : W = 1E300 * I - W : NEXT\n"
     u"PRINT X; Y; Z; W; X = 1; I * 0.1 = X",
+    // AND, OR, XOR and NOT of comparisons: worked out, beside a string, as a
+    // loop's test, and failing on the right though the left decides.
+    u"K = 0 : X = 3\nWHILE K < 4 AND X * X < 100\nK = K + 1 : X = X * 2\nWEND\nPRINT K; X\n"
+    u"FOR I = 1 TO 4\nIF I = 2 OR I > 3 XOR I = 4 THEN PRINT \"a\"; I\n"
+    u"IF NOT (I < 3) AND NOT I = 4 THEN PRINT \"b\"; I\nPRINT I > 2 AND LEN(\"ab\") = I; NOT I = 1\nNEXT\n"
+    u"Z = 0\nIF X < 0 AND 1 / Z > 0 THEN PRINT \"never\"",
     // Elements of two and three dimensions read and assigned, at and past
     // their bounds, with fractional subscripts.
     u"DIM M(2, 3), T(1, 1, 2)\nFOR I = 0 TO 2 : FOR J = 0 TO 3 : M(I, J) = I * 10 + J : NEXT : NEXT\n"
