@@ -124,6 +124,25 @@ bool FunctionOp(int32_t function, FastOp::Code &code)
     }
 }
 
+uint32_t PoolGeneration = 0;
+// Negated literals and constants the plans read, kept while the plans are.
+std::deque<long double> FoldedConstants;
+
+// A minus sign before a literal or constant becomes part of it, as the
+// handler would work it out (0 - x), so that -1 reads as one value and a
+// STEP -1 loop has the shape of every other.
+bool FoldNegation(FastPlan &plan)
+{
+    if (plan.Count == 0)
+        return false;
+    FastOp &last = plan.Ops[plan.Count - 1];
+    if (last.Op != FastOp::Value || !last.Constant)
+        return false;
+    FoldedConstants.push_back(0.0L - OperandValue(last));
+    last = ConstantOperand(FoldedConstants.back());
+    return true;
+}
+
 // The values a plan leaves on its stack while it is compiled: their count
 // and, a bit each from the bottom, which of them are truth values.
 struct StackShape {
@@ -174,6 +193,8 @@ bool CompileCell(const CodeType &cell, FastPlan &plan, StackShape &stack)
         OperatorUse use;
         if (!OperatorOp(cell.SecondCode, use) || !stack.TopAre(use.Pops, use.TakesTruth))
             return false;
+        if (use.Code == FastOp::Neg && FoldNegation(plan))
+            return true;
         stack.Replace(use.Pops, use.GivesTruth);
         op.Op = use.Code;
     } else {
@@ -348,8 +369,6 @@ FastPlan::Step StepOf(const FastPlan &plan)
     return FastPlan::Evaluated;
 }
 
-uint32_t PoolGeneration = 0;
-
 void CompilePlan(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity, FastPlan &plan)
 {
     plan = FastPlan{};
@@ -372,18 +391,21 @@ void CompilePlan(const CodeType *cells, int32_t begin, int32_t last, int32_t cap
     }
 }
 
-} // namespace
-
-namespace {
+// Empties the pools when the code has changed since they were filled,
+// before a plan of the new code is compiled.
+void RenewPools()
+{
+    if (PoolGeneration != CodeGeneration || PlanPool.empty()) {
+        PlanPool.assign(1, FastPlan{});  // the shared unusable plan
+        FoldedConstants.clear();
+        PoolGeneration = CodeGeneration;
+    }
+}
 
 // A compiled plan into the pool (an unusable one shares the pool's first)
 // and noted in its slot.
 FastPlan &KeepPlan(FastPlan &plan, PlanSlot &slot)
 {
-    if (PoolGeneration != CodeGeneration || PlanPool.empty()) {
-        PlanPool.assign(1, FastPlan{});  // the shared unusable plan
-        PoolGeneration = CodeGeneration;
-    }
     plan.Run = StepOf(plan);
     if (plan.Usable())
         PlanPool.push_back(plan);
@@ -395,6 +417,7 @@ FastPlan &KeepPlan(FastPlan &plan, PlanSlot &slot)
 
 FastPlan &CompilePlanAt(const CodeType *cells, int32_t begin, int32_t last, int32_t capacity, PlanSlot &slot)
 {
+    RenewPools();
     FastPlan plan;
     CompilePlan(cells, begin, last, capacity, plan);
     plan.Begin = begin;
@@ -407,6 +430,7 @@ FastPlan &CompilePlanAt(const CodeType *cells, int32_t begin, int32_t last, int3
 // nothing and stays unusable.
 FastPlan &CompileSegmentAt(const CodeType *cells, int32_t at, int32_t last, PlanSlot &slot)
 {
+    RenewPools();
     FastPlan plan;
     FastPlan longest;
     StackShape stack;

@@ -462,6 +462,10 @@ const char16_t *const kBoundaryPrograms[] = {
     u"A = 7 : B = 7 : C = 2\nFOR J = 1 TO 3\nS = (A - B) / C : C = C - 1 : PRINT S\nNEXT",
     u"FOR I = 1 TO 10 : X = X + 0.1 : Y = Y + 0.5 : Z = Z * 3 + 1E-30 : W = 1E300 * I - W : NEXT\n"
     u"PRINT X; Y; Z; W; X = 1; I * 0.1 = X",
+    // Negated literals: STEP -1 and -0.5 loops, -0, and a negative subscript.
+    u"DIM A(3)\nFOR J = 3 TO 1 STEP -1 : PRINT J; : NEXT\n"
+    u"X = -0 : Y = -0 * 1 : Z = -2.5 + -1 : PRINT X; Y; Z; A(-0) + -1; 1E4932 - -1E4932 * 0\n"
+    u"FOR J = 1 TO -1 STEP -0.5 : PRINT J; : NEXT\nPRINT A(-1) - 1",
     // AND, OR, XOR and NOT of comparisons: worked out, beside a string, as a
     // loop's test, and failing on the right though the left decides.
     u"K = 0 : X = 3\nWHILE K < 4 AND X * X < 100\nK = K + 1 : X = X * 2\nWEND\nPRINT K; X\n"
