@@ -269,6 +269,7 @@ private:
     [[gnu::always_inline]] inline bool FastCell(const CodeType &cell);
     void Row(int32_t &faultPos);
     [[gnu::noinline]] bool StringAppend();
+    [[gnu::noinline]] bool AppendInPlace();
     [[gnu::always_inline]] inline bool Segment();
     bool LetPlainNumber();
     bool LetPlainString();
@@ -378,6 +379,41 @@ bool RunLoopState::StringAppend()
         return false;
     }
     pc_ += 6;
+    return true;
+}
+
+// The + or & that ends A$ = A$ + <string expression>, with the pushed copy
+// of A$ and the right string on top: the variable lets go of its text, so
+// that the copy, now its only holder, grows in place rather than being
+// copied, and takes the variable's place. The join, the expression's end,
+// the LET and its target are one step. False, with nothing done, where the
+// cells must run: the left string is not the variable's text (a call in the
+// expression changed it), or the result is too long or finds no memory.
+bool RunLoopState::AppendInPlace()
+{
+    if (pc_ + 2 > end_ || SecondTag() != tagString)
+        return false;
+    const CodeType *c = cells_ + pc_;
+    if (c[0].FirstCode != ckExprEnd || c[1].FirstCode != ckStatement || c[1].SecondCode != stLET
+        || c[2].FirstCode != ckStrVar || c[2].SecondCode < 1 || size_t(c[2].SecondCode) >= StrVars.size())
+        return false;
+    StrVarType &target = StrVars[size_t(c[2].SecondCode)];
+    QString &left = StrStack[size_t(StrStackTop) - 1];
+    const QString &right = StrStack[size_t(StrStackTop)];
+    if (target.Kind != svSimple || target.Dimensions != 0 || left.constData() != target.Value.constData()
+        || left.size() != target.Value.size() || right.size() > StringLengthLimit - left.size())
+        return false;
+    target.Value = QString();
+    try {
+        left.append(right);
+    } catch (const std::bad_alloc &) {
+        target.Value = left;  // unchanged: the join reports it
+        return false;
+    }
+    target.Value.swap(left);
+    PopString();
+    PopString();
+    pc_ += 3;
     return true;
 }
 
@@ -507,7 +543,10 @@ bool RunLoopState::FastCell(const CodeType &cell)
     case ckOperator:
         CurrentCell = cell;
         switch (cell.SecondCode) {
-        case opAdd: OpAdd(); return true;
+        case opAdd:
+            if (TopTag() != tagString || !AppendInPlace())
+                OpAdd();
+            return true;
         case opSub: OpSubtract(); return true;
         case opMul: OpMultiply(); return true;
         case opLt: OpLess(); return true;
@@ -519,7 +558,10 @@ bool RunLoopState::FastCell(const CodeType &cell)
         case opDiv: OpDivide(); return true;
         case opIntDiv: OpIntDivide(); return true;
         case opMod: OpMod(); return true;
-        case opConcat: OpConcat(); return true;
+        case opConcat:
+            if (TopTag() != tagString || !AppendInPlace())
+                OpConcat();
+            return true;
         case opAnd: OpAnd(); return true;
         case opOr: OpOr(); return true;
         case opNot: OpNot(); return true;

@@ -462,6 +462,13 @@ const char16_t *const kBoundaryPrograms[] = {
     u"A = 7 : B = 7 : C = 2\nFOR J = 1 TO 3\nS = (A - B) / C : C = C - 1 : PRINT S\nNEXT",
     u"FOR I = 1 TO 10 : X = X + 0.1 : Y = Y + 0.5 : Z = Z * 3 + 1E-30 : W = 1E300 * I - W : NEXT\n"
     u"PRINT X; Y; Z; W; X = 1; I * 0.1 = X",
+    // A string built by appending function results, from a shared copy and
+    // onto itself, and a routine that changes the variable on the way.
+    u"PUBLIC G$\nG$ = \"a\"\nFOR I = 1 TO 3\nG$ = G$ + F$(I)\nPRINT G$\nNEXT\n"
+    u"B$ = G$ : G$ = G$ + CHR$(90) : PRINT B$; \" \"; G$\nG$ = G$ + G$ : PRINT G$\n"
+    u"H$ = \"\" : FOR I = 1 TO 5 : H$ = H$ & MID$(\"abcdef\", I, 2) : NEXT : PRINT H$\n"
+    u"K$ = \"k\" : K$ = K$ + K$ + STR$(LEN(K$)) : PRINT K$\nEND\n"
+    u"FUNCTION F$(N)\nG$ = \"z\"\nF$ = STR$(N)\nEND FUNCTION",
     // Negated literals: STEP -1 and -0.5 loops, -0, and a negative subscript.
     u"DIM A(3)\nFOR J = 3 TO 1 STEP -1 : PRINT J; : NEXT\n"
     u"X = -0 : Y = -0 * 1 : Z = -2.5 + -1 : PRINT X; Y; Z; A(-0) + -1; 1E4932 - -1E4932 * 0\n"
