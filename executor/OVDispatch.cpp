@@ -233,6 +233,9 @@ LoopExit DispatchStatement(int32_t s)
         return LoopExit::System;
     case stON: case stOFF: case stCALL:
         break;
+    // Markers of every SUB call, passed without looking through the tables below.
+    case isCallStart: case isSubStart: case isSubEnd:
+        break;
     default:
         // Drawing first after the internal statements: PSET in a loop is the hot case.
         if (DispatchInternalStatement(s) || DispatchDrawingStatement(s) || DispatchDataFileStatement(s)

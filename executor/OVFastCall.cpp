@@ -69,7 +69,10 @@ bool CallStatement(const CodeType *cells, int32_t last, int32_t &pc)
         pc = at + 2;
         ParameterCell(cells[at].SecondCode, cells[at + 1]);
         return true;
-    case isFunctionEnd:
+    case isFunctionEnd:  // markers that do nothing
+    case isCallStart:
+    case isSubStart:
+    case isSubEnd:
         pc = at + 1;
         return true;
     case stENDFUNCTION:

@@ -213,7 +213,8 @@ constexpr std::array<ShortCut, LastInnerStatement + 1> ShortCutTable()
     table[isCaseList] = ShortCut::CaseValue;
     table[stGOTO] = ShortCut::Goto;
     for (const int32_t s : {int32_t(isLoPushAll), int32_t(isSubJump), int32_t(isGlPop), int32_t(isGlPush),
-                            int32_t(isFunctionEnd), int32_t(isLoPopAll), int32_t(stENDFUNCTION), int32_t(stENDSUB)})
+                            int32_t(isFunctionEnd), int32_t(isLoPopAll), int32_t(stENDFUNCTION), int32_t(stENDSUB),
+                            int32_t(isCallStart), int32_t(isSubStart), int32_t(isSubEnd)})
         table[size_t(s)] = ShortCut::Call;
     return table;
 }

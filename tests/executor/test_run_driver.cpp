@@ -212,6 +212,9 @@ const char16_t *const kStoppedPrograms[] = {
     u"DIM A(30)\nC = 0\nFOR I = 2 TO 30\nIF A(I) = 0 THEN\nC = C + 1\n"
     u"FOR J = I * I TO 30 STEP I\nA(J) = 1\nNEXT J\nEND IF\nNEXT I\nPRINT C",
     u"S = 0\nFOR I = 1 TO 6\nA = I * 0.5\nFOR J = 1 TO 4\nS = S + A * J\nNEXT J\nNEXT I\nPRINT S; I; J",
+    u"DIM M(2, 2)\nT$ = \"\" : K = 0\nDO\nK = K + 1 : T$ = T$ + CHR$(64 + K)\nSELECT CASE K MOD 3\nCASE 0\n"
+    u"M(1, 2) = M(1, 2) + K\nCASE ELSE\nIF K > 1 AND K < 5 THEN GOTO 10\nEND SELECT\nM(0, 0) = M(0, 0) + 1\n"
+    u"10 M(2, 1) = K\nLOOP WHILE K < 6\nPRINT T$; M(1, 2); M(2, 1); M(0, 0)",
 };
 
 } // namespace
