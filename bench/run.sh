@@ -16,7 +16,7 @@ peers=${PEERS_DIR:-$root/bench/peers}
 rounds=${ROUNDS:-5}
 programs=("$@")
 [ ${#programs[@]} -gt 0 ] \
-  || programs=(empty sum nested fib sieve strcat strfunc fileio print pset line circle paint)
+  || programs=(empty sum nested fib sieve strcat strfunc fileio print matrix mandel subcall select pset line circle paint)
 langs=(orvane c yabasic brandy bwbasic lua)
 
 if ! command -v lua5.4 >/dev/null; then
