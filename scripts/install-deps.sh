@@ -11,7 +11,7 @@ packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libx11-dev libasound2-dev libjpeg-dev zlib1g-dev libpng-dev libgif-dev
   libgtest-dev fonts-ipafont-gothic
-  xvfb xauth pulseaudio libasound2-plugins
+  xvfb xauth openbox pulseaudio libasound2-plugins
   unicode-data
   xdg-utils desktop-file-utils shared-mime-info
 )
