@@ -518,7 +518,7 @@ void TOVEditForm::ShowReplaceDialog()
     QPushButton *find = buttons->addButton(InterfaceText(65128), QDialogButtonBox::ActionRole);
     QPushButton *replace = buttons->addButton(InterfaceText(65129).remove(QStringLiteral("(&R)")),
                                               QDialogButtonBox::ActionRole);
-    QPushButton *all = buttons->addButton(QStringLiteral("All"), QDialogButtonBox::ActionRole);
+    QPushButton *all = buttons->addButton(QStringLiteral(u"すべて置換"), QDialogButtonBox::ActionRole);
     buttons->addButton(QDialogButtonBox::Close);
     form->addRow(buttons);
     connect(find, &QPushButton::clicked, this, [this, what] { FindText(what->text()); });

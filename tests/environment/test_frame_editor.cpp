@@ -12,6 +12,7 @@
 #include "environment/OVQtHost.h"
 #include "environment/OVRunFrame.h"
 #include "environment/OVRunWindows.h"
+#include "environment/OVStartup.h"
 #include "environment/myUndo.h"
 #include "executor/OVEventRun.h"
 #include "executor/OVInterpreter.h"
@@ -31,6 +32,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QPrinter>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -609,4 +611,23 @@ TEST_F(FrameEditor, ClosingAsksAboutModifiedEditorsAndTheExitQuestion)
     // No to saving: the editor goes and the frame closes.
     EXPECT_TRUE(frame_->close());
     EXPECT_TRUE(frame_->Editors().isEmpty());
+}
+
+// Every button of the replace dialog speaks Japanese.
+TEST_F(FrameEditor, TheReplaceDialogsButtonsAreAllJapanese)
+{
+    ASSERT_TRUE(InstallQtTranslations());
+    TOVEditForm *editor = frame_->NewEditor();
+    QStringList captions;
+    AnswerNextDialog<QDialog>([&captions](QDialog *dialog) {
+        for (const QPushButton *button : dialog->findChildren<QPushButton *>())
+            captions.append(button->text());
+        dialog->reject();
+    });
+    editor->OVEMenuSearch->actions().at(2)->trigger();
+    ASSERT_EQ(captions.size(), 4);
+    static const QRegularExpression latin(QStringLiteral("[A-Za-z]"));
+    for (const QString &caption : captions)
+        EXPECT_FALSE(caption.contains(latin)) << caption.toStdString();
+    EXPECT_TRUE(captions.contains(QStringLiteral(u"すべて置換")));
 }
