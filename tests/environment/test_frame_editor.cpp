@@ -33,6 +33,8 @@
 #include <QRegularExpression>
 #include <QPrinter>
 #include <QMenu>
+#include <QStatusBar>
+#include <QTextBlock>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -611,6 +613,60 @@ TEST_F(FrameEditor, ClosingAsksAboutModifiedEditorsAndTheExitQuestion)
     // No to saving: the editor goes and the frame closes.
     EXPECT_TRUE(frame_->close());
     EXPECT_TRUE(frame_->Editors().isEmpty());
+}
+
+namespace {
+
+// A program text of `length` editor characters (a line break counts one) in
+// lines of at most 80.
+QString ProgramOfLength(int length)
+{
+    QString text;
+    text.reserve(length + length / 40);
+    for (int used = 0; used < length;) {
+        const int line = std::min(79, length - used);
+        text += QString(line, u'A');
+        used += line;
+        if (used < length) {
+            text += QStringLiteral("\r\n");
+            ++used;
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+// The editor takes programs up to a mebi-character here. A longer file still
+// opens whole and says so; a key that the limit refuses is noted in the
+// status bar.
+TEST_F(FrameEditor, TheEditorTakesAMebiCharacterAndTellsWhenAFileIsLonger)
+{
+    TOVEditForm *editor = OpenWith(QStringLiteral("big.ovt"), ProgramOfLength(310893));
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->UndoHistory().maxLength(), 1048576);
+    EXPECT_TRUE(messages_.isEmpty());
+    QTest::keyClick(editor->Editor, Qt::Key_End, Qt::ControlModifier);
+    Type(editor, QStringLiteral("B"));
+    EXPECT_EQ(editor->Editor->document()->characterCount() - 1, 310894);
+    EXPECT_TRUE(frame_->statusBar()->currentMessage().isEmpty());
+
+    editor = OpenWith(QStringLiteral("huge.ovt"), ProgramOfLength(1048577));
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->Editor->document()->characterCount() - 1, 1048577);
+    ASSERT_EQ(messages_.size(), 1);
+    EXPECT_TRUE(messages_[0].contains(QStringLiteral("1,048,577"))) << messages_[0].toStdString();
+    EXPECT_TRUE(messages_[0].contains(QStringLiteral("1,048,576")));
+    QTest::keyClick(editor->Editor, Qt::Key_End, Qt::ControlModifier);
+    Type(editor, QStringLiteral("B"));
+    EXPECT_EQ(editor->Editor->document()->characterCount() - 1, 1048577);
+    EXPECT_TRUE(frame_->statusBar()->currentMessage().contains(QStringLiteral("1,048,576")));
+    // An edit that does not lengthen the text is still taken.
+    QTest::keyClick(editor->Editor, Qt::Key_Home);
+    QTest::keyClick(editor->Editor, Qt::Key_Insert);
+    Type(editor, QStringLiteral("C"));
+    EXPECT_EQ(editor->Editor->document()->lastBlock().text().left(2), QStringLiteral("CA"));
+    EXPECT_EQ(editor->Editor->document()->characterCount() - 1, 1048577);
 }
 
 // Every button of the replace dialog speaks Japanese.
