@@ -13,6 +13,7 @@
 #include "environment/OVKeySettingForm.h"
 #include "environment/OVOption.h"
 #include "environment/OVRunFrame.h"
+#include "environment/OVStartup.h"
 #include "executor/OVInterpreter.h"
 #include "executor/OVMThread.h"
 #include "executor/OVRunCommands.h"
@@ -30,6 +31,7 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFrame>
+#include <QImage>
 #include <QListWidget>
 #include <QSpinBox>
 #include <QLineEdit>
@@ -401,6 +403,10 @@ TEST_F(Preferences, AssociationFormRegistersShowsAndRemoves)
     EXPECT_EQ(Messages.first(), InterfaceText(65112));
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(QueryAssociation(), AssociationKind::RunShown);
+    // The desktop is given the program's own icon.
+    const QImage icon(ProgramIconPath());
+    EXPECT_EQ(icon.size(), QSize(256, 256));
+    EXPECT_EQ(icon, QImage(ProgramIconFile()));
 
     form = OpenAssociation();
     EXPECT_TRUE(form->RadioButton2->isChecked());
