@@ -546,7 +546,8 @@ void TOVEditForm::ShowReplaceDialog()
     QPushButton *replace = buttons->addButton(InterfaceText(65129).remove(QStringLiteral("(&R)")),
                                               QDialogButtonBox::ActionRole);
     QPushButton *all = buttons->addButton(QStringLiteral(u"すべて置換"), QDialogButtonBox::ActionRole);
-    buttons->addButton(QDialogButtonBox::Close);
+    // Japanese also where Qt's own translations are not installed.
+    buttons->addButton(InterfaceText(65142).remove(QStringLiteral("(&C)")), QDialogButtonBox::RejectRole);
     form->addRow(buttons);
     connect(find, &QPushButton::clicked, this, [this, what] { FindText(what->text()); });
     connect(replace, &QPushButton::clicked, this, [this, what, with] { ReplaceText(what->text(), with->text()); });

@@ -1,6 +1,7 @@
 #include "environment/OVFontDialog.h"
 
 #include "devices/OVQFont.h"
+#include "resources/OVInterfaceTexts.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -71,7 +72,8 @@ TOVFontDialog::TOVFontDialog(const QFont &font, QWidget *parent)
     Sample->setAlignment(Qt::AlignCenter);
     grid->addWidget(Sample, 3, 0, 1, 3);
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    buttons->addButton(InterfaceText(65207), QDialogButtonBox::RejectRole);  // キャンセル
     grid->addWidget(buttons, 4, 0, 1, 3);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
