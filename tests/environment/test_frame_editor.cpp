@@ -616,21 +616,13 @@ TEST_F(FrameEditor, ClosingAsksAboutModifiedEditorsAndTheExitQuestion)
 
 namespace {
 
-// A program text of `length` editor characters (a line break counts one) in
-// lines of at most 80.
+// A program text of `length` characters in lines of 80 (the line break
+// counted as one, as the editor counts it).
 QString ProgramOfLength(int length)
 {
     QString text;
-    text.reserve(length + length / 40);
-    for (int used = 0; used < length;) {
-        const int line = std::min(79, length - used);
-        text += QString(line, u'A');
-        used += line;
-        if (used < length) {
-            text += QStringLiteral("\r\n");
-            ++used;
-        }
-    }
+    for (int i = 0; i < length; ++i)
+        text += i % 80 == 79 ? u'\n' : u'A';
     return text;
 }
 
