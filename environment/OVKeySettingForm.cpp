@@ -1,6 +1,7 @@
 #include "environment/OVKeySettingForm.h"
 
 #include "environment/OVFrame.h"
+#include "environment/OVStartup.h"
 #include "platform/OVFileAssociation.h"
 #include "resources/OVInterfaceTexts.h"
 
@@ -118,7 +119,7 @@ void TOVASForm::OkBtnClick()
     const bool done = AssociationChoice == 4
                           ? RemoveAssociation(&remaining, &error)
                           : RegisterAssociation(AssociationKind(AssociationChoice),
-                                                QCoreApplication::applicationFilePath(), &error);
+                                                QCoreApplication::applicationFilePath(), ProgramIconFile(), &error);
     if (!done) {
         ShowMessageBox(this, QMessageBox::Critical, FormTitle(),
                        QStringLiteral(u"関連付け設定に失敗しました。\r\n") + error);

@@ -31,6 +31,9 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QPrinter>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTextBlock>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -609,4 +612,69 @@ TEST_F(FrameEditor, ClosingAsksAboutModifiedEditorsAndTheExitQuestion)
     // No to saving: the editor goes and the frame closes.
     EXPECT_TRUE(frame_->close());
     EXPECT_TRUE(frame_->Editors().isEmpty());
+}
+
+namespace {
+
+// A program text of `length` characters in lines of 80 (the line break
+// counted as one, as the editor counts it).
+QString ProgramOfLength(int length)
+{
+    QString text;
+    for (int i = 0; i < length; ++i)
+        text += i % 80 == 79 ? u'\n' : u'A';
+    return text;
+}
+
+} // namespace
+
+// The editor takes programs up to a mebi-character here. A longer file still
+// opens whole and says so; a key that the limit refuses is noted in the
+// status bar.
+TEST_F(FrameEditor, TheEditorTakesAMebiCharacterAndTellsWhenAFileIsLonger)
+{
+    TOVEditForm *editor = OpenWith(QStringLiteral("big.ovt"), ProgramOfLength(310893));
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->UndoHistory().maxLength(), 1048576);
+    EXPECT_TRUE(messages_.isEmpty());
+    QTest::keyClick(editor->Editor, Qt::Key_End, Qt::ControlModifier);
+    Type(editor, QStringLiteral("B"));
+    EXPECT_EQ(editor->Editor->document()->characterCount() - 1, 310894);
+    EXPECT_TRUE(frame_->statusBar()->currentMessage().isEmpty());
+
+    editor = OpenWith(QStringLiteral("huge.ovt"), ProgramOfLength(1048577));
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->Editor->document()->characterCount() - 1, 1048577);
+    ASSERT_EQ(messages_.size(), 1);
+    EXPECT_TRUE(messages_[0].contains(QStringLiteral("1,048,577"))) << messages_[0].toStdString();
+    EXPECT_TRUE(messages_[0].contains(QStringLiteral("1,048,576")));
+    QTest::keyClick(editor->Editor, Qt::Key_End, Qt::ControlModifier);
+    Type(editor, QStringLiteral("B"));
+    EXPECT_EQ(editor->Editor->document()->characterCount() - 1, 1048577);
+    EXPECT_TRUE(frame_->statusBar()->currentMessage().contains(QStringLiteral("1,048,576")));
+    // An edit that does not lengthen the text is still taken.
+    QTest::keyClick(editor->Editor, Qt::Key_Home);
+    QTest::keyClick(editor->Editor, Qt::Key_Insert);
+    Type(editor, QStringLiteral("C"));
+    EXPECT_EQ(editor->Editor->document()->lastBlock().text().left(2), QStringLiteral("CA"));
+    EXPECT_EQ(editor->Editor->document()->characterCount() - 1, 1048577);
+}
+
+// Every button of the replace dialog speaks Japanese.
+TEST_F(FrameEditor, TheReplaceDialogsButtonsAreAllJapanese)
+{
+    TOVEditForm *editor = frame_->NewEditor();
+    QStringList captions;
+    AnswerNextDialog<QDialog>([&captions](QDialog *dialog) {
+        for (const QPushButton *button : dialog->findChildren<QPushButton *>())
+            captions.append(button->text());
+        dialog->reject();
+    });
+    editor->OVEMenuSearch->actions().at(2)->trigger();
+    ASSERT_EQ(captions.size(), 4);
+    static const QRegularExpression latin(QStringLiteral("[A-Za-z]"));
+    for (const QString &caption : captions)
+        EXPECT_FALSE(caption.contains(latin)) << caption.toStdString();
+    EXPECT_TRUE(captions.contains(QStringLiteral(u"すべて置換")));
+    EXPECT_TRUE(captions.contains(QStringLiteral(u"閉じる")));
 }
