@@ -1,5 +1,6 @@
 #include "platform/OVTextEncoding.h"
 
+#include "platform/OVSafeSave.h"
 #include "platform/UCS4Encoding.h"
 
 #include <QFile>
@@ -883,7 +884,8 @@ bool WriteTextFile(const QString &path, const QString &text, const TextEncoding 
 {
     QByteArray bytes = encoding.WriteBom ? EncodingMark(encoding.CodePage) : QByteArray();
     bytes += EncodeText(text, encoding);
-    return SaveFileSafely(path, [&bytes](QSaveFile &file) { return file.write(bytes) == bytes.size(); });
+    QString error;
+    return ReplaceFileKeepingBackup(path, bytes, {}, error);
 }
 
 bool SaveFileSafely(const QString &path, const std::function<bool(QSaveFile &)> &write)

@@ -94,10 +94,9 @@ QByteArray EncodeText(QStringView text, EncodingKind kind);
 // Bytes to text. The mark of the encoding's Unicode form at the start is
 // dropped; a byte that does not decode reads as U+FFFD.
 QString DecodeText(const QByteArray &bytes, const TextEncoding &encoding);
-// Writes a whole file: the mark when the encoding writes one, then the text.
-// The text goes to a new file beside it, which is flushed to the disk and
-// then renamed over the old one, so a failure leaves the old file as it was.
-// False when the file cannot be written in full.
+// Writes a whole file: the mark when the encoding writes one, then the text,
+// as ReplaceFileKeepingBackup writes it (without a backup), so a failure
+// leaves the old file as it was. False when the file cannot be written in full.
 bool WriteTextFile(const QString &path, const QString &text, const TextEncoding &encoding);
 // Replaces a file as WriteTextFile does: `write` fills the new file (false
 // when it fails), which is flushed to the disk and renamed over the old one.
