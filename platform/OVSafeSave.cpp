@@ -86,6 +86,19 @@ private:
     int fd_;
 };
 
+// What a save writes: its size, and a writer that puts all of it into an
+// open file at the file's offset (false with errno set). A writer may be
+// asked twice (a temporary file, then the file itself in place).
+struct Contents {
+    qint64 Size;
+    std::function<bool(int fd)> WriteTo;
+};
+
+Contents BytesContents(const QByteArray &bytes)
+{
+    return {bytes.size(), [&bytes](int fd) { return WriteAll(fd, bytes); }};
+}
+
 bool SyncFile(const QString &path)
 {
     const int fd = ::open(NativeName(path).constData(), O_RDONLY | O_CLOEXEC);
@@ -215,8 +228,8 @@ public:
     TemporaryFile &operator=(const TemporaryFile &) = delete;
 
     // Creates the file in `folder` with the permissions given and writes
-    // the bytes to the disk; false with errno set.
-    bool Write(const QString &folder, const QByteArray &bytes, mode_t permissions)
+    // the contents to the disk; false with errno set.
+    bool Write(const QString &folder, const Contents &contents, mode_t permissions)
     {
         if (!StepAllowed(SaveStep::Write))
             return false;
@@ -225,7 +238,7 @@ public:
         if (file.Get() < 0)
             return false;
         name_ = name;
-        return ::fchmod(file.Get(), permissions) == 0 && WriteAll(file.Get(), bytes) && ::fsync(file.Get()) == 0
+        return ::fchmod(file.Get(), permissions) == 0 && contents.WriteTo(file.Get()) && ::fsync(file.Get()) == 0
                && file.Close();
     }
     const QByteArray &Name() const { return name_; }
@@ -265,10 +278,10 @@ bool Reserve(int fd, qint64 size)
     return errno == EOPNOTSUPP || errno == ENOSYS || errno == EINVAL;
 }
 
-// The contents of an open regular file replaced by `bytes`.
-bool Rewrite(int fd, const QByteArray &bytes)
+// The contents of an open regular file replaced.
+bool Rewrite(int fd, const Contents &contents)
 {
-    return ::lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, bytes) && ::ftruncate(fd, off_t(bytes.size())) == 0
+    return ::lseek(fd, 0, SEEK_SET) == 0 && contents.WriteTo(fd) && ::ftruncate(fd, off_t(contents.Size)) == 0
            && ::fsync(fd) == 0;
 }
 
@@ -276,7 +289,7 @@ bool Rewrite(int fd, const QByteArray &bytes)
 // device or a pipe takes the bytes as they come; a regular file is made to
 // hold them, and when that fails part of the way its old contents (when
 // known) are put back.
-bool WriteInPlace(const QString &path, const QByteArray &bytes, const QByteArray *old, QString &error)
+bool WriteInPlace(const QString &path, const Contents &contents, const QByteArray *old, QString &error)
 {
     if (!StepAllowed(SaveStep::Write))
         return Failed(error, errno);
@@ -286,32 +299,32 @@ bool WriteInPlace(const QString &path, const QByteArray &bytes, const QByteArray
     if (file.Get() < 0 || ::fstat(file.Get(), &status) != 0 || ::fcntl(file.Get(), F_SETFL, 0) != 0)
         return Failed(error, errno);
     if (!S_ISREG(status.st_mode)) {
-        if (WriteAll(file.Get(), bytes) && file.Close())
+        if (contents.WriteTo(file.Get()) && file.Close())
             return true;
         return Failed(error, errno);
     }
-    if (!Reserve(file.Get(), bytes.size()))
+    if (!Reserve(file.Get(), contents.Size))
         return Failed(error, errno);
-    if (Rewrite(file.Get(), bytes) && file.Close())
+    if (Rewrite(file.Get(), contents) && file.Close())
         return true;
     const int failure = errno;
     if (old != nullptr && file.Get() >= 0)
-        Rewrite(file.Get(), *old);
+        Rewrite(file.Get(), BytesContents(*old));
     return Failed(error, failure);
 }
 
 // A file in a folder that takes no new file: its backup made where the
 // folder allows, or else written over an existing backup file; then the
 // file itself written in place. An empty backup name makes no backup.
-bool ReplaceInPlace(const QString &path, const QByteArray &bytes, const QString &backup, QString &error)
+bool ReplaceInPlace(const QString &path, const Contents &contents, const QString &backup, QString &error)
 {
     QByteArray old;
     const bool known = ReadWhole(path, old);
     if (known && !backup.isEmpty() && !KeepBackup(path, backup) && QFileInfo(backup).isFile()) {
         QString ignored;  // a backup that fails does not stop the save
-        WriteInPlace(backup, old, nullptr, ignored);
+        WriteInPlace(backup, BytesContents(old), nullptr, ignored);
     }
-    return WriteInPlace(path, bytes, known ? &old : nullptr, error);
+    return WriteInPlace(path, contents, known ? &old : nullptr, error);
 }
 
 // The permissions of a new file: those of the file it replaces, else
@@ -322,6 +335,41 @@ mode_t NewPermissions(const QString &target)
     if (::stat(NativeName(target).constData(), &status) == 0)
         return status.st_mode & 07777;
     return S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH;
+}
+
+// The save itself: see ReplaceFileKeepingBackup.
+bool ReplaceFile(const QString &path, const Contents &contents, const BackupNaming &backupOf, QString &error)
+{
+    QString targetPath;
+    if (!SaveTarget(path, targetPath))
+        return Failed(error, ELOOP);
+    const QFileInfo target(targetPath);
+    if (target.isDir())
+        return Failed(error, EISDIR);
+    if (target.exists() && !target.isFile())  // a device or a pipe, never replaced by a file
+        return WriteInPlace(targetPath, contents, nullptr, error);
+    const QString folder = target.absolutePath();
+    const QString backup = backupOf && target.exists() ? backupOf(targetPath) : QString();
+    RemoveStaleTemporaries(folder);
+
+    TemporaryFile temp;
+    if (!temp.Write(folder, contents, NewPermissions(targetPath))) {
+        const int failure = errno;
+        if (target.exists() && FolderRefuses(failure))
+            return ReplaceInPlace(targetPath, contents, backup, error);
+        return Failed(error, failure);
+    }
+    if (!backup.isEmpty())
+        KeepBackup(targetPath, backup);  // a backup that fails does not stop the save
+    if (!StepAllowed(SaveStep::Replace) || !RenameOver(QFile::decodeName(temp.Name()), targetPath)) {
+        const int failure = errno;
+        if (target.exists() && FolderRefuses(failure))
+            return ReplaceInPlace(targetPath, contents, QString(), error);  // the backup is made
+        return Failed(error, failure);
+    }
+    temp.Keep();
+    SyncFolder(folder);
+    return true;
 }
 
 } // namespace
@@ -339,36 +387,32 @@ void SetSaveFaultHook(SaveFaultHook hook)
 bool ReplaceFileKeepingBackup(const QString &path, const QByteArray &bytes, const BackupNaming &backupOf,
                               QString &error)
 {
-    QString targetPath;
-    if (!SaveTarget(path, targetPath))
-        return Failed(error, ELOOP);
-    const QFileInfo target(targetPath);
-    if (target.isDir())
-        return Failed(error, EISDIR);
-    if (target.exists() && !target.isFile())  // a device or a pipe, never replaced by a file
-        return WriteInPlace(targetPath, bytes, nullptr, error);
-    const QString folder = target.absolutePath();
-    const QString backup = backupOf && target.exists() ? backupOf(targetPath) : QString();
-    RemoveStaleTemporaries(folder);
+    return ReplaceFile(path, BytesContents(bytes), backupOf, error);
+}
 
-    TemporaryFile temp;
-    if (!temp.Write(folder, bytes, NewPermissions(targetPath))) {
-        const int failure = errno;
-        if (target.exists() && FolderRefuses(failure))
-            return ReplaceInPlace(targetPath, bytes, backup, error);
-        return Failed(error, failure);
-    }
-    if (!backup.isEmpty())
-        KeepBackup(targetPath, backup);  // a backup that fails does not stop the save
-    if (!StepAllowed(SaveStep::Replace) || !RenameOver(QFile::decodeName(temp.Name()), targetPath)) {
-        const int failure = errno;
-        if (target.exists() && FolderRefuses(failure))
-            return ReplaceInPlace(targetPath, bytes, QString(), error);  // the backup is made
-        return Failed(error, failure);
-    }
-    temp.Keep();
-    SyncFolder(folder);
-    return true;
+bool ReplaceFileWithCopy(const QString &path, const QString &source, QString &error)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return Failed(error, errno != 0 ? errno : EIO);
+    const auto copy = [&in](int fd) {
+        constexpr qint64 blockBytes = 64 * 1024;
+        if (!in.seek(0)) {
+            errno = EIO;
+            return false;
+        }
+        while (!in.atEnd()) {
+            const QByteArray block = in.read(blockBytes);
+            if (block.isEmpty()) {
+                errno = EIO;
+                return false;
+            }
+            if (!WriteAll(fd, block))
+                return false;
+        }
+        return true;
+    };
+    return ReplaceFile(path, Contents{in.size(), copy}, {}, error);
 }
 
 } // namespace ov

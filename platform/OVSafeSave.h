@@ -45,4 +45,8 @@ using BackupNaming = std::function<QString(const QString &target)>;
 bool ReplaceFileKeepingBackup(const QString &path, const QByteArray &bytes, const BackupNaming &backupOf,
                               QString &error);
 
+// Replaces `path` as ReplaceFileKeepingBackup does (without a backup) by a
+// copy of the file `source`, read in blocks rather than held whole.
+bool ReplaceFileWithCopy(const QString &path, const QString &source, QString &error);
+
 } // namespace ov

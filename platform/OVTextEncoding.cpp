@@ -4,7 +4,6 @@
 #include "platform/UCS4Encoding.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -886,17 +885,6 @@ bool WriteTextFile(const QString &path, const QString &text, const TextEncoding 
     bytes += EncodeText(text, encoding);
     QString error;
     return ReplaceFileKeepingBackup(path, bytes, {}, error);
-}
-
-bool SaveFileSafely(const QString &path, const std::function<bool(QSaveFile &)> &write)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // Unless committed, the new file is removed when `file` goes.
-    if (!write(file) || !file.flush() || ::fsync(file.handle()) != 0)
-        return false;
-    return file.commit();
 }
 
 } // namespace ov

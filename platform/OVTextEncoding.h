@@ -8,10 +8,8 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
-#include <functional>
 #include <optional>
 
-class QSaveFile;
 
 namespace ov {
 
@@ -98,10 +96,6 @@ QString DecodeText(const QByteArray &bytes, const TextEncoding &encoding);
 // as ReplaceFileKeepingBackup writes it (without a backup), so a failure
 // leaves the old file as it was. False when the file cannot be written in full.
 bool WriteTextFile(const QString &path, const QString &text, const TextEncoding &encoding);
-// Replaces a file as WriteTextFile does: `write` fills the new file (false
-// when it fails), which is flushed to the disk and renamed over the old one.
-// A failure removes the new file and leaves the old one as it was.
-bool SaveFileSafely(const QString &path, const std::function<bool(QSaveFile &)> &write);
 
 // Decodes a text that arrives in blocks: a character cut at the end of one
 // block, and the shift state of ISO-2022-JP, carry over to the next, so the
