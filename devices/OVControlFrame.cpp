@@ -7,7 +7,9 @@
 #include "platform/OVTextEncoding.h"
 #include "resources/OVInterfaceTexts.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,7 +23,7 @@ namespace {
 QFont QFontOf(const FontSetting &f)
 {
     QFont font(f.Name);
-    font.setPointSize(std::max(1, f.Size));
+    font.setPointSize(Controls().ShownFontPoints(f.Size));
     ApplyFontStyles(font, f.Style);
     return font;
 }
@@ -43,6 +45,7 @@ TOVControlForm::TOVControlForm(QWidget *parent)
     setObjectName(QStringLiteral("OVControlForm"));
     setWindowTitle(InterfaceText(65203));
     setAutoFillBackground(true);
+    Controls().DefaultFontPoints = QFontInfo(QApplication::font()).pointSize();
     CreateControls();
     MirrorAll();
 }

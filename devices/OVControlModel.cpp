@@ -1,6 +1,8 @@
 #include "devices/OVControlModel.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace ov {
 
@@ -82,9 +84,16 @@ ColorValue ControlModel::ColorOf(ControlKind kind, int n) const
 void ControlModel::AutoSizeLabel(int n, int cells)
 {
     ControlRecord &r = Record(ControlKind::Label, n);
-    const int pixels = FontPixels(r.Font.Size);
+    const int pixels = FontPixels(ShownFontPoints(r.Font.Size));
     r.Width = int(std::min<int64_t>(ControlSizeMax, (int64_t(cells) * pixels * 3 + 4) / 5));
     r.Height = pixels + pixels / 4;
+}
+
+int ControlModel::ShownFontPoints(int size) const
+{
+    if (size == 0)
+        return DefaultFontPoints;
+    return int(std::min<int64_t>(std::abs(int64_t(size)), ControlFontShownMax));
 }
 
 ControlModel &Controls()

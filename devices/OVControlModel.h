@@ -28,8 +28,9 @@ struct ControlRecord {
 constexpr int ControlCoordinateMin = -32768;
 constexpr int ControlCoordinateMax = 32767;
 constexpr int ControlSizeMax = 32767;
-constexpr int ControlFontSizeMin = 1;
-constexpr int ControlFontSizeMax = 500;
+// A control's font size is kept as the program gave it; it shows at most
+// this many points.
+constexpr int ControlFontShownMax = 1000;
 
 class ControlModel {
 public:
@@ -45,8 +46,13 @@ public:
     ColorValue ColorOf(ControlKind kind, int n) const;
     // A label is as wide as its caption of `cells` half-width cells in its font.
     void AutoSizeLabel(int n, int cells);
+    // The points a font size shows in: 0 is the default size, a negative
+    // size counts as positive.
+    int ShownFontPoints(int size) const;
 
     ColorValue FormColor = 0;
+    // The size of the application's default font; the window sets it.
+    int DefaultFontPoints = 9;
 
 private:
     ControlRecord records_[4][ControlCount];

@@ -11,8 +11,10 @@
 #include "executor/OVMThread.h"
 
 #include "wait_for_run.h"
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -174,4 +176,19 @@ TEST_F(ControlScreen, ALongUnbrokenLineShowsAtOnceAndStopAnswers)
     WaitForRun(runs_);
     EXPECT_EQ(RunThreadActive.load(), 0);
     EXPECT_TRUE(Console().contains(QStringLiteral(u"実行中断しました"))) << Console().toStdString();
+}
+
+// Font size 0 shows the application's default size, on the controls of a
+// property assignment and of CFONTSIZE alike; a size above 500 is kept.
+TEST_F(ControlScreen, FontSizeZeroShowsTheDefaultSize)
+{
+    RunProgram(QStringLiteral("CSCREEN(400, 300): CBUTTON(1).FONTSIZE = 0: CFONTSIZE = 0\r\n"
+                              "CBUTTON(21).FONTSIZE = 0: CBUTTON(22).FONTSIZE = 600"));
+    const int standard = QFontInfo(QApplication::font()).pointSize();
+    ASSERT_GT(standard, 4);
+    EXPECT_EQ(form_.Button[1]->font().pointSize(), standard) << Console().toStdString();
+    EXPECT_EQ(form_.Button[21]->font().pointSize(), standard);
+    EXPECT_EQ(form_.Memo[3]->font().pointSize(), standard);
+    EXPECT_EQ(form_.Label[4]->font().pointSize(), standard);
+    EXPECT_EQ(form_.Button[22]->font().pointSize(), 600);
 }
