@@ -14,7 +14,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <optional>
 
 namespace ov {
 
@@ -36,6 +41,33 @@ QString MemoText(const QString &text)
     return shown;
 }
 
+// Qt lays a changed line out anew and, unless told to keep them, shapes its
+// glyphs again for every paint and cursor move: a key typed into a very
+// long line then costs one layout of it, not several.
+constexpr int LongLine = 1000;
+
+void KeepLongLinesShaped(QPlainTextEdit *memo)
+{
+    QTextDocument *document = memo->document();
+    QObject::connect(document, &QTextDocument::contentsChange, memo, [document](int position, int, int added) {
+        for (QTextBlock block = document->findBlock(position); block.isValid() && block.position() <= position + added;
+             block = block.next()) {
+            if (block.length() > LongLine)
+                block.layout()->setCacheEnabled(true);
+        }
+    });
+}
+
+// A memo's text is not shaped where its script does not need it (no
+// kerning or ligatures in Latin text), which makes laying out a long line
+// several times faster.
+QFont MemoFont(const FontSetting &f)
+{
+    QFont font = QFontOf(f);
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    return font;
+}
+
 } // namespace
 
 TOVControlForm::TOVControlForm(QWidget *parent)
@@ -47,6 +79,12 @@ TOVControlForm::TOVControlForm(QWidget *parent)
     setAutoFillBackground(true);
     Controls().DefaultFontPoints = QFontInfo(QApplication::font()).pointSize();
     CreateControls();
+    // A memo's typed text moves into the model when a program reads it.
+    Controls().SetMemoTextSource([form = QPointer(this)](int n) -> std::optional<QString> {
+        if (form.isNull())
+            return std::nullopt;
+        return form->Memo[n]->toPlainText().replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    });
     MirrorAll();
 }
 
@@ -76,10 +114,10 @@ void TOVControlForm::CreateControls()
         Memo[n]->setLineWrapMode(QPlainTextEdit::NoWrap);
         Memo[n]->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         Memo[n]->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        KeepLongLinesShaped(Memo[n]);
         connect(Memo[n], &QPlainTextEdit::textChanged, this, [this, n] {
             if (!mirroring_)
-                Controls().Record(ControlKind::Memo, n).Text
-                    = Memo[n]->toPlainText().replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+                Controls().MarkMemoTyped(n);
         });
     }
     for (int n = 1; n <= ControlCount; ++n)
@@ -126,7 +164,7 @@ void TOVControlForm::Mirror(ControlKind kind, int n)
     QWidget *w = WidgetOf(kind, n);
     mirroring_ = true;
     w->setGeometry(r.Left, r.Top, r.Width, r.Height);
-    w->setFont(QFontOf(r.Font));
+    w->setFont(kind == ControlKind::Memo ? MemoFont(r.Font) : QFontOf(r.Font));
     QPalette palette = w->palette();
     const QColor color = ColorValueToQColor(Controls().ColorOf(kind, n)), text = ColorValueToQColor(r.Font.Color);
     switch (kind) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 
 namespace ov {
 
@@ -54,6 +55,7 @@ ControlRecord DesignRecord(ControlKind kind, int n)
 
 void ControlModel::Reset()
 {
+    std::fill(std::begin(memoTyped_), std::end(memoTyped_), false);
     FormColor = ButtonFace;
     for (const ControlKind kind : {ControlKind::Label, ControlKind::Button, ControlKind::Edit, ControlKind::Memo}) {
         for (int n = 1; n <= ControlCount; ++n)
@@ -65,12 +67,37 @@ void ControlModel::Reset()
 
 ControlRecord &ControlModel::Record(ControlKind kind, int n)
 {
+    if (kind == ControlKind::Memo)
+        FetchTypedMemo(n);
     return records_[int(kind)][n - 1];
 }
 
 const ControlRecord &ControlModel::Record(ControlKind kind, int n) const
 {
+    if (kind == ControlKind::Memo)
+        FetchTypedMemo(n);
     return records_[int(kind)][n - 1];
+}
+
+void ControlModel::SetMemoTextSource(MemoTextSource source)
+{
+    memoSource_ = std::move(source);
+}
+
+void ControlModel::MarkMemoTyped(int n)
+{
+    memoTyped_[n - 1] = true;
+}
+
+void ControlModel::FetchTypedMemo(int n) const
+{
+    if (!memoTyped_[n - 1])
+        return;
+    memoTyped_[n - 1] = false;
+    if (!memoSource_)
+        return;
+    if (std::optional<QString> text = memoSource_(n))
+        records_[int(ControlKind::Memo)][n - 1].Text = std::move(*text);
 }
 
 ColorValue ControlModel::ColorOf(ControlKind kind, int n) const

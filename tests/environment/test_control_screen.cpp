@@ -192,3 +192,30 @@ TEST_F(ControlScreen, FontSizeZeroShowsTheDefaultSize)
     EXPECT_EQ(form_.Label[4]->font().pointSize(), standard);
     EXPECT_EQ(form_.Button[22]->font().pointSize(), 600);
 }
+
+// Keys typed into a memo leave its text in the window; the model takes it
+// once, when the program next uses the text.
+TEST_F(ControlScreen, TypedMemoTextMovesIntoTheModelWhenRead)
+{
+    RunProgram(QStringLiteral("CSCREEN(400, 300): CTEXTBOX(5).MULTILINE = TRUE: CTEXTBOX(5) ON: CTEXTBOX(5).TEXT = \"\""));
+    form_.Memo[5]->setFocus();
+    QTest::keyClicks(form_.Memo[5], QStringLiteral("x"));
+    QTest::keyClick(form_.Memo[5], Qt::Key_Return);
+    QTest::keyClicks(form_.Memo[5], QStringLiteral("y"));
+    RunLine(QStringLiteral("PRINT LEN(CTEXTBOX(5).TEXT): CTEXTBOX(5).MULTILINE = FALSE: PRINT CTEXTBOX(5).TEXT"));
+    EXPECT_TRUE(Console().contains(QStringLiteral(" 4\nx\n"))) << Console().toStdString();
+
+    int fetches = 0;
+    Controls().SetMemoTextSource([&fetches](int n) -> std::optional<QString> {
+        ++fetches;
+        return QStringLiteral("typed %1").arg(n);
+    });
+    RunLine(QStringLiteral("CTEXTBOX(5).MULTILINE = TRUE"));
+    form_.Memo[5]->setFocus();
+    QTest::keyClicks(form_.Memo[5], QStringLiteral("abc"));
+    EXPECT_EQ(fetches, 0);
+    RunLine(QStringLiteral("PRINT CTEXTBOX(5).TEXT; CTEXTBOX(5).TEXT"));
+    EXPECT_TRUE(Console().contains(QStringLiteral("typed 5typed 5"))) << Console().toStdString();
+    EXPECT_EQ(fetches, 1);
+    Controls().SetMemoTextSource({});
+}
