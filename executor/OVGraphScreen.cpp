@@ -134,6 +134,10 @@ void ExecGPrint()
         text = PopString();
     else
         SetError(50022, stGPRINT);
+    // The text is written on a solid brush of the back colour, which the
+    // canvas keeps afterwards.
+    GraphCanvas.BrushColor = GraphBackColor;
+    GraphCanvas.BrushStyle = 0;
     if (GraphSurfaceAccess *surface = GraphSurface()) {
         const CanvasFont font{GraphFontName, GraphFontSize, GraphFontCharset, GraphFontStyle};
         surface->Text(QPoint(GLocateX, GLocateY), text, font, GraphFontColor, GraphBackColor);

@@ -11,8 +11,10 @@
 #include "executor/OVMThread.h"
 
 #include "wait_for_run.h"
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -174,4 +176,46 @@ TEST_F(ControlScreen, ALongUnbrokenLineShowsAtOnceAndStopAnswers)
     WaitForRun(runs_);
     EXPECT_EQ(RunThreadActive.load(), 0);
     EXPECT_TRUE(Console().contains(QStringLiteral(u"実行中断しました"))) << Console().toStdString();
+}
+
+// Font size 0 shows the application's default size, on the controls of a
+// property assignment and of CFONTSIZE alike; a size above 500 is kept.
+TEST_F(ControlScreen, FontSizeZeroShowsTheDefaultSize)
+{
+    RunProgram(QStringLiteral("CSCREEN(400, 300): CBUTTON(1).FONTSIZE = 0: CFONTSIZE = 0\r\n"
+                              "CBUTTON(21).FONTSIZE = 0: CBUTTON(22).FONTSIZE = 600"));
+    const int standard = QFontInfo(QApplication::font()).pointSize();
+    ASSERT_GT(standard, 4);
+    EXPECT_EQ(form_.Button[1]->font().pointSize(), standard) << Console().toStdString();
+    EXPECT_EQ(form_.Button[21]->font().pointSize(), standard);
+    EXPECT_EQ(form_.Memo[3]->font().pointSize(), standard);
+    EXPECT_EQ(form_.Label[4]->font().pointSize(), standard);
+    EXPECT_EQ(form_.Button[22]->font().pointSize(), 600);
+}
+
+// Keys typed into a memo leave its text in the window; the model takes it
+// once, when the program next uses the text.
+TEST_F(ControlScreen, TypedMemoTextMovesIntoTheModelWhenRead)
+{
+    RunProgram(QStringLiteral("CSCREEN(400, 300): CTEXTBOX(5).MULTILINE = TRUE: CTEXTBOX(5) ON: CTEXTBOX(5).TEXT = \"\""));
+    form_.Memo[5]->setFocus();
+    QTest::keyClicks(form_.Memo[5], QStringLiteral("x"));
+    QTest::keyClick(form_.Memo[5], Qt::Key_Return);
+    QTest::keyClicks(form_.Memo[5], QStringLiteral("y"));
+    RunLine(QStringLiteral("PRINT LEN(CTEXTBOX(5).TEXT): CTEXTBOX(5).MULTILINE = FALSE: PRINT CTEXTBOX(5).TEXT"));
+    EXPECT_TRUE(Console().contains(QStringLiteral(" 4\nx\n"))) << Console().toStdString();
+
+    int fetches = 0;
+    Controls().SetMemoTextSource([&fetches](int n) -> std::optional<QString> {
+        ++fetches;
+        return QStringLiteral("typed %1").arg(n);
+    });
+    RunLine(QStringLiteral("CTEXTBOX(5).MULTILINE = TRUE"));
+    form_.Memo[5]->setFocus();
+    QTest::keyClicks(form_.Memo[5], QStringLiteral("abc"));
+    EXPECT_EQ(fetches, 0);
+    RunLine(QStringLiteral("PRINT CTEXTBOX(5).TEXT; CTEXTBOX(5).TEXT"));
+    EXPECT_TRUE(Console().contains(QStringLiteral("typed 5typed 5"))) << Console().toStdString();
+    EXPECT_EQ(fetches, 1);
+    Controls().SetMemoTextSource({});
 }
