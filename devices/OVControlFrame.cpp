@@ -3,6 +3,7 @@
 #include "devices/OVGraphState.h"
 #include "devices/OVQColor.h"
 #include "devices/OVQFont.h"
+#include "devices/OVWindowPlacement.h"
 #include "platform/OVKeyEvent.h"
 #include "platform/OVTextEncoding.h"
 #include "resources/OVInterfaceTexts.h"
@@ -136,14 +137,19 @@ QWidget *TOVControlForm::WidgetOf(ControlKind kind, int n) const
     return nullptr;
 }
 
+// A new screen is a new window: what the window manager still has to say
+// about an earlier one, shown and hidden a moment ago, would move or size it.
 void TOVControlForm::ShowFresh()
 {
+    if (testAttribute(Qt::WA_WState_Created)) {
+        hide();
+        destroy();
+    }
     setWindowState(Qt::WindowNoState);
     setWindowTitle(InterfaceText(65203));
     MirrorAll();
     setFixedSize(std::max(1, ControlScreenWidth), std::max(1, ControlScreenHeight));
-    move(ControlWindowLeft, ControlWindowTop);
-    show();
+    ShowWindowAt(*this, QPoint(ControlWindowLeft, ControlWindowTop));
     raise();
 }
 

@@ -6,6 +6,7 @@
 #include "devices/OVMPlayerForm.h"
 #include "devices/OVQColor.h"
 #include "devices/OVQFont.h"
+#include "devices/OVWindowPlacement.h"
 #include "devices/OVWindowState.h"
 #include "environment/OVDialogHook.h"
 #include "environment/OVHelpForm.h"
@@ -187,7 +188,7 @@ void TOVRunWindows::SetWindowCaption(ProgramWindow window, const QString &captio
 void TOVRunWindows::MoveProgramWindow(ProgramWindow window, int left, int top)
 {
     if (QWidget *w = WidgetOf(window))
-        w->move(left, top);
+        PlaceWindow(*w, QPoint(left, top));
 }
 
 // Changes the state without showing a hidden window.
@@ -196,22 +197,23 @@ void TOVRunWindows::SetWindowShowState(ProgramWindow window, WindowShowState sta
     QWidget *w = WidgetOf(window);
     if (w == nullptr)
         return;
-    Qt::WindowStates states = w->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
+    Qt::WindowStates states = WindowStatesOf(*w) & ~(Qt::WindowMinimized | Qt::WindowMaximized);
     if (state == WindowShowState::Minimize)
         states |= Qt::WindowMinimized;
     else if (state == WindowShowState::Maximize)
         states |= Qt::WindowMaximized;
-    w->setWindowState(states);
+    SetWindowStates(*w, states);
 }
 
 WindowShowState TOVRunWindows::WindowShowStateOf(ProgramWindow window)
 {
     const QWidget *w = WidgetOf(window);
     if (w == nullptr)
-        return window == ProgramWindow::Graphics ? GraphWindowShow : WindowShowState::Normal;
-    if (w->isMinimized())
+        return WindowShowState::Normal;
+    const Qt::WindowStates states = WindowStatesOf(*w);
+    if (states & Qt::WindowMinimized)
         return WindowShowState::Minimize;
-    return w->isMaximized() ? WindowShowState::Maximize : WindowShowState::Normal;
+    return states & Qt::WindowMaximized ? WindowShowState::Maximize : WindowShowState::Normal;
 }
 
 FontSetting TOVRunWindows::ConsoleFont()
@@ -254,12 +256,9 @@ void TOVRunWindows::KeepGraphPicture()
     ov::KeepGraphPicture();
 }
 
-// The window opens in the state a GWINDOWSTATE gave while it was closed.
 void TOVRunWindows::ShowGraphWindow()
 {
     ShowGraphForm();
-    if (GraphWindowShow != WindowShowState::Normal)
-        SetWindowShowState(ProgramWindow::Graphics, GraphWindowShow);
 }
 
 void TOVRunWindows::CloseGraphWindow()

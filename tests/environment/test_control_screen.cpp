@@ -2,15 +2,11 @@
 // text goes back to it, a click on a real button runs the event sub, a new
 // CSCREEN reuses the widgets, and the close box closes the screen. Labels
 // lie beneath the other controls; text boxes take long text.
-#include "devices/OVControlFrame.h"
-#include "environment/OVQtHost.h"
-#include "environment/OVRunFrame.h"
-#include "environment/OVRunWindows.h"
 #include "executor/OVControlScreen.h"
-#include "executor/OVInterpreter.h"
-#include "executor/OVMThread.h"
 
+#include "program_windows_fixture.h"
 #include "wait_for_run.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -27,48 +23,14 @@ using namespace ov;
 
 namespace {
 
-class ControlScreen : public ::testing::Test {
+class ControlScreen : public ProgramWindowsFixture {
 protected:
     void SetUp() override
     {
-        InitializeInterpreterUnits();
-        windows_.SetControlForm(&form_);
+        ProgramWindowsFixture::SetUp();
         QObject::connect(&form_, &TOVControlForm::ButtonClicked, &form_,
                          [this](int n) { ClickControlButton(runs_, n); });
-        SetRunHost(&host_);
-        console_.Memo1->Clear();
     }
-    void TearDown() override
-    {
-        WaitForRun(runs_);
-        SetRunHost(nullptr);
-    }
-
-    void RunProgram(const QString &text)
-    {
-        SourceText = text;
-        RunMode = 0;
-        ProgramRunning = 1;
-        StopRequested = 0;
-        ASSERT_TRUE(runs_.Start());
-        WaitForRun(runs_);
-    }
-    // A console line: the program's code and its subs stay.
-    void RunLine(const QString &line)
-    {
-        RunCommand = line;
-        RunMode = 1;
-        ProgramRunning = 1;
-        ASSERT_TRUE(runs_.Start());
-        WaitForRun(runs_);
-    }
-    QString Console() const { return console_.Memo1->toPlainText(); }
-
-    RunController runs_;
-    TRunForm console_{runs_};
-    TOVRunWindows windows_{console_, nullptr};
-    TOVControlForm form_;
-    TOVQtHost host_{windows_};
 };
 
 } // namespace
