@@ -18,6 +18,7 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFontInfo>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -221,7 +222,7 @@ FontSetting TOVRunWindows::ConsoleFont()
     const QFont font = console_.Memo1->font();
     FontSetting setting;
     setting.Name = font.family();
-    setting.Size = font.pointSize();
+    setting.Size = consoleDefaultSize_ ? 0 : font.pointSize();
     setting.Charset = consoleCharset_;
     setting.Style = FontStylesOf(font);
     setting.Color = QColorToColorValue(console_.Memo1->palette().color(QPalette::Text));
@@ -232,8 +233,10 @@ void TOVRunWindows::SetConsoleFont(const FontSetting &setting)
 {
     QFont font = console_.Memo1->font();
     font.setFamily(setting.Name);
-    // Qt takes no size 0: the memo then shows the console's usual size
-    font.setPointSize(setting.Size > 0 ? setting.Size : (TScreenFontSize > 0 ? TScreenFontSize : 10));
+    // Qt takes no size 0: the memo then shows the default size of the
+    // desktop's fonts, as the other windows do
+    consoleDefaultSize_ = setting.Size <= 0;
+    font.setPointSize(consoleDefaultSize_ ? QFontInfo(QApplication::font()).pointSize() : setting.Size);
     ApplyFontStyles(font, setting.Style);
     console_.Memo1->setFont(font);
     consoleCharset_ = setting.Charset;
