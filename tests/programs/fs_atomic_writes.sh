@@ -1,6 +1,10 @@
 # Whole-file writes on a "full disk" (files are held to 4 KiB here): each
 # failed write is its statement's error, leaves the old file as it was and
 # leaves no new file behind. The case is the reply to INPUT.
+# In a folder of its own, where no other test's temporary files appear.
+work=$(mktemp -d) || exit 2
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 2
 head -c 6000 /dev/zero | tr '\0' 'n' > fs_atomic_big.tmp
 for case in 1 2 3 4; do
   printf 'old text\r\n' > fs_atomic.tmp

@@ -2,6 +2,10 @@
 # The case is the reply to INPUT. Before each run the picture holds "A1" and
 # its backup "B2"; after it the script shows their first two bytes ("BM" is
 # a new picture, "-" no file) and counts temporary files left behind.
+# In a folder of its own, where no other test's temporary files appear.
+work=$(mktemp -d) || exit 2
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 2
 # A bitmap header that claims 12345 x 9000 pixels, and no pixels:
 printf 'BM6\000\000\000\000\000\000\0006\000\000\000\050\000\000\00090\000\000\050\043\000\000\001\000\030\000\000\000\000\000\000\000\000\000\023\013\000\000\023\013\000\000\000\000\000\000\000\000\000\000' > pict_files_big.bmp
 printf 'garbage' > pict_files_bad.png
