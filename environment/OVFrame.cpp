@@ -1,6 +1,7 @@
 #include "environment/OVFrame.h"
 
 #include "devices/OVKeySetting.h"
+#include "devices/OVTopLevelWindow.h"
 #include "environment/MyRichEdit.h"
 #include "environment/OVDialogHook.h"
 #include "environment/OVEdit.h"
@@ -440,16 +441,20 @@ void TOvFrameForm::ActOnCommandLine(const QStringList &arguments, const QString 
     TOVEditForm *editor = OpenFile(request.fileName, QStringLiteral("Auto"), AutoFormatLoadOn == 1);
     if (editor == nullptr || request.runMode.isEmpty())
         return;
-    if (request.runMode != QStringLiteral("AUT"))
-        showMinimized();
+    if (request.runMode != QStringLiteral("AUT")) {
+        SetTopLevelState(*this, windowState() | Qt::WindowMinimized);
+        show();
+    }
     if (request.runMode != QStringLiteral("HIDE")) {
         editor->OVEMenuRunOVClick();
         return;
     }
     // The console is minimised even when a run already going refuses this
     // one; only the hidden run itself keeps it so.
-    if (console_ != nullptr)
-        console_->showMinimized();
+    if (console_ != nullptr) {
+        SetTopLevelState(*console_, console_->windowState() | Qt::WindowMinimized);
+        console_->show();
+    }
     editor->RunWithConsoleMinimized();
 }
 

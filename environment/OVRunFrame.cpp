@@ -5,6 +5,7 @@
 #include "devices/OVKeySetting.h"
 #include "devices/OVQColor.h"
 #include "devices/OVQFont.h"
+#include "devices/OVTopLevelWindow.h"
 #include "executor/OVConsoleOut.h"
 #include "executor/OVMThread.h"
 #include "language/OVHeader.h"
@@ -355,7 +356,7 @@ void TRunForm::BringToFront()
 void TRunForm::ShowForRun()
 {
     show();
-    if (keptMinimized_ && isMinimized())
+    if (keptMinimized_ && Minimized())
         return;  // raising or activating would restore it
     raise();
     activateWindow();
@@ -371,13 +372,21 @@ void TRunForm::ShowForNewRun()
 void TRunForm::KeepMinimized()
 {
     keptMinimized_ = true;
-    showMinimized();
+    SetTopLevelState(*this, windowState() | Qt::WindowMinimized);
+    show();
 }
 
+bool TRunForm::Minimized() const
+{
+    return TopLevelState(*this).testFlag(Qt::WindowMinimized);
+}
+
+// A window manager that maps the console before it takes a minimise asked
+// earlier shows it for a moment: that is no restore by the user.
 void TRunForm::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && !isMinimized())
+    if (event->type() == QEvent::WindowStateChange && !Minimized())
         keptMinimized_ = false;
 }
 

@@ -92,6 +92,9 @@ public:
     // Minimises the console and keeps it so through the run of the -H switch
     // and its event runs, until the user restores it or starts a run.
     void KeepMinimized();
+    // Minimised, or asked to be and about to be once the window manager has
+    // mapped the console.
+    bool Minimized() const;
     // The memo's font and colours from the console settings.
     void ApplyFont();
     // The console's size as "TScreen Width" and "TScreen Height" hold it:

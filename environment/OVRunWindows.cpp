@@ -6,6 +6,7 @@
 #include "devices/OVMPlayerForm.h"
 #include "devices/OVQColor.h"
 #include "devices/OVQFont.h"
+#include "devices/OVTopLevelWindow.h"
 #include "devices/OVWindowState.h"
 #include "environment/OVDialogHook.h"
 #include "environment/OVHelpForm.h"
@@ -58,8 +59,8 @@ void TOVRunWindows::SetConsoleCaption(const QString &caption)
 // The console's place and size as the window statements left them.
 void TOVRunWindows::RestoreRunFormLayout()
 {
-    console_.move(RunFormLeft, RunFormTop);
-    console_.resize(TScreenWidth + 20, TScreenHeight + 20);
+    MoveTopLevel(console_, QPoint(RunFormLeft, RunFormTop));
+    ResizeTopLevel(console_, QSize(TScreenWidth + 20, TScreenHeight + 20));
 }
 
 void TOVRunWindows::ShowRunForm()
@@ -187,7 +188,7 @@ void TOVRunWindows::SetWindowCaption(ProgramWindow window, const QString &captio
 void TOVRunWindows::MoveProgramWindow(ProgramWindow window, int left, int top)
 {
     if (QWidget *w = WidgetOf(window))
-        w->move(left, top);
+        MoveTopLevel(*w, QPoint(left, top));
 }
 
 // Changes the state without showing a hidden window.
@@ -196,12 +197,12 @@ void TOVRunWindows::SetWindowShowState(ProgramWindow window, WindowShowState sta
     QWidget *w = WidgetOf(window);
     if (w == nullptr)
         return;
-    Qt::WindowStates states = w->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
+    Qt::WindowStates states = TopLevelState(*w) & ~(Qt::WindowMinimized | Qt::WindowMaximized);
     if (state == WindowShowState::Minimize)
         states |= Qt::WindowMinimized;
     else if (state == WindowShowState::Maximize)
         states |= Qt::WindowMaximized;
-    w->setWindowState(states);
+    SetTopLevelState(*w, states);
 }
 
 WindowShowState TOVRunWindows::WindowShowStateOf(ProgramWindow window)
@@ -209,9 +210,10 @@ WindowShowState TOVRunWindows::WindowShowStateOf(ProgramWindow window)
     const QWidget *w = WidgetOf(window);
     if (w == nullptr)
         return window == ProgramWindow::Graphics ? GraphWindowShow : WindowShowState::Normal;
-    if (w->isMinimized())
+    const Qt::WindowStates states = TopLevelState(*w);
+    if (states.testFlag(Qt::WindowMinimized))
         return WindowShowState::Minimize;
-    return w->isMaximized() ? WindowShowState::Maximize : WindowShowState::Normal;
+    return states.testFlag(Qt::WindowMaximized) ? WindowShowState::Maximize : WindowShowState::Normal;
 }
 
 FontSetting TOVRunWindows::ConsoleFont()
@@ -279,7 +281,7 @@ void TOVRunWindows::RefreshGraphWindow()
 
 void TOVRunWindows::SetConsoleClientSize(int width, int height)
 {
-    console_.resize(width, height);
+    ResizeTopLevel(console_, QSize(width, height));
 }
 
 // ---------------------------------------------------------------- the control screen

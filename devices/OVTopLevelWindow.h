@@ -1,0 +1,30 @@
+// States, places and sizes of top-level windows that hold under a window
+// manager. A state asked of a window that is shown but not yet mapped by
+// the manager is lost there (the manager maps it as it first found it), so
+// it is asked again once the manager has mapped the window, and reads as
+// asked until then. A minimised window that is moved or resized is restored
+// by the manager, so its new place and size wait until it is restored.
+#pragma once
+
+#include <Qt>
+
+class QPoint;
+class QSize;
+class QWidget;
+
+namespace ov {
+
+// Sets the state of a top-level window (minimised, maximised or neither),
+// shown or hidden; a hidden window takes it when it is shown.
+void SetTopLevelState(QWidget &window, Qt::WindowStates states);
+
+// The state the window has, or the one it was asked and takes once the
+// window manager has mapped it.
+Qt::WindowStates TopLevelState(const QWidget &window);
+
+// Moves a top-level window (its frame's corner) or sizes it (without the
+// frame); a minimised window stays so and takes them when restored.
+void MoveTopLevel(QWidget &window, const QPoint &position);
+void ResizeTopLevel(QWidget &window, const QSize &size);
+
+} // namespace ov

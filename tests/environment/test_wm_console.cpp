@@ -1,0 +1,125 @@
+// The main frame, the console, the association form and the small boxes
+// under a real window manager: minimising for a hidden run, the console's
+// size across runs, the status panels, where new editors open, centring and
+// the widths that keep titles whole.
+#include "wm_server.h"
+
+#include "devices/OVKeySetting.h"
+#include "environment/OVDialogHook.h"
+#include "environment/OVEdit.h"
+#include "environment/OVFrame.h"
+#include "environment/OVQtHost.h"
+#include "environment/OVRunFrame.h"
+#include "environment/OVRunWindows.h"
+#include "executor/OVInterpreter.h"
+#include "executor/OVMThread.h"
+#include "executor/OVRunCommands.h"
+#include "platform/OVTextEncoding.h"
+#include "tests/environment/wait_for_run.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QWindow>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace ov;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+class WmConsole : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!WindowManagerReady)
+            GTEST_SKIP() << "no X server with a window manager";
+        ASSERT_TRUE(tmp_.isValid());
+        InitializeInterpreterUnits();
+        QDir().mkpath(tmp_.filePath(u"exe"_s));
+        SetSettingsLocations(tmp_.filePath(u"user/Orvane.conf"_s), tmp_.filePath(u"exe"_s));
+        ChkMsgOn = 0;
+    }
+    void TearDown() override
+    {
+        WaitForRun(runs_);
+        SetDialogHook({});
+        SetRunHost(nullptr);
+        host_.reset();
+        windows_.reset();
+        console_.reset();
+        frame_.reset();
+        SetSettingsLocations({}, {});
+        LoadSettings();
+        InitInterpreter();
+    }
+
+    // Loads `store` as the user's settings and makes the frame and the
+    // console as the program does; nothing is shown yet.
+    void Start(const QByteArray &store = {})
+    {
+        if (!store.isEmpty()) {
+            QDir().mkpath(tmp_.filePath(u"user"_s));
+            QFile file(tmp_.filePath(u"user/Orvane.conf"_s));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write("[Configuration]\n" + store);
+        }
+        LoadSettings();
+        InitInterpreter();
+        frame_ = std::make_unique<TOvFrameForm>(runs_);
+        console_ = std::make_unique<TRunForm>(runs_);
+        frame_->SetRunForm(console_.get());
+        windows_ = std::make_unique<TOVRunWindows>(*console_, frame_.get());
+        host_ = std::make_unique<TOVQtHost>(*windows_);
+        SetRunHost(host_.get());
+    }
+
+    QString Program(const QString &name, const QString &text)
+    {
+        const QString path = tmp_.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text.toUtf8());
+        return path;
+    }
+    QStringList ConsoleLines() const { return console_->Memo1->toPlainText().split(u'\n'); }
+    static int WmState(const QWidget &window) { return test::XWindowManagerState(window.winId()); }
+    static bool Mapped(const QWidget &window)
+    {
+        return test::WaitUntil([&] { return WmState(window) == 1 && window.windowHandle()->isExposed(); });
+    }
+
+    QTemporaryDir tmp_;
+    RunController runs_;
+    std::unique_ptr<TOvFrameForm> frame_;
+    std::unique_ptr<TRunForm> console_;
+    std::unique_ptr<TOVRunWindows> windows_;
+    std::unique_ptr<TOVQtHost> host_;
+};
+
+// -H asks the minimise as the program starts, before the window manager
+// has mapped either window: both become iconic and stay so through the run
+// and after it, and the program reads the console as minimised.
+TEST_F(WmConsole, HiddenRunMinimisesFrameAndConsoleUnderTheWindowManager)
+{
+    Start();
+    const QString path = Program(u"h.ovt"_s, u"A = MSGBOX(\"wait\")\r\nPRINT TWINDOWSTATE; \" \"; EWINDOWSTATE\r\n"_s);
+    bool iconicDuringRun = false;
+    SetDialogHook([&](QDialog &) {
+        iconicDuringRun = test::WaitUntil([&] { return WmState(*frame_) == 3 && WmState(*console_) == 3; });
+        return int(QMessageBox::Ok);
+    });
+    frame_->show();
+    console_->show();
+    frame_->ActOnCommandLine({u"-H"_s, path});
+    WaitForRun(runs_);
+    EXPECT_TRUE(iconicDuringRun);
+    EXPECT_TRUE(ConsoleLines().contains(u"Minimize Minimize"_s)) << ConsoleLines().join(u'|').toStdString();
+    EXPECT_EQ(WmState(*frame_), 3);
+    EXPECT_EQ(WmState(*console_), 3);
+    EXPECT_TRUE(console_->isMinimized());
+}
+
+} // namespace
