@@ -30,6 +30,9 @@ namespace ov {
 namespace {
 
 constexpr int kPanelHeight = 21;
+// The console window is this much wider and higher than its size setting,
+// as the setting is applied before every run and measured for saving.
+constexpr int kSizeMargin = 20;
 constexpr int kButtonWidth = 51;
 constexpr int kButtonHeight = 20;
 
@@ -265,8 +268,8 @@ void TRunForm::FormCreate()
     layout->addWidget(panel);
     Memo1 = new TConsoleMemo(this);
     Memo1->SetMaxLength(ConsoleTextLimit(OSVersionName));
-    // The console can be as small as its stored size may be, and no smaller.
-    Memo1->setMinimumSize(MinWindowWidth, MinWindowHeight);
+    // The console can be as small as its stored size may make it, and no smaller.
+    Memo1->setMinimumSize(MinWindowWidth + kSizeMargin, MinWindowHeight + kSizeMargin - kPanelHeight);
     layout->addWidget(Memo1);
     EditBtn = new QPushButton(panel);
     RunBtn = new QPushButton(panel);
@@ -314,12 +317,17 @@ void TRunForm::PlaceWindow()
         move(0, 0);
     else
         move(TScreenLeft, TScreenTop);
-    resize(TScreenWidth, TScreenHeight + kPanelHeight);
+    ApplySizeSetting();
+}
+
+void TRunForm::ApplySizeSetting()
+{
+    ResizeTopLevel(*this, QSize(TScreenWidth + kSizeMargin, TScreenHeight + kSizeMargin));
 }
 
 QSize TRunForm::SizeSetting() const
 {
-    return QSize(width(), height() - kPanelHeight);
+    return size() - QSize(kSizeMargin, kSizeMargin);
 }
 
 void TRunForm::ApplyFont()

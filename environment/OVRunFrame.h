@@ -98,7 +98,9 @@ public:
     // The memo's font and colours from the console settings.
     void ApplyFont();
     // The console's size as "TScreen Width" and "TScreen Height" hold it:
-    // the window without the button strip.
+    // the window less 20 pixels each way. Applied at creation and before
+    // every run, and measured for saving, by the same rule.
+    void ApplySizeSetting();
     QSize SizeSetting() const;
 
 signals:

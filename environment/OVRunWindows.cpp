@@ -60,7 +60,7 @@ void TOVRunWindows::SetConsoleCaption(const QString &caption)
 void TOVRunWindows::RestoreRunFormLayout()
 {
     MoveTopLevel(console_, QPoint(RunFormLeft, RunFormTop));
-    ResizeTopLevel(console_, QSize(TScreenWidth + 20, TScreenHeight + 20));
+    console_.ApplySizeSetting();
 }
 
 void TOVRunWindows::ShowRunForm()

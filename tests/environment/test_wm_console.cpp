@@ -5,9 +5,11 @@
 #include "wm_server.h"
 
 #include "devices/OVKeySetting.h"
+#include "environment/MyRichEdit.h"
 #include "environment/OVDialogHook.h"
 #include "environment/OVEdit.h"
 #include "environment/OVFrame.h"
+#include "environment/OVOption.h"
 #include "environment/OVQtHost.h"
 #include "environment/OVRunFrame.h"
 #include "environment/OVRunWindows.h"
@@ -19,11 +21,20 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QWindow>
 #include <gtest/gtest.h>
 #include <memory>
+#include <ostream>
+
+// Sizes show as width x height in the failures.
+static void PrintTo(const QSize &size, std::ostream *out)
+{
+    *out << size.width() << 'x' << size.height();
+}
 
 using namespace ov;
 using namespace Qt::Literals::StringLiterals;
@@ -84,6 +95,48 @@ protected:
         file.write(text.toUtf8());
         return path;
     }
+    // Runs `text` from a new editor, as the editor's Run command does.
+    void RunFromEditor(const QString &text)
+    {
+        TOVEditForm *editor = frame_->NewEditor();
+        editor->Editor->setPlainText(text);
+        ASSERT_TRUE(editor->OVEMenuRunOVClick());
+        WaitForRun(runs_);
+    }
+    // The console's size as the preferences' current-size button reads it,
+    // saved from there.
+    QSize MeasureAndSaveConsoleSize()
+    {
+        SetMessageBoxHook([](QMessageBox::Icon, const QString &, const QString &text, QMessageBox::StandardButtons) {
+            ADD_FAILURE() << text.toStdString();
+            return QMessageBox::Ok;
+        });
+        frame_->OVMMenuPreferenceSetting->trigger();
+        TOVOptionFrame *form = frame_->findChildren<TOVOptionFrame *>().constLast();
+        form->TScreenCurrentSizeButton->click();
+        const QSize measured(form->TScreenWidthBox->text().toInt(), form->TScreenHeightBox->text().toInt());
+        form->SSaveExitButton->click();
+        SetMessageBoxHook({});
+        return measured;
+    }
+    // Shows the console, then measures, saves and runs twice: the console
+    // keeps one size throughout.
+    void ExpectConsoleSizeFixed(const QSize &stored)
+    {
+        const QSize window = stored + QSize(20, 20);
+        frame_->show();
+        console_->show();
+        ASSERT_TRUE(Mapped(*console_));
+        EXPECT_EQ(console_->size(), window);
+        for (int cycle = 0; cycle < 2; ++cycle) {
+            RunFromEditor(u"PRINT 1\r\n"_s);
+            EXPECT_TRUE(test::WaitUntil([&] { return console_->size() == window; })) << cycle;
+            EXPECT_EQ(console_->size(), window) << cycle;
+            EXPECT_EQ(MeasureAndSaveConsoleSize(), stored) << cycle;
+            EXPECT_EQ(QSize(TScreenWidth, TScreenHeight), stored) << cycle;
+        }
+    }
+
     QStringList ConsoleLines() const { return console_->Memo1->toPlainText().split(u'\n'); }
     static int WmState(const QWidget &window) { return test::XWindowManagerState(window.winId()); }
     static bool Mapped(const QWidget &window)
@@ -120,6 +173,21 @@ TEST_F(WmConsole, HiddenRunMinimisesFrameAndConsoleUnderTheWindowManager)
     EXPECT_EQ(WmState(*frame_), 3);
     EXPECT_EQ(WmState(*console_), 3);
     EXPECT_TRUE(console_->isMinimized());
+}
+
+// The console's size setting is the window less 20 pixels each way, as it
+// is applied before every run, as the current-size button measures it and
+// as the console starts: measuring, saving and running changes nothing.
+TEST_F(WmConsole, ConsoleKeepsItsStoredSizeThroughRunsAndSaves)
+{
+    Start("TScreen Width=700\nTScreen Height=279\n");
+    ExpectConsoleSizeFixed(QSize(700, 279));
+}
+
+TEST_F(WmConsole, ConsoleKeepsItsDefaultSizeThroughRunsAndSaves)
+{
+    Start();
+    ExpectConsoleSizeFixed(QSize(620, 230));
 }
 
 } // namespace
