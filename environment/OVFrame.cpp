@@ -33,6 +33,8 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QUrl>
+#include <algorithm>
+#include <array>
 
 namespace ov {
 
@@ -48,6 +50,93 @@ const char16_t *const kAuthor = u"Copyright (C) 2026 The Orvane developers";
 const char16_t *const kHomePage = u"https://www.orvane.org/";
 
 QString AppTitle() { return QStringLiteral("Orvane"); }
+
+// ---------------------------------------------------------------- status panels
+
+constexpr int kPanelCount = 6;
+constexpr int kPanelShares[kPanelCount] = {150, 150, 90, 90, 200, 100};  // of 780
+constexpr int kPanelGap = 2;
+using PanelWidths = std::array<int, kPanelCount>;
+
+// The longest text each panel commonly shows; for the file name, that of a
+// new editor.
+QStringList LongestPanelTexts()
+{
+    QStringList encodings{QStringLiteral("Default")};
+    for (int kind = ekSjis; kind <= ekUtf32BE; ++kind)
+        encodings.append(EncodingKindName(kind));
+    // several lines stand for texts of which the widest counts
+    return {QStringLiteral("Untitled99"), LineColumnText(9999, 9999), InterfaceText(65173),
+            InterfaceText(65176) + u'\n' + InterfaceText(65177), InterfaceText(65175), encodings.join(u'\n')};
+}
+
+// The room shared in the panels' proportions, each panel but the file
+// name's widened to its least width at the file name's cost; when even that
+// does not fit, all shrink alike. The widths never add up to more than room.
+PanelWidths SharePanelWidths(int room, const PanelWidths &least)
+{
+    PanelWidths widths{};
+    int total = 0;
+    for (int i = 0; i < kPanelCount; ++i) {
+        widths[i] = room * kPanelShares[i] / 780;
+        if (i > 0)
+            widths[i] = std::max(widths[i], least[i]);
+        total += widths[i];
+    }
+    const int taken = std::min(total - room, widths[0] - least[0]);
+    if (taken > 0) {
+        widths[0] -= taken;
+        total -= taken;
+    }
+    if (total > room)
+        for (int &width : widths)
+            width = width * room / total;
+    return widths;
+}
+
+// The strip in the status bar that holds the six panels side by side in its
+// own width, so that none is drawn over another.
+class PanelStrip : public QWidget {
+public:
+    explicit PanelStrip(QWidget *parent) : QWidget(parent)
+    {
+        for (QLabel *&panel : panels_) {
+            panel = new QLabel(this);
+            panel->setFrameShape(QFrame::Panel);
+            panel->setFrameShadow(QFrame::Sunken);
+        }
+        setMinimumHeight(panels_[0]->sizeHint().height());
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    }
+
+    QLabel *Panel(int index) const { return panels_[index]; }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QWidget::resizeEvent(event);
+        const QStringList longest = LongestPanelTexts();
+        PanelWidths least{};
+        for (int i = 0; i < kPanelCount; ++i) {
+            const QLabel *panel = panels_[i];
+            const QMargins margins = panel->contentsMargins();
+            // a framed label indents its text by half an x, and as much is
+            // kept free after it
+            const QFontMetrics metrics = panel->fontMetrics();
+            least[i] = margins.left() + margins.right() + 2 * panel->margin() + metrics.horizontalAdvance(u'x')
+                       + metrics.boundingRect(QRect(), 0, longest.at(i)).width();
+        }
+        const PanelWidths widths = SharePanelWidths(width() - (kPanelCount - 1) * kPanelGap, least);
+        int x = 0;
+        for (int i = 0; i < kPanelCount; ++i) {
+            panels_[i]->setGeometry(x, 0, widths[i], height());
+            x += widths[i] + kPanelGap;
+        }
+    }
+
+private:
+    QLabel *panels_[kPanelCount] = {};
+};
 
 } // namespace
 
@@ -300,21 +389,10 @@ void TOvFrameForm::ArrangeIcons()
 
 void TOvFrameForm::CreateStatusPanels()
 {
-    for (QLabel *&panel : panels_) {
-        panel = new QLabel(this);
-        panel->setFrameShape(QFrame::Panel);
-        panel->setFrameShadow(QFrame::Sunken);
-        statusBar()->addWidget(panel);
-    }
-}
-
-void TOvFrameForm::resizeEvent(QResizeEvent *event)
-{
-    QMainWindow::resizeEvent(event);
-    static constexpr int kShares[6] = {150, 150, 90, 90, 200, 100};
-    const int w = statusBar()->width();
-    for (int i = 0; i < 6; ++i)
-        panels_[i]->setFixedWidth(w * kShares[i] / 780);
+    auto *strip = new PanelStrip(statusBar());
+    for (int i = 0; i < kPanelCount; ++i)
+        panels_[i] = strip->Panel(i);
+    statusBar()->addWidget(strip, 1);
 }
 
 void TOvFrameForm::SetPanel(int index, const QString &text)

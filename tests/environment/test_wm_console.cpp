@@ -17,11 +17,14 @@
 #include "executor/OVMThread.h"
 #include "executor/OVRunCommands.h"
 #include "platform/OVTextEncoding.h"
+#include "resources/OVInterfaceTexts.h"
 #include "tests/environment/wait_for_run.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <QStatusBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -188,6 +191,32 @@ TEST_F(WmConsole, ConsoleKeepsItsDefaultSizeThroughRunsAndSaves)
 {
     Start();
     ExpectConsoleSizeFixed(QSize(620, 230));
+}
+
+// At the default width of 640 the six status panels stand side by side
+// inside the status bar, and each shows the longest text it commonly has.
+TEST_F(WmConsole, StatusPanelsShowTheirTextsSideBySideAtTheDefaultWidth)
+{
+    Start();
+    frame_->show();
+    ASSERT_TRUE(Mapped(*frame_));
+    ASSERT_EQ(frame_->width(), 640);
+    const QString texts[6] = {u"Untitled12"_s,         LineColumnText(1234, 567), InterfaceText(65173),
+                              InterfaceText(65177),    InterfaceText(65175),      u"Big Endian Unicode"_s};
+    for (int i = 0; i < 6; ++i)
+        frame_->SetPanel(i, texts[i]);
+    QCoreApplication::processEvents();
+    int right = -1;
+    for (int i = 0; i < 6; ++i) {
+        const QLabel *panel = frame_->StatusPanel(i);
+        const QRect box(panel->mapTo(frame_.get(), QPoint(0, 0)), panel->size());
+        EXPECT_GT(box.left(), right) << "panel " << i << " overlaps the one before";
+        right = box.right();
+        const int indent = panel->fontMetrics().horizontalAdvance(u'x') / 2;  // a framed label's
+        EXPECT_GE(panel->contentsRect().width(), indent + panel->fontMetrics().horizontalAdvance(texts[i]))
+            << "panel " << i << ' ' << texts[i].toStdString();
+    }
+    EXPECT_LE(right, frame_->statusBar()->mapTo(frame_.get(), frame_->statusBar()->rect().topRight()).x());
 }
 
 } // namespace
