@@ -32,6 +32,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QUrl>
 #include <algorithm>
 #include <array>
@@ -446,10 +447,31 @@ TOVEditForm *TOvFrameForm::AddEditor(TOVEditForm *editor)
     connect(editor, &QWidget::windowTitleChanged, window, &QWidget::setWindowTitle);
     lastEditor_ = editor;
     window->show();
+    PlaceNewEditor(window);
     MdiArea->setActiveSubWindow(window);
     MergeMenus();
     editor->RefreshPanels();
     return editor;
+}
+
+// A new editor opens one title bar's height below and right of the one
+// opened before, as a cascade places them, and back at the corner when it
+// would reach out of the visible area; one larger than the area is made to
+// fit. Before the frame is shown the area has no size yet to go by.
+void TOvFrameForm::PlaceNewEditor(QMdiSubWindow *window)
+{
+    if (!MdiArea->isVisible())
+        return;
+    const QSize area = MdiArea->viewport()->size();
+    const QSize size = window->size().boundedTo(area);
+    if (MdiArea->subWindowList().size() <= 1)
+        nextEditorCorner_ = QPoint(0, 0);
+    QPoint corner = nextEditorCorner_;
+    if (corner.x() + size.width() > area.width() || corner.y() + size.height() > area.height())
+        corner = QPoint(0, 0);
+    window->setGeometry(QRect(corner, size));
+    const int step = window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window);
+    nextEditorCorner_ = corner + QPoint(step, step);
 }
 
 TOVEditForm *TOvFrameForm::NewEditor()

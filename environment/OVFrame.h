@@ -133,6 +133,7 @@ private:
     void ShowVersion();
     void OpenHomePage();
     TOVEditForm *AddEditor(TOVEditForm *editor);
+    void PlaceNewEditor(QMdiSubWindow *window);
 
     RunController &runs_;
     TRunForm *console_ = nullptr;
@@ -140,6 +141,7 @@ private:
     QLabel *panels_[6] = {};
     QString openEncoding_ = QStringLiteral("Auto");
     int openFilter_ = 0;
+    QPoint nextEditorCorner_;  // where the next new editor opens
 };
 
 } // namespace ov

@@ -24,6 +24,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QMessageBox>
 #include <QPushButton>
@@ -217,6 +220,32 @@ TEST_F(WmConsole, StatusPanelsShowTheirTextsSideBySideAtTheDefaultWidth)
             << "panel " << i << ' ' << texts[i].toStdString();
     }
     EXPECT_LE(right, frame_->statusBar()->mapTo(frame_.get(), frame_->statusBar()->rect().topRight()).x());
+}
+
+// New editors, made or opened, open inside the frame's visible area, each
+// below and right of the one before as a cascade places them, so the area
+// needs no scroll bars.
+TEST_F(WmConsole, NewEditorsCascadeInsideTheFramesVisibleArea)
+{
+    Start();
+    frame_->show();
+    ASSERT_TRUE(Mapped(*frame_));
+    const QString path = Program(u"open.ovt"_s, u"PRINT 1\r\n"_s);
+    QPoint last(-1, -1);
+    for (int n = 0; n < 4; ++n) {
+        TOVEditForm *editor = n == 2 ? frame_->OpenFile(path, u"Auto"_s, false) : frame_->NewEditor();
+        ASSERT_NE(editor, nullptr);
+        QCoreApplication::processEvents();
+        const QMdiSubWindow *window = frame_->MdiArea->activeSubWindow();
+        const QRect area = frame_->MdiArea->viewport()->rect();
+        EXPECT_TRUE(area.contains(window->geometry())) << n;
+        if (n > 0 && n < 3) {
+            EXPECT_TRUE(window->x() > last.x() && window->y() > last.y()) << n;
+        }
+        last = window->pos();
+    }
+    EXPECT_FALSE(frame_->MdiArea->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(frame_->MdiArea->verticalScrollBar()->isVisible());
 }
 
 } // namespace
