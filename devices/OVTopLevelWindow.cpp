@@ -3,6 +3,8 @@
 #include <QEvent>
 #include <QPoint>
 #include <QPointer>
+#include <QScreen>
+#include <QGuiApplication>
 #include <QSize>
 #include <QWidget>
 #include <QWindow>
@@ -26,6 +28,7 @@ public:
     }
 
     std::optional<Qt::WindowStates> state;
+    bool centre = false;
     std::optional<QPoint> position;
     std::optional<QSize> size;
 
@@ -52,8 +55,8 @@ protected:
         const bool managerState = event->type() == QEvent::WindowStateChange && event->spontaneous();
         // The manager's first word on the window, or the window on screen:
         // either way it has mapped it now. Acted on once the event is done.
-        if (state && (managerState || (event->type() == QEvent::Expose && handle->isExposed())))
-            QMetaObject::invokeMethod(this, &Keeper::SettleState, Qt::QueuedConnection);
+        if ((state || centre) && (managerState || (event->type() == QEvent::Expose && handle->isExposed())))
+            QMetaObject::invokeMethod(this, &Keeper::Mapped, Qt::QueuedConnection);
         else if (managerState && (position || size))
             QMetaObject::invokeMethod(this, &Keeper::ApplyGeometry, Qt::QueuedConnection);
         return false;
@@ -64,21 +67,22 @@ private:
         Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
 
     // The window goes back to the state asked when the manager mapped it
-    // otherwise.
-    void SettleState()
+    // otherwise, and is centred with its frame now known.
+    void Mapped()
     {
-        if (!state)
-            return;
-        const Qt::WindowStates asked = *state;
+        if (window_ != nullptr && state
+            && (window_->windowState() & kShownStates) != (*state & kShownStates))
+            window_->setWindowState(*state);
+        if (window_ != nullptr && centre)
+            CentreOnScreen(*window_);
         state.reset();
-        if (window_ != nullptr && (window_->windowState() & kShownStates) != (asked & kShownStates))
-            window_->setWindowState(asked);
+        centre = false;
         ApplyGeometry();
     }
 
     void EndWhenIdle()
     {
-        if (state || position || size)
+        if (state || centre || position || size)
             return;
         setObjectName(QString());  // no longer found while it waits to go
         deleteLater();
@@ -144,6 +148,17 @@ void ResizeTopLevel(QWidget &window, const QSize &size)
         EnsureKeeper(window).size = size;
     else
         window.resize(size);
+}
+
+void CentreOnScreen(QWidget &window)
+{
+    const QScreen *screen = window.screen() != nullptr ? window.screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    const QRect outer(QPoint(0, 0), window.frameGeometry().size());
+    window.move(screen->availableGeometry().center() - outer.center());
+    if (AwaitingMap(window))
+        EnsureKeeper(window).centre = true;
 }
 
 } // namespace ov

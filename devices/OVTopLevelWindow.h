@@ -3,7 +3,8 @@
 // the manager is lost there (the manager maps it as it first found it), so
 // it is asked again once the manager has mapped the window, and reads as
 // asked until then. A minimised window that is moved or resized is restored
-// by the manager, so its new place and size wait until it is restored.
+// by the manager, so its new place and size wait until it is restored. The
+// frame the manager puts around a window is known once it has mapped it.
 #pragma once
 
 #include <Qt>
@@ -26,5 +27,10 @@ Qt::WindowStates TopLevelState(const QWidget &window);
 // frame); a minimised window stays so and takes them when restored.
 void MoveTopLevel(QWidget &window, const QPoint &position);
 void ResizeTopLevel(QWidget &window, const QSize &size);
+
+// Centres a top-level window, frame and all, on its screen's available
+// area; a window shown but not yet mapped is centred again, with its frame,
+// once the manager has mapped it.
+void CentreOnScreen(QWidget &window);
 
 } // namespace ov

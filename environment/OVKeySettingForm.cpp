@@ -1,5 +1,6 @@
 #include "environment/OVKeySettingForm.h"
 
+#include "devices/OVTopLevelWindow.h"
 #include "environment/OVFrame.h"
 #include "platform/OVFileAssociation.h"
 #include "resources/OVInterfaceTexts.h"
@@ -7,13 +8,12 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace ov {
@@ -33,6 +33,7 @@ TOVASForm::TOVASForm(QWidget *owner) : QWidget(owner, Qt::Window)
     setAttribute(Qt::WA_DeleteOnClose);
     FormCreate();
     FormActivate();
+    adjustSize();  // sized with its texts, centred when shown
 }
 
 void TOVASForm::FormCreate()
@@ -69,9 +70,6 @@ void TOVASForm::FormCreate()
     connect(OkBtn, &QPushButton::clicked, this, &TOVASForm::OkBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &QWidget::close);
     connect(AboutBtn, &QPushButton::clicked, this, &TOVASForm::AboutBtnClick);
-    adjustSize();
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
 }
 
 QRadioButton *TOVASForm::ChoiceButton(int choice) const
@@ -99,6 +97,13 @@ void TOVASForm::FormActivate()
     AssociationChoice = int(QueryAssociation());
     ChoiceButton(AssociationChoice)->setChecked(true);
     Edit1->setText(InterfaceText(kChoiceTexts[AssociationChoice - 1]));
+}
+
+void TOVASForm::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        CentreOnScreen(*this);
 }
 
 void TOVASForm::changeEvent(QEvent *event)

@@ -9,6 +9,7 @@
 #include "environment/OVDialogHook.h"
 #include "environment/OVEdit.h"
 #include "environment/OVFrame.h"
+#include "environment/OVKeySettingForm.h"
 #include "environment/OVOption.h"
 #include "environment/OVQtHost.h"
 #include "environment/OVRunFrame.h"
@@ -19,6 +20,7 @@
 #include "platform/OVTextEncoding.h"
 #include "resources/OVInterfaceTexts.h"
 #include "tests/environment/wait_for_run.h"
+#include "tests/xdg_sandbox.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,6 +32,7 @@
 #include <QStatusBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QWindow>
 #include <gtest/gtest.h>
@@ -151,6 +154,7 @@ protected:
     }
 
     QTemporaryDir tmp_;
+    XdgSandbox sandbox_{tmp_.path()};
     RunController runs_;
     std::unique_ptr<TOvFrameForm> frame_;
     std::unique_ptr<TRunForm> console_;
@@ -246,6 +250,24 @@ TEST_F(WmConsole, NewEditorsCascadeInsideTheFramesVisibleArea)
     }
     EXPECT_FALSE(frame_->MdiArea->horizontalScrollBar()->isVisible());
     EXPECT_FALSE(frame_->MdiArea->verticalScrollBar()->isVisible());
+}
+
+// The association form opens with its texts in place, centred on the
+// screen, frame and all.
+TEST_F(WmConsole, AssociationFormOpensCentredOnTheScreen)
+{
+    Start();
+    frame_->show();
+    frame_->OVMMenuAssociationSetting->trigger();
+    TOVASForm *form = frame_->findChildren<TOVASForm *>().constLast();
+    ASSERT_TRUE(Mapped(*form));
+    const auto offset = [form] {
+        return form->frameGeometry().center() - form->screen()->availableGeometry().center();
+    };
+    // centred again once the manager has put its frame around it
+    EXPECT_TRUE(test::WaitUntil([&] {
+        return form->frameGeometry().height() > form->height() && offset().manhattanLength() <= 1;
+    })) << offset().x() << ',' << offset().y();
 }
 
 } // namespace
