@@ -1,6 +1,9 @@
 #include "devices/OVTopLevelWindow.h"
 
 #include <QEvent>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QPoint>
 #include <QPointer>
 #include <QScreen>
@@ -8,6 +11,7 @@
 #include <QSize>
 #include <QWidget>
 #include <QWindow>
+#include <algorithm>
 #include <optional>
 
 namespace ov {
@@ -114,6 +118,18 @@ bool KeptMinimised(const QWidget &window)
     return window.isVisible() && TopLevelState(window).testFlag(Qt::WindowMinimized);
 }
 
+// The width a title bar needs for `title`: the text in a bold title font,
+// and the room of a window menu, minimise, maximise and close button, each
+// about as wide as the bar is high.
+int TitleBarWidth(const QString &title)
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    const int bar = metrics.height() + 10;
+    return metrics.horizontalAdvance(title) + 4 * bar;
+}
+
 } // namespace
 
 void SetTopLevelState(QWidget &window, Qt::WindowStates states)
@@ -148,6 +164,20 @@ void ResizeTopLevel(QWidget &window, const QSize &size)
         EnsureKeeper(window).size = size;
     else
         window.resize(size);
+}
+
+// Dialogs that size themselves from their layouts when shown (message and
+// input boxes) keep a width their layouts hold: an empty item that wide.
+void WidenForTitle(QWidget &window)
+{
+    const int least = TitleBarWidth(window.windowTitle());
+    (void)window.sizeHint();  // an input box makes its layout only when asked its size
+    QLayout *layout = window.layout();
+    if (auto *grid = qobject_cast<QGridLayout *>(layout))
+        grid->addItem(new QSpacerItem(least, 0), grid->rowCount(), 0, 1, std::max(1, grid->columnCount()));
+    else if (layout != nullptr)
+        layout->addItem(new QSpacerItem(least, 0));
+    window.setMinimumWidth(std::max(window.minimumWidth(), least));
 }
 
 void CentreOnScreen(QWidget &window)

@@ -33,4 +33,9 @@ void ResizeTopLevel(QWidget &window, const QSize &size);
 // once the manager has mapped it.
 void CentreOnScreen(QWidget &window);
 
+// Widens a small top-level window so that the manager's title bar shows its
+// whole title beside the bar's buttons; a message box, which sizes itself
+// when shown, keeps the width too.
+void WidenForTitle(QWidget &window);
+
 } // namespace ov

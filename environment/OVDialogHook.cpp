@@ -1,5 +1,7 @@
 #include "environment/OVDialogHook.h"
 
+#include "devices/OVTopLevelWindow.h"
+
 #include <QDialog>
 
 namespace ov {
@@ -21,6 +23,7 @@ void SetDialogHook(DialogHook hook)
 
 int RunDialog(QDialog &dialog)
 {
+    WidenForTitle(dialog);
     return Hook() ? Hook()(dialog) : dialog.exec();
 }
 

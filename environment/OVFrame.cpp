@@ -152,7 +152,7 @@ QMessageBox::StandardButton ShowMessageBox(QWidget *parent, QMessageBox::Icon ic
     if (Hook())
         return Hook()(icon, title, text, buttons);
     QMessageBox box(icon, title, text, buttons, parent);
-    return QMessageBox::StandardButton(box.exec());
+    return QMessageBox::StandardButton(RunDialog(box));
 }
 
 CommandLineRequest ParseCommandLine(const QStringList &arguments, const QString &startFolder)

@@ -24,6 +24,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -32,6 +33,7 @@
 #include <QStatusBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QWindow>
@@ -268,6 +270,38 @@ TEST_F(WmConsole, AssociationFormOpensCentredOnTheScreen)
     EXPECT_TRUE(test::WaitUntil([&] {
         return form->frameGeometry().height() > form->height() && offset().manhattanLength() <= 1;
     })) << offset().x() << ',' << offset().y();
+}
+
+// A small box is wide enough for the window manager to show its whole
+// title next to its buttons: the title's width in a bold title font and a
+// title bar's height for each of the four buttons.
+TEST_F(WmConsole, SmallBoxesAreWideEnoughForTheirTitles)
+{
+    Start();
+    frame_->show();
+    QStringList titles;
+    SetDialogHook([&](QDialog &dialog) {
+        dialog.show();
+        const bool framed = Mapped(dialog) && test::WaitUntil([&] {
+            return dialog.frameGeometry().height() > dialog.height();
+        });
+        QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+        font.setBold(true);
+        const int bar = dialog.frameGeometry().height() - dialog.height();
+        const int title = QFontMetrics(font).horizontalAdvance(dialog.windowTitle());
+        titles.append(dialog.windowTitle());
+        EXPECT_TRUE(framed);
+        EXPECT_GE(dialog.width(), title + 4 * bar) << dialog.windowTitle().toStdString();
+        dialog.hide();
+        return int(QDialog::Accepted);
+    });
+    windows_->ShowMessageBox(u"OK"_s, u"Orvane MsgBox"_s, 0);
+    windows_->ShowInputQuery(u"?"_s, u"Orvane Input Box"_s, QString(), false);
+    frame_->OVMMenuAssociationSetting->trigger();
+    TOVASForm *form = frame_->findChildren<TOVASForm *>().constLast();
+    form->RadioButton4->setChecked(true);
+    form->OkBtn->click();
+    EXPECT_EQ(titles, QStringList({u"Orvane MsgBox"_s, u"Orvane Input Box"_s, InterfaceText(65117)}));
 }
 
 } // namespace
