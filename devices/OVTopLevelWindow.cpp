@@ -20,6 +20,23 @@ namespace {
 
 const QString kKeeperName = QStringLiteral("ovTopLevelKeeper");
 
+// Centres the window's client area of `size` with the frame the platform
+// window knows (none before the manager has mapped it). The window is
+// placed by its client area, which leaves no frame to be guessed, and its
+// size is the one it was given: while the manager maps a window, the
+// widget's own figures can pass through odd values.
+void CentreWithFrame(QWidget &window, const QSize &size)
+{
+    const QScreen *screen = window.screen() != nullptr ? window.screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    const QWindow *handle = window.windowHandle();
+    const QMargins frame = handle != nullptr ? handle->frameMargins() : QMargins();
+    const QRect outer(QPoint(0, 0), size.grownBy(frame));
+    const QPoint corner = screen->availableGeometry().center() - outer.center();
+    window.setGeometry(QRect(corner + QPoint(frame.left(), frame.top()), size));
+}
+
 // What a window was asked while the window manager could not yet carry it
 // out: a state until the window is mapped, a place and size until it is
 // restored. One per window, a child of it; it goes when nothing waits.
@@ -32,7 +49,7 @@ public:
     }
 
     std::optional<Qt::WindowStates> state;
-    bool centre = false;
+    std::optional<QSize> centred;  // the size it was centred with
     std::optional<QPoint> position;
     std::optional<QSize> size;
 
@@ -56,12 +73,16 @@ protected:
         const auto *handle = qobject_cast<QWindow *>(watched);
         if (handle == nullptr)
             return false;
-        const bool managerState = event->type() == QEvent::WindowStateChange && event->spontaneous();
         // The manager's first word on the window, or the window on screen:
-        // either way it has mapped it now. Acted on once the event is done.
-        if ((state || centre) && (managerState || (event->type() == QEvent::Expose && handle->isExposed())))
-            QMetaObject::invokeMethod(this, &Keeper::Mapped, Qt::QueuedConnection);
-        else if (managerState && (position || size))
+        // either way it has mapped it now; on screen, it has framed it too.
+        // Acted on once the event is done.
+        const bool managerState = event->type() == QEvent::WindowStateChange && event->spontaneous();
+        const bool exposed = event->type() == QEvent::Expose && handle->isExposed();
+        if (state && (managerState || exposed))
+            QMetaObject::invokeMethod(this, &Keeper::SettleState, Qt::QueuedConnection);
+        if (centred && exposed)
+            QMetaObject::invokeMethod(this, &Keeper::CentreFramed, Qt::QueuedConnection);
+        if (managerState && (position || size))
             QMetaObject::invokeMethod(this, &Keeper::ApplyGeometry, Qt::QueuedConnection);
         return false;
     }
@@ -71,22 +92,27 @@ private:
         Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
 
     // The window goes back to the state asked when the manager mapped it
-    // otherwise, and is centred with its frame now known.
-    void Mapped()
+    // otherwise.
+    void SettleState()
     {
         if (window_ != nullptr && state
             && (window_->windowState() & kShownStates) != (*state & kShownStates))
             window_->setWindowState(*state);
-        if (window_ != nullptr && centre)
-            CentreOnScreen(*window_);
         state.reset();
-        centre = false;
         ApplyGeometry();
+    }
+
+    void CentreFramed()
+    {
+        if (window_ != nullptr && centred)
+            CentreWithFrame(*window_, *centred);
+        centred.reset();
+        EndWhenIdle();
     }
 
     void EndWhenIdle()
     {
-        if (state || centre || position || size)
+        if (state || centred || position || size)
             return;
         setObjectName(QString());  // no longer found while it waits to go
         deleteLater();
@@ -182,13 +208,9 @@ void WidenForTitle(QWidget &window)
 
 void CentreOnScreen(QWidget &window)
 {
-    const QScreen *screen = window.screen() != nullptr ? window.screen() : QGuiApplication::primaryScreen();
-    if (screen == nullptr)
-        return;
-    const QRect outer(QPoint(0, 0), window.frameGeometry().size());
-    window.move(screen->availableGeometry().center() - outer.center());
+    CentreWithFrame(window, window.size());
     if (AwaitingMap(window))
-        EnsureKeeper(window).centre = true;
+        EnsureKeeper(window).centred = window.size();
 }
 
 } // namespace ov

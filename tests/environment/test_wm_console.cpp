@@ -187,6 +187,34 @@ TEST_F(WmConsole, HiddenRunMinimisesFrameAndConsoleUnderTheWindowManager)
     EXPECT_TRUE(console_->isMinimized());
 }
 
+// A minimised console that a run lays out again, or a program moves or
+// sizes, stays minimised (the manager would restore a window configured
+// while iconic) and takes the place and size when it is restored.
+TEST_F(WmConsole, AMinimisedConsoleTakesItsNewPlaceAndSizeWhenRestored)
+{
+    Start();
+    console_->show();
+    ASSERT_TRUE(Mapped(*console_));
+    windows_->SetWindowShowState(ProgramWindow::Console, WindowShowState::Minimize);
+    ASSERT_TRUE(test::WaitUntil([&] { return WmState(*console_) == 3; }));
+    windows_->RestoreRunFormLayout();
+    windows_->MoveProgramWindow(ProgramWindow::Console, 40, 50);
+    windows_->SetConsoleClientSize(500, 300);
+    // the manager handles requests in order: once it has mapped a window
+    // shown after them, it has handled them
+    QWidget later;
+    later.show();
+    ASSERT_TRUE(Mapped(later));
+    EXPECT_EQ(WmState(*console_), 3);
+    EXPECT_EQ(windows_->WindowShowStateOf(ProgramWindow::Console), WindowShowState::Minimize);
+
+    windows_->SetWindowShowState(ProgramWindow::Console, WindowShowState::Normal);
+    EXPECT_TRUE(test::WaitUntil([&] {
+        return WmState(*console_) == 1 && console_->size() == QSize(500, 300)
+               && console_->frameGeometry().topLeft() == QPoint(40, 50);
+    })) << console_->frameGeometry().x() << ',' << console_->frameGeometry().y();
+}
+
 // The console's size setting is the window less 20 pixels each way, as it
 // is applied before every run, as the current-size button measures it and
 // as the console starts: measuring, saving and running changes nothing.
@@ -263,13 +291,11 @@ TEST_F(WmConsole, AssociationFormOpensCentredOnTheScreen)
     frame_->OVMMenuAssociationSetting->trigger();
     TOVASForm *form = frame_->findChildren<TOVASForm *>().constLast();
     ASSERT_TRUE(Mapped(*form));
-    const auto offset = [form] {
-        return form->frameGeometry().center() - form->screen()->availableGeometry().center();
-    };
+    const QWindow *handle = form->windowHandle();
+    const auto offset = [&] { return handle->frameGeometry().center() - form->screen()->availableGeometry().center(); };
     // centred again once the manager has put its frame around it
-    EXPECT_TRUE(test::WaitUntil([&] {
-        return form->frameGeometry().height() > form->height() && offset().manhattanLength() <= 1;
-    })) << offset().x() << ',' << offset().y();
+    EXPECT_TRUE(test::WaitUntil([&] { return handle->frameMargins().top() > 0 && offset().manhattanLength() <= 1; }))
+        << offset().x() << ',' << offset().y();
 }
 
 // A small box is wide enough for the window manager to show its whole
@@ -282,15 +308,15 @@ TEST_F(WmConsole, SmallBoxesAreWideEnoughForTheirTitles)
     QStringList titles;
     SetDialogHook([&](QDialog &dialog) {
         dialog.show();
-        const bool framed = Mapped(dialog) && test::WaitUntil([&] {
-            return dialog.frameGeometry().height() > dialog.height();
-        });
+        const bool framed = Mapped(dialog)
+                            && test::WaitUntil([&] { return dialog.windowHandle()->frameMargins().top() > 0; });
         QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
         font.setBold(true);
-        const int bar = dialog.frameGeometry().height() - dialog.height();
+        const QMargins frame = dialog.windowHandle()->frameMargins();
+        const int bar = frame.top() + frame.bottom();
         const int title = QFontMetrics(font).horizontalAdvance(dialog.windowTitle());
         titles.append(dialog.windowTitle());
-        EXPECT_TRUE(framed);
+        EXPECT_TRUE(framed) << dialog.windowTitle().toStdString();
         EXPECT_GE(dialog.width(), title + 4 * bar) << dialog.windowTitle().toStdString();
         dialog.hide();
         return int(QDialog::Accepted);
