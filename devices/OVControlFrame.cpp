@@ -3,16 +3,24 @@
 #include "devices/OVGraphState.h"
 #include "devices/OVQColor.h"
 #include "devices/OVQFont.h"
+#include "devices/OVWindowPlacement.h"
 #include "platform/OVKeyEvent.h"
 #include "platform/OVTextEncoding.h"
 #include "resources/OVInterfaceTexts.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <optional>
 
 namespace ov {
 
@@ -21,7 +29,7 @@ namespace {
 QFont QFontOf(const FontSetting &f)
 {
     QFont font(f.Name);
-    font.setPointSize(std::max(1, f.Size));
+    font.setPointSize(Controls().ShownFontPoints(f.Size));
     ApplyFontStyles(font, f.Style);
     return font;
 }
@@ -34,6 +42,33 @@ QString MemoText(const QString &text)
     return shown;
 }
 
+// Qt lays a changed line out anew and, unless told to keep them, shapes its
+// glyphs again for every paint and cursor move: a key typed into a very
+// long line then costs one layout of it, not several.
+constexpr int LongLine = 1000;
+
+void KeepLongLinesShaped(QPlainTextEdit *memo)
+{
+    QTextDocument *document = memo->document();
+    QObject::connect(document, &QTextDocument::contentsChange, memo, [document](int position, int, int added) {
+        for (QTextBlock block = document->findBlock(position); block.isValid() && block.position() <= position + added;
+             block = block.next()) {
+            if (block.length() > LongLine)
+                block.layout()->setCacheEnabled(true);
+        }
+    });
+}
+
+// A memo's text is not shaped where its script does not need it (no
+// kerning or ligatures in Latin text), which makes laying out a long line
+// several times faster.
+QFont MemoFont(const FontSetting &f)
+{
+    QFont font = QFontOf(f);
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    return font;
+}
+
 } // namespace
 
 TOVControlForm::TOVControlForm(QWidget *parent)
@@ -43,7 +78,14 @@ TOVControlForm::TOVControlForm(QWidget *parent)
     setObjectName(QStringLiteral("OVControlForm"));
     setWindowTitle(InterfaceText(65203));
     setAutoFillBackground(true);
+    Controls().DefaultFontPoints = QFontInfo(QApplication::font()).pointSize();
     CreateControls();
+    // A memo's typed text moves into the model when a program reads it.
+    Controls().SetMemoTextSource([form = QPointer(this)](int n) -> std::optional<QString> {
+        if (form.isNull())
+            return std::nullopt;
+        return form->Memo[n]->toPlainText().replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    });
     MirrorAll();
 }
 
@@ -73,10 +115,10 @@ void TOVControlForm::CreateControls()
         Memo[n]->setLineWrapMode(QPlainTextEdit::NoWrap);
         Memo[n]->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         Memo[n]->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        KeepLongLinesShaped(Memo[n]);
         connect(Memo[n], &QPlainTextEdit::textChanged, this, [this, n] {
             if (!mirroring_)
-                Controls().Record(ControlKind::Memo, n).Text
-                    = Memo[n]->toPlainText().replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+                Controls().MarkMemoTyped(n);
         });
     }
     for (int n = 1; n <= ControlCount; ++n)
@@ -95,14 +137,19 @@ QWidget *TOVControlForm::WidgetOf(ControlKind kind, int n) const
     return nullptr;
 }
 
+// A new screen is a new window: what the window manager still has to say
+// about an earlier one, shown and hidden a moment ago, would move or size it.
 void TOVControlForm::ShowFresh()
 {
+    if (testAttribute(Qt::WA_WState_Created)) {
+        hide();
+        destroy();
+    }
     setWindowState(Qt::WindowNoState);
     setWindowTitle(InterfaceText(65203));
     MirrorAll();
     setFixedSize(std::max(1, ControlScreenWidth), std::max(1, ControlScreenHeight));
-    move(ControlWindowLeft, ControlWindowTop);
-    show();
+    ShowWindowAt(*this, QPoint(ControlWindowLeft, ControlWindowTop));
     raise();
 }
 
@@ -123,7 +170,7 @@ void TOVControlForm::Mirror(ControlKind kind, int n)
     QWidget *w = WidgetOf(kind, n);
     mirroring_ = true;
     w->setGeometry(r.Left, r.Top, r.Width, r.Height);
-    w->setFont(QFontOf(r.Font));
+    w->setFont(kind == ControlKind::Memo ? MemoFont(r.Font) : QFontOf(r.Font));
     QPalette palette = w->palette();
     const QColor color = ColorValueToQColor(Controls().ColorOf(kind, n)), text = ColorValueToQColor(r.Font.Color);
     switch (kind) {

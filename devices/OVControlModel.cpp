@@ -1,6 +1,9 @@
 #include "devices/OVControlModel.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <iterator>
 
 namespace ov {
 
@@ -52,6 +55,7 @@ ControlRecord DesignRecord(ControlKind kind, int n)
 
 void ControlModel::Reset()
 {
+    std::fill(std::begin(memoTyped_), std::end(memoTyped_), false);
     FormColor = ButtonFace;
     for (const ControlKind kind : {ControlKind::Label, ControlKind::Button, ControlKind::Edit, ControlKind::Memo}) {
         for (int n = 1; n <= ControlCount; ++n)
@@ -63,12 +67,37 @@ void ControlModel::Reset()
 
 ControlRecord &ControlModel::Record(ControlKind kind, int n)
 {
+    if (kind == ControlKind::Memo)
+        FetchTypedMemo(n);
     return records_[int(kind)][n - 1];
 }
 
 const ControlRecord &ControlModel::Record(ControlKind kind, int n) const
 {
+    if (kind == ControlKind::Memo)
+        FetchTypedMemo(n);
     return records_[int(kind)][n - 1];
+}
+
+void ControlModel::SetMemoTextSource(MemoTextSource source)
+{
+    memoSource_ = std::move(source);
+}
+
+void ControlModel::MarkMemoTyped(int n)
+{
+    memoTyped_[n - 1] = true;
+}
+
+void ControlModel::FetchTypedMemo(int n) const
+{
+    if (!memoTyped_[n - 1])
+        return;
+    memoTyped_[n - 1] = false;
+    if (!memoSource_)
+        return;
+    if (std::optional<QString> text = memoSource_(n))
+        records_[int(ControlKind::Memo)][n - 1].Text = std::move(*text);
 }
 
 ColorValue ControlModel::ColorOf(ControlKind kind, int n) const
@@ -82,9 +111,16 @@ ColorValue ControlModel::ColorOf(ControlKind kind, int n) const
 void ControlModel::AutoSizeLabel(int n, int cells)
 {
     ControlRecord &r = Record(ControlKind::Label, n);
-    const int pixels = FontPixels(r.Font.Size);
+    const int pixels = FontPixels(ShownFontPoints(r.Font.Size));
     r.Width = int(std::min<int64_t>(ControlSizeMax, (int64_t(cells) * pixels * 3 + 4) / 5));
     r.Height = pixels + pixels / 4;
+}
+
+int ControlModel::ShownFontPoints(int size) const
+{
+    if (size == 0)
+        return DefaultFontPoints;
+    return int(std::min<int64_t>(std::abs(int64_t(size)), ControlFontShownMax));
 }
 
 ControlModel &Controls()

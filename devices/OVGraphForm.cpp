@@ -2,6 +2,7 @@
 
 #include "devices/OVGraphState.h"
 #include "devices/OVGraphSurface.h"
+#include "devices/OVWindowPlacement.h"
 #include "platform/OVKeyEvent.h"
 #include "resources/OVInterfaceTexts.h"
 
@@ -130,11 +131,10 @@ void TOVGraphForm::LayoutGraphForm()
     const QSize client = GraphWindowSized != 0 ? QSize(std::max(1, GraphClientWidth), std::max(1, GraphClientHeight))
                                                : QSize(GraphWidth, GraphHeight);
     resize(client);
-    move(GraphWindowLeft, GraphWindowTop);
     setWindowTitle(InterfaceText(65182));
     surface_.TakeDirty();
     PaintBox1->update();
-    show();
+    ShowWindowAt(*this, QPoint(GraphWindowLeft, GraphWindowTop));
     raise();
     activateWindow();
 }
@@ -214,7 +214,7 @@ TOVGraphForm2::TOVGraphForm2(const TOVGraphForm &old, QImage picture) : QWidget(
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(ScrollBox1);
-    setGeometry(old.geometry());
+    resize(old.size());
 }
 
 // ---------------------------------------------------------------- window steps
@@ -230,14 +230,15 @@ int KeptGraphPictureCount()
     return int(KeptForms.size());
 }
 
-// The whole old picture goes to a second window; the oldest of more than
-// eight closes.
+// The whole old picture goes to a second window where the old window's frame
+// is; the oldest of more than eight closes. The old window goes.
 void KeepGraphPicture()
 {
     if (TheForm.isNull() || !TheForm->isVisible())
         return;
     auto *kept = new TOVGraphForm2(*TheForm, GraphSurfaceObject().Snapshot());
-    kept->show();
+    ShowWindowAt(*kept, FrameTopLeft(*TheForm));
+    delete TheForm.data();
     KeptForms.emplace_back(kept);
     while (KeptGraphPictureCount() > MaxKeptPictures) {
         KeptForms.front()->close();
@@ -245,10 +246,11 @@ void KeepGraphPicture()
     }
 }
 
+// Every screen is a window of its own, in the normal state.
 void ShowGraphForm()
 {
-    if (TheForm.isNull())
-        TheForm = new TOVGraphForm(GraphSurfaceObject());
+    delete TheForm.data();
+    TheForm = new TOVGraphForm(GraphSurfaceObject());
     TheForm->LayoutGraphForm();
 }
 

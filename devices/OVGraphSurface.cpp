@@ -7,6 +7,7 @@
 #include "devices/OVRaster.h"
 
 #include <QFont>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
@@ -47,10 +48,19 @@ void EnsureFontSupport()
     SubstituteFonts();
 }
 
+// Points at 96 dots per inch; size 0 is the height of the application's
+// default font.
+int FontPixelSize(int points)
+{
+    if (points == 0)
+        return QFontInfo(QGuiApplication::font()).pixelSize();
+    return std::max(1, int(std::lround(points * 96.0 / 72.0)));
+}
+
 QFont FontOf(const CanvasFont &spec)
 {
     QFont font(spec.Name);
-    font.setPixelSize(std::max(1, int(std::lround(spec.PointSize * 96.0 / 72.0))));  // 96 dots per inch
+    font.setPixelSize(FontPixelSize(spec.PointSize));
     ApplyFontStyles(font, FontStyleSet(spec.Style));
     font.setStyleStrategy(QFont::NoAntialias);
     return font;

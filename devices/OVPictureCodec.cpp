@@ -1,8 +1,10 @@
 #include "devices/OVPictureCodec.h"
 
 #include "devices/OVGifWriter.h"
+#include "devices/OVPictureComplete.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QImageReader>
 #include <QImageWriter>
 
@@ -52,9 +54,13 @@ bool ReadPictureSize(const QString &path, PictureFormat format, QSize &size)
     return size.width() > 0 && size.height() > 0;
 }
 
+// A file cut short is refused before its decoder fills in what it lacks.
 QImage DecodePicture(const QString &path, PictureFormat format)
 {
-    QImageReader reader(path);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || !PictureDataComplete(file, format) || !file.seek(0))
+        return QImage();
+    QImageReader reader(&file);
     Prepare(reader, format);
     reader.setAllocationLimit(DecodeLimitMB);
     if (!reader.canRead() || !AcceptableSize(reader.size()))

@@ -13,8 +13,6 @@ QString ConsoleFontName;
 int ConsoleFontSize = 9;
 FontStyleSet ConsoleFontStyle = 0;
 
-WindowShowState GraphWindowShow = WindowShowState::Normal;
-
 QString InputBoxTitle;
 int InputBoxPositionSet = 0;
 int InputBoxLeft = 0, InputBoxTop = 0;

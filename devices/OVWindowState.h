@@ -32,10 +32,6 @@ extern QString ConsoleFontName;
 extern int ConsoleFontSize;
 extern FontStyleSet ConsoleFontStyle;
 
-// The graphics window's state, kept also while it is closed: the window
-// takes it when it opens.
-extern WindowShowState GraphWindowShow;
-
 extern QString InputBoxTitle;
 extern int InputBoxPositionSet;
 extern int InputBoxLeft, InputBoxTop;

@@ -12,6 +12,7 @@
 #include "executor/OVMThread.h"
 #include "language/OVHeader.h"
 #include "platform/OVSafeSave.h"
+#include "platform/OVWinVersion.h"
 #include "resources/OVInterfaceTexts.h"
 
 #include <QApplication>
@@ -23,10 +24,12 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -87,6 +90,15 @@ const QStringList &SaveEncodings()
 
 QString AppTitle() { return QStringLiteral("Orvane"); }
 
+// A character count with thousands separators.
+QString CountText(qsizetype count)
+{
+    return QLocale(QLocale::Japanese, QLocale::Japan).toString(count);
+}
+
+// How long a refused-input note stays in the status bar.
+constexpr int kLimitNoteMs = 10000;
+
 } // namespace
 
 TOVEditForm::TOVEditForm(TOvFrameForm &frame, QWidget *parent) : QWidget(parent), frame_(frame)
@@ -111,8 +123,8 @@ void TOVEditForm::FormCreate()
     SetFileName(QStringLiteral("Untitled") + QString::number(UntitledCount));
 
     undo_ = std::make_unique<my_UndoClass>(Editor, my_UndoClass::DefaultCapacity);
-    const bool large = OSVersionName == QStringLiteral("7") || OSVersionName == QStringLiteral("Vista");
-    undo_->setMaxLength(large ? 0x100000 : 0x40000);
+    undo_->setMaxLength(ProgramSizeLimit(OSVersionName));
+    undo_->setOnTextLimit([this] { ShowTextLimitReached(); });
     Editor->SetUndoHistory(undo_.get());
 
     QFont font(EditorFontName, EditorFontSize > 0 ? EditorFontSize : 10);
@@ -314,7 +326,22 @@ bool TOVEditForm::Open(const QString &fileName, const TextEncoding &encoding)
     if (UntitledCount > 0)
         --UntitledCount;
     RefreshPanels();
+    if (text.size() > undo_->maxLength())
+        ShowMessageBox(&frame_, QMessageBox::Warning, AppTitle(),
+                       QStringLiteral(u"%1 は %2 文字あり、編集画面の上限 %3 文字を超えています。\n"
+                                      u"文字を増やす入力はできません。実行するには上限より短くして下さい。")
+                           .arg(QFileInfo(fileName).fileName(), CountText(text.size()),
+                                CountText(undo_->maxLength())));
     return true;
+}
+
+// Typing, pasting or replacing that the length limit cut short is noted in
+// the status bar rather than dropped without a word.
+void TOVEditForm::ShowTextLimitReached()
+{
+    frame_.statusBar()->showMessage(
+        QStringLiteral(u"編集画面の上限 %1 文字に達したため、入力できません。").arg(CountText(undo_->maxLength())),
+        kLimitNoteMs);
 }
 
 // ---------------------------------------------------------------- saving
@@ -518,8 +545,9 @@ void TOVEditForm::ShowReplaceDialog()
     QPushButton *find = buttons->addButton(InterfaceText(65128), QDialogButtonBox::ActionRole);
     QPushButton *replace = buttons->addButton(InterfaceText(65129).remove(QStringLiteral("(&R)")),
                                               QDialogButtonBox::ActionRole);
-    QPushButton *all = buttons->addButton(QStringLiteral("All"), QDialogButtonBox::ActionRole);
-    buttons->addButton(QDialogButtonBox::Close);
+    QPushButton *all = buttons->addButton(QStringLiteral(u"すべて置換"), QDialogButtonBox::ActionRole);
+    // Japanese also where Qt's own translations are not installed.
+    buttons->addButton(InterfaceText(65142).remove(QStringLiteral("(&C)")), QDialogButtonBox::RejectRole);
     form->addRow(buttons);
     connect(find, &QPushButton::clicked, this, [this, what] { FindText(what->text()); });
     connect(replace, &QPushButton::clicked, this, [this, what, with] { ReplaceText(what->text(), with->text()); });

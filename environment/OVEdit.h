@@ -117,6 +117,7 @@ private:
     bool WriteFile(const QString &fileName, TextEncoding encoding, const QString &encodingName);
     void SetFileName(const QString &fileName);
     void ShowRunError();
+    void ShowTextLimitReached();
     bool StartProgramRun(bool consoleMinimized);
 
     TOvFrameForm &frame_;

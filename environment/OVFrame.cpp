@@ -1,7 +1,7 @@
 #include "environment/OVFrame.h"
 
 #include "devices/OVKeySetting.h"
-#include "devices/OVTopLevelWindow.h"
+#include "devices/OVWindowPlacement.h"
 #include "environment/MyRichEdit.h"
 #include "environment/OVDialogHook.h"
 #include "environment/OVEdit.h"
@@ -542,7 +542,7 @@ void TOvFrameForm::ActOnCommandLine(const QStringList &arguments, const QString 
     if (editor == nullptr || request.runMode.isEmpty())
         return;
     if (request.runMode != QStringLiteral("AUT")) {
-        SetTopLevelState(*this, windowState() | Qt::WindowMinimized);
+        SetWindowStates(*this, WindowStatesOf(*this) | Qt::WindowMinimized);
         show();
     }
     if (request.runMode != QStringLiteral("HIDE")) {
@@ -552,7 +552,7 @@ void TOvFrameForm::ActOnCommandLine(const QStringList &arguments, const QString 
     // The console is minimised even when a run already going refuses this
     // one; only the hidden run itself keeps it so.
     if (console_ != nullptr) {
-        SetTopLevelState(*console_, console_->windowState() | Qt::WindowMinimized);
+        SetWindowStates(*console_, WindowStatesOf(*console_) | Qt::WindowMinimized);
         console_->show();
     }
     editor->RunWithConsoleMinimized();

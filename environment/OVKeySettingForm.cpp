@@ -1,7 +1,8 @@
 #include "environment/OVKeySettingForm.h"
 
-#include "devices/OVTopLevelWindow.h"
+#include "devices/OVWindowPlacement.h"
 #include "environment/OVFrame.h"
+#include "environment/OVStartup.h"
 #include "platform/OVFileAssociation.h"
 #include "resources/OVInterfaceTexts.h"
 
@@ -103,7 +104,7 @@ void TOVASForm::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     if (!event->spontaneous())
-        CentreOnScreen(*this);
+        CentreWindow(*this);
 }
 
 void TOVASForm::changeEvent(QEvent *event)
@@ -123,7 +124,7 @@ void TOVASForm::OkBtnClick()
     const bool done = AssociationChoice == 4
                           ? RemoveAssociation(&remaining, &error)
                           : RegisterAssociation(AssociationKind(AssociationChoice),
-                                                QCoreApplication::applicationFilePath(), &error);
+                                                QCoreApplication::applicationFilePath(), ProgramIconFile(), &error);
     if (!done) {
         ShowMessageBox(this, QMessageBox::Critical, FormTitle(),
                        QStringLiteral(u"関連付け設定に失敗しました。\r\n") + error);

@@ -4,6 +4,7 @@
 #include "devices/OVKeySetting.h"
 #include "devices/OVQColor.h"
 #include "devices/OVQFont.h"
+#include "environment/OVFontDialog.h"
 #include "environment/OVFrame.h"
 #include "environment/OVRunFrame.h"
 #include "executor/OVMThread.h"
@@ -15,7 +16,6 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QFileDialog>
-#include <QFontDialog>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -67,11 +67,11 @@ bool AskFont(QWidget *parent, QFont &font)
 {
     if (FontHook())
         return FontHook()(parent, font);
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, font, parent);
-    if (ok)
-        font = chosen;
-    return ok;
+    TOVFontDialog dialog(font, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    font = dialog.SelectedFont();
+    return true;
 }
 
 bool AskFolder(QWidget *parent, QString &folder)
@@ -255,8 +255,9 @@ QPushButton *TOVOptionFrame::ColorButton(QFrame *panel)
     return button;
 }
 
-// The font dialog starts from the boxes and fills them on OK; Qt's fonts
-// have no character set, so that box keeps its text.
+// The font dialog starts from the boxes and fills them on OK (a name that
+// stays chosen comes back as it was); Qt's fonts have no character set, so
+// that box keeps its text.
 QPushButton *TOVOptionFrame::FontButton(QLineEdit *name, QLineEdit *size, QLineEdit *style)
 {
     QPushButton *button = NewButton(65204, name->parentWidget());

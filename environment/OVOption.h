@@ -27,7 +27,7 @@ class TOvFrameForm;
 
 // The colour, font and folder dialogs of the form go through these hooks,
 // so that tests can answer them. Each takes the starting value and returns
-// false when the user cancels. Without a hook the Qt dialog is shown.
+// false when the user cancels. Without a hook the dialog itself is shown.
 using ColorDialogHook = std::function<bool(QWidget *parent, QColor &colour)>;
 using FontDialogHook = std::function<bool(QWidget *parent, QFont &font)>;
 using FolderDialogHook = std::function<bool(QWidget *parent, QString &folder)>;

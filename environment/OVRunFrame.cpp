@@ -5,7 +5,7 @@
 #include "devices/OVKeySetting.h"
 #include "devices/OVQColor.h"
 #include "devices/OVQFont.h"
-#include "devices/OVTopLevelWindow.h"
+#include "devices/OVWindowPlacement.h"
 #include "executor/OVConsoleOut.h"
 #include "executor/OVMThread.h"
 #include "language/OVHeader.h"
@@ -322,7 +322,7 @@ void TRunForm::PlaceWindow()
 
 void TRunForm::ApplySizeSetting()
 {
-    ResizeTopLevel(*this, QSize(TScreenWidth + kSizeMargin, TScreenHeight + kSizeMargin));
+    ResizeWindow(*this, QSize(TScreenWidth + kSizeMargin, TScreenHeight + kSizeMargin));
 }
 
 QSize TRunForm::SizeSetting() const
@@ -380,13 +380,13 @@ void TRunForm::ShowForNewRun()
 void TRunForm::KeepMinimized()
 {
     keptMinimized_ = true;
-    SetTopLevelState(*this, windowState() | Qt::WindowMinimized);
+    SetWindowStates(*this, WindowStatesOf(*this) | Qt::WindowMinimized);
     show();
 }
 
 bool TRunForm::Minimized() const
 {
-    return TopLevelState(*this).testFlag(Qt::WindowMinimized);
+    return WindowStatesOf(*this).testFlag(Qt::WindowMinimized);
 }
 
 // A window manager that maps the console before it takes a minimise asked

@@ -6,7 +6,7 @@
 #include "devices/OVMPlayerForm.h"
 #include "devices/OVQColor.h"
 #include "devices/OVQFont.h"
-#include "devices/OVTopLevelWindow.h"
+#include "devices/OVWindowPlacement.h"
 #include "devices/OVWindowState.h"
 #include "environment/OVDialogHook.h"
 #include "environment/OVHelpForm.h"
@@ -18,6 +18,7 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFontInfo>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -56,11 +57,12 @@ void TOVRunWindows::SetConsoleCaption(const QString &caption)
     console_.setWindowTitle(caption);
 }
 
-// The console's place and size as the window statements left them.
+// The console's place and size as the window statements left them; sized
+// first, since a resize sends the window's place as Qt last knew it.
 void TOVRunWindows::RestoreRunFormLayout()
 {
-    MoveTopLevel(console_, QPoint(RunFormLeft, RunFormTop));
     console_.ApplySizeSetting();
+    PlaceWindow(console_, QPoint(RunFormLeft, RunFormTop));
 }
 
 void TOVRunWindows::ShowRunForm()
@@ -188,7 +190,7 @@ void TOVRunWindows::SetWindowCaption(ProgramWindow window, const QString &captio
 void TOVRunWindows::MoveProgramWindow(ProgramWindow window, int left, int top)
 {
     if (QWidget *w = WidgetOf(window))
-        MoveTopLevel(*w, QPoint(left, top));
+        PlaceWindow(*w, QPoint(left, top));
 }
 
 // Changes the state without showing a hidden window.
@@ -197,23 +199,23 @@ void TOVRunWindows::SetWindowShowState(ProgramWindow window, WindowShowState sta
     QWidget *w = WidgetOf(window);
     if (w == nullptr)
         return;
-    Qt::WindowStates states = TopLevelState(*w) & ~(Qt::WindowMinimized | Qt::WindowMaximized);
+    Qt::WindowStates states = WindowStatesOf(*w) & ~(Qt::WindowMinimized | Qt::WindowMaximized);
     if (state == WindowShowState::Minimize)
         states |= Qt::WindowMinimized;
     else if (state == WindowShowState::Maximize)
         states |= Qt::WindowMaximized;
-    SetTopLevelState(*w, states);
+    SetWindowStates(*w, states);
 }
 
 WindowShowState TOVRunWindows::WindowShowStateOf(ProgramWindow window)
 {
     const QWidget *w = WidgetOf(window);
     if (w == nullptr)
-        return window == ProgramWindow::Graphics ? GraphWindowShow : WindowShowState::Normal;
-    const Qt::WindowStates states = TopLevelState(*w);
-    if (states.testFlag(Qt::WindowMinimized))
+        return WindowShowState::Normal;
+    const Qt::WindowStates states = WindowStatesOf(*w);
+    if (states & Qt::WindowMinimized)
         return WindowShowState::Minimize;
-    return states.testFlag(Qt::WindowMaximized) ? WindowShowState::Maximize : WindowShowState::Normal;
+    return states & Qt::WindowMaximized ? WindowShowState::Maximize : WindowShowState::Normal;
 }
 
 FontSetting TOVRunWindows::ConsoleFont()
@@ -221,7 +223,7 @@ FontSetting TOVRunWindows::ConsoleFont()
     const QFont font = console_.Memo1->font();
     FontSetting setting;
     setting.Name = font.family();
-    setting.Size = font.pointSize();
+    setting.Size = consoleDefaultSize_ ? 0 : font.pointSize();
     setting.Charset = consoleCharset_;
     setting.Style = FontStylesOf(font);
     setting.Color = QColorToColorValue(console_.Memo1->palette().color(QPalette::Text));
@@ -232,8 +234,10 @@ void TOVRunWindows::SetConsoleFont(const FontSetting &setting)
 {
     QFont font = console_.Memo1->font();
     font.setFamily(setting.Name);
-    // Qt takes no size 0: the memo then shows the console's usual size
-    font.setPointSize(setting.Size > 0 ? setting.Size : (TScreenFontSize > 0 ? TScreenFontSize : 10));
+    // Qt takes no size 0: the memo then shows the default size of the
+    // desktop's fonts, as the other windows do
+    consoleDefaultSize_ = setting.Size <= 0;
+    font.setPointSize(consoleDefaultSize_ ? QFontInfo(QApplication::font()).pointSize() : setting.Size);
     ApplyFontStyles(font, setting.Style);
     console_.Memo1->setFont(font);
     consoleCharset_ = setting.Charset;
@@ -256,12 +260,9 @@ void TOVRunWindows::KeepGraphPicture()
     ov::KeepGraphPicture();
 }
 
-// The window opens in the state a GWINDOWSTATE gave while it was closed.
 void TOVRunWindows::ShowGraphWindow()
 {
     ShowGraphForm();
-    if (GraphWindowShow != WindowShowState::Normal)
-        SetWindowShowState(ProgramWindow::Graphics, GraphWindowShow);
 }
 
 void TOVRunWindows::CloseGraphWindow()
@@ -281,7 +282,7 @@ void TOVRunWindows::RefreshGraphWindow()
 
 void TOVRunWindows::SetConsoleClientSize(int width, int height)
 {
-    ResizeTopLevel(console_, QSize(width, height));
+    ResizeWindow(console_, QSize(width, height));
 }
 
 // ---------------------------------------------------------------- the control screen

@@ -81,6 +81,7 @@ private:
     TRunForm &console_;
     QWidget *mainFrame_;
     int consoleCharset_;  // Qt fonts carry no character set: kept for the reads
+    bool consoleDefaultSize_ = false;  // size 0 asked: shown at the default size, read back as 0
     TMPlayerForm *player_ = nullptr;
     TOVControlForm *controlForm_ = nullptr;
 };

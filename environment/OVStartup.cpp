@@ -23,6 +23,19 @@ bool InstallQtTranslations()
     return true;
 }
 
+QIcon ProgramIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/orvane-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+QString ProgramIconFile()
+{
+    return QStringLiteral(":/icons/orvane-256.png");
+}
+
 void SetUpApplication()
 {
     QCoreApplication::setApplicationName(QStringLiteral("Orvane"));
@@ -30,6 +43,7 @@ void SetUpApplication()
     // An empty display name, rather than none: the platform leaves titles
     // that end with the display name as they are.
     QGuiApplication::setApplicationDisplayName(QString());
+    QGuiApplication::setWindowIcon(ProgramIcon());
     InstallQtTranslations();
 }
 

@@ -2,9 +2,17 @@
 // window exists.
 #pragma once
 
+#include <QIcon>
+#include <QString>
+
 namespace ov {
 
-// The application's name and version; no display name, so that the
+// The program's icon, compiled into it in several sizes; the largest is
+// the file the desktop is given.
+QIcon ProgramIcon();
+QString ProgramIconFile();
+
+// The application's name, version and icon; no display name, so that the
 // platform appends nothing to the window titles; Qt's own texts in Japanese.
 void SetUpApplication();
 

@@ -227,12 +227,15 @@ QString my_UndoClass::FitToMaxLength(const QString &text, int removed) const
     QString fitted = SingleLineBreaks(text);
     if (maxLength_ <= 0)
         return fitted;
-    const int room = std::max(0, maxLength_ - (TextLength(DocumentOf(editor_)) - removed));
+    // A text loaded past the limit still takes edits that do not lengthen it.
+    const int room = std::max(maxLength_ - (TextLength(DocumentOf(editor_)) - removed), removed);
     if (fitted.size() > room) {
         int cut = room;
         if (cut > 0 && fitted[cut - 1].isHighSurrogate() && fitted[cut].isLowSurrogate())
             --cut;
         fitted.truncate(cut);
+        if (onTextLimit_)
+            onTextLimit_();
     }
     return fitted;
 }

@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QString>
+#include <functional>
 
 class QTextCursor;
 
@@ -56,9 +57,11 @@ public:
     void RedoStep();
 
     // Limits the length of the text (0: no limit); an insertion that would go
-    // beyond it is cut short, at a whole character.
+    // beyond it is cut short, at a whole character, and `onLimit` is told.
+    // A text already past the limit may still be replaced by no more text.
     void setMaxLength(int length) { maxLength_ = length; }
     int maxLength() const { return maxLength_; }
+    void setOnTextLimit(std::function<void()> onLimit) { onTextLimit_ = std::move(onLimit); }
 
     // ---- edits; each records only when the text really changes
 
@@ -127,6 +130,7 @@ private:
     int newest_ = 0;
     int oldest_ = 0;   // the ring's origin; oldest_ + 1 .. newest_ are valid
     int maxLength_ = 0;
+    std::function<void()> onTextLimit_;
     int groupDepth_ = 0;
     bool groupStarted_ = false;
     int applying_ = 0;  // our own edits in progress

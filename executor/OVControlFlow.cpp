@@ -359,8 +359,11 @@ void ClearConsole()
     ConsoleLineCount = 0;
 }
 
+// The screen is filled with a solid brush, which the canvas keeps; its
+// colour stays what it was.
 void ClearGraphics()
 {
+    GraphCanvas.BrushStyle = 0;
     if (GraphSurfaceAccess *surface = GraphSurface())
         surface->Fill(GraphBackColor);
 }

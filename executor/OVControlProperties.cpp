@@ -76,6 +76,12 @@ int ClampedInt(long double v, int low, int high)
     return int(std::trunc(v));
 }
 
+// Truncated, within the range of int.
+int TruncatedInt(long double v)
+{
+    return ClampedInt(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+}
+
 bool IsControlIndex(long double x) { return x >= 1 && x < ControlCount + 1; }
 
 int32_t ValueTag(Prop p)
@@ -188,11 +194,11 @@ void Apply(ControlRecord &r, Prop p, const Value &v)
         r.ColorSet = true;
         break;
     case Prop::FontCharset:
-        r.Font.Charset = ClampedInt(v.Number, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()) & 0xFF;
+        r.Font.Charset = TruncatedInt(v.Number) & 0xFF;
         break;
     case Prop::FontColor: r.Font.Color = v.Color; break;
     case Prop::FontName: r.Font.Name = v.Text; break;
-    case Prop::FontSize: r.Font.Size = ClampedInt(v.Number, ControlFontSizeMin, ControlFontSizeMax); break;
+    case Prop::FontSize: r.Font.Size = TruncatedInt(v.Number); break;
     case Prop::FontStyle: r.Font.Style = StrToFontStyles(v.Text); break;
     case Prop::Height: r.Height = ClampedInt(v.Number, 0, ControlSizeMax); break;
     case Prop::Width: r.Width = ClampedInt(v.Number, 0, ControlSizeMax); break;
@@ -360,7 +366,6 @@ int PopControlIndex()
 
 void ApplyControlSettingToModel(int32_t code)
 {
-    const int size = ClampedInt(ConsoleFontSize, ControlFontSizeMin, ControlFontSizeMax);
     switch (code) {
     case stCBACKCOLOR: Controls().FormColor = ControlBackColor; break;
     case stCFONTCOLOR:
@@ -369,7 +374,7 @@ void ApplyControlSettingToModel(int32_t code)
     case stCFONTCHARSET:
         ChangeSettingControls(true, [](ControlRecord &r) { r.Font.Charset = ConsoleFontCharset & 0xFF; });
         break;
-    case stCFONTSIZE: ChangeSettingControls(true, [size](ControlRecord &r) { r.Font.Size = size; }); break;
+    case stCFONTSIZE: ChangeSettingControls(true, [](ControlRecord &r) { r.Font.Size = ConsoleFontSize; }); break;
     case stCFONTNAME: ChangeSettingControls(true, [](ControlRecord &r) { r.Font.Name = ConsoleFontName; }); break;
     case stCFONTSTYLE:
         ChangeSettingControls(true, [](ControlRecord &r) { r.Font.Style = ConsoleFontStyle; });

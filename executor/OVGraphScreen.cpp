@@ -134,6 +134,10 @@ void ExecGPrint()
         text = PopString();
     else
         SetError(50022, stGPRINT);
+    // The text is written on a solid brush of the back colour, which the
+    // canvas keeps afterwards.
+    GraphCanvas.BrushColor = GraphBackColor;
+    GraphCanvas.BrushStyle = 0;
     if (GraphSurfaceAccess *surface = GraphSurface()) {
         const CanvasFont font{GraphFontName, GraphFontSize, GraphFontCharset, GraphFontStyle};
         surface->Text(QPoint(GLocateX, GLocateY), text, font, GraphFontColor, GraphBackColor);
@@ -171,15 +175,16 @@ void ExecGScreen()
     SetPictureSize(w, h);
 }
 
-// GSCREEN w, h, cw, ch: nothing changes unless all four are numbers.
+// GSCREEN w, h, cw, ch: nothing changes unless all four are numbers. The
+// client pair has the picture's limits.
 void ExecGScreenStretched()
 {
     long double cw = 0, ch = 0, w = 0, h = 0;
     if (!PopSize(cw, ch) || !PopSize(w, h))
         return;
     GraphWindowSized = 1;
-    GraphClientWidth = TruncSaturate(std::min(cw, 3000.0L), 0, MaxWidth);
-    GraphClientHeight = TruncSaturate(std::min(ch, 2500.0L), 0, MaxHeight);
+    GraphClientWidth = TruncSaturate(cw, MinWidth, MaxWidth);
+    GraphClientHeight = TruncSaturate(ch, MinHeight, MaxHeight);
     SetPictureSize(w, h);
 }
 

@@ -103,6 +103,9 @@ public:
     void MoveProgramWindow(ProgramWindow window, int left, int top) override;
     void SetWindowShowState(ProgramWindow window, WindowShowState state) override;
     WindowShowState WindowShowStateOf(ProgramWindow window) override;
+    // Every opening of a screen is a new window in the normal state.
+    void ShowGraphWindow() override { windows_[size_t(ProgramWindow::Graphics)].State = WindowShowState::Normal; }
+    void ShowControlScreen() override { windows_[size_t(ProgramWindow::Control)].State = WindowShowState::Normal; }
     FontSetting ConsoleFont() override { return consoleFont_; }
     void SetConsoleFont(const FontSetting &font) override { consoleFont_ = font; }
     void SetConsoleBackColor(ColorValue color) override { consoleBackColor_ = color; }

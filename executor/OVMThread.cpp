@@ -659,13 +659,19 @@ bool RunLoopState::Statement(ShortCut kind)
     return false;
 }
 
+// False, with nothing done, when the first cell is not taken (a call whose
+// target is no routine, a call record cut short): its handler must run it,
+// or the loop would come back to the same cell for ever.
 bool RunLoopState::CallCells()
 {
-    int32_t pc = pc_ - 1;
+    const int32_t first = pc_ - 1;
+    int32_t pc = first;
     int32_t fault = 0;
     RunCallCells(cells_, end_, pc, fault);
     if (ErrorNumber != 0)
         callFault_ = fault;
+    else if (pc == first)
+        return false;
     pc_ = pc;
     return true;
 }

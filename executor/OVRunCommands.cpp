@@ -7,6 +7,7 @@
 #include "executor/OVStack.h"
 #include "language/OVCode.h"
 #include "language/OVPreScan.h"
+#include "platform/OVSafeSave.h"
 #include "platform/OVTextEncoding.h"
 #include "platform/OVTextReader.h"
 
@@ -300,27 +301,15 @@ bool MayOverwrite(const QString &target)
     return yes;
 }
 
-// Copies one file by blocks into a new file beside the target, which
-// replaces the target once it is on the disk: a copy that fails leaves the
-// target as it was. The copy keeps the source's permissions and time of last
-// change; false when it fails.
+// Copies one file as a whole-file write replaces a file: a copy that fails
+// leaves the target as it was. The copy keeps the source's permissions and
+// time of last change; false when it fails.
 bool CopyOneFile(const QString &source, const QString &target)
 {
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
+    QString reason;
+    if (!ReplaceFileWithCopy(target, source, reason))
         return false;
-    const bool copied = SaveFileSafely(target, [&in](QSaveFile &out) {
-        constexpr qint64 blockBytes = 64 * 1024;
-        while (!in.atEnd()) {
-            const QByteArray block = in.read(blockBytes);
-            if (block.isEmpty() || out.write(block) != block.size())
-                return false;
-        }
-        return in.error() == QFileDevice::NoError;
-    });
-    if (!copied)
-        return false;
-    QFile::setPermissions(target, in.permissions());
+    QFile::setPermissions(target, QFile::permissions(source));
     std::error_code error;
     const auto changed = std::filesystem::last_write_time(FsPath(source), error);
     if (!error)

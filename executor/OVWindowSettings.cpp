@@ -284,10 +284,9 @@ void ExecWindowState()
         state = WindowShowState::Minimize;
     else
         return;  // any other text changes nothing
+    // A closed screen is left alone: every opening shows a normal window.
     const ProgramWindow window = WindowOfStateCode(CurrentCode);
-    if (window == ProgramWindow::Graphics)
-        GraphWindowShow = state;  // taken by the window when it opens
-    if (window != ProgramWindow::Control || ControlOpen())
+    if ((window != ProgramWindow::Control || ControlOpen()) && (window != ProgramWindow::Graphics || GraphicsOpen()))
         Host().SetWindowShowState(window, state);
 }
 

@@ -342,8 +342,13 @@ enum class NameEnd { Plain, Dollar, At, Paren };
 
 CodeType LookupName(const QString &name, NameEnd end, int mode)
 {
-    if (end == NameEnd::At)
-        return mode == tmDeclare ? DeclareName(name) : RegisterName(name);
+    if (end == NameEnd::At) {
+        switch (mode) {
+        case tmDeclare: return DeclareName(name);
+        case tmRegister: return RegisterName(name);
+        default: return ClassifyName(name);  // a look ahead enters no formula variable
+        }
+    }
     if (end == NameEnd::Dollar) {
         if (const int f = LookupFunction(name))
             return Cell(ckFunction, f);
@@ -770,7 +775,9 @@ CodeType RegisterName(const QString &rawName)
 
 CodeType ClassifyName(const QString &name)
 {
-    return name.endsWith(u'$') ? Cell(ckStrVar, 1) : Cell(ckNumVar, 1);
+    if (name.endsWith(u'$'))
+        return Cell(ckStrVar, 1);
+    return name.endsWith(u'@') ? Cell(ckFormVar, 1) : Cell(ckNumVar, 1);
 }
 
 bool ParseDecimal(QStringView text, long double &value)

@@ -38,6 +38,13 @@ qint32 Clamp32(long value)
     return qint32(std::clamp<long>(value, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
 }
 
+qint32 Round32(double value)
+{
+    constexpr double low = std::numeric_limits<qint32>::min();
+    constexpr double high = std::numeric_limits<qint32>::max();
+    return qint32(std::lround(std::clamp(value, low, high)));
+}
+
 snd_hctl_elem_t *FindElement(snd_hctl_t *hctl, const AlsaControl &control)
 {
     snd_ctl_elem_id_t *raw = nullptr;
@@ -81,28 +88,6 @@ void SetRaw(snd_ctl_elem_value_t *value, snd_ctl_elem_type_t type, unsigned inde
     case SND_CTL_ELEM_TYPE_ENUMERATED: snd_ctl_elem_value_set_enumerated(value, index, unsigned(raw)); break;
     default: snd_ctl_elem_value_set_integer(value, index, raw); break;
     }
-}
-
-qint32 ToDetail(const AlsaControl &control, long raw)
-{
-    if (control.Scaled) {
-        const double level = double(std::clamp(raw, control.Min, control.Max) - control.Min);
-        return qint32(std::lround(level * kFullScale / double(control.Max - control.Min)));
-    }
-    if (control.Inverted)
-        return raw == 0 ? 1 : 0;
-    return Clamp32(raw);
-}
-
-long FromDetail(const AlsaControl &control, qint32 detail)
-{
-    if (control.Scaled) {
-        const double level = std::clamp(double(detail), 0.0, kFullScale);
-        return control.Min + std::lround(level * double(control.Max - control.Min) / kFullScale);
-    }
-    if (control.Inverted)
-        return detail == 0 ? 1 : 0;
-    return std::clamp<long>(detail, control.Min, control.Max);
 }
 
 // The first item marked for the channel; -1 when none is.
@@ -179,6 +164,28 @@ bool DescribeAlsaControl(snd_hctl_elem_t *element, TMixerControlType type, bool 
     return true;
 }
 
+qint32 AlsaDetailOfRaw(const AlsaControl &control, long raw)
+{
+    if (control.Scaled) {
+        const double level = double(raw) - double(control.Min);
+        return Round32(level * kFullScale / (double(control.Max) - double(control.Min)));
+    }
+    if (control.Inverted)
+        return raw == 0 ? 1 : 0;
+    return Clamp32(raw);
+}
+
+long AlsaRawOfDetail(const AlsaControl &control, qint32 detail)
+{
+    if (control.Scaled) {
+        const double level = std::clamp(double(detail), 0.0, kFullScale);
+        return control.Min + std::lround(level * (double(control.Max) - double(control.Min)) / kFullScale);
+    }
+    if (control.Inverted)
+        return detail == 0 ? 1 : 0;
+    return std::clamp<long>(detail, control.Min, control.Max);
+}
+
 int ReadAlsaValues(snd_hctl_t *hctl, const AlsaControl &control, std::vector<long> &values)
 {
     snd_hctl_elem_t *element = nullptr;
@@ -207,7 +214,7 @@ int ReadAlsaDetails(snd_hctl_t *hctl, const AlsaControl &control, int channels, 
         return mrOk;
     }
     for (int channel = 0; channel < channels; ++channel)
-        values.push_back(ToDetail(control, raw[size_t(channel)]));
+        values.push_back(AlsaDetailOfRaw(control, raw[size_t(channel)]));
     return mrOk;
 }
 
@@ -227,7 +234,7 @@ int WriteAlsaDetails(snd_hctl_t *hctl, const AlsaControl &control, int channels,
         const int given = channels == 1 ? 0 : channel;
         const long raw = control.ValueType == SND_CTL_ELEM_TYPE_ENUMERATED
             ? ChosenItem(values, given, channels, items)
-            : FromDetail(control, values[size_t(given)]);
+            : AlsaRawOfDetail(control, values[size_t(given)]);
         if (raw < 0 && control.ValueType == SND_CTL_ELEM_TYPE_ENUMERATED)
             return mrInvalidParam;
         SetRaw(value.get(), control.ValueType, unsigned(channel), raw);

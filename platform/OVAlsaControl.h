@@ -31,6 +31,13 @@ struct AlsaControl {
 // is a peak meter. False when its values cannot be exchanged as details.
 bool DescribeAlsaControl(snd_hctl_elem_t *element, TMixerControlType type, bool inverted, AlsaControl &control);
 
+// A raw value of the element as a detail, and back. A volume's range maps
+// onto 0..65535; a level the card holds beyond its range (a sound server
+// above 100 %) lies beyond 0..65535 too, so that it never passes for full
+// scale or silence. Written details are kept within the range.
+qint32 AlsaDetailOfRaw(const AlsaControl &control, long raw);
+long AlsaRawOfDetail(const AlsaControl &control, qint32 detail);
+
 // The element's values as the card holds them (enumerated: the chosen item
 // of each channel).
 int ReadAlsaValues(snd_hctl_t *hctl, const AlsaControl &control, std::vector<long> &values);

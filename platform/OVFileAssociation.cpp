@@ -112,7 +112,8 @@ void RollBack(const std::vector<FileSnapshot> &shots)
 
 std::vector<FileSnapshot> SnapshotAll()
 {
-    return {Snapshot(OvtMimePackagePath()), Snapshot(OvtDesktopEntryPath()), Snapshot(UserMimeAppsListPath())};
+    return {Snapshot(OvtMimePackagePath()), Snapshot(OvtDesktopEntryPath()), Snapshot(UserMimeAppsListPath()),
+            Snapshot(ProgramIconPath())};
 }
 
 QByteArray MimePackageText()
@@ -122,23 +123,10 @@ QByteArray MimePackageText()
                              "  <mime-type type=\"text/x-orvane-ovt\">\n"
                              "    <sub-class-of type=\"text/plain\"/>\n"
                              "    <comment>Orvane Text</comment>\n"
+                             "    <icon name=\"orvane\"/>\n"
                              "    <glob pattern=\"*.ovt\"/>\n"
                              "  </mime-type>\n"
                              "</mime-info>\n");
-}
-
-QByteArray DesktopEntryText(const QString &exec)
-{
-    const QString text = u"[Desktop Entry]\n"
-                         "Type=Application\n"
-                         "Name=Orvane\n"
-                         "Comment=Orvane Text\n"
-                         "Exec="_s
-                         + exec + u"\nMimeType="_s + OvtMimeType()
-                         + u";\n"
-                           "NoDisplay=true\n"
-                           "Terminal=false\n"_s;
-    return text.toUtf8();
 }
 
 // One argument of an Exec line, quoted when it holds a reserved character:
@@ -176,6 +164,21 @@ QString EscapeEntryValue(const QString &value)
         }
     }
     return escaped;
+}
+
+QByteArray DesktopEntryText(const QString &exec)
+{
+    const QString text = u"[Desktop Entry]\n"
+                         "Type=Application\n"
+                         "Name=Orvane\n"
+                         "Comment=Orvane Text\n"
+                         "Icon="_s
+                         + EscapeEntryValue(ProgramIconPath()) + u"\nExec="_s + exec + u"\nMimeType="_s
+                         + OvtMimeType()
+                         + u";\n"
+                           "NoDisplay=true\n"
+                           "Terminal=false\n"_s;
+    return text.toUtf8();
 }
 
 // The Exec line of the entry with the program argument left out.
@@ -258,6 +261,7 @@ QString OvtDesktopEntryName() { return u"orvane-ovt.desktop"_s; }
 QString OvtMimePackagePath() { return MimeFolder() + u"/packages/orvane-ovt.xml"_s; }
 QString OvtDesktopEntryPath() { return ApplicationsFolder() + u'/' + OvtDesktopEntryName(); }
 QString UserMimeAppsListPath() { return ConfigHome() + u"/mimeapps.list"_s; }
+QString ProgramIconPath() { return DataHome() + u"/icons/hicolor/256x256/apps/orvane.png"_s; }
 
 QString AssociationExecLine(const QString &programPath, AssociationKind kind)
 {
@@ -284,11 +288,18 @@ AssociationKind QueryAssociation()
     return AssociationKind::Edit;
 }
 
-bool RegisterAssociation(AssociationKind kind, const QString &programPath, QString *error)
+bool RegisterAssociation(AssociationKind kind, const QString &programPath, const QString &iconSource,
+                         QString *error)
 {
+    QFile icon(iconSource);
+    if (!icon.open(QIODevice::ReadOnly)) {
+        SetError(error, iconSource + u": "_s + icon.errorString());
+        return false;
+    }
     const std::vector<FileSnapshot> shots = SnapshotAll();
     const bool done =
-        WriteFile(OvtMimePackagePath(), MimePackageText(), error)
+        WriteFile(ProgramIconPath(), icon.readAll(), error)
+        && WriteFile(OvtMimePackagePath(), MimePackageText(), error)
         && WriteFile(OvtDesktopEntryPath(), DesktopEntryText(AssociationExecLine(programPath, kind)), error)
         && UpdateDatabases(error)
         && RunTool(u"xdg-mime"_s, {u"default"_s, OvtDesktopEntryName(), OvtMimeType()}, nullptr, error);
@@ -306,7 +317,8 @@ bool RemoveAssociation(QString *remaining, QString *error)
     // Nothing of ours installed: the databases need no rebuilding.
     const bool installed = shots[0].Existed || shots[1].Existed;
     const bool done = RemoveFile(OvtMimePackagePath(), error) && RemoveFile(OvtDesktopEntryPath(), error)
-                      && StripMimeAppsList(error) && (!installed || UpdateDatabases(error));
+                      && RemoveFile(ProgramIconPath(), error) && StripMimeAppsList(error)
+                      && (!installed || UpdateDatabases(error));
     if (!done) {
         RollBack(shots);
         return false;

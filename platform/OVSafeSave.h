@@ -4,7 +4,12 @@
 // or else a copy, renamed over any older backup in one step); then the
 // temporary file is renamed over the name. A failure leaves the previous
 // file as it was. A symbolic link is saved through: the file it names is
-// replaced, its backup kept beside it, and the link stays.
+// replaced, its backup kept beside it, and the link stays; a loop of links
+// is an error that leaves the links alone.
+//
+// Where the folder takes no new file (or the name cannot be replaced) but
+// the file may be written, it is written in place, its old contents put
+// back when that fails. A device or a pipe is always written in place.
 #pragma once
 
 #include <QByteArray>
@@ -33,10 +38,15 @@ using BackupNaming = std::function<QString(const QString &target)>;
 // Writes `bytes` to `path`, or to the file it links to. With a backup name,
 // an existing file is kept there first; a backup that cannot be made does
 // not stop the save. The new file keeps the permissions of the one it
-// replaces. False with `error` set when the file could not be replaced.
+// replaces. False with `error` set to the system's reason (a full disk, a
+// read-only one, a loop of links) when the file could not be written.
 // Temporary files that earlier saves in that folder left behind when they
 // were killed are removed on the way.
 bool ReplaceFileKeepingBackup(const QString &path, const QByteArray &bytes, const BackupNaming &backupOf,
                               QString &error);
+
+// Replaces `path` as ReplaceFileKeepingBackup does (without a backup) by a
+// copy of the file `source`, read in blocks rather than held whole.
+bool ReplaceFileWithCopy(const QString &path, const QString &source, QString &error);
 
 } // namespace ov

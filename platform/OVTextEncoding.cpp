@@ -1,9 +1,9 @@
 #include "platform/OVTextEncoding.h"
 
+#include "platform/OVSafeSave.h"
 #include "platform/UCS4Encoding.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -883,18 +883,8 @@ bool WriteTextFile(const QString &path, const QString &text, const TextEncoding 
 {
     QByteArray bytes = encoding.WriteBom ? EncodingMark(encoding.CodePage) : QByteArray();
     bytes += EncodeText(text, encoding);
-    return SaveFileSafely(path, [&bytes](QSaveFile &file) { return file.write(bytes) == bytes.size(); });
-}
-
-bool SaveFileSafely(const QString &path, const std::function<bool(QSaveFile &)> &write)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // Unless committed, the new file is removed when `file` goes.
-    if (!write(file) || !file.flush() || ::fsync(file.handle()) != 0)
-        return false;
-    return file.commit();
+    QString error;
+    return ReplaceFileKeepingBackup(path, bytes, {}, error);
 }
 
 } // namespace ov

@@ -8,10 +8,8 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
-#include <functional>
 #include <optional>
 
-class QSaveFile;
 
 namespace ov {
 
@@ -94,15 +92,10 @@ QByteArray EncodeText(QStringView text, EncodingKind kind);
 // Bytes to text. The mark of the encoding's Unicode form at the start is
 // dropped; a byte that does not decode reads as U+FFFD.
 QString DecodeText(const QByteArray &bytes, const TextEncoding &encoding);
-// Writes a whole file: the mark when the encoding writes one, then the text.
-// The text goes to a new file beside it, which is flushed to the disk and
-// then renamed over the old one, so a failure leaves the old file as it was.
-// False when the file cannot be written in full.
+// Writes a whole file: the mark when the encoding writes one, then the text,
+// as ReplaceFileKeepingBackup writes it (without a backup), so a failure
+// leaves the old file as it was. False when the file cannot be written in full.
 bool WriteTextFile(const QString &path, const QString &text, const TextEncoding &encoding);
-// Replaces a file as WriteTextFile does: `write` fills the new file (false
-// when it fails), which is flushed to the disk and renamed over the old one.
-// A failure removes the new file and leaves the old one as it was.
-bool SaveFileSafely(const QString &path, const std::function<bool(QSaveFile &)> &write);
 
 // Decodes a text that arrives in blocks: a character cut at the end of one
 // block, and the shift state of ISO-2022-JP, carry over to the next, so the

@@ -14,6 +14,22 @@ bool HasLargeTextLimits(const QString &versionName)
     return versionName == u"Vista" || versionName == u"7";
 }
 
+// The names a Windows version record gives, "Unknown" aside.
+const QStringList &WindowsNames()
+{
+    static const QStringList names = {u"95"_s, u"98"_s, u"98SE"_s, u"ME"_s, u"NT"_s, u"2000"_s,
+                                      u"XP"_s, u"Vista"_s, u"7"_s, u"8"_s, u"8.1"_s};
+    return names;
+}
+
+// The Windows systems that keep the small program size. "Unknown" is not
+// one: a later Windows gives it, and so does a desktop without a product
+// name.
+bool HasSmallProgramLimit(const QString &versionName)
+{
+    return WindowsNames().contains(versionName) && !HasLargeTextLimits(versionName);
+}
+
 }  // namespace
 
 QString WindowsVersionNameFor(const VersionRecord &r)
@@ -53,17 +69,15 @@ QString GetWindowsVersionName()
 {
     // A product name that happened to equal a Windows name would trigger the
     // start-up refusal or the large limits, so it is reported as "Unknown".
-    static const QStringList windowsNames = {u"95"_s, u"98"_s, u"98SE"_s, u"ME"_s, u"NT"_s, u"2000"_s,
-                                             u"XP"_s, u"Vista"_s, u"7"_s, u"8"_s, u"8.1"_s};
     const QString name = QSysInfo::prettyProductName();
-    if (name.isEmpty() || windowsNames.contains(name))
+    if (name.isEmpty() || WindowsNames().contains(name))
         return QStringLiteral("Unknown");
     return name;
 }
 
 int ProgramSizeLimit(const QString &versionName)
 {
-    return HasLargeTextLimits(versionName) ? 0x100000 : 0x40000;
+    return HasSmallProgramLimit(versionName) ? 0x40000 : 0x100000;
 }
 
 int ConsoleTextLimit(const QString &versionName)

@@ -1,6 +1,6 @@
 // The short name of the running Windows version ("95" ... "8.1" or "Unknown"),
 // looked up once at start-up. Other code keys on the name: "2000" is refused,
-// and "Vista" and "7" get the larger text-size limits.
+// and the console's larger text limit is for "Vista" and "7".
 #pragma once
 
 #include <QString>
@@ -25,7 +25,9 @@ QString WindowsVersionNameFor(const VersionRecord &r);
 QString GetWindowsVersionName();
 
 // Largest program text, in characters, for the editor and the worker's
-// size check: 1,048,576 on "Vista" and "7", else 262,144.
+// size check: 262,144 on the older Windows systems named by the version
+// record ("95" to "XP", "8" and "8.1"), else 1,048,576 (this desktop's
+// system, "Vista" and "7").
 int ProgramSizeLimit(const QString &versionName);
 
 // Largest text of the console window: 5,242,880 on "Vista" and "7",

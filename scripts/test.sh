@@ -12,7 +12,7 @@ run_suite() {
   local dir=$1; shift
   cmake -S . -B "$dir" -DOV_WERROR=ON -DOV_TESTS=ON "$@"
   cmake --build "$dir" -j "$jobs"
-  ctest --test-dir "$dir" --output-on-failure -j "$jobs"
+  ctest --test-dir "$dir" --output-on-failure --timeout 600 -j "$jobs"
 }
 
 run_suite build

@@ -167,6 +167,10 @@ TEST_F(GraphicsStatements, ScreenSizesAreClampedAndAFailedSizeStillOpensAScreen)
     EXPECT_EQ(GraphWindowSized, 1);
     EXPECT_EQ(GraphClientWidth, 80);
     EXPECT_EQ(GraphSurfaceObject().PictureSize(), QSize(200, 100));
+    Run(QStringLiteral("GSCREEN(600, 400, 20, 5)"));
+    EXPECT_EQ(QSize(GraphClientWidth, GraphClientHeight), QSize(50, 10));
+    Run(QStringLiteral("GSCREEN(600, 400, 5000, 3000.5)"));
+    EXPECT_EQ(QSize(GraphClientWidth, GraphClientHeight), QSize(3000, 2500));
 }
 
 TEST_F(GraphicsStatements, DrawingBeforeAnyScreenNamesTheStatement)

@@ -137,6 +137,51 @@ TEST(Mixer, BalanceWritesTheRatioAndReadsItBack)
     EXPECT_EQ(line.Volume(), (Levels{65535, 28086}));
 }
 
+// The balances next to the ends keep a level on the quieter channel and read
+// back as themselves, from the ratio and from the levels written.
+TEST(Mixer, BalancesNextToTheEndsGoBothWays)
+{
+    SpeakerBench line({65535, 65535});
+    line.Item().SetBalance(1);
+    EXPECT_FLOAT_EQ(line.Item().BalanceRatio, 1.0f / 99.0f);
+    EXPECT_EQ(line.Volume(), (Levels{65535, 662}));
+    EXPECT_EQ(line.Item().GetBalance(), 1);
+    line.Item().SetBalance(99);
+    EXPECT_FLOAT_EQ(line.Item().BalanceRatio, 99.0f);
+    EXPECT_EQ(line.Volume(), (Levels{662, 65535}));
+    EXPECT_EQ(line.Item().GetBalance(), 99);
+
+    SpeakerBench outside({65535, 662});  // levels set elsewhere
+    EXPECT_EQ(outside.Item().GetBalance(), 1);
+    outside.Volume() = {662, 65535};
+    EXPECT_EQ(outside.Item().GetBalance(), 99);
+}
+
+// Levels that add up to 3000 or more tell the balance; a new ratio replaces
+// the kept one only when it differs by more than a thousandth of it.
+TEST(Mixer, BalanceIsLearntFromLevelsLoudEnoughAndChangedEnough)
+{
+    SpeakerBench line({65535, 65535});
+    line.Volume() = {1000, 1999};
+    line.Item().GetVolume();
+    EXPECT_EQ(line.Item().BalanceRatio, 1.0f);
+    line.Volume() = {1000, 2000};
+    line.Item().GetVolume();
+    EXPECT_EQ(line.Item().BalanceRatio, 2.0f);
+
+    line.Volume() = {40000, 20000};
+    line.Item().GetVolume();
+    line.Volume() = {40000, 20018};  // 0.09 % more
+    line.Item().GetVolume();
+    EXPECT_EQ(line.Item().BalanceRatio, 0.5f);
+    line.Volume() = {40000, 20028};  // 0.14 % more
+    line.Item().GetVolume();
+    EXPECT_EQ(line.Item().BalanceRatio, 20028.0f / 40000.0f);
+    line.Volume() = {40000, 19990};  // 0.19 % less than that
+    line.Item().GetVolume();
+    EXPECT_EQ(line.Item().BalanceRatio, 19990.0f / 40000.0f);
+}
+
 TEST(Mixer, MuteWritesOnlyAChange)
 {
     SpeakerBench line({65535, 65535});

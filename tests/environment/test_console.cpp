@@ -17,6 +17,8 @@
 #include <QElapsedTimer>
 #include <QThread>
 #include <QPushButton>
+#include <QApplication>
+#include <QFontInfo>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -219,6 +221,10 @@ TEST_F(Console, SettingStatementsRestyleTheConsole)
 
     enter(QStringLiteral("PRINT TFONTCOLOR; TFONTSIZE; TFONTCHARSET; TFONTSTYLE; TBACKCOLOR"));
     EXPECT_TRUE(Lines().contains(QStringLiteral(" 255 14 1 Bold Underline#000080"))) << Lines().join(u'|').toStdString();
+    // size 0 shows the desktop's default size and reads back as 0
+    enter(QStringLiteral("TFONTSIZE = 0 : PRINT TFONTSIZE; \"|\""));
+    EXPECT_EQ(form_->Memo1->font().pointSize(), QFontInfo(QApplication::font()).pointSize());
+    EXPECT_TRUE(Lines().contains(QStringLiteral(" 0|"))) << Lines().join(u'|').toStdString();
 
     enter(QStringLiteral("TWPOSITION(30, 40) : TWINDOWSTATE = \"maximize\""));
     EXPECT_EQ(form_->pos(), QPoint(30, 40));

@@ -2,17 +2,15 @@
 // text goes back to it, a click on a real button runs the event sub, a new
 // CSCREEN reuses the widgets, and the close box closes the screen. Labels
 // lie beneath the other controls; text boxes take long text.
-#include "devices/OVControlFrame.h"
-#include "environment/OVQtHost.h"
-#include "environment/OVRunFrame.h"
-#include "environment/OVRunWindows.h"
 #include "executor/OVControlScreen.h"
-#include "executor/OVInterpreter.h"
-#include "executor/OVMThread.h"
 
+#include "program_windows_fixture.h"
 #include "wait_for_run.h"
+
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -25,48 +23,14 @@ using namespace ov;
 
 namespace {
 
-class ControlScreen : public ::testing::Test {
+class ControlScreen : public ProgramWindowsFixture {
 protected:
     void SetUp() override
     {
-        InitializeInterpreterUnits();
-        windows_.SetControlForm(&form_);
+        ProgramWindowsFixture::SetUp();
         QObject::connect(&form_, &TOVControlForm::ButtonClicked, &form_,
                          [this](int n) { ClickControlButton(runs_, n); });
-        SetRunHost(&host_);
-        console_.Memo1->Clear();
     }
-    void TearDown() override
-    {
-        WaitForRun(runs_);
-        SetRunHost(nullptr);
-    }
-
-    void RunProgram(const QString &text)
-    {
-        SourceText = text;
-        RunMode = 0;
-        ProgramRunning = 1;
-        StopRequested = 0;
-        ASSERT_TRUE(runs_.Start());
-        WaitForRun(runs_);
-    }
-    // A console line: the program's code and its subs stay.
-    void RunLine(const QString &line)
-    {
-        RunCommand = line;
-        RunMode = 1;
-        ProgramRunning = 1;
-        ASSERT_TRUE(runs_.Start());
-        WaitForRun(runs_);
-    }
-    QString Console() const { return console_.Memo1->toPlainText(); }
-
-    RunController runs_;
-    TRunForm console_{runs_};
-    TOVRunWindows windows_{console_, nullptr};
-    TOVControlForm form_;
-    TOVQtHost host_{windows_};
 };
 
 } // namespace
@@ -174,4 +138,46 @@ TEST_F(ControlScreen, ALongUnbrokenLineShowsAtOnceAndStopAnswers)
     WaitForRun(runs_);
     EXPECT_EQ(RunThreadActive.load(), 0);
     EXPECT_TRUE(Console().contains(QStringLiteral(u"実行中断しました"))) << Console().toStdString();
+}
+
+// Font size 0 shows the application's default size, on the controls of a
+// property assignment and of CFONTSIZE alike; a size above 500 is kept.
+TEST_F(ControlScreen, FontSizeZeroShowsTheDefaultSize)
+{
+    RunProgram(QStringLiteral("CSCREEN(400, 300): CBUTTON(1).FONTSIZE = 0: CFONTSIZE = 0\r\n"
+                              "CBUTTON(21).FONTSIZE = 0: CBUTTON(22).FONTSIZE = 600"));
+    const int standard = QFontInfo(QApplication::font()).pointSize();
+    ASSERT_GT(standard, 4);
+    EXPECT_EQ(form_.Button[1]->font().pointSize(), standard) << Console().toStdString();
+    EXPECT_EQ(form_.Button[21]->font().pointSize(), standard);
+    EXPECT_EQ(form_.Memo[3]->font().pointSize(), standard);
+    EXPECT_EQ(form_.Label[4]->font().pointSize(), standard);
+    EXPECT_EQ(form_.Button[22]->font().pointSize(), 600);
+}
+
+// Keys typed into a memo leave its text in the window; the model takes it
+// once, when the program next uses the text.
+TEST_F(ControlScreen, TypedMemoTextMovesIntoTheModelWhenRead)
+{
+    RunProgram(QStringLiteral("CSCREEN(400, 300): CTEXTBOX(5).MULTILINE = TRUE: CTEXTBOX(5) ON: CTEXTBOX(5).TEXT = \"\""));
+    form_.Memo[5]->setFocus();
+    QTest::keyClicks(form_.Memo[5], QStringLiteral("x"));
+    QTest::keyClick(form_.Memo[5], Qt::Key_Return);
+    QTest::keyClicks(form_.Memo[5], QStringLiteral("y"));
+    RunLine(QStringLiteral("PRINT LEN(CTEXTBOX(5).TEXT): CTEXTBOX(5).MULTILINE = FALSE: PRINT CTEXTBOX(5).TEXT"));
+    EXPECT_TRUE(Console().contains(QStringLiteral(" 4\nx\n"))) << Console().toStdString();
+
+    int fetches = 0;
+    Controls().SetMemoTextSource([&fetches](int n) -> std::optional<QString> {
+        ++fetches;
+        return QStringLiteral("typed %1").arg(n);
+    });
+    RunLine(QStringLiteral("CTEXTBOX(5).MULTILINE = TRUE"));
+    form_.Memo[5]->setFocus();
+    QTest::keyClicks(form_.Memo[5], QStringLiteral("abc"));
+    EXPECT_EQ(fetches, 0);
+    RunLine(QStringLiteral("PRINT CTEXTBOX(5).TEXT; CTEXTBOX(5).TEXT"));
+    EXPECT_TRUE(Console().contains(QStringLiteral("typed 5typed 5"))) << Console().toStdString();
+    EXPECT_EQ(fetches, 1);
+    Controls().SetMemoTextSource({});
 }

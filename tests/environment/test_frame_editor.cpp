@@ -22,6 +22,7 @@
 #include "platform/OVSafeSave.h"
 #include "resources/OVInterfaceTexts.h"
 
+#include "tests/file_conditions.h"
 #include "wait_for_run.h"
 #include <QCoreApplication>
 #include <QDir>
@@ -31,9 +32,14 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QPrinter>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTextBlock>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <cerrno>
+#include <cstring>
 #include <optional>
 #include <unistd.h>
 
@@ -210,17 +216,55 @@ TEST_F(FrameEditor, AFailedSaveIsReportedAndTheEditorStaysModified)
     EXPECT_TRUE(editor->IsModified());
     EXPECT_TRUE(editor->FileName.startsWith(QStringLiteral("Untitled")));
 
-    if (geteuid() != 0) {  // permissions do not hold back the superuser
-        const QString locked = Path(QStringLiteral("locked"));
-        ASSERT_TRUE(QDir().mkdir(locked));
-        ASSERT_TRUE(WriteTextFile(locked + QStringLiteral("/old.ovt"), QStringLiteral("OLD\r\n"), TextEncoding{}));
-        QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        EXPECT_FALSE(editor->SaveAs(locked + QStringLiteral("/old.ovt"), QStringLiteral("UTF-8")));
-        QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        EXPECT_EQ(messages_.size(), 2);
-        EXPECT_TRUE(editor->IsModified());
-        EXPECT_EQ(Bytes(locked + QStringLiteral("/old.ovt")), QByteArray("OLD\r\n"));
+    // A disk that takes no more: the message names the system's reason.
+    ASSERT_TRUE(WriteTextFile(Path(QStringLiteral("full.ovt")), QStringLiteral("OLD\r\n"), TextEncoding{}));
+    editor->Editor->insertPlainText(QString(5000, u'X'));
+    {
+        const test::FileSizeLimit nearlyFull(4096);
+        EXPECT_FALSE(editor->SaveAs(Path(QStringLiteral("full.ovt")), QStringLiteral("UTF-8")));
     }
+    ASSERT_EQ(messages_.size(), 2);
+    EXPECT_TRUE(messages_[1].endsWith(QString::fromLocal8Bit(std::strerror(EFBIG)))) << messages_[1].toStdString();
+    EXPECT_EQ(Bytes(Path(QStringLiteral("full.ovt"))), QByteArray("OLD\r\n"));
+    EXPECT_TRUE(editor->IsModified());
+}
+
+// In a folder that takes no new file, a program that may be written is
+// saved where it stands, its old text in the existing backup file.
+TEST_F(FrameEditor, SavingInAFolderThatTakesNoNewFileRewritesTheProgram)
+{
+    const QString locked = Path(QStringLiteral("locked"));
+    ASSERT_TRUE(QDir().mkdir(locked));
+    TOVEditForm *editor = OpenWith(QStringLiteral("locked/old.ovt"), QStringLiteral("OLD\r\n"));
+    ASSERT_NE(editor, nullptr);
+    ASSERT_TRUE(WriteTextFile(locked + QStringLiteral("/old.BAK"), QStringLiteral("OLDER\r\n"), TextEncoding{}));
+    test::RefusingFolder refusing(locked);
+    if (!refusing.Refuses())
+        GTEST_SKIP() << "no folder here can be made to refuse new files";
+    QTest::keyClick(editor->Editor, Qt::Key_End);
+    Type(editor, QStringLiteral("2"));
+    EXPECT_TRUE(editor->OVEMenuSaveClick());
+    EXPECT_TRUE(messages_.isEmpty()) << messages_.join(u'|').toStdString();
+    EXPECT_FALSE(editor->IsModified());
+    EXPECT_EQ(Bytes(locked + QStringLiteral("/old.ovt")), QByteArray("OLD2\r\n"));
+    EXPECT_EQ(Bytes(locked + QStringLiteral("/old.BAK")), QByteArray("OLD\r\n"));
+    EXPECT_EQ(QDir(locked).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 2);
+}
+
+// Only the last extension gives way to ".BAK".
+TEST_F(FrameEditor, TheBackupReplacesOnlyTheLastExtension)
+{
+    ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("v1.0")));
+    for (const char *name : {"prog.v2.ovt", "v1.0/plain"}) {
+        TOVEditForm *editor = OpenWith(QString::fromLatin1(name), QStringLiteral("PRINT 1\r\n"));
+        ASSERT_NE(editor, nullptr);
+        Type(editor, QStringLiteral("2"));
+        ASSERT_TRUE(editor->OVEMenuSaveClick());
+    }
+    EXPECT_EQ(Bytes(Path(QStringLiteral("prog.v2.BAK"))), "PRINT 1\r\n");
+    EXPECT_EQ(Bytes(Path(QStringLiteral("v1.0/plain.BAK"))), "PRINT 1\r\n");
+    EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("prog.BAK"))));
+    EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("v1.BAK"))));
 }
 
 TEST_F(FrameEditor, EncodingsRoundTripAndUnwritableCharactersOfferUtf8)
@@ -609,4 +653,69 @@ TEST_F(FrameEditor, ClosingAsksAboutModifiedEditorsAndTheExitQuestion)
     // No to saving: the editor goes and the frame closes.
     EXPECT_TRUE(frame_->close());
     EXPECT_TRUE(frame_->Editors().isEmpty());
+}
+
+namespace {
+
+// A program text of `length` characters in lines of 80 (the line break
+// counted as one, as the editor counts it).
+QString ProgramOfLength(int length)
+{
+    QString text;
+    for (int i = 0; i < length; ++i)
+        text += i % 80 == 79 ? u'\n' : u'A';
+    return text;
+}
+
+} // namespace
+
+// The editor takes programs up to a mebi-character here. A longer file still
+// opens whole and says so; a key that the limit refuses is noted in the
+// status bar.
+TEST_F(FrameEditor, TheEditorTakesAMebiCharacterAndTellsWhenAFileIsLonger)
+{
+    TOVEditForm *editor = OpenWith(QStringLiteral("big.ovt"), ProgramOfLength(310893));
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->UndoHistory().maxLength(), 1048576);
+    EXPECT_TRUE(messages_.isEmpty());
+    QTest::keyClick(editor->Editor, Qt::Key_End, Qt::ControlModifier);
+    Type(editor, QStringLiteral("B"));
+    EXPECT_EQ(editor->Editor->document()->characterCount() - 1, 310894);
+    EXPECT_TRUE(frame_->statusBar()->currentMessage().isEmpty());
+
+    editor = OpenWith(QStringLiteral("huge.ovt"), ProgramOfLength(1048577));
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->Editor->document()->characterCount() - 1, 1048577);
+    ASSERT_EQ(messages_.size(), 1);
+    EXPECT_TRUE(messages_[0].contains(QStringLiteral("1,048,577"))) << messages_[0].toStdString();
+    EXPECT_TRUE(messages_[0].contains(QStringLiteral("1,048,576")));
+    QTest::keyClick(editor->Editor, Qt::Key_End, Qt::ControlModifier);
+    Type(editor, QStringLiteral("B"));
+    EXPECT_EQ(editor->Editor->document()->characterCount() - 1, 1048577);
+    EXPECT_TRUE(frame_->statusBar()->currentMessage().contains(QStringLiteral("1,048,576")));
+    // An edit that does not lengthen the text is still taken.
+    QTest::keyClick(editor->Editor, Qt::Key_Home);
+    QTest::keyClick(editor->Editor, Qt::Key_Insert);
+    Type(editor, QStringLiteral("C"));
+    EXPECT_EQ(editor->Editor->document()->lastBlock().text().left(2), QStringLiteral("CA"));
+    EXPECT_EQ(editor->Editor->document()->characterCount() - 1, 1048577);
+}
+
+// Every button of the replace dialog speaks Japanese.
+TEST_F(FrameEditor, TheReplaceDialogsButtonsAreAllJapanese)
+{
+    TOVEditForm *editor = frame_->NewEditor();
+    QStringList captions;
+    AnswerNextDialog<QDialog>([&captions](QDialog *dialog) {
+        for (const QPushButton *button : dialog->findChildren<QPushButton *>())
+            captions.append(button->text());
+        dialog->reject();
+    });
+    editor->OVEMenuSearch->actions().at(2)->trigger();
+    ASSERT_EQ(captions.size(), 4);
+    static const QRegularExpression latin(QStringLiteral("[A-Za-z]"));
+    for (const QString &caption : captions)
+        EXPECT_FALSE(caption.contains(latin)) << caption.toStdString();
+    EXPECT_TRUE(captions.contains(QStringLiteral(u"すべて置換")));
+    EXPECT_TRUE(captions.contains(QStringLiteral(u"閉じる")));
 }

@@ -16,6 +16,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <vector>
 
@@ -324,6 +325,28 @@ TEST(HelpPages, TheUnsupportedListNamesOnlyWhatIsNotSupported)
         }
     }
     EXPECT_GE(entries, 20);
+}
+
+// An example reads as one shaded block: each of its lines is a block of the
+// document, and they follow at the font's own spacing (the body's wider
+// spacing, which leaves a gap under each line's shading, does not reach
+// them).
+TEST(HelpPages, ExamplesAreOneBlockWithoutGapsBetweenTheirLines)
+{
+    QTextBrowser browser;
+    for (const QString &page : HelpPages()) {
+        browser.setSource(QUrl(QStringLiteral("qrc:/help/") + page));
+        int lines = 0;
+        for (QTextBlock block = browser.document()->begin(); block.isValid(); block = block.next()) {
+            const QTextBlockFormat format = block.blockFormat();
+            if (!format.nonBreakableLines())
+                continue;  // not inside an example
+            ++lines;
+            EXPECT_EQ(format.lineHeightType(), int(QTextBlockFormat::SingleHeight))
+                << page.toStdString() << ": " << block.text().toStdString();
+        }
+        EXPECT_GT(lines, 0) << page.toStdString();
+    }
 }
 
 TEST(HelpPages, EveryPageIsListedInTheIndexAndEveryLinkLands)

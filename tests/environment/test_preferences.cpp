@@ -1,12 +1,19 @@
 // The preferences form, the association form, the console's context menu and
 // the data-input box, driven through their controls with the dialogs and
 // message boxes answered by hooks.
+#include "answer_dialog.h"
+
 #include "environment/OVFrame.h"
+#include "devices/OVFontNames.h"
+#include "devices/OVFontStyle.h"
 #include "devices/OVKeySetting.h"
+#include "devices/OVQFont.h"
+#include "environment/OVFontDialog.h"
 #include "environment/OVInputNumForm.h"
 #include "environment/OVKeySettingForm.h"
 #include "environment/OVOption.h"
 #include "environment/OVRunFrame.h"
+#include "environment/OVStartup.h"
 #include "executor/OVInterpreter.h"
 #include "executor/OVMThread.h"
 #include "executor/OVRunCommands.h"
@@ -22,7 +29,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFrame>
+#include <QImage>
+#include <QListWidget>
+#include <QSpinBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -209,6 +220,46 @@ TEST_F(Preferences, EditorPageKeepsStylesTheCombosCannotShow)
     EXPECT_EQ(EditorFontSize, 14);
 }
 
+// The font dialog opens on the family that the stored name is drawn in and
+// gives the stored name back when OK is pressed without a change; its
+// styles are the four the settings hold, each once.
+TEST_F(Preferences, FontDialogKeepsTheStoredNameAndOffersEachStyleOnce)
+{
+    SubstituteFonts();
+    Start("Editor Font Size=12\n");
+    TOVOptionFrame *form = OpenOptions();
+    ASSERT_EQ(form->EFNameBox->text(), u"ＭＳ ゴシック");
+    AnswerNextDialog<QDialog>([](QDialog *dialog) { dialog->accept(); });
+    form->EFChange->click();
+    EXPECT_EQ(form->EFNameBox->text(), u"ＭＳ ゴシック");
+    EXPECT_EQ(form->EFSizeBox->text(), u"12");
+    EXPECT_EQ(form->EFStyleBox->text(), u"Normal");
+
+    const QFont stored(u"ＭＳ ゴシック"_s, 12);
+    TOVFontDialog dialog(stored);
+    const QString shown = ShownFamily(stored);
+    EXPECT_TRUE(QFontDatabase::families().contains(shown)) << shown.toStdString();
+    ASSERT_NE(dialog.FamilyList->currentItem(), nullptr);
+    EXPECT_EQ(dialog.FamilyList->currentItem()->text(), shown);
+    QStringList styles;
+    for (int row = 0; row < dialog.StyleList->count(); ++row)
+        styles.append(dialog.StyleList->item(row)->text());
+    EXPECT_EQ(styles, (QStringList{u"標準"_s, u"斜体"_s, u"太字"_s, u"太字 斜体"_s}));
+    EXPECT_EQ(dialog.StyleList->currentRow(), 0);
+
+    const int other = dialog.FamilyList->currentRow() == 0 ? 1 : 0;
+    dialog.FamilyList->setCurrentRow(other);
+    dialog.StyleList->setCurrentRow(3);
+    dialog.UnderlineBox->setChecked(true);
+    dialog.SizeBox->setValue(9);
+    QFont chosen = dialog.SelectedFont();
+    EXPECT_EQ(chosen.family(), dialog.FamilyList->item(other)->text());
+    EXPECT_EQ(FontStylesToStr(FontStylesOf(chosen)), u" Bold Italic Underline");
+    EXPECT_EQ(chosen.pointSize(), 9);
+    dialog.FamilyList->setCurrentItem(dialog.FamilyList->findItems(shown, Qt::MatchExactly).first());
+    EXPECT_EQ(dialog.SelectedFont().family(), u"ＭＳ ゴシック");
+}
+
 TEST_F(Preferences, ConsolePageRestylesTheConsoleAtOnce)
 {
     Start("Cursor Mode=OFF\n");
@@ -352,6 +403,10 @@ TEST_F(Preferences, AssociationFormRegistersShowsAndRemoves)
     EXPECT_EQ(Messages.first(), InterfaceText(65112));
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(QueryAssociation(), AssociationKind::RunShown);
+    // The desktop is given the program's own icon.
+    const QImage icon(ProgramIconPath());
+    EXPECT_EQ(icon.size(), QSize(256, 256));
+    EXPECT_EQ(icon, QImage(ProgramIconFile()));
 
     form = OpenAssociation();
     EXPECT_TRUE(form->RadioButton2->isChecked());

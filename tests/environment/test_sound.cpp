@@ -17,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -143,6 +144,47 @@ TEST(SoundServer, MixerBalanceIsWrittenAndReadBack)
     Pactl({QStringLiteral("set-sink-volume"), QStringLiteral("nullsink"), QStringLiteral("20%"),
            QStringLiteral("60%")});
     EXPECT_TRUE(WaitFor([&] { return master->GetBalance() == 75; }, 10000)) << master->GetBalance();
+    ResetSink();
+}
+
+namespace {
+
+// The sink's level on each channel as pactl reports it, in the server's raw
+// units (65536 is 100 %).
+QList<int> SinkLevels()
+{
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), {QStringLiteral("get-sink-volume"), QStringLiteral("nullsink")});
+    if (!pactl.waitForFinished(10000))
+        return {};
+    QList<int> levels;
+    const QString text = QString::fromUtf8(pactl.readAllStandardOutput());
+    static const QRegularExpression level(QStringLiteral(":\\s*(\\d+)\\s*/"));
+    for (auto match = level.globalMatch(text.section(u'\n', 0, 0)); match.hasNext();)
+        levels.append(match.next().captured(1).toInt());
+    return levels;
+}
+
+} // namespace
+
+// A sink above full scale reads as 100; setting 100 still brings it down to
+// full scale, rather than taking it for already there.
+TEST(SoundServer, VolumeAboveFullScaleIsBroughtBackByASetting)
+{
+    if (!SoundServerRunning)
+        GTEST_SKIP() << "no private sound server";
+    TMixer mixer(MakeAlsaMixerBackend());
+    mixer.Loaded();
+    ASSERT_GE(mixer.GetMasterVolume(), 0) << "the null sink's line was not found";
+    Pactl({QStringLiteral("set-sink-volume"), QStringLiteral("nullsink"), QStringLiteral("40%")});
+    ASSERT_TRUE(WaitFor([&] { return mixer.GetMasterVolume() == 40; }, 10000));
+    Pactl({QStringLiteral("set-sink-volume"), QStringLiteral("nullsink"), QStringLiteral("150%")});
+    ASSERT_TRUE(WaitFor([&] { return mixer.GetMasterVolume() == 100; }, 10000));
+    ASSERT_EQ(SinkLevels(), (QList<int>{98304, 98304}));
+
+    mixer.SetMasterVolume(100);
+    EXPECT_EQ(SinkLevels(), (QList<int>{65536, 65536}));
+    EXPECT_EQ(mixer.GetMasterVolume(), 100);
     ResetSink();
 }
 

@@ -14,6 +14,8 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -80,6 +82,20 @@ TEST_F(WindowsTexts, QtsOwnButtonsAreJapaneseAndTitlesGetNothingAppended)
     EXPECT_TRUE(QGuiApplication::applicationDisplayName().isEmpty());
     EXPECT_EQ(QCoreApplication::applicationVersion(), ProgramVersion());
     EXPECT_EQ(frame_->windowTitle(), QStringLiteral("Orvane"));
+}
+
+// The program's own icon, in sizes from the task bar's to the desktop's,
+// on every window rather than Qt's.
+TEST_F(WindowsTexts, EveryWindowShowsTheProgramsIcon)
+{
+    const QIcon icon = QGuiApplication::windowIcon();
+    ASSERT_FALSE(icon.isNull());
+    EXPECT_EQ(icon.availableSizes(), ProgramIcon().availableSizes());
+    EXPECT_EQ(icon.availableSizes().first(), QSize(16, 16));
+    EXPECT_EQ(icon.availableSizes().last(), QSize(256, 256));
+    EXPECT_EQ(QImage(ProgramIconFile()).size(), QSize(256, 256));
+    for (const QWidget *window : {static_cast<QWidget *>(frame_.get()), static_cast<QWidget *>(console_.get())})
+        EXPECT_EQ(window->windowIcon().cacheKey(), icon.cacheKey());
 }
 
 TEST_F(WindowsTexts, BannerAndVersionBoxNameOrvaneTheSystemAndOneDate)

@@ -187,14 +187,40 @@ TEST_F(WmConsole, HiddenRunMinimisesFrameAndConsoleUnderTheWindowManager)
     EXPECT_TRUE(console_->isMinimized());
 }
 
-// A minimised console that a run lays out again, or a program moves or
-// sizes, stays minimised (the manager would restore a window configured
-// while iconic) and takes the place and size when it is restored.
+// A minimise asked right after the console is shown reads as asked all the
+// while the window manager maps the window, and holds.
+TEST_F(WmConsole, AMinimiseAskedAsTheConsoleIsShownReadsSoThroughout)
+{
+    Start();
+    console_->show();
+    windows_->SetWindowShowState(ProgramWindow::Console, WindowShowState::Minimize);
+    bool minimised = true;
+    EXPECT_TRUE(test::WaitUntil([&] {
+        minimised = minimised && windows_->WindowShowStateOf(ProgramWindow::Console) == WindowShowState::Minimize;
+        return WmState(*console_) == 3 && console_->isMinimized();
+    }));
+    EXPECT_TRUE(minimised);
+}
+
+// The layout before a run puts the console's frame at its place and the
+// window at its size. A minimised console that a run lays out again, or a
+// program moves or sizes, stays minimised (the manager would restore a
+// window configured while iconic) and takes the place and size when it is
+// restored.
 TEST_F(WmConsole, AMinimisedConsoleTakesItsNewPlaceAndSizeWhenRestored)
 {
     Start();
     console_->show();
     ASSERT_TRUE(Mapped(*console_));
+    const QWindow *handle = console_->windowHandle();
+    RunFormLeft = 30;
+    RunFormTop = 20;
+    TScreenWidth = 400;
+    TScreenHeight = 200;
+    windows_->RestoreRunFormLayout();
+    EXPECT_TRUE(test::WaitUntil([&] {
+        return handle->framePosition() == QPoint(30, 20) && console_->size() == QSize(420, 220);
+    })) << handle->framePosition().x() << ',' << handle->framePosition().y();
     windows_->SetWindowShowState(ProgramWindow::Console, WindowShowState::Minimize);
     ASSERT_TRUE(test::WaitUntil([&] { return WmState(*console_) == 3; }));
     windows_->RestoreRunFormLayout();
@@ -211,8 +237,8 @@ TEST_F(WmConsole, AMinimisedConsoleTakesItsNewPlaceAndSizeWhenRestored)
     windows_->SetWindowShowState(ProgramWindow::Console, WindowShowState::Normal);
     EXPECT_TRUE(test::WaitUntil([&] {
         return WmState(*console_) == 1 && console_->size() == QSize(500, 300)
-               && console_->frameGeometry().topLeft() == QPoint(40, 50);
-    })) << console_->frameGeometry().x() << ',' << console_->frameGeometry().y();
+               && handle->framePosition() == QPoint(40, 50);
+    })) << handle->framePosition().x() << ',' << handle->framePosition().y();
 }
 
 // The console's size setting is the window less 20 pixels each way, as it

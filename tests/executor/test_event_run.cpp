@@ -110,6 +110,33 @@ TEST_F(EventRun, AStoppedProgramStaysStoppedAcrossAnEvent)
     EXPECT_TRUE(Cont().contains(QStringLiteral("b")));
 }
 
+// After a program fails to translate, its subs have no code: every call of
+// one, by an event, a click or a console line, reports 54033 and ends.
+TEST_F(EventRun, CallingASubOfAProgramThatFailedToTranslateReportsIt)
+{
+    RunProgram(QStringLiteral("PRINT (1\nEND\nSUB MediaPlayer_OnNotify\nPRINT \"notified\"\nEND SUB\n"
+                              "SUB CButton1_Click\nPRINT \"clicked\"\nEND SUB"));
+    const QStringList reported = {QStringLiteral("エラー:Sub 文の実行中にエラーが起きました。"), QStringLiteral("OK"),
+                                  QString()};
+    const auto console = [this](const QString &line) {
+        const int before = LineCount();
+        RunCommand = line;
+        RunMode = 1;
+        EventSubRun = 0;
+        EXPECT_TRUE(runs_.Start());
+        runs_.Join();
+        return Lines(before);
+    };
+    // A call that never ends is stopped, and so fails the test.
+    StopAfterCells = 100000;
+    EXPECT_EQ(Event(QStringLiteral("MediaPlayer_OnNotify")), reported);
+    StopAfterCells = 100000;
+    EXPECT_EQ(Event(QStringLiteral("CButton1_Click")), reported);
+    StopAfterCells = 100000;
+    EXPECT_EQ(console(QStringLiteral("CALL MediaPlayer_OnNotify")), reported);
+    StopAfterCells = 0;
+}
+
 // SYSTEM closes the main frame in the run's last window step; until that
 // step is done the run still counts as active, so that no starter can begin
 // (or join) a run meanwhile.

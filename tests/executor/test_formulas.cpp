@@ -227,3 +227,15 @@ TEST_F(Formulas, SleepSetVersionHelpAndMouse)
     MouseToWorld = saved;
     GraphScreenOpen = 0;
 }
+
+// MOUSE gives the position in world coordinates, y turned over while
+// MATHGRAPH is on.
+TEST_F(Formulas, MouseTurnsYOverUnderMathGraph)
+{
+    RunProgram(QStringLiteral("GSCREEN(101, 61): WINDOW (0, 0)-(10, 6): MATHGRAPH ON"));
+    PublishMouse({2, 50, 20});
+    EXPECT_EQ(RunLine(QStringLiteral("MOUSE(A, B, C): PRINT A; B; C")), Lines({u" 2 5 4"}));
+    PublishMouse({2, 50, 20});
+    EXPECT_EQ(RunLine(QStringLiteral("MATHGRAPH OFF: MOUSE(A, B, C): PRINT A; B; C")), Lines({u" 2 5 2"}));
+    GraphScreenOpen = 0;
+}

@@ -4,6 +4,7 @@
 #include "executor/OVMThread.h"
 #include "executor/OVRunCommands.h"
 #include "executor/OVStack.h"
+#include "tests/file_conditions.h"
 
 #include <QDir>
 #include <QFile>
@@ -120,6 +121,28 @@ TEST_F(FileStatements, NameMovesOnlyToAFreeName)
     EXPECT_EQ(Run(stNAME, {"c.txt", "none\\d.txt"}), 2133);
     EXPECT_EQ(Run(stNAME, {"c.txt", "D:\\d.txt"}), 2133);
     EXPECT_EQ(Read("c.txt"), "a");
+}
+
+// A copy onto a loop of links fails and leaves the links; into a folder that
+// takes no new file, an existing file is rewritten in place.
+TEST_F(FileStatements, FileCopyOntoALoopOfLinksOrIntoAFolderThatTakesNoNewFile)
+{
+    Write("a.txt", "A");
+    ASSERT_TRUE(QFile::link("loop2", "loop1"));
+    ASSERT_TRUE(QFile::link("loop1", "loop2"));
+    host_.SetYesNoAnswer(true);
+    EXPECT_EQ(Run(stFILECOPY, {"a.txt", "loop1"}), 2112);
+    EXPECT_EQ(QFileInfo("loop1").symLinkTarget(), QFileInfo("loop2").absoluteFilePath());
+    EXPECT_EQ(QFileInfo("loop2").symLinkTarget(), QFileInfo("loop1").absoluteFilePath());
+
+    ASSERT_TRUE(QDir().mkdir("shut"));
+    Write("shut/b.txt", "old");
+    test::RefusingFolder shut(dir_.filePath("shut"));
+    if (!shut.Refuses())
+        GTEST_SKIP() << "no folder here refuses new files";
+    EXPECT_EQ(Run(stFILECOPY, {"a.txt", "shut/b.txt"}), 0);
+    EXPECT_EQ(Read("shut/b.txt"), "A");
+    EXPECT_EQ(Run(stFILECOPY, {"a.txt", "shut/new.txt"}), 2112);
 }
 
 TEST_F(FileStatements, FileCopyCopiesFilesAndAsksBeforeReplacing)

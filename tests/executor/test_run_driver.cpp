@@ -260,10 +260,19 @@ TEST_F(RunDriver, StopStatementThenContinueFromTheConsole)
     EXPECT_EQ(host_.ButtonModes().back(), ButtonMode::End);
 }
 
+// The text with its CR LF and two NULs, plus two, must stay below the limit:
+// a mebi-character here, 262,144 on the old Windows systems.
 TEST_F(RunDriver, ProgramSizeLimit)
 {
-    EXPECT_EQ(RunProgram(QString(262140, u' ')).first().left(4), QStringLiteral(u"エラー:").left(4));
+    EXPECT_EQ(RunProgram(QString(1048570, u' ')).first().left(4), QStringLiteral(u"エラー:").left(4));
+    EXPECT_EQ(RunProgram(QString(1048569, u' ')).first(), QStringLiteral("OK"));
+    EXPECT_EQ(RunProgram(QString(310893, u' ')).first(), QStringLiteral("OK"));
+    const QString system = OSVersionName;
+    OSVersionName = QStringLiteral("XP");
+    const QStringList refused = RunProgram(QString(262138, u' '));
     const QStringList ok = RunProgram(QString(262137, u' '));
+    OSVersionName = system;
+    EXPECT_EQ(refused.first().left(4), QStringLiteral(u"エラー:").left(4));
     EXPECT_EQ(ok.first(), QStringLiteral("OK"));
 }
 

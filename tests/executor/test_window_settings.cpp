@@ -31,7 +31,6 @@ protected:
     {
         GraphScreenOpen = 0;
         ControlScreenOpen = 0;
-        GraphWindowShow = WindowShowState::Normal;
         SetRunHost(nullptr);
     }
 
@@ -128,12 +127,14 @@ TEST_F(WindowSettings, StatesOfClosedScreens)
     EXPECT_EQ(Read(stGWINDOWSTATE), u"error 50006");
     EXPECT_EQ(Read(stCWINDOWSTATE), u"error 54110");
     EXPECT_EQ(Run(stGWINDOWSTATE, {u"maximize"_qs}), 0);
-    EXPECT_EQ(GraphWindowShow, WindowShowState::Maximize);  // taken when the screen opens
+    EXPECT_EQ(host_.WindowShowStateOf(ProgramWindow::Graphics), WindowShowState::Normal);
     EXPECT_EQ(Run(stCWINDOWSTATE, {u"minimize"_qs}), 0);
     EXPECT_EQ(host_.WindowShowStateOf(ProgramWindow::Control), WindowShowState::Normal);
 
     GraphScreenOpen = 1;
     ControlScreenOpen = 1;
+    EXPECT_EQ(Read(stGWINDOWSTATE), u"Normal");
+    EXPECT_EQ(Run(stGWINDOWSTATE, {u"maximize"_qs}), 0);
     EXPECT_EQ(Read(stGWINDOWSTATE), u"Maximize");
     EXPECT_EQ(Run(stGWINDOWSTATE, {u"BIG"_qs}), 0);
     EXPECT_EQ(Read(stGWINDOWSTATE), u"Maximize");

@@ -41,6 +41,16 @@ protected:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
+    // A stand-in for the program's icon, outside the sandbox's folders.
+    QString Icon()
+    {
+        const QString path = Tmp.filePath(u"icon.png"_s);
+        if (!QFile::exists(path))
+            Write(path, kIconBytes);
+        return path;
+    }
+
+    static constexpr char kIconBytes[] = "\x89PNG icon";
     QTemporaryDir Tmp;
     XdgSandbox Sandbox{Tmp.path()};
 };
@@ -53,7 +63,7 @@ TEST_F(FileAssociation, RegistersEachChoiceAndRemovesIt)
     EXPECT_EQ(QueryAssociation(), AssociationKind::None);
     QString error;
     for (AssociationKind kind : {AssociationKind::Run, AssociationKind::RunShown, AssociationKind::Edit}) {
-        ASSERT_TRUE(RegisterAssociation(kind, program, &error)) << error.toStdString();
+        ASSERT_TRUE(RegisterAssociation(kind, program, Icon(), &error)) << error.toStdString();
         EXPECT_EQ(QueryAssociation(), kind);
         EXPECT_EQ(QueryDefault(), OvtDesktopEntryName());
         int status = -1;
@@ -74,6 +84,27 @@ TEST_F(FileAssociation, RegistersEachChoiceAndRemovesIt)
     EXPECT_EQ(QueryAssociation(), AssociationKind::None);
 }
 
+// The entry names the program's icon, copied into the user's icon folder,
+// and the type names it too; the removal takes the copy away.
+TEST_F(FileAssociation, InstallsAndNamesTheProgramsIcon)
+{
+    QString error;
+    ASSERT_TRUE(RegisterAssociation(AssociationKind::Edit, u"/usr/bin/orvane"_s, Icon(), &error))
+        << error.toStdString();
+    EXPECT_EQ(Read(ProgramIconPath()), QByteArray(kIconBytes));
+    EXPECT_TRUE(ProgramIconPath().startsWith(Tmp.filePath(u"data/icons/"_s)));
+    EXPECT_TRUE(Read(OvtDesktopEntryPath()).contains("\nIcon=" + ProgramIconPath().toUtf8() + "\n"));
+    EXPECT_TRUE(Read(OvtMimePackagePath()).contains("<icon name=\"orvane\"/>"));
+    ASSERT_TRUE(RemoveAssociation(nullptr, &error)) << error.toStdString();
+    EXPECT_FALSE(QFile::exists(ProgramIconPath()));
+
+    // No icon to copy: nothing is written.
+    EXPECT_FALSE(RegisterAssociation(AssociationKind::Edit, u"/usr/bin/orvane"_s, Tmp.filePath(u"none.png"_s),
+                                     &error));
+    EXPECT_TRUE(error.contains(u"none.png"_s));
+    EXPECT_FALSE(QFile::exists(OvtDesktopEntryPath()));
+}
+
 // The Exec line survives folders with blanks, quotes, "$", "%" and
 // backslashes: the entry validates and each character is escaped once.
 TEST_F(FileAssociation, QuotesTheProgramPath)
@@ -83,13 +114,13 @@ TEST_F(FileAssociation, QuotesTheProgramPath)
     EXPECT_EQ(AssociationExecLine(u"/usr/bin/orvane"_s, AssociationKind::Edit), u"/usr/bin/orvane %f"_s);
     EXPECT_EQ(AssociationExecLine(u"/opt/100%/orvane"_s, AssociationKind::RunShown), u"/opt/100%%/orvane -A %f"_s);
     QString error;
-    ASSERT_TRUE(RegisterAssociation(AssociationKind::RunShown, u"/opt/my \"odd\" $HOME 100%/orvane"_s, &error))
+    ASSERT_TRUE(RegisterAssociation(AssociationKind::RunShown, u"/opt/my \"odd\" $HOME 100%/orvane"_s, Icon(), &error))
         << error.toStdString();
     int status = -1;
     const QString report = Run(u"desktop-file-validate"_s, {OvtDesktopEntryPath()}, &status);
     EXPECT_EQ(status, 0) << report.toStdString();
     // A switch inside the folder name does not count as the entry's switch.
-    ASSERT_TRUE(RegisterAssociation(AssociationKind::Edit, u"/opt/x -R y/orvane"_s, &error));
+    ASSERT_TRUE(RegisterAssociation(AssociationKind::Edit, u"/opt/x -R y/orvane"_s, Icon(), &error));
     EXPECT_EQ(QueryAssociation(), AssociationKind::Edit);
 }
 
@@ -98,7 +129,7 @@ TEST_F(FileAssociation, QuotesTheProgramPath)
 TEST_F(FileAssociation, LeavesOtherProgramsAlone)
 {
     QString error;
-    ASSERT_TRUE(RegisterAssociation(AssociationKind::Run, u"/bin/sh"_s, &error));
+    ASSERT_TRUE(RegisterAssociation(AssociationKind::Run, u"/bin/sh"_s, Icon(), &error));
     Write(Tmp.filePath(u"data/applications/other.desktop"_s),
           "[Desktop Entry]\nType=Application\nName=Other\nExec=/bin/sh %f\n");
     Write(UserMimeAppsListPath(), "[Default Applications]\ntext/x-orvane-ovt=other.desktop;orvane-ovt.desktop;\n"
@@ -121,8 +152,9 @@ TEST_F(FileAssociation, RollsBackAFailedRegistration)
     // be written after the package file has been.
     Write(Tmp.filePath(u"data/applications"_s), "");
     QString error;
-    EXPECT_FALSE(RegisterAssociation(AssociationKind::Run, u"/usr/bin/orvane"_s, &error));
+    EXPECT_FALSE(RegisterAssociation(AssociationKind::Run, u"/usr/bin/orvane"_s, Icon(), &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(QFile::exists(OvtMimePackagePath()));
+    EXPECT_FALSE(QFile::exists(ProgramIconPath()));
     EXPECT_EQ(QueryAssociation(), AssociationKind::None);
 }

@@ -43,6 +43,33 @@ TEST(MixerRoles, OutputsAreDestinationsAndTheRestSources)
     EXPECT_EQ(Playback("Phone"), "ltTelephone");
 }
 
+// The capture side: the element named Capture is the recording destination,
+// the sources that can be recorded keep their kind, and the outputs are no
+// capture line.
+TEST(MixerRoles, CaptureSideHasTheRecordingDestinationAndItsSources)
+{
+    EXPECT_EQ(Capture("Capture"), "dtWaveIn");
+    EXPECT_EQ(Capture("Digital Capture"), "dtWaveIn");
+    EXPECT_EQ(Playback("Capture"), "ltUnknown");
+    EXPECT_EQ(Capture("PCM"), "ltWaveOut");
+    EXPECT_EQ(Capture("CD"), "ltCompactDisk");
+    EXPECT_EQ(Capture("Line"), "ltLine");
+    EXPECT_EQ(Capture("Mic"), "ltMicrophone");
+    EXPECT_EQ(Capture("Rear Mic"), "ltMicrophone");
+    EXPECT_EQ(Capture("Synth"), "ltSynthesizer");
+    EXPECT_EQ(Capture("MIDI"), "ltSynthesizer");
+    EXPECT_EQ(Capture("Beep"), "ltPcSpeaker");
+    EXPECT_EQ(Capture("PC Speaker"), "ltPcSpeaker");
+    EXPECT_EQ(Capture("Aux"), "ltAuxiliary");
+    EXPECT_EQ(Capture("Phone"), "ltTelephone");
+    EXPECT_EQ(Capture("IEC958"), "ltDigital");
+    EXPECT_EQ(Capture("Master"), "ltUnknown");
+    EXPECT_EQ(Capture("Speaker"), "ltUnknown");
+    EXPECT_EQ(Capture("Headphone"), "ltUnknown");
+    EXPECT_EQ(Capture("Input Source", false), "ltUnknown");
+    EXPECT_EQ(Capture("Video"), "ltAnalog");
+}
+
 TEST(MixerRoles, NamesMatchWholeWordsAndOthersAreAnalogOrUnknown)
 {
     EXPECT_EQ(Playback("Headphone"), "dtHeadphones");  // "Phone" is no word of it

@@ -1,7 +1,10 @@
 // Saves that replace a file whole: through symbolic links, and the
 // temporary files of saves killed between their steps, which a later save
-// in the folder removes while it leaves those of saves still running.
+// in the folder removes while it leaves those of saves still running; in a
+// folder that takes no new file, into devices, and on a full disk.
 #include "platform/OVSafeSave.h"
+
+#include "tests/file_conditions.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -10,6 +13,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -57,6 +63,23 @@ pid_t EndedProcess()
         ::_exit(0);
     ::waitpid(pid, nullptr, 0);
     return pid;
+}
+
+QString Reason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+QString WithBak(const QString &target)
+{
+    return target + QStringLiteral(".bak");
+}
+
+struct stat Status(const QString &path)
+{
+    struct stat status {};
+    ::stat(QFile::encodeName(path).constData(), &status);
+    return status;
 }
 
 } // namespace
@@ -117,4 +140,73 @@ TEST_F(SafeSave, LinksAreSavedThrough)
     EXPECT_FALSE(ReplaceFileKeepingBackup(Path(QStringLiteral("loop1")), "new", {}, error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_TRUE(QFileInfo(Path(QStringLiteral("loop1"))).isSymLink());
+}
+
+// Where the folder takes no new file, a file that may be written is
+// rewritten where it stands (the same file, shorter or longer), an existing
+// backup file rewritten with the old contents; a new name stays refused.
+TEST_F(SafeSave, AFolderThatTakesNoNewFileHasItsFilesWrittenInPlace)
+{
+    ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("locked")));
+    const QString file = Path(QStringLiteral("locked/f.txt"));
+    Put(file, "old text");
+    Put(WithBak(file), "older");
+    const ino_t inode = Status(file).st_ino;
+    test::RefusingFolder locked(Path(QStringLiteral("locked")));
+    if (!locked.Refuses())
+        GTEST_SKIP() << "no folder here can be made to refuse new files";
+
+    QString error;
+    EXPECT_TRUE(ReplaceFileKeepingBackup(file, "new", WithBak, error)) << error.toStdString();
+    EXPECT_EQ(Bytes(file), "new");
+    EXPECT_EQ(Bytes(WithBak(file)), "old text");
+    EXPECT_TRUE(ReplaceFileKeepingBackup(file, "newer and longer", {}, error)) << error.toStdString();
+    EXPECT_EQ(Bytes(file), "newer and longer");
+    EXPECT_EQ(Status(file).st_ino, inode);
+    EXPECT_EQ(QDir(Path(QStringLiteral("locked"))).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{QStringLiteral("f.txt"), QStringLiteral("f.txt.bak")}));
+
+    // A write that fails part of the way puts the old contents back.
+    {
+        const test::FileSizeLimit nearlyFull(4096);
+        EXPECT_FALSE(ReplaceFileKeepingBackup(file, QByteArray(10000, 'x'), {}, error));
+    }
+    EXPECT_EQ(error, Reason(EFBIG));
+    EXPECT_EQ(Bytes(file), "newer and longer");
+
+    EXPECT_FALSE(ReplaceFileKeepingBackup(Path(QStringLiteral("locked/g.txt")), "new", {}, error));
+    EXPECT_TRUE(error == Reason(EACCES) || error == Reason(EPERM)) << error.toStdString();
+}
+
+// A disk that takes no more names its reason and keeps the old file; a
+// device is written, never replaced by a file.
+TEST_F(SafeSave, AFullDiskIsNamedAndDevicesAreWrittenInPlace)
+{
+    Put(Path(QStringLiteral("f.txt")), "old");
+    QString error;
+    {
+        const test::FileSizeLimit nearlyFull(4096);
+        EXPECT_FALSE(ReplaceFileKeepingBackup(Path(QStringLiteral("f.txt")), QByteArray(10000, 'x'), {}, error));
+    }
+    EXPECT_EQ(error, Reason(EFBIG));
+    EXPECT_EQ(Bytes(Path(QStringLiteral("f.txt"))), "old");
+    EXPECT_EQ(Files(), QStringList{QStringLiteral("f.txt")});
+
+    const QString full = Path(QStringLiteral("full"));
+    const QString null = Path(QStringLiteral("null"));
+    if (::geteuid() == 0) {
+        ASSERT_TRUE(test::MakeMemoryDevice(full, 7));
+        ASSERT_TRUE(test::MakeMemoryDevice(null, 3));
+    } else {
+        ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), full));
+        ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), null));
+    }
+    EXPECT_FALSE(ReplaceFileKeepingBackup(full, "text", WithBak, error));
+    EXPECT_EQ(error, Reason(ENOSPC));
+    EXPECT_TRUE(ReplaceFileKeepingBackup(null, "text", WithBak, error)) << error.toStdString();
+    EXPECT_TRUE(S_ISCHR(Status(full).st_mode));
+    EXPECT_TRUE(S_ISCHR(Status(null).st_mode));
+    EXPECT_EQ(QDir(dir_.path()).entryList({QStringLiteral("*.bak"), QStringLiteral(".ovsave-*")},
+                                          QDir::AllEntries | QDir::Hidden | QDir::System),
+              QStringList());  // nor a backup
 }

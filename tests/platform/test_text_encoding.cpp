@@ -77,6 +77,15 @@ TEST(TextEncoding, ShiftJisWithHalfWidthKatakanaIsShiftJis)
               QString::fromUtf8("｡ｱｲｳｴｵﾟ日本語"));
 }
 
+// 80 is a second byte of Shift_JIS (ム is 83 80, ÷ 81 80), though no first one.
+TEST(TextEncoding, ShiftJisPairsMayEndIn80)
+{
+    const QByteArray game = Bytes({0x83, 0x51, 0x81, 0x5B, 0x83, 0x80});  // ゲーム
+    EXPECT_EQ(DetectEncoding("' " + game), ekSjis);
+    EXPECT_EQ(DetectEncoding(Bytes({0x81, 0x80, 0x81, 0x80})), ekSjis);
+    EXPECT_EQ(DecodeText(game, EncodingOfKind(ekSjis)), QString::fromUtf8("ゲーム"));
+}
+
 TEST(TextEncoding, DetectionReadsOnlyTheFirst1024Bytes)
 {
     // U+0100 twice (valid only as UTF-8), padding, then "あ" across byte 1024

@@ -68,8 +68,17 @@ TEST(WinVersion, TextLimits)
         EXPECT_EQ(ProgramSizeLimit(QString::fromUtf16(large)), 1048576);
         EXPECT_EQ(ConsoleTextLimit(QString::fromUtf16(large)), 5242880);
     }
-    for (const char16_t *other : {u"XP", u"8", u"8.1", u"Unknown", u"7 "}) {
-        EXPECT_EQ(ProgramSizeLimit(QString::fromUtf16(other)), 262144);
+    for (const char16_t *other : {u"XP", u"8", u"8.1", u"Unknown", u"7 "})
         EXPECT_EQ(ConsoleTextLimit(QString::fromUtf16(other)), 1048576);
-    }
+    for (const char16_t *old : {u"95", u"98", u"98SE", u"ME", u"NT", u"2000", u"XP", u"8", u"8.1"})
+        EXPECT_EQ(ProgramSizeLimit(QString::fromUtf16(old)), 262144) << QString::fromUtf16(old).toStdString();
+}
+
+// The system this runs on is not one of the old Windows systems: programs
+// and the editor take a mebi-character.
+TEST(WinVersion, ThisSystemTakesLargePrograms)
+{
+    EXPECT_EQ(ProgramSizeLimit(GetWindowsVersionName()), 1048576);
+    for (const char16_t *current : {u"Unknown", u"Debian GNU/Linux 12 (bookworm)", u"7 "})
+        EXPECT_EQ(ProgramSizeLimit(QString::fromUtf16(current)), 1048576);
 }

@@ -7,7 +7,7 @@ for case in 1 2 3 4; do
   echo $case | (trap '' XFSZ && ulimit -f 8 && exec "$OVRUN" "$PROGRAM")
   status=$?
   cat fs_atomic.tmp
-  ls | grep -c '^fs_atomic\.tmp\.'
+  ls -a | grep -c '^fs_atomic\.tmp\.\|^\.ovsave'
 done
 rm -f fs_atomic.tmp fs_atomic_big.tmp
 exit $status

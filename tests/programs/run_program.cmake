@@ -15,9 +15,13 @@ endif()
 execute_process(COMMAND ${command}
   WORKING_DIRECTORY ${dir}
   INPUT_FILE ${input}
+  TIMEOUT 300
   OUTPUT_VARIABLE actual
   ERROR_VARIABLE errors
   RESULT_VARIABLE status)
+if(status MATCHES "timeout")
+  message(FATAL_ERROR "${name}.ovt did not end within 300 s.\n${actual}${errors}")
+endif()
 file(READ ${dir}/${name}.out expected)
 if(NOT actual STREQUAL expected)
   message(FATAL_ERROR "output of ${name}.ovt differs.\n--- expected\n${expected}--- actual\n${actual}${errors}")

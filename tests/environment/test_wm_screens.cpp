@@ -1,0 +1,140 @@
+// The graphics and control screens under a window manager: every GSCREEN
+// opens a window of its own in the normal state, a state asked right after
+// the window opens holds, and positions are those of the outer frame however
+// quickly the windows follow one another.
+#include "wm_server.h"
+
+#include "devices/OVGraphForm.h"
+#include "devices/OVGraphSurface.h"
+
+#include "program_windows_fixture.h"
+#include <QApplication>
+#include <X11/Xlib.h>
+#include <gtest/gtest.h>
+
+using namespace ov;
+
+namespace {
+
+// The top-left corner of the frame the window manager put around the
+// window: the ancestor just below the root.
+QPoint XFrameTopLeft(WId window)
+{
+    Display *display = XOpenDisplay(nullptr);
+    if (display == nullptr)
+        return QPoint(-1, -1);
+    Window current = Window(window), root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    while (XQueryTree(display, current, &root, &parent, &children, &count) != 0) {
+        if (children != nullptr)
+            XFree(children);
+        if (parent == root || parent == 0)
+            break;
+        current = parent;
+    }
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(display, current, &attributes);
+    XCloseDisplay(display);
+    return QPoint(attributes.x, attributes.y);
+}
+
+QWidget *KeptPicture()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == QStringLiteral("OVGraphForm2") && w->isVisible())
+            return w;
+    return nullptr;
+}
+
+bool Managed(const QWidget *w)
+{
+    return w != nullptr && test::XWindowManagerState(w->winId()) == 1;
+}
+
+class Screens : public ProgramWindowsFixture {
+protected:
+    void SetUp() override
+    {
+        if (!WindowManagerReady)
+            GTEST_SKIP() << "no X server with a window manager";
+        ProgramWindowsFixture::SetUp();
+        SetGraphSurface(&GraphSurfaceObject());
+        GraphScreenOpen = 0;
+    }
+    void TearDown() override
+    {
+        ProgramWindowsFixture::TearDown();
+        DestroyGraphForms();
+        SetGraphSurface(nullptr);
+    }
+
+    void Run(const QString &text)
+    {
+        console_.Memo1->Clear();
+        RunProgram(text);
+    }
+};
+
+} // namespace
+
+TEST_F(Screens, EveryGScreenOpensInTheNormalState)
+{
+    Run(QStringLiteral("GSCREEN(200, 100): GWINDOWSTATE = \"maximize\": GSCREEN(200, 100): PRINT GWINDOWSTATE"));
+    EXPECT_TRUE(Console().contains(QStringLiteral("Normal"))) << Console().toStdString();
+    ASSERT_TRUE(test::WaitUntil([] { return Managed(GraphForm()); }));
+    EXPECT_FALSE(GraphForm()->isMaximized());
+
+    // Nor does a state given to the closed screen reach a later one.
+    Run(QStringLiteral("GWINDOWSTATE = \"maximize\": CLOSEGSCREEN: GWINDOWSTATE = \"maximize\""));
+    Run(QStringLiteral("GSCREEN(150, 60): PRINT GWINDOWSTATE"));
+    EXPECT_TRUE(Console().contains(QStringLiteral("Normal"))) << Console().toStdString();
+    ASSERT_TRUE(test::WaitUntil([] { return Managed(GraphForm()); }));
+    EXPECT_FALSE(GraphForm()->isMaximized());
+    EXPECT_EQ(GraphForm()->size(), QSize(150, 60));
+}
+
+TEST_F(Screens, AMinimiseRightAfterTheScreenOpensHolds)
+{
+    Run(QStringLiteral("GSCREEN(200, 100): GWINDOWSTATE = \"minimize\": CSCREEN(100, 100): CWINDOWSTATE = \"minimize\"\r\n"
+                       "PRINT GWINDOWSTATE; CWINDOWSTATE"));
+    EXPECT_TRUE(Console().contains(QStringLiteral("MinimizeMinimize"))) << Console().toStdString();
+    ASSERT_TRUE(test::WaitUntil([this] {
+        return test::XWindowManagerState(GraphForm()->winId()) == 3 && test::XWindowManagerState(form_.winId()) == 3;
+    }));
+    Run(QStringLiteral("PRINT GWINDOWSTATE; CWINDOWSTATE"));
+    EXPECT_TRUE(Console().contains(QStringLiteral("MinimizeMinimize"))) << Console().toStdString();
+    EXPECT_EQ(test::XWindowManagerState(GraphForm()->winId()), 3);
+    EXPECT_EQ(test::XWindowManagerState(form_.winId()), 3);
+}
+
+TEST_F(Screens, AGraphicsScreenShownTwiceKeepsItsFramePosition)
+{
+    for (const QPoint at : {QPoint(300, 300), QPoint(0, 0)}) {
+        DestroyGraphForms();
+        Run(QStringLiteral("GWPOSITION(%1, %2): GSCREEN(200, 100): GSCREEN(200, 100)").arg(at.x()).arg(at.y()));
+        ASSERT_TRUE(test::WaitUntil([] { return Managed(GraphForm()) && Managed(KeptPicture()); }));
+        EXPECT_TRUE(test::WaitUntil([at] { return XFrameTopLeft(GraphForm()->winId()) == at; }))
+            << XFrameTopLeft(GraphForm()->winId()).y();
+        EXPECT_TRUE(test::WaitUntil([at] { return XFrameTopLeft(KeptPicture()->winId()) == at; }))
+            << XFrameTopLeft(KeptPicture()->winId()).y();
+    }
+}
+
+TEST_F(Screens, AControlScreenShownTwiceKeepsItsFramePosition)
+{
+    Run(QStringLiteral("CWPOSITION(800, 500): CSCREEN(100, 100): CSCREEN(300, 200)"));
+    ASSERT_TRUE(test::WaitUntil([this] { return Managed(&form_); }));
+    EXPECT_TRUE(test::WaitUntil([this] { return XFrameTopLeft(form_.winId()) == QPoint(800, 500); }))
+        << XFrameTopLeft(form_.winId()).y();
+    EXPECT_EQ(form_.size(), QSize(300, 200));
+}
+
+TEST_F(Screens, APositionRightAfterTheScreenOpensIsTheFrames)
+{
+    Run(QStringLiteral("GSCREEN(200, 100): GWPOSITION(0, 0): CSCREEN(100, 100): CWPOSITION(500, 400)"));
+    ASSERT_TRUE(test::WaitUntil([this] { return Managed(GraphForm()) && Managed(&form_); }));
+    EXPECT_TRUE(test::WaitUntil([] { return XFrameTopLeft(GraphForm()->winId()) == QPoint(0, 0); }))
+        << XFrameTopLeft(GraphForm()->winId()).y();
+    EXPECT_TRUE(test::WaitUntil([this] { return XFrameTopLeft(form_.winId()) == QPoint(500, 400); }))
+        << XFrameTopLeft(form_.winId()).y();
+}

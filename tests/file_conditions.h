@@ -1,0 +1,116 @@
+// File-system conditions that whole-file writes meet, made for a test: a
+// folder that takes no new file, a disk that holds no more, and devices.
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+#include <csignal>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+namespace test {
+
+// The folder takes no new file (nor a rename or removal in it) while the
+// files in it may still be written: its write permission is taken away, or,
+// for the superuser whom permissions do not hold back, the file system's
+// immutable flag is set on it. Refuses() is false where neither holds, and
+// the folder is given back when this goes.
+class RefusingFolder {
+public:
+    explicit RefusingFolder(const QString &path) : path_(QFile::encodeName(path))
+    {
+        if (::geteuid() != 0)
+            refused_ = ::chmod(path_.constData(), 0555) == 0;
+        else
+            refused_ = SetImmutable(true);
+        if (refused_ && CanCreate()) {
+            Restore();
+            refused_ = false;
+        }
+    }
+    ~RefusingFolder() { Restore(); }
+    RefusingFolder(const RefusingFolder &) = delete;
+    RefusingFolder &operator=(const RefusingFolder &) = delete;
+
+    bool Refuses() const { return refused_; }
+
+private:
+    bool SetImmutable(bool on) const
+    {
+        const int fd = ::open(path_.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            return false;
+        int flags = 0;
+        bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        ::close(fd);
+        return done;
+    }
+    bool CanCreate() const
+    {
+        const QByteArray probe = path_ + "/.probe";
+        const int fd = ::open(probe.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0)
+            return false;
+        ::close(fd);
+        ::unlink(probe.constData());
+        return true;
+    }
+    void Restore()
+    {
+        if (!refused_)
+            return;
+        if (::geteuid() != 0)
+            ::chmod(path_.constData(), 0755);
+        else
+            SetImmutable(false);
+        refused_ = false;
+    }
+
+    QByteArray path_;
+    bool refused_ = false;
+};
+
+// Files of this process can grow to `bytes` at most while this lives, as on
+// a disk that is nearly full: a write beyond fails with EFBIG ("File too
+// large") rather than ending the process.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &previous_);
+        signal_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = previous_;
+        limited.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &previous_);
+        std::signal(SIGXFSZ, signal_);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    rlimit previous_{};
+    void (*signal_)(int) = SIG_DFL;
+};
+
+// Makes `path` the memory device of that minor number (3 null, 7 full: a
+// write there finds the disk full). Only the superuser can; others may use
+// the system's own /dev/null and /dev/full, which they cannot replace.
+inline bool MakeMemoryDevice(const QString &path, unsigned minor)
+{
+    return ::mknod(QFile::encodeName(path).constData(), S_IFCHR | 0666, makedev(1, minor)) == 0;
+}
+
+} // namespace test
