@@ -8,18 +8,10 @@
 #include "environment/MyRichEdit.h"
 #include "environment/OVDialogHook.h"
 #include "environment/OVEdit.h"
-#include "environment/OVFrame.h"
 #include "environment/OVKeySettingForm.h"
 #include "environment/OVOption.h"
-#include "environment/OVQtHost.h"
-#include "environment/OVRunFrame.h"
-#include "environment/OVRunWindows.h"
-#include "executor/OVInterpreter.h"
-#include "executor/OVMThread.h"
-#include "executor/OVRunCommands.h"
-#include "platform/OVTextEncoding.h"
 #include "resources/OVInterfaceTexts.h"
-#include "tests/environment/wait_for_run.h"
+#include "tests/environment/frame_fixture.h"
 #include "tests/xdg_sandbox.h"
 
 #include <QDir>
@@ -29,16 +21,14 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QScrollBar>
-#include <QStatusBar>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollBar>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QWindow>
 #include <gtest/gtest.h>
-#include <memory>
 #include <ostream>
 
 // Sizes show as width x height in the failures.
@@ -52,34 +42,28 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-class WmConsole : public ::testing::Test {
+class WmConsole : public FrameFixture {
 protected:
     void SetUp() override
     {
         if (!WindowManagerReady)
             GTEST_SKIP() << "no X server with a window manager";
         ASSERT_TRUE(tmp_.isValid());
-        InitializeInterpreterUnits();
         QDir().mkpath(tmp_.filePath(u"exe"_s));
         SetSettingsLocations(tmp_.filePath(u"user/Orvane.conf"_s), tmp_.filePath(u"exe"_s));
-        ChkMsgOn = 0;
+        FrameFixture::SetUp();
     }
     void TearDown() override
     {
-        WaitForRun(runs_);
+        FrameFixture::TearDown();
         SetDialogHook({});
-        SetRunHost(nullptr);
-        host_.reset();
-        windows_.reset();
-        console_.reset();
-        frame_.reset();
         SetSettingsLocations({}, {});
         LoadSettings();
         InitInterpreter();
     }
 
     // Loads `store` as the user's settings and makes the frame and the
-    // console as the program does; nothing is shown yet.
+    // console again from them; nothing is shown yet.
     void Start(const QByteArray &store = {})
     {
         if (!store.isEmpty()) {
@@ -90,12 +74,7 @@ protected:
         }
         LoadSettings();
         InitInterpreter();
-        frame_ = std::make_unique<TOvFrameForm>(runs_);
-        console_ = std::make_unique<TRunForm>(runs_);
-        frame_->SetRunForm(console_.get());
-        windows_ = std::make_unique<TOVRunWindows>(*console_, frame_.get());
-        host_ = std::make_unique<TOVQtHost>(*windows_);
-        SetRunHost(host_.get());
+        MakeWindows();
     }
 
     QString Program(const QString &name, const QString &text)
@@ -112,22 +91,18 @@ protected:
         TOVEditForm *editor = frame_->NewEditor();
         editor->Editor->setPlainText(text);
         ASSERT_TRUE(editor->OVEMenuRunOVClick());
-        WaitForRun(runs_);
+        WaitForRun();
     }
     // The console's size as the preferences' current-size button reads it,
     // saved from there.
     QSize MeasureAndSaveConsoleSize()
     {
-        SetMessageBoxHook([](QMessageBox::Icon, const QString &, const QString &text, QMessageBox::StandardButtons) {
-            ADD_FAILURE() << text.toStdString();
-            return QMessageBox::Ok;
-        });
         frame_->OVMMenuPreferenceSetting->trigger();
         TOVOptionFrame *form = frame_->findChildren<TOVOptionFrame *>().constLast();
         form->TScreenCurrentSizeButton->click();
         const QSize measured(form->TScreenWidthBox->text().toInt(), form->TScreenHeightBox->text().toInt());
         form->SSaveExitButton->click();
-        SetMessageBoxHook({});
+        EXPECT_TRUE(messages_.isEmpty()) << messages_.join(u'|').toStdString();
         return measured;
     }
     // Shows the console, then measures, saves and runs twice: the console
@@ -157,11 +132,6 @@ protected:
 
     QTemporaryDir tmp_;
     XdgSandbox sandbox_{tmp_.path()};
-    RunController runs_;
-    std::unique_ptr<TOvFrameForm> frame_;
-    std::unique_ptr<TRunForm> console_;
-    std::unique_ptr<TOVRunWindows> windows_;
-    std::unique_ptr<TOVQtHost> host_;
 };
 
 // -H asks the minimise as the program starts, before the window manager
@@ -179,7 +149,7 @@ TEST_F(WmConsole, HiddenRunMinimisesFrameAndConsoleUnderTheWindowManager)
     frame_->show();
     console_->show();
     frame_->ActOnCommandLine({u"-H"_s, path});
-    WaitForRun(runs_);
+    WaitForRun();
     EXPECT_TRUE(iconicDuringRun);
     EXPECT_TRUE(ConsoleLines().contains(u"Minimize Minimize"_s)) << ConsoleLines().join(u'|').toStdString();
     EXPECT_EQ(WmState(*frame_), 3);
@@ -352,6 +322,7 @@ TEST_F(WmConsole, SmallBoxesAreWideEnoughForTheirTitles)
     frame_->OVMMenuAssociationSetting->trigger();
     TOVASForm *form = frame_->findChildren<TOVASForm *>().constLast();
     form->RadioButton4->setChecked(true);
+    SetMessageBoxHook({});  // the real closing box, through the dialog hook
     form->OkBtn->click();
     EXPECT_EQ(titles, QStringList({u"Orvane MsgBox"_s, u"Orvane Input Box"_s, InterfaceText(65117)}));
 }
