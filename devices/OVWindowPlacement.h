@@ -5,13 +5,17 @@
 // offset may still be unknown, and a state asked then is dropped or undone
 // by the mapping. So for a window shown through ShowWindowAt, the position
 // and any state asked before the window manager has mapped it are given
-// again once it has. Shown windows are moved through their native window,
-// which leaves the frame offset to the window manager.
+// again once it has; so is a state asked of any other window shown but not
+// yet mapped. Shown windows are moved through their native window, which
+// leaves the frame offset to the window manager. A minimised window that is
+// moved or sized is restored by the window manager: its new place and size
+// wait until it is restored.
 #pragma once
 
 #include <QPoint>
 #include <Qt>
 
+class QSize;
 class QWidget;
 
 namespace ov {
@@ -20,6 +24,12 @@ namespace ov {
 void ShowWindowAt(QWidget &window, QPoint frame);
 // Moves the window's outer frame to `frame`.
 void PlaceWindow(QWidget &window, QPoint frame);
+// Sizes the window's client area.
+void ResizeWindow(QWidget &window, const QSize &size);
+// Centres the window, frame and all, on its screen's available area; a
+// window shown but not yet mapped is centred again once the window manager
+// has framed it.
+void CentreWindow(QWidget &window);
 // Gives the window the states (minimised, maximised or neither).
 void SetWindowStates(QWidget &window, Qt::WindowStates states);
 // The window's states, including one still waiting for the mapping.

@@ -14,7 +14,8 @@ namespace ov {
 using DialogHook = std::function<int(QDialog &dialog)>;
 void SetDialogHook(DialogHook hook);
 
-// Shows the dialog modally (or hands it to the hook); the dialog's result.
+// Shows the dialog modally (or hands it to the hook), wide enough for its
+// title; the dialog's result.
 int RunDialog(QDialog &dialog);
 
 } // namespace ov

@@ -1,6 +1,7 @@
 #include "environment/OVFrame.h"
 
 #include "devices/OVKeySetting.h"
+#include "devices/OVWindowPlacement.h"
 #include "environment/MyRichEdit.h"
 #include "environment/OVDialogHook.h"
 #include "environment/OVEdit.h"
@@ -31,7 +32,10 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QUrl>
+#include <algorithm>
+#include <array>
 
 namespace ov {
 
@@ -48,6 +52,93 @@ const char16_t *const kHomePage = u"https://www.orvane.org/";
 
 QString AppTitle() { return QStringLiteral("Orvane"); }
 
+// ---------------------------------------------------------------- status panels
+
+constexpr int kPanelCount = 6;
+constexpr int kPanelShares[kPanelCount] = {150, 150, 90, 90, 200, 100};  // of 780
+constexpr int kPanelGap = 2;
+using PanelWidths = std::array<int, kPanelCount>;
+
+// The longest text each panel commonly shows; for the file name, that of a
+// new editor.
+QStringList LongestPanelTexts()
+{
+    QStringList encodings{QStringLiteral("Default")};
+    for (int kind = ekSjis; kind <= ekUtf32BE; ++kind)
+        encodings.append(EncodingKindName(kind));
+    // several lines stand for texts of which the widest counts
+    return {QStringLiteral("Untitled99"), LineColumnText(9999, 9999), InterfaceText(65173),
+            InterfaceText(65176) + u'\n' + InterfaceText(65177), InterfaceText(65175), encodings.join(u'\n')};
+}
+
+// The room shared in the panels' proportions, each panel but the file
+// name's widened to its least width at the file name's cost; when even that
+// does not fit, all shrink alike. The widths never add up to more than room.
+PanelWidths SharePanelWidths(int room, const PanelWidths &least)
+{
+    PanelWidths widths{};
+    int total = 0;
+    for (int i = 0; i < kPanelCount; ++i) {
+        widths[i] = room * kPanelShares[i] / 780;
+        if (i > 0)
+            widths[i] = std::max(widths[i], least[i]);
+        total += widths[i];
+    }
+    const int taken = std::min(total - room, widths[0] - least[0]);
+    if (taken > 0) {
+        widths[0] -= taken;
+        total -= taken;
+    }
+    if (total > room)
+        for (int &width : widths)
+            width = width * room / total;
+    return widths;
+}
+
+// The strip in the status bar that holds the six panels side by side in its
+// own width, so that none is drawn over another.
+class PanelStrip : public QWidget {
+public:
+    explicit PanelStrip(QWidget *parent) : QWidget(parent)
+    {
+        for (QLabel *&panel : panels_) {
+            panel = new QLabel(this);
+            panel->setFrameShape(QFrame::Panel);
+            panel->setFrameShadow(QFrame::Sunken);
+        }
+        setMinimumHeight(panels_[0]->sizeHint().height());
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    }
+
+    QLabel *Panel(int index) const { return panels_[index]; }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QWidget::resizeEvent(event);
+        const QStringList longest = LongestPanelTexts();
+        PanelWidths least{};
+        for (int i = 0; i < kPanelCount; ++i) {
+            const QLabel *panel = panels_[i];
+            const QMargins margins = panel->contentsMargins();
+            // a framed label indents its text by half an x, and as much is
+            // kept free after it
+            const QFontMetrics metrics = panel->fontMetrics();
+            least[i] = margins.left() + margins.right() + 2 * panel->margin() + metrics.horizontalAdvance(u'x')
+                       + metrics.boundingRect(QRect(), 0, longest.at(i)).width();
+        }
+        const PanelWidths widths = SharePanelWidths(width() - (kPanelCount - 1) * kPanelGap, least);
+        int x = 0;
+        for (int i = 0; i < kPanelCount; ++i) {
+            panels_[i]->setGeometry(x, 0, widths[i], height());
+            x += widths[i] + kPanelGap;
+        }
+    }
+
+private:
+    QLabel *panels_[kPanelCount] = {};
+};
+
 } // namespace
 
 void SetMessageBoxHook(MessageBoxHook hook)
@@ -61,7 +152,7 @@ QMessageBox::StandardButton ShowMessageBox(QWidget *parent, QMessageBox::Icon ic
     if (Hook())
         return Hook()(icon, title, text, buttons);
     QMessageBox box(icon, title, text, buttons, parent);
-    return QMessageBox::StandardButton(box.exec());
+    return QMessageBox::StandardButton(RunDialog(box));
 }
 
 CommandLineRequest ParseCommandLine(const QStringList &arguments, const QString &startFolder)
@@ -299,21 +390,10 @@ void TOvFrameForm::ArrangeIcons()
 
 void TOvFrameForm::CreateStatusPanels()
 {
-    for (QLabel *&panel : panels_) {
-        panel = new QLabel(this);
-        panel->setFrameShape(QFrame::Panel);
-        panel->setFrameShadow(QFrame::Sunken);
-        statusBar()->addWidget(panel);
-    }
-}
-
-void TOvFrameForm::resizeEvent(QResizeEvent *event)
-{
-    QMainWindow::resizeEvent(event);
-    static constexpr int kShares[6] = {150, 150, 90, 90, 200, 100};
-    const int w = statusBar()->width();
-    for (int i = 0; i < 6; ++i)
-        panels_[i]->setFixedWidth(w * kShares[i] / 780);
+    auto *strip = new PanelStrip(statusBar());
+    for (int i = 0; i < kPanelCount; ++i)
+        panels_[i] = strip->Panel(i);
+    statusBar()->addWidget(strip, 1);
 }
 
 void TOvFrameForm::SetPanel(int index, const QString &text)
@@ -367,10 +447,31 @@ TOVEditForm *TOvFrameForm::AddEditor(TOVEditForm *editor)
     connect(editor, &QWidget::windowTitleChanged, window, &QWidget::setWindowTitle);
     lastEditor_ = editor;
     window->show();
+    PlaceNewEditor(window);
     MdiArea->setActiveSubWindow(window);
     MergeMenus();
     editor->RefreshPanels();
     return editor;
+}
+
+// A new editor opens one title bar's height below and right of the one
+// opened before, as a cascade places them, and back at the corner when it
+// would reach out of the visible area; one larger than the area is made to
+// fit. Before the frame is shown the area has no size yet to go by.
+void TOvFrameForm::PlaceNewEditor(QMdiSubWindow *window)
+{
+    if (!MdiArea->isVisible())
+        return;
+    const QSize area = MdiArea->viewport()->size();
+    const QSize size = window->size().boundedTo(area);
+    if (MdiArea->subWindowList().size() <= 1)
+        nextEditorCorner_ = QPoint(0, 0);
+    QPoint corner = nextEditorCorner_;
+    if (corner.x() + size.width() > area.width() || corner.y() + size.height() > area.height())
+        corner = QPoint(0, 0);
+    window->setGeometry(QRect(corner, size));
+    const int step = window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window);
+    nextEditorCorner_ = corner + QPoint(step, step);
 }
 
 TOVEditForm *TOvFrameForm::NewEditor()
@@ -440,16 +541,20 @@ void TOvFrameForm::ActOnCommandLine(const QStringList &arguments, const QString 
     TOVEditForm *editor = OpenFile(request.fileName, QStringLiteral("Auto"), AutoFormatLoadOn == 1);
     if (editor == nullptr || request.runMode.isEmpty())
         return;
-    if (request.runMode != QStringLiteral("AUT"))
-        showMinimized();
+    if (request.runMode != QStringLiteral("AUT")) {
+        SetWindowStates(*this, WindowStatesOf(*this) | Qt::WindowMinimized);
+        show();
+    }
     if (request.runMode != QStringLiteral("HIDE")) {
         editor->OVEMenuRunOVClick();
         return;
     }
     // The console is minimised even when a run already going refuses this
     // one; only the hidden run itself keeps it so.
-    if (console_ != nullptr)
-        console_->showMinimized();
+    if (console_ != nullptr) {
+        SetWindowStates(*console_, WindowStatesOf(*console_) | Qt::WindowMinimized);
+        console_->show();
+    }
     editor->RunWithConsoleMinimized();
 }
 

@@ -89,6 +89,7 @@ public:
     // The status panels 0 to 5.
     void SetPanel(int index, const QString &text);
     QString PanelText(int index) const;
+    QLabel *StatusPanel(int index) const { return panels_[index]; }
     void ClearPanels();
 
     // A new, empty editor.
@@ -115,7 +116,6 @@ signals:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
@@ -133,6 +133,7 @@ private:
     void ShowVersion();
     void OpenHomePage();
     TOVEditForm *AddEditor(TOVEditForm *editor);
+    void PlaceNewEditor(QMdiSubWindow *window);
 
     RunController &runs_;
     TRunForm *console_ = nullptr;
@@ -140,6 +141,7 @@ private:
     QLabel *panels_[6] = {};
     QString openEncoding_ = QStringLiteral("Auto");
     int openFilter_ = 0;
+    QPoint nextEditorCorner_;  // where the next new editor opens
 };
 
 } // namespace ov

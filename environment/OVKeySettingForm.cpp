@@ -1,5 +1,6 @@
 #include "environment/OVKeySettingForm.h"
 
+#include "devices/OVWindowPlacement.h"
 #include "environment/OVFrame.h"
 #include "environment/OVStartup.h"
 #include "platform/OVFileAssociation.h"
@@ -8,13 +9,12 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace ov {
@@ -34,6 +34,7 @@ TOVASForm::TOVASForm(QWidget *owner) : QWidget(owner, Qt::Window)
     setAttribute(Qt::WA_DeleteOnClose);
     FormCreate();
     FormActivate();
+    adjustSize();  // sized with its texts, centred when shown
 }
 
 void TOVASForm::FormCreate()
@@ -70,9 +71,6 @@ void TOVASForm::FormCreate()
     connect(OkBtn, &QPushButton::clicked, this, &TOVASForm::OkBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &QWidget::close);
     connect(AboutBtn, &QPushButton::clicked, this, &TOVASForm::AboutBtnClick);
-    adjustSize();
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
 }
 
 QRadioButton *TOVASForm::ChoiceButton(int choice) const
@@ -100,6 +98,13 @@ void TOVASForm::FormActivate()
     AssociationChoice = int(QueryAssociation());
     ChoiceButton(AssociationChoice)->setChecked(true);
     Edit1->setText(InterfaceText(kChoiceTexts[AssociationChoice - 1]));
+}
+
+void TOVASForm::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        CentreWindow(*this);
 }
 
 void TOVASForm::changeEvent(QEvent *event)

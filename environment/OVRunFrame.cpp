@@ -5,6 +5,7 @@
 #include "devices/OVKeySetting.h"
 #include "devices/OVQColor.h"
 #include "devices/OVQFont.h"
+#include "devices/OVWindowPlacement.h"
 #include "executor/OVConsoleOut.h"
 #include "executor/OVMThread.h"
 #include "language/OVHeader.h"
@@ -29,6 +30,9 @@ namespace ov {
 namespace {
 
 constexpr int kPanelHeight = 21;
+// The console window is this much wider and higher than its size setting,
+// as the setting is applied before every run and measured for saving.
+constexpr int kSizeMargin = 20;
 constexpr int kButtonWidth = 51;
 constexpr int kButtonHeight = 20;
 
@@ -264,8 +268,8 @@ void TRunForm::FormCreate()
     layout->addWidget(panel);
     Memo1 = new TConsoleMemo(this);
     Memo1->SetMaxLength(ConsoleTextLimit(OSVersionName));
-    // The console can be as small as its stored size may be, and no smaller.
-    Memo1->setMinimumSize(MinWindowWidth, MinWindowHeight);
+    // The console can be as small as its stored size may make it, and no smaller.
+    Memo1->setMinimumSize(MinWindowWidth + kSizeMargin, MinWindowHeight + kSizeMargin - kPanelHeight);
     layout->addWidget(Memo1);
     EditBtn = new QPushButton(panel);
     RunBtn = new QPushButton(panel);
@@ -313,12 +317,17 @@ void TRunForm::PlaceWindow()
         move(0, 0);
     else
         move(TScreenLeft, TScreenTop);
-    resize(TScreenWidth, TScreenHeight + kPanelHeight);
+    ApplySizeSetting();
+}
+
+void TRunForm::ApplySizeSetting()
+{
+    ResizeWindow(*this, QSize(TScreenWidth + kSizeMargin, TScreenHeight + kSizeMargin));
 }
 
 QSize TRunForm::SizeSetting() const
 {
-    return QSize(width(), height() - kPanelHeight);
+    return size() - QSize(kSizeMargin, kSizeMargin);
 }
 
 void TRunForm::ApplyFont()
@@ -355,7 +364,7 @@ void TRunForm::BringToFront()
 void TRunForm::ShowForRun()
 {
     show();
-    if (keptMinimized_ && isMinimized())
+    if (keptMinimized_ && Minimized())
         return;  // raising or activating would restore it
     raise();
     activateWindow();
@@ -371,13 +380,21 @@ void TRunForm::ShowForNewRun()
 void TRunForm::KeepMinimized()
 {
     keptMinimized_ = true;
-    showMinimized();
+    SetWindowStates(*this, WindowStatesOf(*this) | Qt::WindowMinimized);
+    show();
 }
 
+bool TRunForm::Minimized() const
+{
+    return WindowStatesOf(*this).testFlag(Qt::WindowMinimized);
+}
+
+// A window manager that maps the console before it takes a minimise asked
+// earlier shows it for a moment: that is no restore by the user.
 void TRunForm::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && !isMinimized())
+    if (event->type() == QEvent::WindowStateChange && !Minimized())
         keptMinimized_ = false;
 }
 

@@ -92,10 +92,15 @@ public:
     // Minimises the console and keeps it so through the run of the -H switch
     // and its event runs, until the user restores it or starts a run.
     void KeepMinimized();
+    // Minimised, or asked to be and about to be once the window manager has
+    // mapped the console.
+    bool Minimized() const;
     // The memo's font and colours from the console settings.
     void ApplyFont();
     // The console's size as "TScreen Width" and "TScreen Height" hold it:
-    // the window without the button strip.
+    // the window less 20 pixels each way. Applied at creation and before
+    // every run, and measured for saving, by the same rule.
+    void ApplySizeSetting();
     QSize SizeSetting() const;
 
 signals:

@@ -57,11 +57,12 @@ void TOVRunWindows::SetConsoleCaption(const QString &caption)
     console_.setWindowTitle(caption);
 }
 
-// The console's place and size as the window statements left them.
+// The console's place and size as the window statements left them; sized
+// first, since a resize sends the window's place as Qt last knew it.
 void TOVRunWindows::RestoreRunFormLayout()
 {
-    console_.move(RunFormLeft, RunFormTop);
-    console_.resize(TScreenWidth + 20, TScreenHeight + 20);
+    console_.ApplySizeSetting();
+    PlaceWindow(console_, QPoint(RunFormLeft, RunFormTop));
 }
 
 void TOVRunWindows::ShowRunForm()
@@ -281,7 +282,7 @@ void TOVRunWindows::RefreshGraphWindow()
 
 void TOVRunWindows::SetConsoleClientSize(int width, int height)
 {
-    console_.resize(width, height);
+    ResizeWindow(console_, QSize(width, height));
 }
 
 // ---------------------------------------------------------------- the control screen

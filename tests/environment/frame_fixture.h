@@ -24,12 +24,7 @@ protected:
         using namespace ov;
         InitializeInterpreterUnits();
         ChkMsgOn = 0;
-        frame_ = std::make_unique<TOvFrameForm>(runs_);
-        console_ = std::make_unique<TRunForm>(runs_);
-        frame_->SetRunForm(console_.get());
-        windows_ = std::make_unique<TOVRunWindows>(*console_, frame_.get());
-        host_ = std::make_unique<TOVQtHost>(*windows_);
-        SetRunHost(host_.get());
+        MakeWindows();
         SetMessageBoxHook([this](QMessageBox::Icon, const QString &, const QString &text,
                                  QMessageBox::StandardButtons) {
             messages_.append(text);
@@ -41,6 +36,23 @@ protected:
         WaitForRun();
         ov::SetMessageBoxHook({});
         ov::SetRunHost(nullptr);
+    }
+
+    // Makes the frame and the console, again when they were made, from the
+    // settings in force, with the run host in place.
+    void MakeWindows()
+    {
+        using namespace ov;
+        host_.reset();
+        windows_.reset();
+        console_.reset();
+        frame_.reset();
+        frame_ = std::make_unique<TOvFrameForm>(runs_);
+        console_ = std::make_unique<TRunForm>(runs_);
+        frame_->SetRunForm(console_.get());
+        windows_ = std::make_unique<TOVRunWindows>(*console_, frame_.get());
+        host_ = std::make_unique<TOVQtHost>(*windows_);
+        SetRunHost(host_.get());
     }
 
     // Lets the worker's window steps run here until it ends (at most 20 s).

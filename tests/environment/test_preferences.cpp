@@ -296,10 +296,10 @@ TEST_F(Preferences, SizesAndPositionsAreCheckedBeforeSaving)
     EXPECT_EQ(Messages.size(), 4);
     Console->resize(640, 250);
     form->TScreenCurrentSizeButton->click();
-    EXPECT_EQ(form->TScreenWidthBox->text(), u"640");
-    EXPECT_EQ(form->TScreenHeightBox->text(), u"229");  // without the button strip
+    EXPECT_EQ(form->TScreenWidthBox->text(), u"620");  // the window less 20 each way
+    EXPECT_EQ(form->TScreenHeightBox->text(), u"230");
     form->SSaveButton->click();
-    EXPECT_EQ(TScreenWidth, 640);
+    EXPECT_EQ(TScreenWidth, 620);
     EXPECT_EQ(Stored(RegistrySettingsFile(), u"Main Form Width"_s), u"700");
 
     EXPECT_TRUE(form->Edit1->isHidden());

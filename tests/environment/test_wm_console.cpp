@@ -1,0 +1,330 @@
+// The main frame, the console, the association form and the small boxes
+// under a real window manager: minimising for a hidden run, the console's
+// size across runs, the status panels, where new editors open, centring and
+// the widths that keep titles whole.
+#include "wm_server.h"
+
+#include "devices/OVKeySetting.h"
+#include "environment/MyRichEdit.h"
+#include "environment/OVDialogHook.h"
+#include "environment/OVEdit.h"
+#include "environment/OVKeySettingForm.h"
+#include "environment/OVOption.h"
+#include "resources/OVInterfaceTexts.h"
+#include "tests/environment/frame_fixture.h"
+#include "tests/xdg_sandbox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QWindow>
+#include <gtest/gtest.h>
+#include <ostream>
+
+// Sizes show as width x height in the failures.
+static void PrintTo(const QSize &size, std::ostream *out)
+{
+    *out << size.width() << 'x' << size.height();
+}
+
+using namespace ov;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+class WmConsole : public FrameFixture {
+protected:
+    void SetUp() override
+    {
+        if (!WindowManagerReady)
+            GTEST_SKIP() << "no X server with a window manager";
+        ASSERT_TRUE(tmp_.isValid());
+        QDir().mkpath(tmp_.filePath(u"exe"_s));
+        SetSettingsLocations(tmp_.filePath(u"user/Orvane.conf"_s), tmp_.filePath(u"exe"_s));
+        FrameFixture::SetUp();
+    }
+    void TearDown() override
+    {
+        FrameFixture::TearDown();
+        SetDialogHook({});
+        SetSettingsLocations({}, {});
+        LoadSettings();
+        InitInterpreter();
+    }
+
+    // Loads `store` as the user's settings and makes the frame and the
+    // console again from them; nothing is shown yet.
+    void Start(const QByteArray &store = {})
+    {
+        if (!store.isEmpty()) {
+            QDir().mkpath(tmp_.filePath(u"user"_s));
+            QFile file(tmp_.filePath(u"user/Orvane.conf"_s));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write("[Configuration]\n" + store);
+        }
+        LoadSettings();
+        InitInterpreter();
+        MakeWindows();
+    }
+
+    QString Program(const QString &name, const QString &text)
+    {
+        const QString path = tmp_.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text.toUtf8());
+        return path;
+    }
+    // Runs `text` from a new editor, as the editor's Run command does.
+    void RunFromEditor(const QString &text)
+    {
+        TOVEditForm *editor = frame_->NewEditor();
+        editor->Editor->setPlainText(text);
+        ASSERT_TRUE(editor->OVEMenuRunOVClick());
+        WaitForRun();
+    }
+    // The console's size as the preferences' current-size button reads it,
+    // saved from there.
+    QSize MeasureAndSaveConsoleSize()
+    {
+        frame_->OVMMenuPreferenceSetting->trigger();
+        TOVOptionFrame *form = frame_->findChildren<TOVOptionFrame *>().constLast();
+        form->TScreenCurrentSizeButton->click();
+        const QSize measured(form->TScreenWidthBox->text().toInt(), form->TScreenHeightBox->text().toInt());
+        form->SSaveExitButton->click();
+        EXPECT_TRUE(messages_.isEmpty()) << messages_.join(u'|').toStdString();
+        return measured;
+    }
+    // Shows the console, then measures, saves and runs twice: the console
+    // keeps one size throughout.
+    void ExpectConsoleSizeFixed(const QSize &stored)
+    {
+        const QSize window = stored + QSize(20, 20);
+        frame_->show();
+        console_->show();
+        ASSERT_TRUE(Mapped(*console_));
+        EXPECT_EQ(console_->size(), window);
+        for (int cycle = 0; cycle < 2; ++cycle) {
+            RunFromEditor(u"PRINT 1\r\n"_s);
+            (void)test::WaitUntil([&] { return console_->size() == window; });
+            EXPECT_EQ(console_->size(), window) << cycle;
+            EXPECT_EQ(MeasureAndSaveConsoleSize(), stored) << cycle;
+            EXPECT_EQ(QSize(TScreenWidth, TScreenHeight), stored) << cycle;
+        }
+    }
+
+    QStringList ConsoleLines() const { return console_->Memo1->toPlainText().split(u'\n'); }
+    static int WmState(const QWidget &window) { return test::XWindowManagerState(window.winId()); }
+    static bool Mapped(const QWidget &window)
+    {
+        return test::WaitUntil([&] { return WmState(window) == 1 && window.windowHandle()->isExposed(); });
+    }
+
+    QTemporaryDir tmp_;
+    XdgSandbox sandbox_{tmp_.path()};
+};
+
+// -H asks the minimise as the program starts, before the window manager
+// has mapped either window: both become iconic and stay so through the run
+// and after it, and the program reads the console as minimised.
+TEST_F(WmConsole, HiddenRunMinimisesFrameAndConsoleUnderTheWindowManager)
+{
+    Start();
+    const QString path = Program(u"h.ovt"_s, u"A = MSGBOX(\"wait\")\r\nPRINT TWINDOWSTATE; \" \"; EWINDOWSTATE\r\n"_s);
+    bool iconicDuringRun = false;
+    SetDialogHook([&](QDialog &) {
+        iconicDuringRun = test::WaitUntil([&] { return WmState(*frame_) == 3 && WmState(*console_) == 3; });
+        return int(QMessageBox::Ok);
+    });
+    frame_->show();
+    console_->show();
+    frame_->ActOnCommandLine({u"-H"_s, path});
+    WaitForRun();
+    EXPECT_TRUE(iconicDuringRun);
+    EXPECT_TRUE(ConsoleLines().contains(u"Minimize Minimize"_s)) << ConsoleLines().join(u'|').toStdString();
+    EXPECT_EQ(WmState(*frame_), 3);
+    EXPECT_EQ(WmState(*console_), 3);
+    EXPECT_TRUE(console_->isMinimized());
+}
+
+// A minimise asked right after the console is shown reads as asked all the
+// while the window manager maps the window, and holds.
+TEST_F(WmConsole, AMinimiseAskedAsTheConsoleIsShownReadsSoThroughout)
+{
+    Start();
+    console_->show();
+    windows_->SetWindowShowState(ProgramWindow::Console, WindowShowState::Minimize);
+    bool minimised = true;
+    EXPECT_TRUE(test::WaitUntil([&] {
+        minimised = minimised && windows_->WindowShowStateOf(ProgramWindow::Console) == WindowShowState::Minimize;
+        return WmState(*console_) == 3 && console_->isMinimized();
+    }));
+    EXPECT_TRUE(minimised);
+}
+
+// The layout before a run puts the console's frame at its place and the
+// window at its size. A minimised console that a run lays out again, or a
+// program moves or sizes, stays minimised (the manager would restore a
+// window configured while iconic) and takes the place and size when it is
+// restored.
+TEST_F(WmConsole, AMinimisedConsoleTakesItsNewPlaceAndSizeWhenRestored)
+{
+    Start();
+    console_->show();
+    ASSERT_TRUE(Mapped(*console_));
+    const QWindow *handle = console_->windowHandle();
+    RunFormLeft = 30;
+    RunFormTop = 20;
+    TScreenWidth = 400;
+    TScreenHeight = 200;
+    windows_->RestoreRunFormLayout();
+    EXPECT_TRUE(test::WaitUntil([&] {
+        return handle->framePosition() == QPoint(30, 20) && console_->size() == QSize(420, 220);
+    })) << handle->framePosition().x() << ',' << handle->framePosition().y();
+    windows_->SetWindowShowState(ProgramWindow::Console, WindowShowState::Minimize);
+    ASSERT_TRUE(test::WaitUntil([&] { return WmState(*console_) == 3; }));
+    windows_->RestoreRunFormLayout();
+    windows_->MoveProgramWindow(ProgramWindow::Console, 40, 50);
+    windows_->SetConsoleClientSize(500, 300);
+    // the manager handles requests in order: once it has mapped a window
+    // shown after them, it has handled them
+    QWidget later;
+    later.show();
+    ASSERT_TRUE(Mapped(later));
+    EXPECT_EQ(WmState(*console_), 3);
+    EXPECT_EQ(windows_->WindowShowStateOf(ProgramWindow::Console), WindowShowState::Minimize);
+
+    windows_->SetWindowShowState(ProgramWindow::Console, WindowShowState::Normal);
+    EXPECT_TRUE(test::WaitUntil([&] {
+        return WmState(*console_) == 1 && console_->size() == QSize(500, 300)
+               && handle->framePosition() == QPoint(40, 50);
+    })) << handle->framePosition().x() << ',' << handle->framePosition().y();
+}
+
+// The console's size setting is the window less 20 pixels each way, as it
+// is applied before every run, as the current-size button measures it and
+// as the console starts: measuring, saving and running changes nothing.
+TEST_F(WmConsole, ConsoleKeepsItsStoredSizeThroughRunsAndSaves)
+{
+    Start("TScreen Width=700\nTScreen Height=279\n");
+    ExpectConsoleSizeFixed(QSize(700, 279));
+}
+
+TEST_F(WmConsole, ConsoleKeepsItsDefaultSizeThroughRunsAndSaves)
+{
+    Start();
+    ExpectConsoleSizeFixed(QSize(620, 230));
+}
+
+// At the default width of 640 the six status panels stand side by side
+// inside the status bar, and each shows the longest text it commonly has.
+TEST_F(WmConsole, StatusPanelsShowTheirTextsSideBySideAtTheDefaultWidth)
+{
+    Start();
+    frame_->show();
+    ASSERT_TRUE(Mapped(*frame_));
+    ASSERT_EQ(frame_->width(), 640);
+    const QString texts[6] = {u"Untitled12"_s,         LineColumnText(1234, 567), InterfaceText(65173),
+                              InterfaceText(65177),    InterfaceText(65175),      u"Big Endian Unicode"_s};
+    for (int i = 0; i < 6; ++i)
+        frame_->SetPanel(i, texts[i]);
+    QCoreApplication::processEvents();
+    int right = -1;
+    for (int i = 0; i < 6; ++i) {
+        const QLabel *panel = frame_->StatusPanel(i);
+        const QRect box(panel->mapTo(frame_.get(), QPoint(0, 0)), panel->size());
+        EXPECT_GT(box.left(), right) << "panel " << i << " overlaps the one before";
+        right = box.right();
+        const int indent = panel->fontMetrics().horizontalAdvance(u'x') / 2;  // a framed label's
+        EXPECT_GE(panel->contentsRect().width(), indent + panel->fontMetrics().horizontalAdvance(texts[i]))
+            << "panel " << i << ' ' << texts[i].toStdString();
+    }
+    EXPECT_LE(right, frame_->statusBar()->mapTo(frame_.get(), frame_->statusBar()->rect().topRight()).x());
+}
+
+// New editors, made or opened, open inside the frame's visible area, each
+// below and right of the one before as a cascade places them, so the area
+// needs no scroll bars.
+TEST_F(WmConsole, NewEditorsCascadeInsideTheFramesVisibleArea)
+{
+    Start();
+    frame_->show();
+    ASSERT_TRUE(Mapped(*frame_));
+    const QString path = Program(u"open.ovt"_s, u"PRINT 1\r\n"_s);
+    QPoint last(-1, -1);
+    for (int n = 0; n < 4; ++n) {
+        TOVEditForm *editor = n == 2 ? frame_->OpenFile(path, u"Auto"_s, false) : frame_->NewEditor();
+        ASSERT_NE(editor, nullptr);
+        QCoreApplication::processEvents();
+        const QMdiSubWindow *window = frame_->MdiArea->activeSubWindow();
+        const QRect area = frame_->MdiArea->viewport()->rect();
+        EXPECT_TRUE(area.contains(window->geometry())) << n;
+        if (n > 0 && n < 3) {
+            EXPECT_TRUE(window->x() > last.x() && window->y() > last.y()) << n;
+        }
+        last = window->pos();
+    }
+    EXPECT_FALSE(frame_->MdiArea->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(frame_->MdiArea->verticalScrollBar()->isVisible());
+}
+
+// The association form opens with its texts in place, centred on the
+// screen, frame and all.
+TEST_F(WmConsole, AssociationFormOpensCentredOnTheScreen)
+{
+    Start();
+    frame_->show();
+    frame_->OVMMenuAssociationSetting->trigger();
+    TOVASForm *form = frame_->findChildren<TOVASForm *>().constLast();
+    ASSERT_TRUE(Mapped(*form));
+    const QWindow *handle = form->windowHandle();
+    const auto offset = [&] { return handle->frameGeometry().center() - form->screen()->availableGeometry().center(); };
+    // centred again once the manager has put its frame around it
+    EXPECT_TRUE(test::WaitUntil([&] { return handle->frameMargins().top() > 0 && offset().manhattanLength() <= 1; }))
+        << offset().x() << ',' << offset().y();
+}
+
+// A small box is wide enough for the window manager to show its whole
+// title next to its buttons: the title's width in a bold title font and a
+// title bar's height for each of the four buttons.
+TEST_F(WmConsole, SmallBoxesAreWideEnoughForTheirTitles)
+{
+    Start();
+    frame_->show();
+    QStringList titles;
+    SetDialogHook([&](QDialog &dialog) {
+        dialog.show();
+        const bool framed = Mapped(dialog)
+                            && test::WaitUntil([&] { return dialog.windowHandle()->frameMargins().top() > 0; });
+        QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+        font.setBold(true);
+        const QMargins frame = dialog.windowHandle()->frameMargins();
+        const int bar = frame.top() + frame.bottom();
+        const int title = QFontMetrics(font).horizontalAdvance(dialog.windowTitle());
+        titles.append(dialog.windowTitle());
+        EXPECT_TRUE(framed) << dialog.windowTitle().toStdString();
+        EXPECT_GE(dialog.width(), title + 4 * bar) << dialog.windowTitle().toStdString();
+        dialog.hide();
+        return int(QDialog::Accepted);
+    });
+    windows_->ShowMessageBox(u"OK"_s, u"Orvane MsgBox"_s, 0);
+    windows_->ShowInputQuery(u"?"_s, u"Orvane Input Box"_s, QString(), false);
+    frame_->OVMMenuAssociationSetting->trigger();
+    TOVASForm *form = frame_->findChildren<TOVASForm *>().constLast();
+    form->RadioButton4->setChecked(true);
+    SetMessageBoxHook({});  // the real closing box, through the dialog hook
+    form->OkBtn->click();
+    EXPECT_EQ(titles, QStringList({u"Orvane MsgBox"_s, u"Orvane Input Box"_s, InterfaceText(65117)}));
+}
+
+} // namespace
