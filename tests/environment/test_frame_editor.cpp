@@ -2,6 +2,7 @@
 // typing, saving with the backup copy, encodings, undo, find and replace,
 // runs from the editor, the error selection, the command line and closing.
 #include "answer_dialog.h"
+#include "frame_fixture.h"
 
 #include "environment/MyRichEdit.h"
 #include "environment/OVDialogHook.h"
@@ -47,18 +48,13 @@ using namespace ov;
 
 namespace {
 
-class FrameEditor : public ::testing::Test {
+// The frame fixture's windows, with the message boxes answered as the test
+// sets, the frame shown and a folder for the files.
+class FrameEditor : public FrameFixture {
 protected:
     void SetUp() override
     {
-        InitializeInterpreterUnits();
-        ChkMsgOn = 0;
-        frame_ = std::make_unique<TOvFrameForm>(runs_);
-        console_ = std::make_unique<TRunForm>(runs_);
-        frame_->SetRunForm(console_.get());
-        windows_ = std::make_unique<TOVRunWindows>(*console_, frame_.get());
-        host_ = std::make_unique<TOVQtHost>(*windows_);
-        SetRunHost(host_.get());
+        FrameFixture::SetUp();
         SetMessageBoxHook([this](QMessageBox::Icon, const QString &, const QString &text,
                                  QMessageBox::StandardButtons) {
             messages_.append(text);
@@ -97,12 +93,6 @@ protected:
     static void Type(TOVEditForm *editor, const QString &text) { QTest::keyClicks(editor->Editor, text); }
 
     QTemporaryDir dir_;
-    RunController runs_;
-    std::unique_ptr<TOvFrameForm> frame_;
-    std::unique_ptr<TRunForm> console_;
-    std::unique_ptr<TOVRunWindows> windows_;
-    std::unique_ptr<TOVQtHost> host_;
-    QStringList messages_;
     QMessageBox::StandardButton answer_ = QMessageBox::Yes;
 };
 
