@@ -342,7 +342,7 @@ constexpr ErrorText Catalogue[] = {
     {52383, u"While 文が Do または Loop に正しく対応していません。", false, nullptr},
     {52384, u"Exit 文で Do または For が正しく対応していません。", false, nullptr},
 
-    // 53000..53131: routine headers, CALL, EXIT, MOUSE, SEEK
+    // 53000..53132: routine headers, CALL, EXIT, MOUSE, SEEK, argument counts
     {53000, u" の構文に誤りがあります。", true, nullptr},
     {53001, u"Sub や Function の名前の次は左括弧 ( です。", false, nullptr},
     {53002, u"Sub や Functionの引数は数値変数，文字列変数または配列変数です。", false, nullptr},
@@ -357,6 +357,8 @@ constexpr ErrorText Catalogue[] = {
      u"Public 文は Public 変数名又は配列変数名(数値,…,数値), ... の形です。"},
     {53061, u"Seek は Seek #ファイル番号,数値式の形です。", false, nullptr},
     {53131, u"Call と Sub 引数の型があいません。", false, nullptr},
+    {53132, u"Call と Sub (Function) の引数の個数があいません。", true,
+     u"呼び出しの引数は Sub や Function の宣言と同じ個数にして下さい。"},
 
     // 54031..54131: CALL, INCLUDE, types, RESTORE, CASE, pictures, DIM, files,
     // declarations, line numbers, EXIT, control screen, inner stack
