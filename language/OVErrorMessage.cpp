@@ -2,6 +2,9 @@
 
 #include "language/OVGetTokenUnit.h"
 #include "language/OVHeader.h"
+#include "platform/OVWinVersion.h"
+
+#include <QLocale>
 
 #include <algorithm>
 #include <initializer_list>
@@ -12,7 +15,8 @@ namespace ov {
 namespace {
 
 // One catalogue row. The message is First, then CR LF when CrLf is set, then
-// Second. A null First marks a message built from a name (NamedMessage).
+// Second. A null First marks a message built from a name or a figure
+// (NamedMessage).
 struct ErrorText {
     int Number;
     const char16_t *First;
@@ -47,8 +51,9 @@ constexpr ErrorText Catalogue[] = {
     {2, WideCharsInText, true, CheckWideChars},
     {3, u"この命令はサポートされていません。", true, u"または文が不完全です。"},
 
-    // 101..220: expressions, DEF, FUNCTION and SUB headers
+    // 101..220: program size, expressions, DEF, FUNCTION and SUB headers
     {101, u"字句解析エラーが起きました。非想定のエラーです。", false, nullptr},
+    {106, FromName, false, nullptr},
     {131, ExprInvalid, false, u"括弧や，関数の引数の使い方の誤りが考えられます。"},
     {132, ExprInvalid, false, u"括弧や，関数の引数の使い方の誤りが考えられます。"},
     {133, ExprInvalid, false, u"括弧や \" などの誤りが考えられます。"},
@@ -461,6 +466,15 @@ QStringView StatementName() { return NameIn(StatementNames, StatementCount); }
 QStringView FunctionName() { return NameIn(FunctionNames, FunctionCount); }
 QStringView OperatorName() { return NameIn(OperatorNames, OperatorCount); }
 
+// The longest program text on this system, in characters, with its
+// thousands grouped ("1,048,576").
+QString ProgramLimitText()
+{
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::DefaultNumberOptions);
+    return c.toString(ProgramSizeLimit(OSVersionName));
+}
+
 // The messages of the rows marked FromName.
 QString NamedMessage(int number)
 {
@@ -468,6 +482,9 @@ QString NamedMessage(int number)
     case 1:
         return Concat({u"Basic で使われない文字(UNICODE:", ErrorSubjectText, u")が含まれています。",
                        LineEnd, u" 又は使う場所に誤りがあります。"});
+    case 106:
+        return Concat({u"プログラムが長すぎます。", LineEnd, u"プログラムの長さは ", ProgramLimitText(),
+                       u" 文字までです。"});
     case 501:
         return Concat({StatementName(), u"文が正しく終わっていません。"});
     case 802:
