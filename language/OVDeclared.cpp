@@ -1,5 +1,9 @@
 #include "language/OVDeclared.h"
 
+#include "language/OVBoolTbl.h"
+#include "language/OVNumTbl.h"
+#include "language/OVStrTbl.h"
+
 #include <QHash>
 
 namespace ov {
@@ -16,7 +20,46 @@ bool IsVisibleInRoutine(uint8_t kind)
     return (kind >= 1 && kind <= 5) || (kind >= 10 && kind <= 13) || (kind >= 22 && kind <= 24);
 }
 
+bool IsRoutineKind(uint8_t kind)
+{
+    return kind == dkSub || (kind >= dkFunction && kind < dkDim);
+}
+
+// The name of the variable record a name cell stands for; empty for others.
+QString NameOfCell(const CodeType &cell)
+{
+    const auto index = size_t(cell.SecondCode);
+    if (cell.SecondCode < 1)
+        return {};
+    switch (cell.FirstCode) {
+    case ckNumVar:
+    case ckNumArrVar:
+        return index < NumVars.size() ? NumVars[index].Name : QString();
+    case ckStrVar:
+    case ckStrArrVar:
+        return index < StrVars.size() ? StrVars[index].Name : QString();
+    case ckBoolVar:
+    case ckBoolArrVar:
+        return index < BoolVars.size() ? BoolVars[index].Name : QString();
+    default:
+        return {};
+    }
+}
+
 } // namespace
+
+int32_t FindDeclaredRoutine(const CodeType &nameCell)
+{
+    const QString name = NameOfCell(nameCell);
+    const int32_t index = name.isEmpty() ? 0 : FindDeclared(name);
+    return index != 0 && IsRoutineKind(DeclaredKind(index)) ? index : 0;
+}
+
+bool ArgumentCountFits(const CodeType &nameCell, int count)
+{
+    const int32_t routine = FindDeclaredRoutine(nameCell);
+    return routine == 0 || DcVarTable[routine].Parameters < 0 || DcVarTable[routine].Parameters == count;
+}
 
 int32_t FindDeclared(const QString &name)
 {

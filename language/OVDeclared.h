@@ -13,6 +13,7 @@ struct DcVarType {
     QString Name;
     uint8_t Kind = 0;   // only the low seven bits are read
     int32_t Value = 0;  // a constant's literal or truth value, or the variable's index
+    int32_t Parameters = -1;  // a SUB, FUNCTION or DEF FN: how many parameters it takes
 };
 
 // Kinds of declared names; each group is numeric, string, Boolean, formula.
@@ -36,6 +37,13 @@ int32_t FindDeclaredGlobal(const QString &name);
 // True when the program declares a SUB of that name. The user-interface thread
 // may call it only while no run is active (test RunThreadActive first).
 bool IsDeclaredVar(const QString &name);
+
+// The declared SUB, FUNCTION or DEF FN that a routine's name cell calls; 0
+// when the cell names none.
+int32_t FindDeclaredRoutine(const CodeType &nameCell);
+// Whether a call with `count` arguments fits the routine the name cell calls:
+// false only when the routine's parameter count is known and differs.
+bool ArgumentCountFits(const CodeType &nameCell, int count);
 
 // Appends a declared name; the caller has checked capacity and duplicates.
 int32_t AddDeclared(const QString &name, uint8_t kind);

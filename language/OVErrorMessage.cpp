@@ -2,6 +2,9 @@
 
 #include "language/OVGetTokenUnit.h"
 #include "language/OVHeader.h"
+#include "platform/OVWinVersion.h"
+
+#include <QLocale>
 
 #include <algorithm>
 #include <initializer_list>
@@ -12,7 +15,8 @@ namespace ov {
 namespace {
 
 // One catalogue row. The message is First, then CR LF when CrLf is set, then
-// Second. A null First marks a message built from a name (NamedMessage).
+// Second. A null First marks a message built from a name or a figure
+// (NamedMessage).
 struct ErrorText {
     int Number;
     const char16_t *First;
@@ -47,8 +51,9 @@ constexpr ErrorText Catalogue[] = {
     {2, WideCharsInText, true, CheckWideChars},
     {3, u"この命令はサポートされていません。", true, u"または文が不完全です。"},
 
-    // 101..220: expressions, DEF, FUNCTION and SUB headers
+    // 101..220: program size, expressions, DEF, FUNCTION and SUB headers
     {101, u"字句解析エラーが起きました。非想定のエラーです。", false, nullptr},
+    {106, FromName, false, nullptr},
     {131, ExprInvalid, false, u"括弧や，関数の引数の使い方の誤りが考えられます。"},
     {132, ExprInvalid, false, u"括弧や，関数の引数の使い方の誤りが考えられます。"},
     {133, ExprInvalid, false, u"括弧や \" などの誤りが考えられます。"},
@@ -342,7 +347,7 @@ constexpr ErrorText Catalogue[] = {
     {52383, u"While 文が Do または Loop に正しく対応していません。", false, nullptr},
     {52384, u"Exit 文で Do または For が正しく対応していません。", false, nullptr},
 
-    // 53000..53131: routine headers, CALL, EXIT, MOUSE, SEEK
+    // 53000..53132: routine headers, CALL, EXIT, MOUSE, SEEK, argument counts
     {53000, u" の構文に誤りがあります。", true, nullptr},
     {53001, u"Sub や Function の名前の次は左括弧 ( です。", false, nullptr},
     {53002, u"Sub や Functionの引数は数値変数，文字列変数または配列変数です。", false, nullptr},
@@ -357,6 +362,8 @@ constexpr ErrorText Catalogue[] = {
      u"Public 文は Public 変数名又は配列変数名(数値,…,数値), ... の形です。"},
     {53061, u"Seek は Seek #ファイル番号,数値式の形です。", false, nullptr},
     {53131, u"Call と Sub 引数の型があいません。", false, nullptr},
+    {53132, u"Call と Sub (Function) の引数の個数があいません。", true,
+     u"呼び出しの引数は Sub や Function の宣言と同じ個数にして下さい。"},
 
     // 54031..54131: CALL, INCLUDE, types, RESTORE, CASE, pictures, DIM, files,
     // declarations, line numbers, EXIT, control screen, inner stack
@@ -459,6 +466,15 @@ QStringView StatementName() { return NameIn(StatementNames, StatementCount); }
 QStringView FunctionName() { return NameIn(FunctionNames, FunctionCount); }
 QStringView OperatorName() { return NameIn(OperatorNames, OperatorCount); }
 
+// The longest program text on this system, in characters, with its
+// thousands grouped ("1,048,576").
+QString ProgramLimitText()
+{
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::DefaultNumberOptions);
+    return c.toString(ProgramSizeLimit(OSVersionName));
+}
+
 // The messages of the rows marked FromName.
 QString NamedMessage(int number)
 {
@@ -466,6 +482,9 @@ QString NamedMessage(int number)
     case 1:
         return Concat({u"Basic で使われない文字(UNICODE:", ErrorSubjectText, u")が含まれています。",
                        LineEnd, u" 又は使う場所に誤りがあります。"});
+    case 106:
+        return Concat({u"プログラムが長すぎます。", LineEnd, u"プログラムの長さは ", ProgramLimitText(),
+                       u" 文字までです。"});
     case 501:
         return Concat({StatementName(), u"文が正しく終わっていません。"});
     case 802:

@@ -2,6 +2,7 @@
 
 #include "language/OVBoolTbl.h"
 #include "language/OVCode.h"
+#include "language/OVDeclared.h"
 #include "language/OVPreCode.h"
 #include "language/OVStrTbl.h"
 
@@ -59,7 +60,52 @@ bool IsUserFunctionCall(const CodeType &cell)
     return IsStrOrBoolName(cell) && kind == svFunction;
 }
 
+// A call of a user FUNCTION or a DEF FN, whose parameters fix its argument count.
+bool IsRoutineCall(const CodeType &cell)
+{
+    const int kind = RecordKind(cell);
+    if (IsNumericName(cell))
+        return kind == nvFunction || kind == nvDefFn;
+    if (cell.FirstCode == ckStrVar || cell.FirstCode == ckStrArrVar)
+        return kind == svFunction || kind == svDefFn;
+    return IsStrOrBoolName(cell) && kind == bvFunction;
+}
+
 bool IsOperator(const CodeType &cell, int32_t op) { return cell.FirstCode == ckOperator && cell.SecondCode == op; }
+
+// The arguments written in brackets at `at`, after a routine's name: none
+// when no "(" stands there. The brackets are known to be balanced.
+int ArgumentsAt(const ExprBuffer &cells, size_t at)
+{
+    if (at >= cells.size() || !IsOperator(cells[at], opLParen))
+        return 0;
+    int depth = 0;
+    int commas = 0;
+    bool empty = true;
+    for (size_t i = at; i < cells.size(); ++i) {
+        const CodeType &cell = cells[i];
+        if (IsOperator(cell, opRParen) && --depth == 0)
+            break;
+        empty = empty && i == at;
+        if (IsOperator(cell, opLParen))
+            ++depth;
+        else if (depth == 1 && IsOperator(cell, opComma))
+            ++commas;
+    }
+    return empty ? 0 : commas + 1;
+}
+
+// A call of a FUNCTION or DEF FN with more or fewer arguments than its
+// routine's parameters is error 53132, named at the routine's name.
+void CheckArgumentCounts(const ExprBuffer &cells)
+{
+    for (size_t i = 0; i < cells.size() && ErrorNumber == 0; ++i) {
+        if (IsRoutineCall(cells[i]) && !ArgumentCountFits(cells[i], ArgumentsAt(cells, i + 1))) {
+            ReadPos = cells[i].SourcePos;
+            SetError(53132);
+        }
+    }
+}
 
 // ---------------------------------------------------------------- conversion state
 
@@ -390,6 +436,8 @@ void TranslateExpression(ExprBuffer &buffer)
         return;
     ExprBuffer postfix;
     ConvertToPostfix(gathered, postfix);
+    if (ErrorNumber == 0)
+        CheckArgumentCounts(gathered);
     if (ErrorNumber != 0)
         return;
     WriteTranslation(postfix, endPos, buffer);

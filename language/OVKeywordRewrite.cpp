@@ -18,47 +18,50 @@ bool IsSt(const CodeType &cell, int32_t s) { return cell.FirstCode == ckStatemen
 
 void Emit(const CodeType &cell) { EmitPreCode(cell); LastToken = cell; }
 
-// Reading ahead must not disturb the position the next emitted cell takes.
+// Reading ahead leaves the scanner as it found it: the position, the current
+// and the previous token, the positions an error would name, the member-dot
+// switch, and any error met on the way (the scan meets it again when it reads
+// that far). Literals and names met are registered, as by the scan.
 class LookAhead {
 public:
-    LookAhead() : linePos_(LinePos), sourcePos_(TokenSourcePos), readPos_(ReadPos), prev_(PrevToken) {}
+    LookAhead()
+        : linePos_(LinePos), tokenStart_(TokenStart), sourcePos_(TokenSourcePos), readPos_(ReadPos),
+          nameStart_(NameStartPos), token_(TokenCell), prev_(PrevToken), memberDot_(MemberDotActive),
+          error_(ErrorNumber), subject_(ErrorSubject), errorReadPos_(ErrorReadPos), subjectText_(ErrorSubjectText)
+    {
+    }
     ~LookAhead()
     {
         LinePos = linePos_;
+        TokenStart = tokenStart_;
         TokenSourcePos = sourcePos_;
         ReadPos = readPos_;
+        NameStartPos = nameStart_;
+        TokenCell = token_;
         PrevToken = prev_;
+        MemberDotActive = memberDot_;
+        ErrorNumber = error_;
+        ErrorSubject = subject_;
+        ErrorReadPos = errorReadPos_;
+        ErrorSubjectText = subjectText_;
     }
+    LookAhead(const LookAhead &) = delete;
+    LookAhead &operator=(const LookAhead &) = delete;
 
 private:
     int32_t linePos_;
+    int32_t tokenStart_;
     int32_t sourcePos_;
     int32_t readPos_;
+    int32_t nameStart_;
+    CodeType token_;
     CodeType prev_;
+    uint8_t memberDot_;
+    int32_t error_;
+    int32_t subject_;
+    int32_t errorReadPos_;
+    QString subjectText_;
 };
-
-CodeType PeekOne()
-{
-    LookAhead keep;
-    CodeType next;
-    GetToken(next, tmRegister);
-    return next;
-}
-
-std::array<CodeType, 2> PeekTwo()
-{
-    LookAhead keep;
-    std::array<CodeType, 2> next;
-    GetToken(next[0], tmRegister);
-    GetToken(next[1], tmRegister);
-    return next;
-}
-
-void Consume()
-{
-    CodeType skipped;
-    GetToken(skipped, tmRegister);
-}
 
 // Reads a member or property word as plain text: such words never become variables.
 QString ReadMemberWord()
@@ -73,6 +76,45 @@ QString ReadMemberWord()
     }
     UngetChar();
     return word;
+}
+
+bool IsMemberObject(const CodeType &cell)
+{
+    return IsSt(cell, stAUDIOMIXER) || IsSt(cell, stCLIPBOARD) || IsSt(cell, stMEDIAPLAYER);
+}
+
+// One token of a look-ahead, read as the scan reads it: "." after a member
+// object or after ")" is the member dot, and the member or property word
+// after it is plain text, never a name or a number.
+CodeType ReadAhead()
+{
+    const uint8_t memberDot = MemberDotActive;
+    if (IsMemberObject(TokenCell))
+        MemberDotActive = 1;
+    GetToken(TokenCell, tmRegister);
+    MemberDotActive = memberDot;
+    if (IsOp(TokenCell, opDot))
+        ReadMemberWord();
+    return TokenCell;
+}
+
+CodeType PeekOne()
+{
+    LookAhead keep;
+    return ReadAhead();
+}
+
+std::array<CodeType, 2> PeekTwo()
+{
+    LookAhead keep;
+    const CodeType first = ReadAhead();
+    return {first, ReadAhead()};
+}
+
+void Consume()
+{
+    CodeType skipped;
+    GetToken(skipped, tmRegister);
 }
 
 // ---------------------------------------------------------------- two-word forms
@@ -556,8 +598,7 @@ bool RewriteWholeArray(bool parameter)
 int CountArguments()
 {
     LookAhead keep;
-    CodeType cell;
-    GetToken(cell, tmRegister);
+    CodeType cell = ReadAhead();
     if (EndsStatement(cell))
         return -1;
     if (!IsOp(cell, opLParen))
@@ -565,7 +606,7 @@ int CountArguments()
     int depth = 1;
     int commas = 0;
     while (depth > 0) {
-        GetToken(cell, tmRegister);
+        cell = ReadAhead();
         if (cell.FirstCode == ckNone || IsOp(cell, opEndOfLine) || ErrorNumber != 0)
             break;
         if (IsOp(cell, opLParen))

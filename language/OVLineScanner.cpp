@@ -504,6 +504,7 @@ void HandleDef()
     NextToken();
     SetRecordKindOf(EmitCell, nvDefFn, svDefFn);
     Emit(EmitCell);
+    const CodeType name = EmitCell;
     ++RoutineCount;
     ScopePrefix = ScopePrefixFor(RoutineCount);
     NextToken();
@@ -516,6 +517,8 @@ void HandleDef()
     InitLocalStrTable();
     if (!ReadDefParameters())
         return;
+    if (const int32_t routine = FindDeclaredRoutine(name))
+        DcVarTable[routine].Parameters = int32_t(ParamCellStack.size());
     while (!ParamCellStack.empty()) {
         const CodeType param = ParamCellStack.back();
         ParamCellStack.pop_back();

@@ -1,5 +1,6 @@
 #include "language/OVPreScan.h"
 
+#include "language/OVDeclared.h"
 #include "language/OVGetTokenUnit.h"
 #include "language/OVLineScanner.h"
 #include "language/OVStrTbl.h"
@@ -161,10 +162,10 @@ void CloseRoutine()
     ScopePrefix.clear();
 }
 
-// The parameter list of a SUB or FUNCTION, read up to its closing ")". False
-// when ":", the line end, a comment or the end of the text came first, which
-// ends the statement.
-bool ReadParameterList(uint8_t context)
+// The parameter list of a SUB or FUNCTION, read up to its closing ")", with
+// the names at its first bracket depth counted. False when ":", the line end,
+// a comment or the end of the text came first, which ends the statement.
+bool ReadParameterList(uint8_t context, int32_t &count)
 {
     DeclContext = context;
     int depth = 0;
@@ -179,6 +180,8 @@ bool ReadParameterList(uint8_t context)
             }
             continue;
         }
+        if (IsVariableToken(TokenCell) && depth == 1)
+            ++count;
         if (TokenCell.FirstCode != ckOperator)
             continue;
         switch (TokenCell.SecondCode) {
@@ -215,13 +218,17 @@ void RoutineHeader(int32_t keyword)
     const int32_t nameToken = keyword == stSUB ? kSubNameToken : kFunctionNameToken;
     if (ErrorNumber == 0 && TokenCell.FirstCode != nameToken)
         SetError(54102);
+    const int32_t routine = TokenCell.SecondCode;
+    int32_t parameters = 0;
     bool statementGoesOn = true;
     if (ErrorNumber == 0 && keyword != stDEF && OpenParenFollows())
-        statementGoesOn = ReadParameterList(keyword == stSUB ? dcSubParams : dcFunctionParams);
+        statementGoesOn = ReadParameterList(keyword == stSUB ? dcSubParams : dcFunctionParams, parameters);
     if (ErrorNumber != 0) {
         ErrorSubject = keyword;
         return;
     }
+    if (keyword != stDEF)  // a DEF FN's parameters are counted by the line scanner
+        DcVarTable[routine].Parameters = parameters;
     DeclContext = dcNone;
     if (statementGoesOn)
         SkipRestOfStatement();

@@ -2,6 +2,7 @@
 
 #include "language/OVBoolTbl.h"
 #include "language/OVCode.h"
+#include "language/OVDeclared.h"
 #include "language/OVGetTokenUnit.h"
 #include "language/OVNumTbl.h"
 #include "language/OVPreCode.h"
@@ -852,6 +853,11 @@ void TranslateCall(bool withKeyword)
         }
     } else if (!NextIsStatementEnd()) {
         SetError(53011, stCALL);
+        return;
+    }
+    if (!ArgumentCountFits(name, int(CallArgStack.Items.size()))) {
+        ReadPos = name.SourcePos;  // the message names the call
+        SetError(53132, stCALL);
         return;
     }
 

@@ -264,7 +264,8 @@ TEST_F(RunDriver, StopStatementThenContinueFromTheConsole)
 // a mebi-character here, 262,144 on the old Windows systems.
 TEST_F(RunDriver, ProgramSizeLimit)
 {
-    EXPECT_EQ(RunProgram(QString(1048570, u' ')).first().left(4), QStringLiteral(u"エラー:").left(4));
+    EXPECT_EQ(RunProgram(QString(1048570, u' ')).first(),
+              QStringLiteral(u"エラー:プログラムが長すぎます。\r\nプログラムの長さは 1,048,576 文字までです。(1行,　1 桁)"));
     EXPECT_EQ(RunProgram(QString(1048569, u' ')).first(), QStringLiteral("OK"));
     EXPECT_EQ(RunProgram(QString(310893, u' ')).first(), QStringLiteral("OK"));
     const QString system = OSVersionName;

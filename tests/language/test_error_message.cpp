@@ -57,10 +57,12 @@ TEST_F(ErrorMessage, CatalogueIsSortedUniqueAndComplete)
     int found = 0;
     for (int n = -10; n <= 70000; ++n)
         found += IsKnownErrorNumber(n) ? 1 : 0;
-    EXPECT_EQ(ErrorCatalogueSize(), 294);  // with the four graphics messages 1239, 1247, 1248 and 1250
+    // With the program's own messages: the four graphics messages 1239, 1247,
+    // 1248 and 1250, the program's length (106) and the argument count (53132).
+    EXPECT_EQ(ErrorCatalogueSize(), 296);
     EXPECT_EQ(found, ErrorCatalogueSize());
-    for (int n : {1, 2, 3, 101, 220, 591, 682, 852, 1055, 1239, 1250, 1354, 1403, 2142, 3502, 6001, 30103,
-                  40003, 50031, 52384, 53131, 54131, 55001, 55005})
+    for (int n : {1, 2, 3, 101, 106, 220, 591, 682, 852, 1055, 1239, 1250, 1354, 1403, 2142, 3502, 6001, 30103,
+                  40003, 50031, 52384, 53131, 53132, 54131, 55001, 55005})
         EXPECT_TRUE(IsKnownErrorNumber(n)) << n;
 }
 
@@ -98,6 +100,22 @@ TEST_F(ErrorMessage, FixedTexts)
     EXPECT_EQ(BuildErrorMessage(571), u"ラベル名は数値変数型でなくてはいけません。また予約語は使えません。\r\n");
     EXPECT_EQ(BuildErrorMessage(591),
               u"Def の構文に誤りがあります。\r\n Def 文は関数名の後は ( 　変数　,　）です。");
+}
+
+// Texts of the program's own, in two parts like the others.
+TEST_F(ErrorMessage, ArgumentCountAndProgramLength)
+{
+    EXPECT_EQ(BuildErrorMessage(53132), u"Call と Sub (Function) の引数の個数があいません。\r\n"
+                                        u"呼び出しの引数は Sub や Function の宣言と同じ個数にして下さい。");
+    // The limit is the one the size check applies on the system named.
+    const QString system = OSVersionName;
+    OSVersionName = u"Debian GNU/Linux 12 (bookworm)"_s;
+    const QString here = BuildErrorMessage(106);
+    OSVersionName = u"XP"_s;
+    const QString older = BuildErrorMessage(106);
+    OSVersionName = system;
+    EXPECT_EQ(here, u"プログラムが長すぎます。\r\nプログラムの長さは 1,048,576 文字までです。");
+    EXPECT_EQ(older, u"プログラムが長すぎます。\r\nプログラムの長さは 262,144 文字までです。");
 }
 
 TEST_F(ErrorMessage, FunctionName)

@@ -93,6 +93,36 @@ TEST_F(LineScanner, ArgumentCountsChooseTheVariant)
     EXPECT_EQ(ScanOnly(QStringLiteral("RANDOMIZE : RANDOMIZE 5")), QStringLiteral("RANDOMIZE : InnerSt1147 5 |"));
 }
 
+// Counting a keyword's arguments ahead reads a member dot as the scan does:
+// the member reads inside the brackets give the same variants as any other
+// argument, the look-ahead leaves no error behind, and member and property
+// words never become variables (OPTION EXPLICIT has nothing to refuse).
+TEST_F(LineScanner, MemberReadsInsideCountedArguments)
+{
+    EXPECT_EQ(ScanOnly(QStringLiteral("WRITEALLTEXT(\"m.txt\", MEDIAPLAYER.MODE)")),
+              QStringLiteral("WRITEALLTEXT ( m.txt , InnerFn1269 ) |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("X = ROUND(AUDIOMIXER.MASTERVOLUME) + ROUND(AUDIOMIXER.MASTERMUTE, 1)")),
+              QStringLiteral("#X = ROUND ( InnerFn1193 ) + InnerFn10098 ( InnerFn1192 , 1 ) |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("GSCREEN(AUDIOMIXER.MASTERVOLUME, 100)")),
+              QStringLiteral("GSCREEN ( InnerFn1193 , 100 ) |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("A$ = READALLTEXT(MEDIAPLAYER.MODE) + READALLTEXT(CLIPBOARD.GETTEXT, 1)")),
+              QStringLiteral("A$ = READALLTEXT ( InnerFn1269 ) + InnerFn10092 ( InnerFn222 , 1 ) |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("X = MSGBOX(MEDIAPLAYER.MODE) + MSGBOX(CLIPBOARD.GETTEXT, AUDIOMIXER.MASTERVOLUME)")),
+              QStringLiteral("#X = MSGBOX ( InnerFn1269 ) + InnerFn10081 ( InnerFn222 , InnerFn1193 ) |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("A$ = INPUT$(AUDIOMIXER.MASTERVOLUME) + SPLIT$(CLIPBOARD.GETTEXT, \".\")")),
+              QStringLiteral("A$ = InnerFn10056 ( InnerFn1193 ) + SPLIT$ ( 0 , InnerFn222 , . ) |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("X = ROUND(CBUTTON(1).LEFT) + MSGBOX(CLABEL(2).CAPTION, 1)")),
+              QStringLiteral("#X = ROUND ( InnerFn2205 ( 1 ) ) + InnerFn10081 ( InnerFn2209 ( 2 ) , 1 ) |"));
+    EXPECT_EQ(NumVarCount, 1);  // X only
+    EXPECT_EQ(ScanOnly(QStringLiteral("OPTION EXPLICIT\nDIM X\nX = ROUND(AUDIOMIXER.MASTERVOLUME, 1)\n"
+                                      "X = MSGBOX(MEDIAPLAYER.MODE, CBUTTON(1).TOP)")),
+              QStringLiteral("OPTIONEXPLICIT | DIM #X | #X = InnerFn10098 ( InnerFn1193 , 1 ) | "
+                             "#X = InnerFn10081 ( InnerFn1269 , InnerFn2206 ( 1 ) ) |"));
+    // An error inside the brackets is still found, by the scan, where it stands.
+    EXPECT_EQ(ScanOnly(QStringLiteral("X = ROUND(1.2.3)")), QStringLiteral("error 54101"));
+    EXPECT_EQ(ErrorReadPos, 11);
+}
+
 TEST_F(LineScanner, SettingsReadAsFunctionsOutsideStatementPosition)
 {
     EXPECT_EQ(ScanOnly(QStringLiteral("FORECOLOR = 5 : X = FORECOLOR")),

@@ -227,6 +227,81 @@ TEST_F(TranslateFlow, DefFnBodyIsBareWithItsFrameCells)
     EXPECT_EQ(NumRecord(QStringLiteral("FNA"))->FirstElement, ProgramStart + 1);
 }
 
+// ---------------------------------------------------------------- argument counts
+
+// A call of a SUB, FUNCTION or DEF FN with more or fewer arguments than the
+// routine's parameters is 53132, named at the routine's name in the call,
+// wherever the routine stands in the text.
+TEST_F(TranslateFlow, ACallWithTheWrongArgumentCountIsNamedAtTheCall)
+{
+    const struct {
+        const char *program;
+        const char *call;  // the text the error names, unique in the program
+    } cases[] = {
+        {"SUB ADD(A, B)\nPRINT A + B\nEND SUB\nCALL ADD(1)", "ADD(1)"},
+        {"SUB ADD(A, B)\nEND SUB\nCALL ADD(1, 2, 3)", "ADD(1, 2, 3)"},
+        {"CALL ADD(1)\nSUB ADD(A, B)\nEND SUB", "ADD(1)"},
+        {"SUB S(A)\nEND SUB\nX = 1 : S\nY = 2", "S\r\nY"},
+        {"SUB S\nEND SUB\nS(X)", "S(X)"},
+        {"DIM B(2)\nSUB S(A())\nEND SUB\nCALL S(B(), B())", "S(B(), B())"},
+        {"SUB S\nCALL U(1)\nEND SUB\nSUB U\nEND SUB", "U(1)"},
+        {"FUNCTION TWICE(A)\nTWICE = 2 * A\nEND FUNCTION\nX = 1\nPRINT TWICE(X, 5) + 1", "TWICE(X, 5)"},
+        {"PRINT 1 + TWICE(2, 3)\nFUNCTION TWICE(A)\nTWICE = 2 * A\nEND FUNCTION", "TWICE(2, 3)"},
+        {"FUNCTION G(A)\nG = A\nEND FUNCTION\nPRINT G + 1", "G + 1"},
+        {"FUNCTION G\nG = 1\nEND FUNCTION\nPRINT G(1)", "G(1)"},
+        {"FUNCTION F(A, B)\nF = A\nEND FUNCTION\nX = F(F(1), 2)", "F(1)"},
+        {"FUNCTION F(N)\nF = F(N - 1, 1)\nEND FUNCTION", "F(N - 1, 1)"},
+        {"FUNCTION T$(A$, N)\nT$ = A$\nEND FUNCTION\nA$ = T$(\"a,b\")", "T$(\"a,b\")"},
+        {"FUNCTION B(X) AS BOOLEAN\nB = X > 1\nEND FUNCTION\nIF B() THEN X = 1", "B() THEN"},
+        {"DEF FNA(X) = X * 2\nPRINT FNA(1, 2)", "FNA(1, 2)"},
+        {"PRINT FNB$(\"x\")\nDEF FNB$(A$, N) = LEFT$(A$, N)", "FNB$(\"x\")"},
+    };
+    for (const auto &c : cases) {
+        SetUp();
+        const QString program = WithCrLf(QString::fromUtf8(c.program));
+        EXPECT_EQ(Translate(program), QStringLiteral("error 53132")) << c.program;
+        EXPECT_EQ(ErrorPos, program.indexOf(QString::fromUtf8(c.call)) + 1) << c.program;
+    }
+}
+
+// Every count that fits translates; the cells of such calls are those the
+// routines' tests above show.
+TEST_F(TranslateFlow, CallsWithTheirRoutinesParameterCountTranslate)
+{
+    const char *programs[] = {
+        "X = F(F(1, 2), (3)) + F((4), 5) + F(G, G())\nFUNCTION F(A, B)\nF = A\nEND FUNCTION\n"
+        "FUNCTION G\nG = 1\nEND FUNCTION",
+        "FUNCTION SUMUP(N)\nIF N < 1 THEN SUMUP = 0 ELSE SUMUP = N + SUMUP(N - 1)\nEND FUNCTION",
+        "DIM B(2)\nCALL S(B(), 1) : S(B(), B(1))\nSUB S(A(), N)\nEND SUB",
+        "A$ = T$(\"a,b\", 1) + FNB$(\"(,)\", 1)\nFUNCTION T$(A$, N)\nT$ = A$\nEND FUNCTION\n"
+        "DEF FNB$(A$, N) = LEFT$(A$, N)",
+        "SUB S\nEND SUB\nCALL S : S",
+    };
+    for (const char *program : programs) {
+        SetUp();
+        EXPECT_FALSE(Translate(QString::fromUtf8(program)).startsWith(QStringLiteral("error"))) << program;
+    }
+    // An empty bracket is no call without arguments: refused as before.
+    SetUp();
+    EXPECT_EQ(Translate(QStringLiteral("SUB S\nEND SUB\nCALL S()")), QStringLiteral("error 151"));
+}
+
+// Lines typed in the console and the event runs' "Call CButtonN_Click" are
+// checked against the routines of the last program.
+TEST_F(TranslateFlow, ConsoleLinesAndEventCallsCountTheArgumentsToo)
+{
+    ASSERT_EQ(Translate(Lines({"SUB ADD(A, B)", "END SUB", "SUB CButton1_Click(A)", "END SUB",
+                               "FUNCTION F(A)", "F = A", "END FUNCTION", "DEF FNA(X) = X", ""}))
+                  .left(5),
+              QStringLiteral("GOTO "));
+    EXPECT_TRUE(TranslateCommandLine(QStringLiteral("CALL ADD(1, 2) : PRINT F(1) + FNA(2)")));
+    for (const char *line : {"CALL ADD(1)", "ADD(1, 2, 3)", "Call CButton1_Click", "PRINT F(1, 2)", "PRINT FNA"}) {
+        ClearError();
+        EXPECT_FALSE(TranslateCommandLine(QString::fromUtf8(line))) << line;
+        EXPECT_EQ(ErrorNumber, 53132) << line;
+    }
+}
+
 // ---------------------------------------------------------------- errors
 
 TEST_F(TranslateFlow, StatementErrors)
