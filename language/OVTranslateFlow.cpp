@@ -832,6 +832,11 @@ void TranslateCall(bool withKeyword)
                 EmitCode(next);
                 CallArgStack.Push(next);
             } else {
+                // An empty argument, "()" or ",," included, is a fault of the call's form.
+                if (IsOperatorCell(next, opRParen) || IsOperatorCell(next, opComma)) {
+                    SetError(53012, stCALL);
+                    return;
+                }
                 ExprBuffer argument;
                 if (!ReadExpression(argument))
                     return;

@@ -281,9 +281,12 @@ TEST_F(TranslateFlow, CallsWithTheirRoutinesParameterCountTranslate)
         SetUp();
         EXPECT_FALSE(Translate(QString::fromUtf8(program)).startsWith(QStringLiteral("error"))) << program;
     }
-    // An empty bracket is no call without arguments: refused as before.
-    SetUp();
-    EXPECT_EQ(Translate(QStringLiteral("SUB S\nEND SUB\nCALL S()")), QStringLiteral("error 151"));
+    // An empty argument, an empty bracket among them, is a fault of the call's form.
+    for (const char *program : {"SUB S\nEND SUB\nCALL S()", "SUB S(A, B)\nEND SUB\nCALL S(1, )",
+                                "SUB S(A, B)\nEND SUB\nS(, 2)"}) {
+        SetUp();
+        EXPECT_EQ(Translate(QString::fromUtf8(program)), QStringLiteral("error 53012")) << program;
+    }
 }
 
 // Lines typed in the console and the event runs' "Call CButtonN_Click" are
