@@ -376,6 +376,14 @@ bool LoadSettings(QString *error)
     return ok;
 }
 
+RunStartSettings CurrentRunStartSettings()
+{
+    return {{EditorFontName, EditorFontSize, EditorFontCharset, EditorFontStyle, EditorFontColor},
+            TScreenPosAuto, TScreenLeft, TScreenTop, TScreenHeight,
+            GScreenPosAuto, GScreenLeft, GScreenTop,
+            ExitMsgCheck};
+}
+
 QString DefaultWorkingFolder()
 {
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);

@@ -12,6 +12,7 @@
 #include "devices/OVColor.h"
 #include "devices/OVFontStyle.h"
 #include "devices/OVGraphState.h"
+#include "devices/OVWindowState.h"
 
 #include <QString>
 #include <span>
@@ -96,6 +97,21 @@ extern int TScreenPosAuto, TScreenLeft, TScreenTop;
 extern int GScreenPosAuto, GScreenLeft, GScreenTop;
 
 extern QString ProgramDir;
+
+// The settings that a program's start-up takes over: the graphics font
+// starts as the editor's font, the console and the graphics screen start at
+// their stored places, and the close question follows its switch. The
+// preferences form changes them on the user-interface thread while runs go
+// on, so a worker takes this copy there, in a synchronised step, and reads
+// the settings themselves no further.
+struct RunStartSettings {
+    FontSetting EditorFont;
+    int TScreenPosAuto, TScreenLeft, TScreenTop, TScreenHeight;
+    int GScreenPosAuto, GScreenLeft, GScreenTop;
+    int ExitMsgCheck;
+};
+// The settings as they are now; on the user-interface thread.
+RunStartSettings CurrentRunStartSettings();
 
 // The two store files. The per-user file can be moved elsewhere (tests do);
 // an empty `registryFile` restores the one under the configuration folder.

@@ -61,6 +61,19 @@ void TMPlayerForm::CreatePlayer()
     });
 }
 
+// The player keeps the last error it met through every later source, so
+// that no file would open again: a player that met one makes way for a new
+// one before the next file.
+void TMPlayerForm::RenewPlayer()
+{
+    if (player_->error() == QMediaPlayer::NoError)
+        return;
+    player_->disconnect(this);
+    delete player_;
+    delete output_;
+    CreatePlayer();
+}
+
 // The mixer opens its devices with notices, so that the volume control
 // follows the speaker line.
 void TMPlayerForm::CreateMixer()
@@ -131,6 +144,7 @@ void TMPlayerForm::WaitForLoading()
 
 bool TMPlayerForm::OpenFile(const QString &path)
 {
+    RenewPlayer();
     opening_ = true;
     player_->setSource(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
     WaitForLoading();

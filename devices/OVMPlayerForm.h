@@ -50,6 +50,7 @@ private:
     void NextBtnClick();
     void PrevBtnClick();
     void CreatePlayer();
+    void RenewPlayer();
     void CreateMixer();
     void ShowVolume();
     void Mixer1ControlChange(TMixer *sender, TMixerDev *device, TMixerCtrl *control, TMixerItem *item);

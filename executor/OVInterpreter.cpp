@@ -29,17 +29,17 @@ namespace ov {
 
 namespace {
 
-void ResetWindowPlacement()
+void ResetWindowPlacement(const RunStartSettings &settings)
 {
-    RunFormLeft = TScreenPosAuto ? 0 : TScreenLeft;
-    RunFormTop = TScreenPosAuto ? 0 : TScreenTop;
-    GraphWindowLeft = GScreenPosAuto ? 0 : GScreenLeft;
-    GraphWindowTop = GScreenPosAuto ? TScreenHeight + 59 : GScreenTop;
+    RunFormLeft = settings.TScreenPosAuto ? 0 : settings.TScreenLeft;
+    RunFormTop = settings.TScreenPosAuto ? 0 : settings.TScreenTop;
+    GraphWindowLeft = settings.GScreenPosAuto ? 0 : settings.GScreenLeft;
+    GraphWindowTop = settings.GScreenPosAuto ? settings.TScreenHeight + 59 : settings.GScreenTop;
     ControlWindowLeft = 400;
     ControlWindowTop = GraphWindowTop;
 }
 
-void ResetGraphicsState()
+void ResetGraphicsState(const FontSetting &editorFont)
 {
     GLocateX = GLocateY = GFLocateX = GFLocateY = 0;
     ResetWorldCoordinates();
@@ -51,11 +51,11 @@ void ResetGraphicsState()
     GraphBackColor = 0xFFFFFF;
     GraphBorderColor = 0;
     BorderColorSet = 0;
-    GraphFontSize = EditorFontSize;
-    GraphFontName = EditorFontName;
-    GraphFontCharset = EditorFontCharset;
-    GraphFontStyle = EditorFontStyle;
-    GraphFontColor = EditorFontColor;
+    GraphFontSize = editorFont.Size;
+    GraphFontName = editorFont.Name;
+    GraphFontCharset = editorFont.Charset;
+    GraphFontStyle = editorFont.Style;
+    GraphFontColor = editorFont.Color;
 }
 
 void ResetConsoleFont()
@@ -83,7 +83,7 @@ void ResetInputAndCalls()
     LocalStrBase = 0;
 }
 
-void ResetRunSwitches()
+void ResetRunSwitches(int exitMsgCheck)
 {
     CloseAppAtEnd = 0;
     RadiansMode = 1;
@@ -92,7 +92,7 @@ void ResetRunSwitches()
     LineInputActive = 0;
     InputBoxLeft = InputBoxTop = 0;
     DataPointer = 0;
-    ChkMsgOn = ExitMsgCheck;
+    ChkMsgOn = exitMsgCheck;
     EchoOn = 1;
     GraphicsOpenedInRun = 0;
     GraphWindowSized = 0;
@@ -148,17 +148,17 @@ void SetEnvironmentDefaults()
 
 } // namespace
 
-void InitInterpreter()
+void InitInterpreter(const RunStartSettings &settings)
 {
     LanguageVersion = 12;
     CurrentEncoding = 0;
     OptionExplicitOn = 0;
     OptionAllowed = 1;
-    ResetWindowPlacement();
-    ResetGraphicsState();
+    ResetWindowPlacement(settings);
+    ResetGraphicsState(settings.EditorFont);
     ResetConsoleFont();
     ResetInputAndCalls();
-    ResetRunSwitches();
+    ResetRunSwitches(settings.ExitMsgCheck);
     InitPreCode();
     InitCode();
     InitStacks();
@@ -172,6 +172,11 @@ void InitInterpreter()
     RoutineCount = 0;
     InitStacks();
     ResetSharedInput();
+}
+
+void InitInterpreter()
+{
+    InitInterpreter(CurrentRunStartSettings());
 }
 
 void InitializeInterpreterUnits()

@@ -109,11 +109,17 @@ bool PrepareProgram()
 {
     if (!SetProgramText(SourceText))
         return false;
-    Synchronised([] { Host().CloseMediaPlayer(); });
+    // The preferences form may change the settings meanwhile: they are
+    // copied on the user-interface thread.
+    RunStartSettings settings{};
+    Synchronised([&settings] {
+        Host().CloseMediaPlayer();
+        settings = CurrentRunStartSettings();
+    });
     // The reset clears the stop request for the run; one made since the run
     // was started (Stop pressed while the program is prepared) still holds.
     const bool stopAsked = IsStopped();
-    InitInterpreter();
+    InitInterpreter(settings);
     if (stopAsked)
         StopRequested = 1;
     Synchronised([] { Host().RestoreRunFormLayout(); });

@@ -12,7 +12,9 @@
 #include "environment/OVInputNumForm.h"
 #include "environment/OVKeySettingForm.h"
 #include "environment/OVOption.h"
+#include "environment/OVQtHost.h"
 #include "environment/OVRunFrame.h"
+#include "environment/OVRunWindows.h"
 #include "environment/OVStartup.h"
 #include "executor/OVInterpreter.h"
 #include "executor/OVMThread.h"
@@ -20,7 +22,9 @@
 #include "platform/OVFileAssociation.h"
 #include "platform/OVIniFile.h"
 #include "resources/OVInterfaceTexts.h"
+#include "devices/OVWindowState.h"
 #include "tests/xdg_sandbox.h"
+#include "wait_for_run.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -459,4 +463,91 @@ TEST_F(Preferences, InputBoxHasNoWindowButtonsAndStaysOnTop)
     EXPECT_TRUE(flags.testFlag(Qt::CustomizeWindowHint));
     EXPECT_FALSE(flags.testFlag(Qt::WindowCloseButtonHint));
     EXPECT_FALSE(flags.testFlag(Qt::WindowContextHelpButtonHint));
+}
+
+namespace {
+
+// One of two sets of the settings that a run's start-up takes over: the
+// editor's font, the console's height and place, and the close question
+// (which the form also hands to a stopped program, so it is not compared).
+struct StartSet {
+    QString name;
+    int size, charset;
+    const char16_t *style;
+    FontStyleSet styles;
+    QColor colour;
+    int height, left;
+    bool exitCheck;
+};
+const StartSet kStartSets[] = {
+    {u"Alpha"_s, 11, 1, u"Bold", 1, QColor(0, 0, 255), 230, 10, true},
+    {u"Beta Sans"_s, 12, 128, u"Italic", 2, QColor(255, 0, 0), 240, 20, false},
+};
+
+// Saves the editor, size, position and general pages with one set.
+void SaveStartSet(TOVOptionFrame &form, const StartSet &set)
+{
+    SetColorDialogHook([&set](QWidget *, QColor &colour) {
+        colour = set.colour;
+        return true;
+    });
+    form.Button1->click();
+    form.EFNameBox->setText(set.name);
+    form.EFSizeBox->setText(QString::number(set.size));
+    form.EFCharSetBox->setText(QString::number(set.charset));
+    form.EFStyleBox->setText(QString::fromUtf16(set.style));
+    form.ESaveButton->click();
+    form.TScreenHeightBox->setText(QString::number(set.height));
+    form.SSaveButton->click();
+    form.TScreenAutoPositionModeComboBox->setCurrentIndex(1);
+    form.Edit3->setText(u"5"_s);
+    form.Edit4->setText(QString::number(set.left));
+    form.PSaveButton->click();
+    form.ExitMSGCheckBox->setChecked(set.exitCheck);
+    form.SaveButton->click();
+}
+
+// The set that the last run started with, or -1 when it mixed the two.
+int SetOfLastRun()
+{
+    for (int i = 0; i < 2; ++i) {
+        const StartSet &set = kStartSets[i];
+        if (GraphFontName == set.name && GraphFontSize == set.size && GraphFontCharset == set.charset
+            && GraphFontStyle == set.styles && GraphFontColor == QColorToColorValue(set.colour)
+            && GraphWindowTop == set.height + 59 && RunFormLeft == set.left && RunFormTop == 5)
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+// The form is not modal: its pages are saved while runs start on the worker.
+// Each run starts with one whole set of the settings, never a mixture.
+TEST_F(Preferences, RunsStartWithWholeSettingsWhilePagesAreSaved)
+{
+    Start();
+    TOVRunWindows windows(*Console, Frame.get());
+    TOVQtHost host(windows);
+    SetRunHost(&host);
+    TOVOptionFrame *form = OpenOptions();
+    form->NoRadioButton->setChecked(true);
+    int saves = 0;
+    for (int run = 0; run < 40; ++run) {
+        SourceText = u"X = 1"_s;
+        RunMode = 0;
+        ProgramRunning = 1;
+        StopRequested = 0;
+        ASSERT_TRUE(Runs.Start());
+        while (RunThreadActive.load() != 0) {
+            SaveStartSet(*form, kStartSets[++saves % 2]);
+            QCoreApplication::processEvents();
+        }
+        WaitForRun(Runs);
+        ASSERT_NE(SetOfLastRun(), -1) << "run " << run << ": " << GraphFontName.toStdString() << ' '
+                                      << GraphFontSize << ' ' << GraphWindowTop << ' ' << RunFormLeft;
+    }
+    SetRunHost(nullptr);
+    form->close();
+    LoadSettings();  // no store: the defaults again
 }

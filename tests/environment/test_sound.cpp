@@ -17,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -262,57 +263,123 @@ TEST(SoundServer, RunnerListsTheMixerTree)
         << lines.join(u'\n').toStdString();
 }
 
-TEST(SoundServer, AWavPlaysToItsEndAndTheNotificationSubRuns)
-{
-    if (!SoundServerRunning)
-        GTEST_SKIP() << "no private sound server";
+namespace {
+
+// The real media-player window behind a console and the windows' host, for
+// programs and typed lines that use MEDIAPLAYER.
+class MediaRuns : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!SoundServerRunning)
+            GTEST_SKIP() << "no private sound server";
+        ASSERT_TRUE(dir.isValid());
+        InitializeInterpreterUnits();
+        windows.SetMediaPlayer(&player);
+        SetRunHost(&host);
+        console.Memo1->Clear();
+    }
+    void TearDown() override { SetRunHost(nullptr); }
+
+    // Runs a program or, with mode 1, a typed line, and waits for its end.
+    void Run(const QString &text, uint8_t mode = 0)
+    {
+        (mode == 0 ? SourceText : RunCommand) = text;
+        RunMode = mode;
+        ProgramRunning = mode == 0 ? 1 : ProgramRunning.load();
+        StopRequested = 0;
+        ASSERT_TRUE(runs.Start());
+        WaitForRun(runs);
+    }
+    void Type(const QString &line) { Run(line, 1); }
+    QString Text() const { return console.Memo1->toPlainText(); }
+    // A file that is no media: some text with a sound's name.
+    QString NotMedia(const QString &name)
+    {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("not a sound\n");
+        return path;
+    }
+    QString Wav(const QString &name, int ms)
+    {
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(WriteWav(path, ms));
+        return path;
+    }
+
     QTemporaryDir dir;
-    const QString wav = dir.filePath(QStringLiteral("tone.wav"));
-    ASSERT_TRUE(WriteWav(wav, 300));
-
-    InitializeInterpreterUnits();
     RunController runs;
-    TRunForm console(runs);
-    TOVRunWindows windows(console, nullptr);
+    TRunForm console{runs};
+    TOVRunWindows windows{console, nullptr};
     TMPlayerForm player;
-    windows.SetMediaPlayer(&player);
-    TOVQtHost host(windows);
-    SetRunHost(&host);
+    TOVQtHost host{windows};
+};
+
+const QString kOpenFailed = QStringLiteral(u"MediaPlayer の実行に失敗しました。");
+
+} // namespace
+
+TEST_F(MediaRuns, AWavPlaysToItsEndAndTheNotificationSubRuns)
+{
+    const QString wav = Wav(QStringLiteral("tone.wav"), 300);
     QObject::connect(&player, &TMPlayerForm::Notified, &player,
-                     [&runs] { StartEventRun(runs, QStringLiteral("MediaPlayer_OnNotify")); });
-    console.Memo1->Clear();
+                     [this] { StartEventRun(runs, QStringLiteral("MediaPlayer_OnNotify")); });
 
-    SourceText = QStringLiteral("MEDIAPLAYER.OPEN \"%1\"\r\nMEDIAPLAYER.PLAY\r\nPRINT MEDIAPLAYER.MODE\r\nEND\r\n"
-                                "SUB MediaPlayer_OnNotify\r\nPRINT \"ended \"; MEDIAPLAYER.MODE\r\nEND SUB")
-                     .arg(wav);
-    RunMode = 0;
-    ProgramRunning = 1;
-    StopRequested = 0;
-    ASSERT_TRUE(runs.Start());
-    WaitForRun(runs);
-    const auto text = [&console] { return console.Memo1->toPlainText(); };
-    EXPECT_TRUE(text().contains(QStringLiteral("Playing"))) << text().toStdString();
+    Run(QStringLiteral("MEDIAPLAYER.OPEN \"%1\"\r\nMEDIAPLAYER.PLAY\r\nPRINT MEDIAPLAYER.MODE\r\nEND\r\n"
+                       "SUB MediaPlayer_OnNotify\r\nPRINT \"ended \"; MEDIAPLAYER.MODE\r\nEND SUB")
+            .arg(wav));
+    EXPECT_TRUE(Text().contains(QStringLiteral("Playing"))) << Text().toStdString();
 
-    EXPECT_TRUE(WaitFor([&] { return text().contains(QStringLiteral("ended Stopped")); }, 10000))
-        << text().toStdString();
+    EXPECT_TRUE(WaitFor([&] { return Text().contains(QStringLiteral("ended Stopped")); }, 10000))
+        << Text().toStdString();
     WaitForRun(runs);
 
     // A file the player rejects is an error, and the file open before it is closed.
-    const QString bad = dir.filePath(QStringLiteral("bad.wav"));
-    QFile file(bad);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("not a sound");
-    file.close();
     console.Memo1->Clear();
-    SourceText = QStringLiteral("MEDIAPLAYER.OPEN \"%1\"\r\nMEDIAPLAYER.OPEN \"%2\"").arg(wav, bad);
-    RunMode = 0;
-    ASSERT_TRUE(runs.Start());
-    WaitForRun(runs);
-    RunCommand = QStringLiteral("MEDIAPLAYER.PLAY: PRINT MEDIAPLAYER.MODE");
-    RunMode = 1;
-    ASSERT_TRUE(runs.Start());
-    WaitForRun(runs);
-    EXPECT_TRUE(text().contains(QStringLiteral(u"MediaPlayer の実行に失敗しました。"))) << text().toStdString();
-    EXPECT_TRUE(text().contains(QStringLiteral("\nNot Open\n"))) << text().toStdString();
-    SetRunHost(nullptr);
+    Run(QStringLiteral("MEDIAPLAYER.OPEN \"%1\"\r\nMEDIAPLAYER.OPEN \"%2\"").arg(wav, NotMedia("bad.wav")));
+    Type(QStringLiteral("MEDIAPLAYER.PLAY: PRINT MEDIAPLAYER.MODE"));
+    EXPECT_TRUE(Text().contains(kOpenFailed)) << Text().toStdString();
+    EXPECT_TRUE(Text().contains(QStringLiteral("\nNot Open\n"))) << Text().toStdString();
+}
+
+// A rejected file leaves nothing behind: a media file opens after it in a
+// later run and in a typed line, and a second rejected file is rejected again.
+TEST_F(MediaRuns, AFileOpensAfterARejectedOne)
+{
+    const QString wav = Wav(QStringLiteral("beep.wav"), 300);
+    const QString text = NotMedia(QStringLiteral("x.txt"));
+    const QString open = QStringLiteral("MEDIAPLAYER.OPEN \"%1\"\r\n");
+    const QString mode = QStringLiteral("PRINT MEDIAPLAYER.MODE\r\n");
+
+    Run(open.arg(text));
+    ASSERT_TRUE(Text().contains(kOpenFailed)) << Text().toStdString();
+    console.Memo1->Clear();
+    Run(open.arg(wav) + mode);
+    EXPECT_EQ(Text().count(kOpenFailed), 0) << Text().toStdString();
+    EXPECT_TRUE(Text().startsWith(QStringLiteral("Stopped\n"))) << Text().toStdString();
+
+    console.Memo1->Clear();
+    Run(open.arg(text));
+    Run(open.arg(NotMedia(QStringLiteral("y.wav"))));
+    EXPECT_EQ(Text().count(kOpenFailed), 2) << Text().toStdString();
+    Type(QStringLiteral("MEDIAPLAYER.OPEN \"%1\": MEDIAPLAYER.PLAY: PRINT MEDIAPLAYER.MODE").arg(wav));
+    EXPECT_EQ(Text().count(kOpenFailed), 2) << Text().toStdString();
+    EXPECT_TRUE(Text().contains(QStringLiteral("\nPlaying\n"))) << Text().toStdString();
+}
+
+// The same at the window itself, one file straight after the other.
+TEST_F(MediaRuns, ThePlayerOpensAFileRightAfterARejectedOne)
+{
+    const QString wav = Wav(QStringLiteral("beep.wav"), 300);
+    EXPECT_FALSE(player.OpenFile(NotMedia(QStringLiteral("x.txt"))));
+    ASSERT_TRUE(player.OpenFile(wav));
+    EXPECT_EQ(player.Mode(), MediaState::Stopped);
+    EXPECT_TRUE(player.PlayBtn->isEnabled());
+    EXPECT_FALSE(player.OpenFile(NotMedia(QStringLiteral("y.txt"))));
+    EXPECT_TRUE(player.OpenFile(wav));
+    player.Play();
+    EXPECT_TRUE(WaitFor([&] { return player.Mode() == MediaState::Playing; }, 10000));
+    player.Close();
 }

@@ -1,9 +1,11 @@
 // The run driver end to end: a program runs on its worker thread through the
 // headless host, and the end-of-run report, stop and continue behave as a
 // person at the console would see them.
+#include "devices/OVKeySetting.h"
 #include "executor/OVHeadlessHost.h"
 #include "executor/OVInterpreter.h"
 #include "executor/OVMThread.h"
+#include "executor/OVRunCommands.h"
 #include "executor/OVStack.h"
 
 #include <gtest/gtest.h>
@@ -275,6 +277,76 @@ TEST_F(RunDriver, ProgramSizeLimit)
     OSVersionName = system;
     EXPECT_EQ(refused.first().left(4), QStringLiteral(u"エラー:").left(4));
     EXPECT_EQ(ok.first(), QStringLiteral("OK"));
+}
+
+namespace {
+
+void ApplySettings(const RunStartSettings &s)
+{
+    EditorFontName = s.EditorFont.Name;
+    EditorFontSize = s.EditorFont.Size;
+    EditorFontCharset = s.EditorFont.Charset;
+    EditorFontStyle = s.EditorFont.Style;
+    EditorFontColor = s.EditorFont.Color;
+    TScreenPosAuto = s.TScreenPosAuto;
+    TScreenLeft = s.TScreenLeft;
+    TScreenTop = s.TScreenTop;
+    TScreenHeight = s.TScreenHeight;
+    GScreenPosAuto = s.GScreenPosAuto;
+    GScreenLeft = s.GScreenLeft;
+    GScreenTop = s.GScreenTop;
+    ExitMsgCheck = s.ExitMsgCheck;
+}
+
+// The user-interface thread as the worker may meet it while the preferences
+// form saves: between the synchronised steps the settings hold something
+// else, inside a step they are what the user saved.
+class SettingsChangingHost : public HeadlessHost {
+public:
+    SettingsChangingHost(const RunStartSettings &saved, const RunStartSettings &changing)
+        : saved_(saved), changing_(changing)
+    {
+        ApplySettings(changing_);
+    }
+    void Synchronise(const std::function<void()> &step) override
+    {
+        ApplySettings(saved_);
+        step();
+        ApplySettings(changing_);
+    }
+
+private:
+    RunStartSettings saved_, changing_;
+};
+
+} // namespace
+
+// A run takes the graphics font, the windows' places and the close question
+// from the settings as the user-interface thread has them, in a step of its
+// own, not from the settings while the preferences form may write them.
+TEST_F(RunDriver, TheStartUpTakesTheSettingsInASynchronisedStep)
+{
+    const RunStartSettings before = CurrentRunStartSettings();
+    const RunStartSettings saved{{u"Saved Font"_s, 14, 1, 3, 0x0000FF}, 0, 30, 40, 300, 1, 7, 8, 0};
+    const RunStartSettings changing{{u"Half Written"_s, 9, 128, 0, 0xFF0000}, 1, 50, 60, 200, 0, 70, 80, 1};
+    {
+        SettingsChangingHost host(saved, changing);
+        SetRunHost(&host);
+        RunProgram(u"X = 1"_s);
+        SetRunHost(&host_);
+    }
+    ApplySettings(before);
+    EXPECT_EQ(GraphFontName, u"Saved Font"_s);
+    EXPECT_EQ(GraphFontSize, 14);
+    EXPECT_EQ(GraphFontCharset, 1);
+    EXPECT_EQ(GraphFontStyle, 3);
+    EXPECT_EQ(GraphFontColor, 0x0000FFu);
+    EXPECT_EQ(RunFormLeft, 30);
+    EXPECT_EQ(RunFormTop, 40);
+    EXPECT_EQ(GraphWindowLeft, 0);
+    EXPECT_EQ(GraphWindowTop, 359);
+    EXPECT_EQ(ChkMsgOn.load(), 0);
+    ChkMsgOn = ExitMsgCheck;
 }
 
 TEST_F(RunDriver, AnOverflowingAssignmentLeavesTheVariableAsItWas)
