@@ -252,6 +252,42 @@ TEST_F(WmConsole, StatusPanelsShowTheirTextsSideBySideAtTheDefaultWidth)
     EXPECT_LE(right, frame_->statusBar()->mapTo(frame_.get(), frame_->statusBar()->rect().topRight()).x());
 }
 
+// Narrower than the panels' texts need, down to the frame's least width, the
+// panels shrink alike: each stays inside the status bar, none lies over
+// another.
+TEST_F(WmConsole, StatusPanelsStayInsideTheBarWhenTheFrameIsNarrowerThanTheirTexts)
+{
+    Start();
+    frame_->show();
+    ASSERT_TRUE(Mapped(*frame_));
+    const QString texts[6] = {u"Untitled12"_s,         LineColumnText(1234, 567), InterfaceText(65173),
+                              InterfaceText(65177),    InterfaceText(65175),      u"Big Endian Unicode"_s};
+    int needed = 0;
+    for (int i = 0; i < 6; ++i) {
+        frame_->SetPanel(i, texts[i]);
+        needed += frame_->StatusPanel(i)->fontMetrics().horizontalAdvance(texts[i]);
+    }
+    const QStatusBar *bar = frame_->statusBar();
+    for (const int width : {500, 300, 200, 120, 60, 1}) {
+        frame_->resize(width, 300);
+        (void)test::WaitUntil([&] { return frame_->width() <= std::max(width, frame_->minimumSizeHint().width()); });
+        QCoreApplication::processEvents();
+        ASSERT_LT(bar->width(), needed) << width;
+        // the panels' strip lies in the bar, left of its size grip, and
+        // clips what lies outside it
+        const QWidget *strip = frame_->StatusPanel(0)->parentWidget();
+        EXPECT_TRUE(bar->rect().contains(QRect(strip->mapTo(bar, QPoint(0, 0)), strip->size())));
+        int right = -1;
+        for (int i = 0; i < 6; ++i) {
+            const QLabel *panel = frame_->StatusPanel(i);
+            const QRect box = panel->geometry();
+            EXPECT_TRUE(strip->rect().contains(box)) << "panel " << i << " at frame width " << frame_->width();
+            EXPECT_GT(box.left(), right) << "panel " << i << " at frame width " << frame_->width();
+            right = box.right();
+        }
+    }
+}
+
 // New editors, made or opened, open inside the frame's visible area, each
 // below and right of the one before as a cascade places them, so the area
 // needs no scroll bars.
