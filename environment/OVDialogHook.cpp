@@ -4,6 +4,9 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QScreen>
 #include <algorithm>
 
 namespace ov {
@@ -28,12 +31,11 @@ int TitleBarWidth(const QString &title)
     return metrics.horizontalAdvance(title) + 4 * bar;
 }
 
-// Widens a dialog so that the title bar shows its whole title. Dialogs that
-// size themselves from their layouts when shown (message and input boxes)
-// keep a width their layouts hold: an empty item that wide.
-void WidenForTitle(QDialog &dialog)
+// Widens a dialog to at least `least`. Dialogs that size themselves from
+// their layouts when shown (message and input boxes) keep a width their
+// layouts hold: an empty item that wide.
+void WidenTo(QDialog &dialog, int least)
 {
-    const int least = TitleBarWidth(dialog.windowTitle());
     (void)dialog.sizeHint();  // an input box makes its layout only when asked its size
     QLayout *layout = dialog.layout();
     if (auto *grid = qobject_cast<QGridLayout *>(layout))
@@ -50,9 +52,25 @@ void SetDialogHook(DialogHook hook)
     Hook() = std::move(hook);
 }
 
+// A message box grows to about half the screen and then wraps its text,
+// anywhere in a Japanese line; a text of one line is kept whole as far as
+// the screen is wide: the box is made as wide as the layout needs for the
+// unwrapped line.
+void KeepTextOnOneLine(QMessageBox &box)
+{
+    auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+    if (label == nullptr || box.layout() == nullptr || box.text().contains(u'\n'))
+        return;
+    label->setWordWrap(false);  // the layout's least width is then the whole line's
+    int least = box.layout()->totalMinimumSize().width();
+    if (const QScreen *screen = box.screen())
+        least = std::min(least, screen->availableGeometry().width());
+    WidenTo(box, least);
+}
+
 int RunDialog(QDialog &dialog)
 {
-    WidenForTitle(dialog);
+    WidenTo(dialog, TitleBarWidth(dialog.windowTitle()));
     return Hook() ? Hook()(dialog) : dialog.exec();
 }
 

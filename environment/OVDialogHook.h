@@ -8,6 +8,7 @@
 #include <functional>
 
 class QDialog;
+class QMessageBox;
 
 namespace ov {
 
@@ -17,5 +18,9 @@ void SetDialogHook(DialogHook hook);
 // Shows the dialog modally (or hands it to the hook), wide enough for its
 // title; the dialog's result.
 int RunDialog(QDialog &dialog);
+
+// Makes a message box whose text is one line wide enough to show it on one
+// line, as far as the screen allows.
+void KeepTextOnOneLine(QMessageBox &box);
 
 } // namespace ov

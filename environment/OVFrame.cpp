@@ -152,6 +152,7 @@ QMessageBox::StandardButton ShowMessageBox(QWidget *parent, QMessageBox::Icon ic
     if (Hook())
         return Hook()(icon, title, text, buttons);
     QMessageBox box(icon, title, text, buttons, parent);
+    KeepTextOnOneLine(box);
     return QMessageBox::StandardButton(RunDialog(box));
 }
 

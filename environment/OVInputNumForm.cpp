@@ -3,10 +3,14 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <qdrawutil.h>
 
 #include <algorithm>
+#include <optional>
 
 namespace ov {
 
@@ -21,7 +25,8 @@ constexpr BoxLayout kNarrow{310, 200, 260, 160};
 constexpr BoxLayout kWide{660, 550, 610, 510};
 constexpr int kClientHeight = 60;
 constexpr int kMargin = 5;
-// Room beside the caption for the title bar's icon and edges.
+constexpr int kBorder = 2;  // the raised edge the box draws around itself
+// Room in the title bar beside the caption.
 constexpr int kTitleAllowance = 80;
 
 // The width the caption needs in a title bar, whose font is often bold.
@@ -39,13 +44,62 @@ int ButtonWidth(const QPushButton &button, int designed)
     return std::max(designed, button.fontMetrics().horizontalAdvance(button.text()) + kPadding);
 }
 
+// At the place the program set, else centred on the screen.
+void Place(QWidget &box, const InputBoxRequest &request)
+{
+    if (request.Placed) {
+        box.move(request.Left, request.Top);
+    } else if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        box.move(area.center() - QPoint(box.width() / 2, box.height() / 2));
+    }
+}
+
+// The box's own title bar: the caption in bold on the colours of an active
+// title, by which the box is dragged.
+class CaptionBar : public QLabel {
+public:
+    explicit CaptionBar(QWidget *box) : QLabel(box)
+    {
+        setAutoFillBackground(true);
+        QPalette colours = palette();
+        colours.setColor(QPalette::Window, colours.color(QPalette::Active, QPalette::Highlight));
+        colours.setColor(QPalette::WindowText, colours.color(QPalette::Active, QPalette::HighlightedText));
+        setPalette(colours);
+        QFont bold = font();
+        bold.setBold(true);
+        setFont(bold);
+        setIndent(6);
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override
+    {
+        if (event->button() == Qt::LeftButton)
+            grab_ = event->globalPosition().toPoint() - window()->pos();
+    }
+    void mouseMoveEvent(QMouseEvent *event) override
+    {
+        if (grab_ && event->buttons().testFlag(Qt::LeftButton))
+            window()->move(event->globalPosition().toPoint() - *grab_);
+    }
+    void mouseReleaseEvent(QMouseEvent *) override { grab_.reset(); }
+
+private:
+    std::optional<QPoint> grab_;  // where the pointer holds the box
+};
+
 } // namespace
 
-// A dialog border with the title only (no close or other window buttons),
-// kept above the other windows.
+// A dialog border with the title only, kept above the other windows. The
+// box draws its border and title bar itself and asks the window manager
+// for no frame: some managers (openbox) put minimise, maximise and close in
+// every title bar they draw, whatever the window asks for.
 TInputNumForm::TInputNumForm(const InputBoxRequest &request, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::CustomizeWindowHint | Qt::WindowStaysOnTopHint)
 {
+    Caption = new CaptionBar(this);
+    connect(this, &QWidget::windowTitleChanged, Caption, &QLabel::setText);
     setWindowTitle(request.Caption);
     Label1 = new QLabel(request.Prompt, this);
     Edit1 = new QLineEdit(request.Text, this);
@@ -68,22 +122,29 @@ void TInputNumForm::LayOut(const InputBoxRequest &request)
     const int okWidth = ButtonWidth(*Button1, 55);
     const int cancelLeft = std::max(box.CancelLeft + kMargin, box.OkLeft + okWidth + kMargin);
     const int cancelWidth = ButtonWidth(*Button2, 45);
-    const int width = std::max({box.ClientWidth, cancelLeft + cancelWidth + kMargin, TitleWidth(*this)});
+    const int clientWidth = std::max({box.ClientWidth, cancelLeft + cancelWidth + kMargin, TitleWidth(*this)});
     const int labelHeight = std::max(20, Label1->sizeHint().height());
     const int rowTop = labelHeight + 8;
     const int rowHeight = std::max({24, Edit1->sizeHint().height(), Button1->sizeHint().height()});
-    const int height = std::max(kClientHeight, rowTop + rowHeight + 8);
+    const int clientHeight = std::max(kClientHeight, rowTop + rowHeight + 8);
+    const int captionHeight = Caption->fontMetrics().height() + 6;
+    const int width = clientWidth + 2 * kBorder;
+    const int height = clientHeight + captionHeight + 2 * kBorder;
     setFixedSize(width, height);
-    Label1->setGeometry(10, 4, width - 20, labelHeight);
-    Edit1->setGeometry(10, rowTop, box.EditWidth, rowHeight);
-    Button1->setGeometry(box.OkLeft, rowTop, okWidth, rowHeight);
-    Button2->setGeometry(cancelLeft, rowTop, cancelWidth, rowHeight);
-    if (request.Placed) {
-        move(request.Left, request.Top);
-    } else if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width / 2, height / 2));
-    }
+    Caption->setGeometry(kBorder, kBorder, clientWidth, captionHeight);
+    const QPoint client(kBorder, kBorder + captionHeight);
+    Label1->setGeometry(QRect(client + QPoint(10, 4), QSize(clientWidth - 20, labelHeight)));
+    Edit1->setGeometry(QRect(client + QPoint(10, rowTop), QSize(box.EditWidth, rowHeight)));
+    Button1->setGeometry(QRect(client + QPoint(box.OkLeft, rowTop), QSize(okWidth, rowHeight)));
+    Button2->setGeometry(QRect(client + QPoint(cancelLeft, rowTop), QSize(cancelWidth, rowHeight)));
+    Place(*this, request);
+}
+
+void TInputNumForm::paintEvent(QPaintEvent *event)
+{
+    QDialog::paintEvent(event);
+    QPainter painter(this);
+    qDrawWinPanel(&painter, rect(), palette());
 }
 
 QString TInputNumForm::Answer() const

@@ -20,10 +20,14 @@ public:
 
     QString Answer() const;
 
+    QLabel *Caption = nullptr;  // the title bar, drawn by the box itself
     QLabel *Label1 = nullptr;
     QLineEdit *Edit1 = nullptr;
     QPushButton *Button1 = nullptr;  // OK
     QPushButton *Button2 = nullptr;  // Cancel
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     void LayOut(const InputBoxRequest &request);

@@ -181,7 +181,9 @@ QByteArray DesktopEntryText(const QString &exec)
     return text.toUtf8();
 }
 
-// The Exec line of the entry with the program argument left out.
+// The Exec line of the entry with the program argument left out; it starts
+// with the blank after the program, and a switch counts only with a blank
+// after it too, so one at the very end of the line is none.
 QString ExecSwitches(const QString &exec)
 {
     qsizetype i = 0;
@@ -195,7 +197,7 @@ QString ExecSwitches(const QString &exec)
         if (i < 0)
             i = exec.size();
     }
-    return exec.mid(i) + u' ';
+    return exec.mid(i);
 }
 
 QString EntryExecLine()

@@ -111,4 +111,25 @@ int XWindowManagerState(WId window)
     return int(state);
 }
 
+QList<long> XCardinals(WId window, const char *property)
+{
+    QList<long> values;
+    Display *connection = XOpenDisplay(nullptr);
+    if (connection == nullptr)
+        return values;
+    Atom actual = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    if (XGetWindowProperty(connection, Window(window), XInternAtom(connection, property, False), 0, 64, False,
+                           XA_CARDINAL, &actual, &format, &count, &after, &data) == Success
+        && actual == XA_CARDINAL && format == 32)
+        for (unsigned long i = 0; i < count; ++i)
+            values.append(reinterpret_cast<const long *>(data)[i]);
+    if (data != nullptr)
+        XFree(data);
+    XCloseDisplay(connection);
+    return values;
+}
+
 } // namespace test

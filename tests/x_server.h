@@ -5,6 +5,7 @@
 
 #include "tests/private_server.h"
 
+#include <QList>
 #include <QProcess>
 #include <QString>
 #include <QtGui/qwindowdefs.h>
@@ -22,5 +23,9 @@ bool StartWindowManager(QProcess &manager);
 // The ICCCM state the window manager gives a top-level window: 1 normal,
 // 3 iconic, 0 withdrawn, -1 when the window has none (not yet managed).
 int XWindowManagerState(WId window);
+
+// The values of a 32-bit CARDINAL list property of a top-level window, such
+// as the frame extents the window manager gives it; empty when it has none.
+QList<long> XCardinals(WId window, const char *property);
 
 } // namespace test

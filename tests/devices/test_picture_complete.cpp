@@ -1,11 +1,19 @@
 // Picture files cut short are told apart from whole ones, also where the
 // bytes inside a whole file look like an end or a marker.
+#include "devices/OVPictureCodec.h"
 #include "devices/OVPictureComplete.h"
 
 #include <QBuffer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <initializer_list>
+#include <vector>
+
+#include <jpeglib.h>
 
 using namespace ov;
 
@@ -48,6 +56,53 @@ QByteArray Bitmap(int depth, int compression, int stated, int dataBytes)
            + QByteArray(dataBytes, '\x7F');
 }
 
+// A JPEG of noise as libjpeg writes it with a restart marker after every
+// block of 16 x 16 pixels: its scan holds each of the eight restart markers
+// among many stuffed FF 00 bytes.
+QByteArray JpegWithRestarts(int width, int height)
+{
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char *out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &out, &size);
+    info.image_width = JDIMENSION(width);
+    info.image_height = JDIMENSION(height);
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 100, TRUE);
+    info.restart_interval = 1;
+    jpeg_start_compress(&info, TRUE);
+    std::vector<JSAMPLE> row(size_t(width) * 3);
+    uint32_t seed = 1;
+    while (info.next_scanline < info.image_height) {
+        for (JSAMPLE &sample : row) {
+            seed = seed * 1103515245u + 12345u;
+            sample = JSAMPLE(seed >> 24);
+        }
+        JSAMPROW rows[] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    const QByteArray bytes(reinterpret_cast<const char *>(out), qsizetype(size));
+    std::free(out);
+    return bytes;
+}
+
+QImage DecodeJpeg(const QTemporaryDir &dir, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(QStringLiteral("restarts.jpg"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return QImage();
+    file.close();
+    return DecodePicture(path, PictureFormat::Jpeg);
+}
+
 } // namespace
 
 // An APP1 segment holding FF D9, a scan with a stuffed FF 00, a restart
@@ -59,6 +114,25 @@ TEST(PictureComplete, AJpegEndsAtItsEndMarker)
                                     0xFF, 0xC4, 0x00, 0x03, 0x00, 0xFF, 0xDA, 0x00, 0x03, 0x01, 0x44, 0xFF, 0xFF, 0xD9});
     ExpectCutBelow(whole, 2, PictureFormat::Jpeg);
     EXPECT_TRUE(Complete(whole + "more", PictureFormat::Jpeg));
+}
+
+// A real JPEG whose scan has every restart marker: whole, it is complete
+// and decodes; cut anywhere, also just after a restart marker, it is not.
+TEST(PictureComplete, AJpegWithRestartMarkersIsWholeOnlyUpToItsEnd)
+{
+    const QByteArray whole = JpegWithRestarts(64, 48);
+    for (int n = 0; n < 8; ++n)
+        ASSERT_TRUE(whole.contains(Bytes({0xFF, 0xD0 + n}))) << n;
+    ASSERT_TRUE(whole.contains(Bytes({0xFF, 0x00})));
+    ExpectCutBelow(whole, 2, PictureFormat::Jpeg);
+
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    EXPECT_EQ(DecodeJpeg(dir, whole).size(), QSize(64, 48));
+    for (int n = 0; n < 8; ++n) {
+        const qsizetype after = whole.indexOf(Bytes({0xFF, 0xD0 + n})) + 2;
+        EXPECT_TRUE(DecodeJpeg(dir, whole.left(after)).isNull()) << n;
+    }
 }
 
 // A global colour table, a graphic control extension, then the image; the

@@ -29,6 +29,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -45,6 +46,7 @@
 #include <unistd.h>
 
 using namespace ov;
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -643,6 +645,40 @@ TEST_F(FrameEditor, ClosingAsksAboutModifiedEditorsAndTheExitQuestion)
     // No to saving: the editor goes and the frame closes.
     EXPECT_TRUE(frame_->close());
     EXPECT_TRUE(frame_->Editors().isEmpty());
+}
+
+// The close question of a modified editor keeps a question of one line on
+// one line and shows it whole, also for names that make it wider than a
+// message box usually grows (half the screen, at most 500 pixels).
+TEST_F(FrameEditor, TheCloseQuestionOfAModifiedEditorStaysOnOneLine)
+{
+    SetMessageBoxHook({});  // the real box
+    const QString names[] = {u"Untitled1"_s, u"/home/someone/Documents/programs/game.ovt"_s,
+                             u"/home/someone/ドキュメント/プログラム集/ゲームその一.ovt"_s};
+    for (const QString &name : names) {
+        TOVEditForm *editor = frame_->NewEditor();
+        editor->FileName = name;
+        Type(editor, u"PRINT 1"_s);
+        const QString question = ModifiedPromptText(name);
+        bool asked = false;
+        AnswerNextDialog<QMessageBox>([&](QMessageBox *box) {
+            asked = true;
+            const auto *label = box->findChild<QLabel *>(u"qt_msgbox_label"_s);
+            if (label != nullptr && label->text() == question) {
+                const QFontMetrics metrics = label->fontMetrics();
+                EXPECT_LT(label->height(), 2 * metrics.lineSpacing()) << name.toStdString();
+                EXPECT_GE(label->contentsRect().width(), metrics.horizontalAdvance(question)) << name.toStdString();
+                EXPECT_TRUE(box->rect().contains(label->geometry())) << name.toStdString();
+            } else {
+                ADD_FAILURE() << "no label with the question";
+            }
+            box->button(QMessageBox::Cancel)->click();
+        });
+        EXPECT_FALSE(editor->parentWidget()->close());
+        EXPECT_TRUE(asked) << name.toStdString();
+        editor->Editor->document()->setModified(false);
+        editor->parentWidget()->close();
+    }
 }
 
 namespace {

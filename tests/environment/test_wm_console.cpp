@@ -8,9 +8,11 @@
 #include "environment/MyRichEdit.h"
 #include "environment/OVDialogHook.h"
 #include "environment/OVEdit.h"
+#include "environment/OVInputNumForm.h"
 #include "environment/OVKeySettingForm.h"
 #include "environment/OVOption.h"
 #include "resources/OVInterfaceTexts.h"
+#include "tests/environment/answer_dialog.h"
 #include "tests/environment/frame_fixture.h"
 #include "tests/xdg_sandbox.h"
 
@@ -27,6 +29,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QWindow>
 #include <gtest/gtest.h>
 #include <ostream>
@@ -252,6 +255,42 @@ TEST_F(WmConsole, StatusPanelsShowTheirTextsSideBySideAtTheDefaultWidth)
     EXPECT_LE(right, frame_->statusBar()->mapTo(frame_.get(), frame_->statusBar()->rect().topRight()).x());
 }
 
+// Narrower than the panels' texts need, down to the frame's least width, the
+// panels shrink alike: each stays inside the status bar, none lies over
+// another.
+TEST_F(WmConsole, StatusPanelsStayInsideTheBarWhenTheFrameIsNarrowerThanTheirTexts)
+{
+    Start();
+    frame_->show();
+    ASSERT_TRUE(Mapped(*frame_));
+    const QString texts[6] = {u"Untitled12"_s,         LineColumnText(1234, 567), InterfaceText(65173),
+                              InterfaceText(65177),    InterfaceText(65175),      u"Big Endian Unicode"_s};
+    int needed = 0;
+    for (int i = 0; i < 6; ++i) {
+        frame_->SetPanel(i, texts[i]);
+        needed += frame_->StatusPanel(i)->fontMetrics().horizontalAdvance(texts[i]);
+    }
+    const QStatusBar *bar = frame_->statusBar();
+    for (const int width : {500, 300, 200, 120, 60, 1}) {
+        frame_->resize(width, 300);
+        (void)test::WaitUntil([&] { return frame_->width() <= std::max(width, frame_->minimumSizeHint().width()); });
+        QCoreApplication::processEvents();
+        ASSERT_LT(bar->width(), needed) << width;
+        // the panels' strip lies in the bar, left of its size grip, and
+        // clips what lies outside it
+        const QWidget *strip = frame_->StatusPanel(0)->parentWidget();
+        EXPECT_TRUE(bar->rect().contains(QRect(strip->mapTo(bar, QPoint(0, 0)), strip->size())));
+        int right = -1;
+        for (int i = 0; i < 6; ++i) {
+            const QLabel *panel = frame_->StatusPanel(i);
+            const QRect box = panel->geometry();
+            EXPECT_TRUE(strip->rect().contains(box)) << "panel " << i << " at frame width " << frame_->width();
+            EXPECT_GT(box.left(), right) << "panel " << i << " at frame width " << frame_->width();
+            right = box.right();
+        }
+    }
+}
+
 // New editors, made or opened, open inside the frame's visible area, each
 // below and right of the one before as a cascade places them, so the area
 // needs no scroll bars.
@@ -325,6 +364,55 @@ TEST_F(WmConsole, SmallBoxesAreWideEnoughForTheirTitles)
     SetMessageBoxHook({});  // the real closing box, through the dialog hook
     form->OkBtn->click();
     EXPECT_EQ(titles, QStringList({u"Orvane MsgBox"_s, u"Orvane Input Box"_s, InterfaceText(65117)}));
+}
+
+// The data-input box has a title bar without minimise, maximise or close:
+// the window manager draws no frame around it (openbox keeps those buttons
+// in any title bar it draws), and the box shows its caption in a bar of its
+// own, by which it is dragged. The edit field has the focus; Enter answers,
+// and Esc stops the run as Cancel does.
+TEST_F(WmConsole, TheDataInputBoxShowsItsTitleWithoutWindowButtonsAndMoves)
+{
+    Start();
+    frame_->show();
+    console_->show();
+    ASSERT_TRUE(Mapped(*console_));
+    int asked = 0;
+    const auto check = [&](TInputNumForm *box) {
+        ++asked;
+        EXPECT_TRUE(Mapped(*box));
+        EXPECT_TRUE(test::WaitUntil([&] { return test::XCardinals(box->winId(), "_NET_FRAME_EXTENTS").size() == 4; }));
+        EXPECT_EQ(test::XCardinals(box->winId(), "_NET_FRAME_EXTENTS"), QList<long>({0, 0, 0, 0}));
+        ASSERT_NE(box->Caption, nullptr);
+        EXPECT_TRUE(box->Caption->isVisible());
+        EXPECT_EQ(box->Caption->text(), box->windowTitle());
+        EXPECT_LE(box->Caption->geometry().bottom(), box->Label1->geometry().top());
+        EXPECT_GE(box->Caption->contentsRect().width(),
+                  box->Caption->fontMetrics().horizontalAdvance(box->windowTitle()));
+        EXPECT_TRUE(test::WaitUntil([&] { return box->Edit1->hasFocus(); }));
+    };
+    AnswerNextDialog<TInputNumForm>([&](TInputNumForm *box) {
+        check(box);
+        EXPECT_EQ(box->windowTitle(), InterfaceText(65231));
+        const QPoint before = box->pos();
+        QTest::mousePress(box->Caption, Qt::LeftButton, {}, QPoint(20, 5));
+        QTest::mouseMove(box->Caption, QPoint(60, 35));
+        QTest::mouseRelease(box->Caption, Qt::LeftButton, {}, QPoint(60, 35));
+        EXPECT_TRUE(test::WaitUntil([&] { return box->pos() == before + QPoint(40, 30); }))
+            << box->x() - before.x() << ',' << box->y() - before.y();
+        QTest::keyClicks(box->Edit1, u"Bob"_s);
+        QTest::keyClick(box->Edit1, Qt::Key_Return);
+        // the second INPUT: Esc
+        AnswerNextDialog<TInputNumForm>([&](TInputNumForm *second) {
+            check(second);
+            QTest::keyClick(second->Edit1, Qt::Key_Escape);
+        });
+    });
+    RunFromEditor(u"INPUT \"Name\"; N$\r\nPRINT N$\r\nINPUT A\r\nPRINT \"after\"\r\n"_s);
+    EXPECT_EQ(asked, 2);
+    EXPECT_TRUE(ConsoleLines().contains(u"Bob"_s)) << ConsoleLines().join(u'|').toStdString();
+    EXPECT_FALSE(ConsoleLines().contains(u"after"_s));
+    EXPECT_TRUE(console_->RunBtn->isEnabled());
 }
 
 } // namespace

@@ -124,6 +124,30 @@ TEST_F(FileAssociation, QuotesTheProgramPath)
     EXPECT_EQ(QueryAssociation(), AssociationKind::Edit);
 }
 
+// The switches count only with blanks on both sides, as the registered
+// lines have them: one at the very end of the line is no switch.
+TEST_F(FileAssociation, ReadsASwitchOnlyBetweenBlanks)
+{
+    QString error;
+    ASSERT_TRUE(RegisterAssociation(AssociationKind::Edit, u"/usr/bin/orvane"_s, Icon(), &error))
+        << error.toStdString();
+    const QByteArray entry = Read(OvtDesktopEntryPath());
+    const QByteArray line = "Exec=" + AssociationExecLine(u"/usr/bin/orvane"_s, AssociationKind::Edit).toUtf8() + "\n";
+    ASSERT_TRUE(entry.contains(line));
+    const struct {
+        const char *exec;
+        AssociationKind kind;
+    } cases[] = {
+        {"/usr/bin/orvane %f -R", AssociationKind::Edit},   {"/usr/bin/orvane %f -A", AssociationKind::Edit},
+        {"/usr/bin/orvane %f-R", AssociationKind::Edit},    {"/usr/bin/orvane -R %f", AssociationKind::Run},
+        {"/usr/bin/orvane -A %f", AssociationKind::RunShown}, {"/usr/bin/orvane -R -A %f", AssociationKind::RunShown},
+    };
+    for (const auto &c : cases) {
+        Write(OvtDesktopEntryPath(), QByteArray(entry).replace(line, "Exec=" + QByteArray(c.exec) + "\n"));
+        EXPECT_EQ(QueryAssociation(), c.kind) << c.exec;
+    }
+}
+
 // Another program's default for the type is not this program's association
 // and survives a removal; the removal names it as remaining.
 TEST_F(FileAssociation, LeavesOtherProgramsAlone)
