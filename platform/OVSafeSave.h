@@ -9,11 +9,12 @@
 //
 // The new file is made to be the old one in everything but its contents:
 // its owner, group, permissions and extended attributes. Where it cannot be
-// (the user may not give it the owner or group), where the file has other
-// names (hard links), or where the folder takes no new file (or the name
-// cannot be replaced), the file is written in place, its old contents put
-// back when that fails. A device or a pipe is always written in place. A
-// file the user may not write is refused as a plain write refuses it.
+// (the user may not give it the owner, group or attributes), where the file
+// has other names (hard links), or where the folder takes no new file (or
+// the name cannot be replaced), the file is written in place, its old
+// contents put back when that fails. A device or a pipe is always written
+// in place. A file the user may not write is refused as a plain write
+// refuses it.
 #pragma once
 
 #include <QByteArray>
