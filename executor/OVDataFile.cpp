@@ -7,6 +7,7 @@
 #include "language/OVGetTokenUnit.h"
 #include "language/OVStrTbl.h"
 #include "platform/OVNumberBits.h"
+#include "platform/OVSafeSave.h"
 #include "platform/OVStringBuffer.h"
 #include "platform/OVTextEncoding.h"
 #include "platform/OVTextReader.h"
@@ -658,8 +659,7 @@ bool OpenFileChannel(const QString &name, int mode, int n)
     } else {
         ch.File = std::make_unique<QFile>(path);
         ch.Pending.reserve(2 * WriteBufferLength);
-        const QIODevice::OpenMode how = mode == cmOutput ? QIODevice::Truncate : QIODevice::Append;
-        if (!ch.File->open(QIODevice::WriteOnly | QIODevice::Unbuffered | how)) {
+        if (!OpenForWriting(*ch.File, mode == cmAppend)) {
             SetError(50026, stOPEN);
             return false;
         }

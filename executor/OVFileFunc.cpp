@@ -6,6 +6,7 @@
 #include "language/OVCode.h"
 #include "language/OVStrTbl.h"
 #include "platform/OVNumberBits.h"
+#include "platform/OVSafeSave.h"
 #include "platform/OVTextEncoding.h"
 #include "platform/OVTextReader.h"
 #include "platform/UCS4Encoding.h"
@@ -136,7 +137,7 @@ bool ReadWholeFile(const QString &name, bool given, int32_t codePage, int32_t f,
 bool AppendTextFile(const QString &path, const QString &text, const TextEncoding &encoding)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+    if (!OpenForWriting(file, true))
         return false;
     const qint64 oldLength = file.size();
     QByteArray bytes = encoding.WriteBom && oldLength == 0 ? EncodingMark(encoding.CodePage) : QByteArray();

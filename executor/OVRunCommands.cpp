@@ -302,14 +302,14 @@ bool MayOverwrite(const QString &target)
 }
 
 // Copies one file as a whole-file write replaces a file: a copy that fails
-// leaves the target as it was. The copy keeps the source's permissions and
-// time of last change; false when it fails.
+// leaves the target as it was. The copy has the source's permissions (less
+// what the umask takes from a new file) and time of last change; false when
+// it fails.
 bool CopyOneFile(const QString &source, const QString &target)
 {
     QString reason;
     if (!ReplaceFileWithCopy(target, source, reason))
         return false;
-    QFile::setPermissions(target, QFile::permissions(source));
     std::error_code error;
     const auto changed = std::filesystem::last_write_time(FsPath(source), error);
     if (!error)

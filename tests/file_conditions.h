@@ -1,5 +1,6 @@
 // File-system conditions that whole-file writes meet, made for a test: a
-// folder that takes no new file, a disk that holds no more, and devices.
+// folder that takes no new file, a disk that holds no more, devices, a
+// umask, and a user whom permissions hold back.
 #pragma once
 
 #include <QByteArray>
@@ -7,6 +8,9 @@
 #include <QString>
 
 #include <csignal>
+#include <cstdlib>
+#include <grp.h>
+#include <vector>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -111,6 +115,75 @@ private:
 inline bool MakeMemoryDevice(const QString &path, unsigned minor)
 {
     return ::mknod(QFile::encodeName(path).constData(), S_IFCHR | 0666, makedev(1, minor)) == 0;
+}
+
+// The process's umask while this lives.
+class Umask {
+public:
+    explicit Umask(mode_t mask) : previous_(::umask(mask)) {}
+    ~Umask() { ::umask(previous_); }
+    Umask(const Umask &) = delete;
+    Umask &operator=(const Umask &) = delete;
+
+private:
+    mode_t previous_;
+};
+
+// The uid and gid of the ordinary user the superuser acts as ("nobody"),
+// and another group that user belongs to then.
+constexpr uid_t OrdinaryId = 65534;
+constexpr gid_t SharedGroup = 100;
+
+// While this lives the process acts on files as an ordinary user, whom
+// permissions hold back: the superuser takes the ids of "nobody" (in all of
+// its threads), with SharedGroup as a second group, and hands it `home`,
+// the test's folder, first; an ordinary user stays who it is. Files the
+// superuser made before are another user's then. Acting() is false where
+// the ids could not be taken.
+class OrdinaryUser {
+public:
+    explicit OrdinaryUser(const QString &home)
+    {
+        if (::geteuid() != 0)
+            return;
+        groups_.resize(::getgroups(0, nullptr));
+        const gid_t ordinary[] = {OrdinaryId, SharedGroup};
+        acting_ = ::getgroups(int(groups_.size()), groups_.data()) == int(groups_.size())
+                  && ::chown(QFile::encodeName(home).constData(), OrdinaryId, OrdinaryId) == 0
+                  && ::setgroups(2, ordinary) == 0 && ::setegid(OrdinaryId) == 0 && ::seteuid(OrdinaryId) == 0;
+        changed_ = true;
+        if (!acting_)
+            Restore();
+    }
+    ~OrdinaryUser()
+    {
+        if (changed_)
+            Restore();
+    }
+    OrdinaryUser(const OrdinaryUser &) = delete;
+    OrdinaryUser &operator=(const OrdinaryUser &) = delete;
+
+    bool Acting() const { return acting_; }
+
+private:
+    void Restore()
+    {
+        if (::seteuid(0) != 0 || ::setegid(group_) != 0 || ::setgroups(groups_.size(), groups_.data()) != 0)
+            std::abort();  // the other tests would run as the wrong user
+    }
+
+    gid_t group_ = ::getegid();
+    std::vector<gid_t> groups_;
+    bool acting_ = true;
+    bool changed_ = false;
+};
+
+// The mode bits (permissions and the set-id and sticky bits) of the file
+// at `path`; all bits set where there is no file.
+inline mode_t ModeOf(const QString &path)
+{
+    struct stat status {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 07777;
 }
 
 } // namespace test

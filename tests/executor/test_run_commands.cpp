@@ -4,6 +4,7 @@
 #include "executor/OVMThread.h"
 #include "executor/OVRunCommands.h"
 #include "executor/OVStack.h"
+#include "platform/OVSafeSave.h"
 #include "tests/file_conditions.h"
 
 #include <QDir>
@@ -11,6 +12,11 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 
 using namespace ov;
 
@@ -143,6 +149,81 @@ TEST_F(FileStatements, FileCopyOntoALoopOfLinksOrIntoAFolderThatTakesNoNewFile)
     EXPECT_EQ(Run(stFILECOPY, {"a.txt", "shut/b.txt"}), 0);
     EXPECT_EQ(Read("shut/b.txt"), "A");
     EXPECT_EQ(Run(stFILECOPY, {"a.txt", "shut/new.txt"}), 2112);
+}
+
+// The copy has its source's permissions, less what the umask takes from a
+// new file, whether it is new or replaces a file; its temporary file has
+// them before any of the source is in it.
+TEST_F(FileStatements, FileCopyGivesTheCopyItsSourcesPermissions)
+{
+    Write("a.txt", "A");
+    QList<mode_t> seen;
+    SetSaveFaultHook([&](SaveStep) {
+        for (const QString &name : QDir().entryList({".ovsave-*"}, QDir::Files | QDir::Hidden))
+            seen << test::ModeOf(name);
+        return true;
+    });
+    host_.SetYesNoAnswer(true);
+    const struct {
+        mode_t umask;
+        mode_t source;
+        const char *target;
+        mode_t result;
+    } cases[] = {
+        {022, 0750, "new.txt", 0750}, {077, 0750, "new2.txt", 0700}, {022, 0600, "new3.txt", 0600},
+        {022, 0750, "mine.txt", 0750}, {022, 0600, "shared.txt", 0600}, {077, 0644, "wide.txt", 0600},
+    };
+    for (const auto &c : cases) {
+        if (QByteArray(c.target).startsWith("new")) {
+            ASSERT_FALSE(QFileInfo::exists(c.target));
+        } else {
+            Write(c.target, "old");
+            ASSERT_EQ(::chmod(c.target, 0644), 0);
+        }
+        ASSERT_EQ(::chmod("a.txt", c.source), 0);
+        const test::Umask mask(c.umask);
+        seen.clear();
+        EXPECT_EQ(Run(stFILECOPY, {"a.txt", c.target}), 0) << c.target;
+        EXPECT_EQ(Read(c.target), "A") << c.target;
+        EXPECT_EQ(test::ModeOf(c.target), c.result) << c.target;
+        EXPECT_EQ(seen, (QList<mode_t>{c.result, c.result})) << c.target;  // before writing and renaming
+    }
+    SetSaveFaultHook({});
+}
+
+// A target written in place (it has another name, or its folder will not
+// let it be replaced) holds exactly the source's bytes, the source read
+// again from its start after a first copy went to a temporary file.
+TEST_F(FileStatements, FileCopyOntoATargetWrittenInPlace)
+{
+    QByteArray source;
+    for (int i = 0; source.size() < 200000; ++i)
+        source += QByteArray::number(i) + ' ';
+    Write("a.txt", source);
+    Write("b.txt", "old");
+    host_.SetYesNoAnswer(true);
+    ASSERT_EQ(::link("b.txt", "other.txt"), 0);
+    EXPECT_EQ(Run(stFILECOPY, {"a.txt", "b.txt"}), 0);
+    EXPECT_EQ(Read("other.txt"), source);
+
+    Write("c.txt", "old");
+    const auto inode = [] {
+        struct stat status {};
+        return ::stat("c.txt", &status) == 0 ? status.st_ino : 0;
+    };
+    const ino_t before = inode();
+    bool refused = false;
+    SetSaveFaultHook([&](SaveStep step) {
+        if (step != SaveStep::Replace || std::exchange(refused, true))
+            return true;
+        errno = EBUSY;  // as a name that is a mount point
+        return false;
+    });
+    EXPECT_EQ(Run(stFILECOPY, {"a.txt", "c.txt"}), 0);
+    SetSaveFaultHook({});
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(inode(), before);
+    EXPECT_EQ(Read("c.txt"), source);
 }
 
 TEST_F(FileStatements, FileCopyCopiesFilesAndAsksBeforeReplacing)

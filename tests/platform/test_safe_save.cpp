@@ -1,7 +1,9 @@
 // Saves that replace a file whole: through symbolic links, and the
 // temporary files of saves killed between their steps, which a later save
 // in the folder removes while it leaves those of saves still running; in a
-// folder that takes no new file, into devices, and on a full disk.
+// folder that takes no new file, into devices, and on a full disk; what the
+// file was besides its text (permissions, owner and group, other names,
+// extended attributes) kept, and a file the user may not write refused.
 #include "platform/OVSafeSave.h"
 
 #include "tests/file_conditions.h"
@@ -15,8 +17,12 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
+#include <string>
+#include <utility>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace ov;
@@ -50,6 +56,14 @@ protected:
         QStringList names = QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden);
         names.sort();
         return names;
+    }
+    // The permissions of the save's temporary files in the folder now.
+    QList<mode_t> TemporaryModes() const
+    {
+        QList<mode_t> modes;
+        for (const QString &name : QDir(dir_.path()).entryList({QStringLiteral(".ovsave-*")}, QDir::Files | QDir::Hidden))
+            modes << test::ModeOf(Path(name));
+        return modes;
     }
 
     QTemporaryDir dir_;
@@ -138,44 +152,279 @@ TEST_F(SafeSave, LinksAreSavedThrough)
     ASSERT_TRUE(QFile::link(QStringLiteral("loop2"), Path(QStringLiteral("loop1"))));
     ASSERT_TRUE(QFile::link(QStringLiteral("loop1"), Path(QStringLiteral("loop2"))));
     EXPECT_FALSE(ReplaceFileKeepingBackup(Path(QStringLiteral("loop1")), "new", {}, error));
-    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(error, Reason(ELOOP));
     EXPECT_TRUE(QFileInfo(Path(QStringLiteral("loop1"))).isSymLink());
 }
 
 // Where the folder takes no new file, a file that may be written is
 // rewritten where it stands (the same file, shorter or longer), an existing
 // backup file rewritten with the old contents; a new name stays refused.
+// The folder refuses the superuser through its immutable flag (EPERM) and
+// others through its permissions (EACCES): the superuser runs it both ways.
 TEST_F(SafeSave, AFolderThatTakesNoNewFileHasItsFilesWrittenInPlace)
 {
-    ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("locked")));
-    const QString file = Path(QStringLiteral("locked/f.txt"));
-    Put(file, "old text");
-    Put(WithBak(file), "older");
-    const ino_t inode = Status(file).st_ino;
-    test::RefusingFolder locked(Path(QStringLiteral("locked")));
-    if (!locked.Refuses())
-        GTEST_SKIP() << "no folder here can be made to refuse new files";
+    const auto check = [this](const QString &name) {
+        ASSERT_TRUE(QDir(dir_.path()).mkpath(name));
+        const QString file = Path(name + QStringLiteral("/f.txt"));
+        Put(file, "old text");
+        Put(WithBak(file), "older");
+        const ino_t inode = Status(file).st_ino;
+        test::RefusingFolder locked(Path(name));
+        if (!locked.Refuses())
+            GTEST_SKIP() << "no folder here can be made to refuse new files";
 
+        QString error;
+        EXPECT_TRUE(ReplaceFileKeepingBackup(file, "new", WithBak, error)) << error.toStdString();
+        EXPECT_EQ(Bytes(file), "new");
+        EXPECT_EQ(Bytes(WithBak(file)), "old text");
+        EXPECT_TRUE(ReplaceFileKeepingBackup(file, "newer and longer", {}, error)) << error.toStdString();
+        EXPECT_EQ(Bytes(file), "newer and longer");
+        EXPECT_EQ(Status(file).st_ino, inode);
+        EXPECT_EQ(QDir(Path(name)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                  (QStringList{QStringLiteral("f.txt"), QStringLiteral("f.txt.bak")}));
+
+        // A write that fails part of the way puts the old contents back.
+        {
+            const test::FileSizeLimit nearlyFull(4096);
+            EXPECT_FALSE(ReplaceFileKeepingBackup(file, QByteArray(10000, 'x'), {}, error));
+        }
+        EXPECT_EQ(error, Reason(EFBIG));
+        EXPECT_EQ(Bytes(file), "newer and longer");
+
+        EXPECT_FALSE(ReplaceFileKeepingBackup(Path(name + QStringLiteral("/g.txt")), "new", {}, error));
+        EXPECT_EQ(error, Reason(::geteuid() == 0 ? EPERM : EACCES));
+    };
+    check(QStringLiteral("locked"));
+    if (::geteuid() == 0) {
+        const test::OrdinaryUser user(dir_.path());
+        ASSERT_TRUE(user.Acting());
+        check(QStringLiteral("shut"));
+    }
+}
+
+// A folder or a name that refuses (EACCES, EPERM, EBUSY) when the new file is
+// made or renamed has the file written in place: its backup a copy of the
+// old contents, the copy's source read again from its start.
+TEST_F(SafeSave, WhereTheFolderOrNameRefusesTheFileIsWrittenInPlace)
+{
+    const QString file = Path(QStringLiteral("f.txt"));
+    const QString source = Path(QStringLiteral("source"));
+    Put(source, "the source's text");
+    for (const SaveStep refused : {SaveStep::Write, SaveStep::Replace}) {
+        for (const int failure : {EACCES, EPERM, EBUSY}) {
+            const std::string where = "step " + std::to_string(int(refused)) + ", " + std::strerror(failure);
+            Put(file, "old");
+            QFile::remove(WithBak(file));
+            const ino_t inode = Status(file).st_ino;
+            bool failed = false;
+            SetSaveFaultHook([&](SaveStep step) {
+                if (step != refused || std::exchange(failed, true))
+                    return true;
+                errno = failure;
+                return false;
+            });
+            QString error;
+            EXPECT_TRUE(ReplaceFileKeepingBackup(file, "new", WithBak, error)) << where << error.toStdString();
+            EXPECT_EQ(Bytes(file), "new") << where;
+            EXPECT_EQ(Bytes(WithBak(file)), "old") << where;
+            EXPECT_NE(Status(WithBak(file)).st_ino, inode) << where;
+
+            failed = false;
+            EXPECT_TRUE(ReplaceFileWithCopy(file, source, error)) << where << error.toStdString();
+            EXPECT_EQ(Bytes(file), "the source's text") << where;
+            EXPECT_EQ(Status(file).st_ino, inode) << where;
+            EXPECT_TRUE(failed) << where;
+            EXPECT_EQ(TemporaryModes(), QList<mode_t>()) << where;
+        }
+    }
+    SetSaveFaultHook({});
+}
+
+// A new file has the permissions the umask leaves, a copy those of a new
+// file made with its source's; a file replaced keeps its own (a copy takes
+// its source's). The temporary file has them from its making on, so that a
+// save killed on the way leaves no copy of a private file that others can
+// read.
+TEST_F(SafeSave, PermissionsFollowTheUmaskAndThoseOfTheFileReplaced)
+{
+    const QString file = Path(QStringLiteral("f.txt"));
+    const QString source = Path(QStringLiteral("source"));
+    Put(source, "copied");
+    QList<mode_t> seen;
+    SetSaveFaultHook([&](SaveStep step) {
+        if (step != SaveStep::Backup)
+            seen << TemporaryModes();
+        return true;
+    });
+    const auto save = [&](std::optional<mode_t> copied) {
+        seen.clear();
+        QString error;
+        if (copied) {
+            EXPECT_TRUE(::chmod(QFile::encodeName(source).constData(), *copied) == 0);
+            return ReplaceFileWithCopy(file, source, error);
+        }
+        return ReplaceFileKeepingBackup(file, "text", {}, error);
+    };
+    const struct {
+        mode_t umask;
+        std::optional<mode_t> existing;  // the file replaced
+        std::optional<mode_t> copied;    // the permissions of the copy's source
+        mode_t result;
+    } cases[] = {
+        {022, {}, {}, 0644},       {077, {}, {}, 0600},       {002, {}, {}, 0664},
+        {077, 0644, {}, 0644},     {022, 0600, {}, 0600},     {022, 0604, {}, 0604},
+        {022, {}, 0750, 0750},     {077, {}, 0750, 0700},     {022, {}, 0600, 0600},
+        {022, 0644, 0600, 0600},   {022, 0600, 0755, 0755},   {077, 0644, 0644, 0600},
+    };
+    for (const auto &c : cases) {
+        const std::string what = "umask " + std::to_string(c.umask) + ", file " + std::to_string(c.existing.value_or(0))
+                                 + ", copy of " + std::to_string(c.copied.value_or(0));
+        QFile::remove(file);
+        if (c.existing) {
+            Put(file, "old");
+            ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), *c.existing), 0);
+        }
+        const test::Umask mask(c.umask);
+        EXPECT_TRUE(save(c.copied)) << what;
+        EXPECT_EQ(test::ModeOf(file), c.result) << what;
+        EXPECT_EQ(seen, (QList<mode_t>{c.result, c.result})) << what;
+    }
+    SetSaveFaultHook({});
+}
+
+// A file the user may not write is refused as a plain write refuses it, and
+// keeps its text: a read-only file, and another user's. The superuser, whom
+// a plain write lets write a read-only file, replaces it and its permissions
+// stay.
+TEST_F(SafeSave, AFileTheUserMayNotWriteIsRefused)
+{
+    const QString others = Path(QStringLiteral("others.txt"));
+    const bool superuser = ::geteuid() == 0;
+    if (superuser) {
+        Put(others, "theirs");
+        const QString readOnly = Path(QStringLiteral("root.txt"));
+        Put(readOnly, "old");
+        ASSERT_EQ(::chmod(QFile::encodeName(readOnly).constData(), 0444), 0);
+        QString error;
+        EXPECT_TRUE(ReplaceFileKeepingBackup(readOnly, "new", {}, error)) << error.toStdString();
+        EXPECT_EQ(Bytes(readOnly), "new");
+        EXPECT_EQ(test::ModeOf(readOnly), mode_t(0444));
+    }
+    const test::OrdinaryUser user(dir_.path());
+    ASSERT_TRUE(user.Acting());
+    const QString readOnly = Path(QStringLiteral("r.txt"));
+    Put(readOnly, "old");
+    ASSERT_EQ(::chmod(QFile::encodeName(readOnly).constData(), 0444), 0);
+    QString error;
+    EXPECT_FALSE(ReplaceFileKeepingBackup(readOnly, "new", WithBak, error));
+    EXPECT_EQ(error, Reason(EACCES));
+    EXPECT_EQ(Bytes(readOnly), "old");
+    EXPECT_FALSE(ReplaceFileWithCopy(readOnly, Path(QStringLiteral("r.txt")), error));
+    EXPECT_EQ(error, Reason(EACCES));
+    if (superuser) {
+        EXPECT_FALSE(ReplaceFileKeepingBackup(others, "new", {}, error));
+        EXPECT_EQ(error, Reason(EACCES));
+        EXPECT_EQ(Bytes(others), "theirs");
+    }
+    EXPECT_EQ(Files().filter(QStringLiteral(".ovsave-")), QStringList());
+    EXPECT_FALSE(QFileInfo::exists(WithBak(readOnly)));
+}
+
+// A file keeps its owner and group: the new file is given them where the
+// user may (the superuser always, others a group they belong to); where not,
+// the file is written in place.
+TEST_F(SafeSave, OwnerAndGroupStay)
+{
+    const QString file = Path(QStringLiteral("f.txt"));
+    QString error;
+    if (::geteuid() == 0) {
+        Put(file, "old");
+        ASSERT_EQ(::chown(QFile::encodeName(file).constData(), test::OrdinaryId, test::OrdinaryId), 0);
+        ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0640), 0);
+        EXPECT_TRUE(ReplaceFileKeepingBackup(file, "by root", {}, error)) << error.toStdString();
+        EXPECT_EQ(Bytes(file), "by root");
+        EXPECT_EQ(Status(file).st_uid, test::OrdinaryId);
+        EXPECT_EQ(Status(file).st_gid, test::OrdinaryId);
+        EXPECT_EQ(test::ModeOf(file), mode_t(0640));
+
+        // Root's group-shared file, written by an ordinary user of that group.
+        const QString shared = Path(QStringLiteral("shared.txt"));
+        Put(shared, "old");
+        ASSERT_EQ(::chown(QFile::encodeName(shared).constData(), 0, test::SharedGroup), 0);
+        ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 0660), 0);
+        const ino_t inode = Status(shared).st_ino;
+        const test::OrdinaryUser user(dir_.path());
+        ASSERT_TRUE(user.Acting());
+        EXPECT_TRUE(ReplaceFileKeepingBackup(shared, "by a member", {}, error)) << error.toStdString();
+        EXPECT_EQ(Bytes(shared), "by a member");
+        EXPECT_EQ(Status(shared).st_uid, uid_t(0));
+        EXPECT_EQ(Status(shared).st_gid, test::SharedGroup);
+        EXPECT_EQ(Status(shared).st_ino, inode);
+    }
+    // The user's own file of another group of theirs.
+    const test::OrdinaryUser user(dir_.path());
+    ASSERT_TRUE(user.Acting());
+    QList<gid_t> groups(::getgroups(0, nullptr));
+    ASSERT_EQ(::getgroups(int(groups.size()), groups.data()), groups.size());
+    groups.removeAll(::getegid());
+    if (groups.isEmpty())
+        GTEST_SKIP() << "the user belongs to one group only";
+    const QString own = Path(QStringLiteral("own.txt"));
+    Put(own, "old");
+    ASSERT_EQ(::chown(QFile::encodeName(own).constData(), uid_t(-1), groups.first()), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(own).constData(), 0660), 0);
+    EXPECT_TRUE(ReplaceFileKeepingBackup(own, "new", {}, error)) << error.toStdString();
+    EXPECT_EQ(Bytes(own), "new");
+    EXPECT_EQ(Status(own).st_gid, groups.first());
+    EXPECT_EQ(test::ModeOf(own), mode_t(0660));
+}
+
+// A file with other names is written in place, so that every name has the
+// new text; its backup is a copy, which keeps the old. A backup that a
+// failed save left linked to the file is no other name.
+TEST_F(SafeSave, AFileWithOtherNamesIsWrittenInPlace)
+{
+    const QString file = Path(QStringLiteral("f.txt"));
+    const QString other = Path(QStringLiteral("other.txt"));
+    Put(file, "old");
+    ASSERT_EQ(::link(QFile::encodeName(file).constData(), QFile::encodeName(other).constData()), 0);
+    const ino_t inode = Status(file).st_ino;
     QString error;
     EXPECT_TRUE(ReplaceFileKeepingBackup(file, "new", WithBak, error)) << error.toStdString();
-    EXPECT_EQ(Bytes(file), "new");
-    EXPECT_EQ(Bytes(WithBak(file)), "old text");
-    EXPECT_TRUE(ReplaceFileKeepingBackup(file, "newer and longer", {}, error)) << error.toStdString();
-    EXPECT_EQ(Bytes(file), "newer and longer");
+    EXPECT_EQ(Bytes(other), "new");
     EXPECT_EQ(Status(file).st_ino, inode);
-    EXPECT_EQ(QDir(Path(QStringLiteral("locked"))).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-              (QStringList{QStringLiteral("f.txt"), QStringLiteral("f.txt.bak")}));
+    EXPECT_EQ(Bytes(WithBak(file)), "old");
+    EXPECT_EQ(Status(file).st_nlink, nlink_t(2));
 
-    // A write that fails part of the way puts the old contents back.
-    {
-        const test::FileSizeLimit nearlyFull(4096);
-        EXPECT_FALSE(ReplaceFileKeepingBackup(file, QByteArray(10000, 'x'), {}, error));
-    }
-    EXPECT_EQ(error, Reason(EFBIG));
-    EXPECT_EQ(Bytes(file), "newer and longer");
+    const QString source = Path(QStringLiteral("source"));
+    Put(source, "copied");
+    EXPECT_TRUE(ReplaceFileWithCopy(other, source, error)) << error.toStdString();
+    EXPECT_EQ(Bytes(file), "copied");
+    EXPECT_EQ(Status(other).st_ino, inode);
 
-    EXPECT_FALSE(ReplaceFileKeepingBackup(Path(QStringLiteral("locked/g.txt")), "new", {}, error));
-    EXPECT_TRUE(error == Reason(EACCES) || error == Reason(EPERM)) << error.toStdString();
+    ASSERT_TRUE(QFile::remove(other));
+    ASSERT_TRUE(QFile::remove(WithBak(file)));
+    ASSERT_EQ(::link(QFile::encodeName(file).constData(), QFile::encodeName(WithBak(file)).constData()), 0);
+    EXPECT_TRUE(ReplaceFileKeepingBackup(file, "newer", WithBak, error)) << error.toStdString();
+    EXPECT_EQ(Bytes(file), "newer");
+    EXPECT_EQ(Bytes(WithBak(file)), "copied");
+    EXPECT_EQ(Files(), (QStringList{QStringLiteral("f.txt"), QStringLiteral("f.txt.bak"), QStringLiteral("source")}));
+}
+
+// The extended attributes of a file replaced stay with it.
+TEST_F(SafeSave, ExtendedAttributesStay)
+{
+    const QString file = Path(QStringLiteral("f.txt"));
+    Put(file, "old");
+    const QByteArray name = QFile::encodeName(file);
+    if (::setxattr(name.constData(), "user.note", "kept", 4, 0) != 0)
+        GTEST_SKIP() << "no extended attributes here";
+    QString error;
+    EXPECT_TRUE(ReplaceFileKeepingBackup(file, "new", {}, error)) << error.toStdString();
+    EXPECT_EQ(Bytes(file), "new");
+    char value[16] = {};
+    EXPECT_EQ(::getxattr(name.constData(), "user.note", value, sizeof value), 4);
+    EXPECT_STREQ(value, "kept");
 }
 
 // A disk that takes no more names its reason and keeps the old file; a
