@@ -1,17 +1,15 @@
 #include "devices/OVControlFrame.h"
 
-#include "devices/OVGraphState.h"
+#include "devices/OVKeyPreview.h"
 #include "devices/OVQColor.h"
 #include "devices/OVQFont.h"
 #include "devices/OVWindowPlacement.h"
-#include "platform/OVKeyEvent.h"
 #include "platform/OVTextEncoding.h"
 #include "resources/OVInterfaceTexts.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFontInfo>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -80,6 +78,7 @@ TOVControlForm::TOVControlForm(QWidget *parent)
     setAutoFillBackground(true);
     Controls().DefaultFontPoints = QFontInfo(QApplication::font()).pointSize();
     CreateControls();
+    new TKeyPreview(*this);  // keys typed in any control reach the program
     // A memo's typed text moves into the model when a program reads it.
     Controls().SetMemoTextSource([form = QPointer(this)](int n) -> std::optional<QString> {
         if (form.isNull())
@@ -121,9 +120,6 @@ void TOVControlForm::CreateControls()
                 Controls().MarkMemoTyped(n);
         });
     }
-    for (int n = 1; n <= ControlCount; ++n)
-        for (const ControlKind kind : {ControlKind::Label, ControlKind::Button, ControlKind::Edit, ControlKind::Memo})
-            WidgetOf(kind, n)->installEventFilter(this);  // keys typed in any control reach the program
 }
 
 QWidget *TOVControlForm::WidgetOf(ControlKind kind, int n) const
@@ -206,25 +202,6 @@ void TOVControlForm::closeEvent(QCloseEvent *event)
 {
     ControlScreenOpen = 0;
     QWidget::closeEvent(event);
-}
-
-// Key preview: keys typed in a control are noted and still reach it.
-bool TOVControlForm::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress)
-        FormKeyPress(static_cast<QKeyEvent *>(event));
-    return QWidget::eventFilter(watched, event);
-}
-
-void TOVControlForm::keyPressEvent(QKeyEvent *event)
-{
-    FormKeyPress(event);
-    QWidget::keyPressEvent(event);
-}
-
-void TOVControlForm::FormKeyPress(QKeyEvent *event)
-{
-    NoteProgramKey(VirtualKeyCodeOf(*event), event->text());
 }
 
 } // namespace ov

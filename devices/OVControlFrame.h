@@ -39,12 +39,9 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void CreateControls();
-    void FormKeyPress(QKeyEvent *event);
     QWidget *WidgetOf(ControlKind kind, int n) const;
 
     bool mirroring_ = false;  // the model's own changes are not typed text

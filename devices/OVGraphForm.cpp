@@ -2,8 +2,8 @@
 
 #include "devices/OVGraphState.h"
 #include "devices/OVGraphSurface.h"
+#include "devices/OVKeyPreview.h"
 #include "devices/OVWindowPlacement.h"
-#include "platform/OVKeyEvent.h"
 #include "resources/OVInterfaceTexts.h"
 
 #include <QCloseEvent>
@@ -113,8 +113,12 @@ TOVGraphForm::TOVGraphForm(TGraphSurface &surface) : QWidget(nullptr, Qt::Tool),
     ScrollBox1 = new QScrollArea(this);
     ScrollBox1->setFrameShape(QFrame::NoFrame);
     ScrollBox1->setBackgroundRole(QPalette::Base);
+    // The keys are the program's: the arrows do not scroll the picture
+    // (its scroll bars and the wheel do).
+    ScrollBox1->setFocusPolicy(Qt::NoFocus);
     PaintBox1 = new TGraphPicture(surface, ScrollBox1);
     ScrollBox1->setWidget(PaintBox1);
+    new TKeyPreview(*this);
     refresh_.setInterval(RefreshMilliseconds);
     connect(&refresh_, &QTimer::timeout, this, &TOVGraphForm::ShowDirty);
     refresh_.start();
@@ -175,11 +179,6 @@ void TOVGraphForm::KeepAspect()
     const int h = int(qint64(w) * picture.height() / picture.width());
     if (h != height())
         resize(w, std::max(1, h));
-}
-
-void TOVGraphForm::keyPressEvent(QKeyEvent *event)
-{
-    NoteProgramKey(VirtualKeyCodeOf(*event), event->text());
 }
 
 void TOVGraphForm::resizeEvent(QResizeEvent *event)

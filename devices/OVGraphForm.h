@@ -60,7 +60,6 @@ public:
     TGraphPicture *PaintBox1 = nullptr;
 
 protected:
-    void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 

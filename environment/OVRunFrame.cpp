@@ -243,7 +243,6 @@ void TConsoleMemo::keyPressEvent(QKeyEvent *event)
         break;
     }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        LastKeyChar = U'\r';
         if (RunThreadActive.load() == 0)
             emit EnterPressed();
         return;  // the memo inserts no line break of its own

@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev
   qt6-translations-l10n
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-  libx11-dev libasound2-dev libjpeg-dev zlib1g-dev libpng-dev libgif-dev
+  libx11-dev libxtst-dev libasound2-dev libjpeg-dev zlib1g-dev libpng-dev libgif-dev
   libgtest-dev fonts-ipafont-gothic
   xvfb xauth openbox pulseaudio libasound2-plugins
   unicode-data
