@@ -1,5 +1,5 @@
 // Text encodings of program and data files: the encoding of a file detected
-// from its first bytes, the encodings' names, and reading and writing text
+// from its bytes, the encodings' names, and reading and writing text
 // in them.
 #pragma once
 
@@ -137,8 +137,8 @@ QString GetFileEncodingName(const QString &path);
 // Bytes in an encoding to text. The encoding's byte-order mark at the start
 // is dropped; a byte that does not decode reads as U+FFFD.
 QString DecodeText(const QByteArray &bytes, EncodingKind kind);
-// A whole file as the editor opens it: its encoding detected from the first
-// bytes, the whole file decoded in it. False when it cannot be read or has
+// A whole file as the editor opens it: its encoding detected, the whole file
+// decoded in it. False when it cannot be read or has
 // more bytes than a string holds units (StringLengthLimit).
 bool ReadTextFile(const QString &path, QString &text, EncodingKind *detected = nullptr);
 // The lines of a text: CR LF, LF and a lone CR each end a line; a line end at
