@@ -11,11 +11,11 @@
 #include "language/OVCode.h"
 #include "language/OVGetTokenUnit.h"
 #include "language/OVNumTbl.h"
+#include "platform/OVDecimalText.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -362,8 +362,7 @@ public:
         const char *last = first + item.size();
         if (first != last && *first == '+')
             ++first;
-        const auto [end, fault] = std::from_chars(first, last, value);
-        return first != last && fault == std::errc() && end == last && std::isfinite(value);
+        return ReadDecimal(std::string_view(first, size_t(last - first)), value);
     }
     bool ReadInteger(int32_t &value)
     {

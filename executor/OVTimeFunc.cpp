@@ -6,8 +6,8 @@
 #include "executor/OVMThread.h"
 #include "executor/OVStack.h"
 #include "language/OVHeader.h"
+#include "platform/OVDecimalText.h"
 
-#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <string>
@@ -279,7 +279,7 @@ long double HexValue(const QString &digits)
 
 // The decimal number that makes up the whole text after leading blanks:
 // sign, digits with an optional point (one digit at least), an optional
-// exponent. Its ASCII form for from_chars, without a plus sign; false when
+// exponent. Its ASCII form for ReadDecimal, without a plus sign; false when
 // the text is no such number.
 bool DecimalNumberText(const QString &text, std::string &number)
 {
@@ -334,8 +334,7 @@ long double ValueOfText(const QString &text)
         std::string number;
         if (!DecimalNumberText(s, number))
             return 0;
-        const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
-        if (result.ec != std::errc() || result.ptr != number.data() + number.size())
+        if (!ReadDecimal(number, value))
             return 0;
     }
     // Beyond the range of numbers the text counts as no number; and a

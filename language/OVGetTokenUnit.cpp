@@ -5,8 +5,8 @@
 #include "language/OVDeclared.h"
 #include "language/OVStrTbl.h"
 #include "language/OVVarTable.h"
+#include "platform/OVDecimalText.h"
 
-#include <charconv>
 #include <new>
 #include <stdexcept>
 
@@ -794,8 +794,7 @@ bool ParseDecimal(QStringView text, long double &value)
     const char *end = buffer + text.size();
     if (buffer[0] == '+' || buffer[0] == '-')
         return false;
-    const auto result = std::from_chars(buffer, end, value, std::chars_format::general);
-    return result.ec == std::errc() && result.ptr == end;
+    return ReadDecimal(std::string_view(buffer, size_t(end - buffer)), value);
 }
 
 CodeType AddNumLiteralValue(long double value)

@@ -19,15 +19,17 @@ namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 constexpr uchar kEsc = 0x1B;
+// The bytes a file's detection reads at a time.
+constexpr qint64 DetectionBlockBytes = 64 * 1024;
 
-bool StartsWith(const QByteArray &bytes, const char *mark, qsizetype length)
+bool StartsWith(QByteArrayView bytes, const char *mark, qsizetype length)
 {
-    return bytes.size() >= length && std::memcmp(bytes.constData(), mark, size_t(length)) == 0;
+    return bytes.size() >= length && std::memcmp(bytes.data(), mark, size_t(length)) == 0;
 }
 
 // ---------------------------------------------------------------- detection
 
-EncodingKind ByteOrderMark(const QByteArray &bytes)
+EncodingKind ByteOrderMark(QByteArrayView bytes)
 {
     if (StartsWith(bytes, "\xFF\xFE\x00\x00", 4))
         return ekUtf32LE;
@@ -48,19 +50,37 @@ bool MatchesAt(const uchar *b, qsizetype n, qsizetype i, const char *sequence)
     return n - i >= length && std::memcmp(b + i, sequence, size_t(length)) == 0;
 }
 
+// The index of the first byte above 127, or n; eight bytes at a time, as a
+// long seven-bit text is searched to its end.
+qsizetype FirstEightBit(const uchar *b, qsizetype n)
+{
+    qsizetype i = 0;
+    for (uint64_t word = 0; i + 8 <= n; i += 8) {
+        std::memcpy(&word, b + i, sizeof word);
+        if ((word & 0x8080808080808080u) != 0)
+            break;
+    }
+    while (i < n && b[i] <= 127)
+        ++i;
+    return i;
+}
+
+// The JIS escape sequences; none is longer than this.
+const char *const JisSequences[] = {
+    "\x1B(B", "\x1B(J", "\x1B(I", "\x1B$@", "\x1B$B", "\x1B$(D", "\x1B&@\x1B$B",
+};
+constexpr qsizetype LongestJisSequence = 6;
+
 // Seven-bit text with a JIS escape sequence before any byte above 127.
 bool IsJis(const uchar *b, qsizetype n)
 {
-    static const char *const sequences[] = {
-        "\x1B(B", "\x1B(J", "\x1B(I", "\x1B$@", "\x1B$B", "\x1B$(D", "\x1B&@\x1B$B",
-    };
-    for (qsizetype i = 0; i < n; ++i) {
-        if (b[i] > 127)
+    const qsizetype end = FirstEightBit(b, n);
+    for (const uchar *p = b; p < b + end; ++p) {
+        p = static_cast<const uchar *>(std::memchr(p, kEsc, size_t(b + end - p)));
+        if (p == nullptr)
             return false;
-        if (b[i] != kEsc)
-            continue;
-        for (const char *sequence : sequences) {
-            if (MatchesAt(b, n, i, sequence))
+        for (const char *sequence : JisSequences) {
+            if (MatchesAt(b, end, p - b, sequence))
                 return true;
         }
     }
@@ -612,39 +632,17 @@ qsizetype WholeUtf16(QByteArrayView bytes, bool bigEndian)
     return n;
 }
 
-QByteArray ReadFirstBytes(const QString &path)
+const uchar *Unsigned(QByteArrayView bytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.read(DetectionLength);
+    return reinterpret_cast<const uchar *>(bytes.data());
 }
 
-} // namespace
-
-QString EncodingKindName(int32_t kind)
+// The best-scoring valid one of Shift_JIS, EUC-JP and UTF-8; ekDefault for
+// ties and for seven-bit bytes.
+EncodingKind ScoredKind(QByteArrayView bytes)
 {
-    static const char *const names[] = {
-        "SJIS", "EUC", "JIS", "Unicode", "Big Endian Unicode",
-        "UTF-8", "UTF-8BOM", "UTF-32LE", "UTF-32BE",
-    };
-    if (kind < ekSjis || kind > ekUtf32BE)
-        return QStringLiteral("Default");
-    return QString::fromLatin1(names[kind]);
-}
-
-EncodingKind DetectEncoding(const QByteArray &firstBytes)
-{
-    const QByteArray bytes = firstBytes.left(DetectionLength);
-    if (bytes.isEmpty())
-        return ekDefault;
-    const EncodingKind marked = ByteOrderMark(bytes);
-    if (marked != ekDefault)
-        return marked;
-    const auto *b = reinterpret_cast<const uchar *>(bytes.constData());
+    const uchar *b = Unsigned(bytes);
     const qsizetype n = bytes.size();
-    if (IsJis(b, n))
-        return ekJis;
     // A scan that met a byte its encoding cannot hold is out of the contest:
     // its score up to there must neither beat nor tie a valid one (Shift_JIS
     // half-width katakana read as EUC-JP pairs until the first kanji).
@@ -663,9 +661,148 @@ EncodingKind DetectEncoding(const QByteArray &firstBytes)
     return ekDefault;
 }
 
+// The decision over one window of bytes: a byte-order mark, else JIS escape
+// sequences, else the scores.
+EncodingKind DetectInWindow(QByteArrayView bytes)
+{
+    if (bytes.isEmpty())
+        return ekDefault;
+    const EncodingKind marked = ByteOrderMark(bytes);
+    if (marked != ekDefault)
+        return marked;
+    if (IsJis(Unsigned(bytes), bytes.size()))
+        return ekJis;
+    return ScoredKind(bytes);
+}
+
+// Detection over a text that arrives in blocks. The first DetectionLength
+// bytes decide when they hold a byte above 127 or a JIS escape sequence.
+// Seven-bit bytes alone decide nothing, so then the text is read on: a JIS
+// escape sequence before any byte above 127 makes it JIS; otherwise the
+// scores of the DetectionLength bytes from that byte on decide (seven-bit
+// bytes before it are single bytes in every scanner and score nothing).
+class EncodingDetector {
+public:
+    // Takes the next bytes of the text; true once they decide the kind.
+    bool Feed(QByteArrayView bytes)
+    {
+        if (stage_ == Stage::Head)
+            bytes = FeedHead(bytes);
+        if (stage_ == Stage::SevenBit)
+            bytes = FeedSevenBit(bytes);
+        if (stage_ == Stage::Tail)
+            FeedTail(bytes);
+        return stage_ == Stage::Decided;
+    }
+    // The kind decided, or what the bytes taken give when the text ends there.
+    EncodingKind Result() const
+    {
+        switch (stage_) {
+        case Stage::Head: return DetectInWindow(window_);
+        case Stage::Tail: return ScoredKind(window_);
+        case Stage::SevenBit: return ekDefault;
+        case Stage::Decided: break;
+        }
+        return kind_;
+    }
+
+private:
+    enum class Stage { Head, SevenBit, Tail, Decided };
+
+    // Fills `window_` up to `length` bytes; gives the rest.
+    QByteArrayView Fill(QByteArrayView bytes, qsizetype length)
+    {
+        const qsizetype take = std::min(bytes.size(), length - window_.size());
+        window_ += bytes.first(take);
+        return bytes.sliced(take);
+    }
+    void Decide(EncodingKind kind)
+    {
+        kind_ = kind;
+        stage_ = Stage::Decided;
+        window_.clear();
+    }
+    QByteArrayView FeedHead(QByteArrayView bytes)
+    {
+        bytes = Fill(bytes, DetectionLength);
+        if (window_.size() < DetectionLength)
+            return {};
+        const EncodingKind kind = DetectInWindow(window_);
+        if (kind != ekDefault || FirstEightBit(Unsigned(window_), window_.size()) < window_.size()) {
+            Decide(kind);
+            return {};
+        }
+        stage_ = Stage::SevenBit;
+        KeepEnd({});
+        return bytes;
+    }
+    // Keeps the last bytes of the seven-bit text so far, which may begin an
+    // escape sequence that the next bytes end.
+    void KeepEnd(QByteArrayView bytes)
+    {
+        constexpr qsizetype keep = LongestJisSequence - 1;
+        window_ = bytes.size() >= keep ? bytes.last(keep).toByteArray() : (window_ + bytes.toByteArray()).right(keep);
+    }
+    // The seven-bit text read on; `window_` holds its last bytes before these.
+    QByteArrayView FeedSevenBit(QByteArrayView bytes)
+    {
+        const QByteArray seam = window_ + bytes.first(std::min(bytes.size(), LongestJisSequence - 1)).toByteArray();
+        const qsizetype eightBit = FirstEightBit(Unsigned(bytes), bytes.size());
+        if (IsJis(Unsigned(seam), seam.size()) || IsJis(Unsigned(bytes), eightBit)) {
+            Decide(ekJis);
+            return {};
+        }
+        if (eightBit == bytes.size()) {
+            KeepEnd(bytes);
+            return {};
+        }
+        stage_ = Stage::Tail;
+        window_.clear();
+        return bytes.sliced(eightBit);
+    }
+    void FeedTail(QByteArrayView bytes)
+    {
+        Fill(bytes, DetectionLength);
+        if (window_.size() == DetectionLength)
+            Decide(ScoredKind(window_));
+    }
+
+    Stage stage_ = Stage::Head;
+    QByteArray window_;  // the bytes of the stage's window
+    EncodingKind kind_ = ekDefault;
+};
+
+} // namespace
+
+QString EncodingKindName(int32_t kind)
+{
+    static const char *const names[] = {
+        "SJIS", "EUC", "JIS", "Unicode", "Big Endian Unicode",
+        "UTF-8", "UTF-8BOM", "UTF-32LE", "UTF-32BE",
+    };
+    if (kind < ekSjis || kind > ekUtf32BE)
+        return QStringLiteral("Default");
+    return QString::fromLatin1(names[kind]);
+}
+
+EncodingKind DetectEncoding(QByteArrayView text)
+{
+    EncodingDetector detector;
+    detector.Feed(text);
+    return detector.Result();
+}
+
 EncodingKind DetectFileEncoding(const QString &path)
 {
-    return DetectEncoding(ReadFirstBytes(path));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return ekDefault;
+    EncodingDetector detector;
+    for (;;) {
+        const QByteArray block = file.read(DetectionBlockBytes);
+        if (block.isEmpty() || detector.Feed(block))
+            return detector.Result();
+    }
 }
 
 QString GetFileEncodingName(const QString &path)

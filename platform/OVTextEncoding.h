@@ -1,5 +1,5 @@
 // Text encodings of program and data files: the encoding of a file detected
-// from its first bytes, the encodings' names, and reading and writing text
+// from its bytes, the encodings' names, and reading and writing text
 // in them.
 #pragma once
 
@@ -32,7 +32,8 @@ enum EncodingKind : int32_t {
     ekUtf32BE = 8,    // "UTF-32BE", preamble 00 00 FE FF
 };
 
-// Detection reads no more than this many bytes from the start of a file.
+// The window of bytes that detection decides on: the start of a text, or,
+// when that is all seven-bit, the bytes from the first byte above 127.
 constexpr qsizetype DetectionLength = 1024;
 
 // The kind's name ("SJIS" ... "UTF-32BE"); "Default" for any other value.
@@ -117,12 +118,16 @@ private:
 
 // ---------------------------------------------------------------- detection
 
-// The encoding of a text from its first DetectionLength bytes (later bytes
-// are not looked at): a byte-order mark, else JIS escape sequences, else the
-// best-scoring valid one of Shift_JIS, EUC-JP and UTF-8; ekDefault for an
-// empty or seven-bit text and for ties.
-EncodingKind DetectEncoding(const QByteArray &firstBytes);
-// Detection on a file's first bytes; ekDefault when it is empty or unreadable.
+// The encoding of a text from its first DetectionLength bytes: a byte-order
+// mark, else JIS escape sequences, else the best-scoring valid one of
+// Shift_JIS, EUC-JP and UTF-8; ekDefault for an empty text and for ties.
+// When those bytes are all seven-bit, the text is read on: a JIS escape
+// sequence before any byte above 127 makes it JIS, else the DetectionLength
+// bytes from the first byte above 127 are scored; a seven-bit text without
+// escape sequences is ekDefault.
+EncodingKind DetectEncoding(QByteArrayView text);
+// Detection on a file, read in blocks only as far as it needs; ekDefault
+// when it is empty or unreadable.
 EncodingKind DetectFileEncoding(const QString &path);
 // The name of the encoding detected in a file.
 QString GetFileEncodingName(const QString &path);
@@ -132,8 +137,8 @@ QString GetFileEncodingName(const QString &path);
 // Bytes in an encoding to text. The encoding's byte-order mark at the start
 // is dropped; a byte that does not decode reads as U+FFFD.
 QString DecodeText(const QByteArray &bytes, EncodingKind kind);
-// A whole file as the editor opens it: its encoding detected from the first
-// bytes, the whole file decoded in it. False when it cannot be read or has
+// A whole file as the editor opens it: its encoding detected, the whole file
+// decoded in it. False when it cannot be read or has
 // more bytes than a string holds units (StringLengthLimit).
 bool ReadTextFile(const QString &path, QString &text, EncodingKind *detected = nullptr);
 // The lines of a text: CR LF, LF and a lone CR each end a line; a line end at

@@ -97,6 +97,72 @@ TEST(TextEncoding, DetectionReadsOnlyTheFirst1024Bytes)
     EXPECT_EQ(DetectEncoding(bytes), ekUtf8);
 }
 
+// A text whose first 1024 bytes are seven-bit is read on: the 1024 bytes
+// from its first byte above 127 decide, and a JIS escape sequence before it
+// makes the text JIS.
+TEST(TextEncoding, ASevenBitHeadIsReadOnToItsFirstEightBitByte)
+{
+    const QByteArray head(1100, 'x');
+    EXPECT_EQ(DetectEncoding(head + kJapanese.toUtf8()), ekUtf8);
+    EXPECT_EQ(DetectEncoding(head + kSjisJapanese), ekSjis);
+    EXPECT_EQ(DetectEncoding(head + kEucJapanese + Bytes({0x8E, 0xB6})), ekEuc);
+    EXPECT_EQ(DetectEncoding(QByteArray(1024, 'x') + kJapanese.toUtf8()), ekUtf8);  // just past the head
+    EXPECT_EQ(DetectEncoding(head), ekDefault);
+    EXPECT_EQ(DetectEncoding(QByteArray(5000, 'x') + kJisJapanese), ekJis);
+    const QByteArray oneEscape("\x1B$BF|K\\8l");  // no escape back to ASCII after it
+    EXPECT_EQ(DetectEncoding(QByteArray(1022, 'x') + oneEscape), ekJis);  // across the head's end
+    EXPECT_EQ(DetectEncoding(head + kSjisJapanese + kJisJapanese), ekSjis);  // an eight-bit byte first
+
+    // The window from the first byte above 127: U+0100 twice, padding, "あ"
+    // across its end and a byte past it that is no UTF-8.
+    QByteArray window = Bytes({0xC4, 0x80, 0xC4, 0x80});
+    window += QByteArray(1022 - window.size(), 'a');
+    window += Bytes({0xE3, 0x81, 0x82, 0xFF});
+    EXPECT_EQ(DetectEncoding(head + window), ekUtf8);
+}
+
+// A text with a byte above 127 in its first 1024 bytes is decided there, as
+// it always was, whatever follows.
+TEST(TextEncoding, AnEightBitByteInTheHeadDecidesThere)
+{
+    QByteArray bytes = QByteArray(1000, 'x') + kSjisJapanese;
+    bytes += QByteArray(1024 - bytes.size(), 'x');
+    for (int i = 0; i < 100; ++i)
+        bytes += kJapanese.toUtf8();
+    EXPECT_EQ(DetectEncoding(bytes), ekSjis);
+    // E0 A1 ties Shift_JIS and EUC-JP: still "Default", though UTF-8 follows.
+    EXPECT_EQ(DetectEncoding(Bytes({'A', 0xE0, 0xA1}) + QByteArray(1100, 'x') + kJapanese.toUtf8()), ekDefault);
+}
+
+// A file is read in blocks only as far as detection needs: an escape
+// sequence across two blocks is found, and a file of seven-bit text
+// with its Japanese far in is UTF-8.
+TEST(TextEncoding, FileDetectionReadsOnAcrossBlocks)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const auto detect = [&](const QByteArray &bytes) {
+        QFile file(dir.filePath(QStringLiteral("t.ovt")));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+        file.close();
+        return GetFileEncodingName(file.fileName());
+    };
+    const QByteArray far(200000, 'x');
+    EXPECT_EQ(detect(far + kJapanese.toUtf8()), QStringLiteral("UTF-8"));
+    EXPECT_EQ(detect(far + kSjisJapanese), QStringLiteral("SJIS"));
+    EXPECT_EQ(detect(far), QStringLiteral("Default"));
+    for (const qsizetype at : {65534, 65535, 65536, 131071})
+        EXPECT_EQ(detect(QByteArray(at, 'x') + "\x1B$BF|K\\8l"), QStringLiteral("JIS")) << at;
+    EXPECT_EQ(detect(QByteArray(65535, 'x') + "\x1B$" + kSjisJapanese), QStringLiteral("SJIS"));
+
+    QString text;
+    EncodingKind kind = ekDefault;
+    ASSERT_TRUE(ReadTextFile(dir.filePath(QStringLiteral("t.ovt")), text, &kind));
+    EXPECT_EQ(kind, ekSjis);
+    EXPECT_TRUE(text.endsWith(QStringLiteral("\x1B$") + kJapanese));
+}
+
 TEST(TextEncoding, KindNames)
 {
     EXPECT_EQ(EncodingKindName(ekSjis), QStringLiteral("SJIS"));

@@ -1,0 +1,117 @@
+// The editor under a real window manager, with keys from the X server as a
+// keyboard gives them: a program opened and saved with Ctrl+S keeps its
+// text and its encoding.
+#include "wm_server.h"
+
+#include "devices/OVKeySetting.h"
+#include "environment/MyRichEdit.h"
+#include "environment/OVEdit.h"
+#include "executor/OVInterpreter.h"
+#include "tests/environment/frame_fixture.h"
+#include "tests/xdg_sandbox.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QWindow>
+#include <gtest/gtest.h>
+
+// Xlib's macros clash with Qt's names: its headers come last.
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+using namespace ov;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+class WmEditor : public FrameFixture {
+protected:
+    void SetUp() override
+    {
+        if (!WindowManagerReady)
+            GTEST_SKIP() << "no X server with a window manager";
+        keyboard_ = XOpenDisplay(nullptr);
+        int event = 0, error = 0, major = 0, minor = 0;
+        if (keyboard_ == nullptr || !XTestQueryExtension(keyboard_, &event, &error, &major, &minor))
+            GTEST_SKIP() << "no XTEST on the private X server";
+        ASSERT_TRUE(tmp_.isValid());
+        QDir().mkpath(tmp_.filePath(u"exe"_s));
+        SetSettingsLocations(tmp_.filePath(u"user/Orvane.conf"_s), tmp_.filePath(u"exe"_s));
+        LoadSettings();
+        FrameFixture::SetUp();
+    }
+    void TearDown() override
+    {
+        if (keyboard_ != nullptr)
+            XCloseDisplay(keyboard_);
+        if (!WindowManagerReady)
+            return;
+        FrameFixture::TearDown();
+        SetSettingsLocations({}, {});
+        LoadSettings();
+        InitInterpreter();
+    }
+
+    QString WriteProgram(const QByteArray &bytes)
+    {
+        const QString path = tmp_.filePath(u"head.ovt"_s);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+    static QByteArray Contents(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // Presses Ctrl with `keysym` through the X server.
+    void PressWithCtrl(KeySym keysym)
+    {
+        const KeyCode ctrl = XKeysymToKeycode(keyboard_, XK_Control_L);
+        const KeyCode key = XKeysymToKeycode(keyboard_, keysym);
+        ASSERT_TRUE(ctrl != 0 && key != 0);
+        XTestFakeKeyEvent(keyboard_, ctrl, True, CurrentTime);
+        XTestFakeKeyEvent(keyboard_, key, True, CurrentTime);
+        XTestFakeKeyEvent(keyboard_, key, False, CurrentTime);
+        XTestFakeKeyEvent(keyboard_, ctrl, False, CurrentTime);
+        XSync(keyboard_, False);
+    }
+
+    QTemporaryDir tmp_;
+    XdgSandbox sandbox_{tmp_.path()};
+    Display *keyboard_ = nullptr;
+};
+
+// A UTF-8 program without a mark whose first 1,024 bytes are ASCII opens as
+// UTF-8; Ctrl+S with no edit asks nothing and writes the same bytes again.
+TEST_F(WmEditor, SavingAUtf8ProgramWithALongAsciiHeadKeepsItsBytes)
+{
+    const QByteArray bytes = "REM " + QByteArray(1100, '-') + "\r\nPRINT \"日本語\"\r\n";
+    const QString path = WriteProgram(bytes);
+    frame_->show();
+    TOVEditForm *editor = frame_->OpenFile(path, u"Auto"_s, false);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->EncodingName, u"UTF-8"_s);
+    EXPECT_TRUE(editor->Editor->toPlainText().endsWith(u"PRINT \"日本語\""_s));
+    editor->Editor->setFocus();
+    ASSERT_TRUE(test::WaitUntil([&] {
+        return QGuiApplication::focusWindow() == frame_->windowHandle() && QApplication::focusWidget() == editor->Editor;
+    })) << "the editor has not the focus";
+
+    const QString backup = path.chopped(4) + u".BAK"_s;
+    PressWithCtrl(XK_s);
+    ASSERT_TRUE(test::WaitUntil([&] { return QFile::exists(backup) || !messages_.isEmpty(); }))
+        << "Ctrl+S neither saved nor asked";
+    EXPECT_TRUE(messages_.isEmpty()) << messages_.join(u'|').toStdString();
+    EXPECT_EQ(Contents(path), bytes);
+    EXPECT_EQ(Contents(backup), bytes);
+    EXPECT_EQ(editor->EncodingName, u"UTF-8"_s);
+    EXPECT_FALSE(editor->Editor->document()->isModified());
+}
+
+} // namespace
