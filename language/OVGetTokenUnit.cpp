@@ -610,21 +610,6 @@ void GetRawToken(CodeType &cell)
         cell = OperatorCell(opIllegal);
 }
 
-void GetRawTokenSub(CodeType &cell)
-{
-    const char16_t c = GetChar();
-    if (ReadRawCommon(c, cell))
-        return;
-    if (c == u':')
-        cell = OperatorCell(opColon);
-    else if (c == u'\'')
-        cell = OperatorCell(opApostrophe);
-    else if (c == u'"')
-        cell = OperatorCell(opQuote);
-    else
-        cell = OperatorCell(opIllegal);
-}
-
 void ReadWord(QString &text)
 {
     text.clear();

@@ -73,9 +73,6 @@ void PeekToken(CodeType &cell);
 void PeekTokenClass(CodeType &cell);
 // One character as a token, for skipping comments.
 void GetRawToken(CodeType &cell);
-// As GetRawToken, and ":", "'" and the quote mark too; for skipping the rest
-// of a statement.
-void GetRawTokenSub(CodeType &cell);
 // The letters that follow; the first other character is consumed.
 void ReadWord(QString &text);
 // One DEF FN parameter name, entered among the DEF FN locals.

@@ -165,7 +165,7 @@ void RewriteExplicit()
         Consume();
         EmitCell.SecondCode = IsSt(next, stON) ? isOptionExplicitOn : isOptionExplicitOff;
         Emit(EmitCell);
-    } else if (next.FirstCode != ckStatement) {
+    } else if (next.FirstCode != ckStatement || IsLineCommentMark(next)) {
         EmitCell.SecondCode = stOPTIONEXPLICIT;
         Emit(EmitCell);
     }

@@ -100,6 +100,8 @@ TEST_F(LineScanner, TwoWordStatementsAndChannels)
     EXPECT_EQ(ScanOnly(QStringLiteral("SEEK #1, 10 : P = SEEK(1)")),
               QStringLiteral("SEEK # 1 , 10 : #P = SEEK  ( 1 ) |"));
     EXPECT_EQ(ScanOnly(QStringLiteral("OPTION EXPLICIT ON")), QStringLiteral("InnerSt276 |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("OPTION EXPLICIT ' note")), QStringLiteral("OPTIONEXPLICIT | |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("OPTION EXPLICIT REM note")), QStringLiteral("OPTIONEXPLICIT | |"));
 }
 
 TEST_F(LineScanner, ArgumentCountsChooseTheVariant)
@@ -120,6 +122,7 @@ TEST_F(LineScanner, ArgumentCountsChooseTheVariant)
               QStringLiteral("#X = ROUND ( 1 ) + InnerFn10098 ( 1 , 2 ) |"));
     EXPECT_EQ(ScanOnly(QStringLiteral("RANDOMIZE REM note\nRANDOMIZE {note}")), QStringLiteral("RANDOMIZE | | RANDOMIZE |"));
     EXPECT_EQ(ScanOnly(QStringLiteral("X = MSGBOX(\"a\" ' b, c, d, e")), QStringLiteral("#X = MSGBOX ( a | |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("X = ROUND(LEN(\"a, (b\"))")), QStringLiteral("#X = ROUND ( LEN ( a, (b ) ) |"));
 }
 
 // Counting a keyword's arguments ahead reads a member dot as the scan does:
