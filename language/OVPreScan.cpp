@@ -17,6 +17,8 @@ namespace {
 
 constexpr char16_t kNul = 0;
 constexpr char16_t kTab = 9;
+[[maybe_unused]] constexpr char16_t kLf = 10;
+[[maybe_unused]] constexpr char16_t kCr = 13;
 
 // Token kinds that the lexer gives a newly declared routine name in mode 0.
 constexpr int32_t kFunctionNameToken = 4;  // FUNCTION or DEF
