@@ -429,7 +429,6 @@ bool ReadOperator(char16_t c, CodeType &cell)
     case u';': cell = OperatorCell(opSemicolon); return true;
     case u'\\': cell = OperatorCell(opIntDiv); return true;
     case u'^': cell = OperatorCell(opPow); return true;
-    case u'{': cell = OperatorCell(opLBrace); return true;
     case u'}': cell = OperatorCell(opRBrace); return true;
     case u'?': cell = Cell(ckStatement, stPRINT); return true;
     default: break;
@@ -466,6 +465,10 @@ void ReadToken(CodeType &cell, int mode)
             TokenSourcePos = ReadPos;
         if (c == u' ' || c == kTab)
             continue;
+        if (c == u'{') {  // a block comment stands for a blank, wherever it is
+            SkipBlockComment();
+            continue;
+        }
         if (c == u'_') {
             if (SkipLineContinuation())
                 continue;
@@ -607,21 +610,6 @@ void GetRawToken(CodeType &cell)
         cell = OperatorCell(opIllegal);
 }
 
-void GetRawTokenSub(CodeType &cell)
-{
-    const char16_t c = GetChar();
-    if (ReadRawCommon(c, cell))
-        return;
-    if (c == u':')
-        cell = OperatorCell(opColon);
-    else if (c == u'\'')
-        cell = OperatorCell(opApostrophe);
-    else if (c == u'"')
-        cell = OperatorCell(opQuote);
-    else
-        cell = OperatorCell(opIllegal);
-}
-
 void ReadWord(QString &text)
 {
     text.clear();
@@ -675,13 +663,82 @@ bool IsTokenStatementEnd(const CodeType &cell)
 {
     if (cell.FirstCode == ckNone)
         return true;
-    if (cell.FirstCode != ckOperator)
-        return false;
-    if (cell.SecondCode == opApostrophe) {
-        --LinePos;
+    if (IsLineCommentMark(cell)) {
+        LinePos = TokenStart;
         return true;
     }
+    if (cell.FirstCode != ckOperator)
+        return false;
     return cell.SecondCode == opColon || cell.SecondCode == opEndOfLine;
+}
+
+// ------------------------------------------------------------- comments
+
+bool IsLineCommentMark(const CodeType &cell)
+{
+    return (cell.FirstCode == ckOperator && cell.SecondCode == opApostrophe)
+        || (cell.FirstCode == ckStatement && cell.SecondCode == stREM);
+}
+
+void SkipBlockComment()
+{
+    for (;;) {
+        const char16_t c = GetChar();
+        if (c == u'}' || c == kNul)
+            return;
+    }
+}
+
+namespace {
+
+bool IsWordChar(char16_t c)
+{
+    c = FoldUpper(c);
+    return IsLetter(c) || IsDigit(c) || c == u'_';
+}
+
+// The word REM at a position, read as the lexer reads it: "REM$", "REM@" and
+// "XREM" are names.
+bool IsRemWordAt(int32_t pos)
+{
+    if (IsWordChar(CharAt(pos - 1)))
+        return false;
+    for (int i = 0; i < 3; ++i) {
+        if (FoldUpper(CharAt(pos + i)) != u"REM"[i])
+            return false;
+    }
+    const char16_t after = CharAt(pos + 3);
+    return !IsWordChar(after) && after != u'$' && after != u'@';
+}
+
+} // namespace
+
+StatementRestEnd SkipStatementRest()
+{
+    bool inString = false;
+    for (;;) {
+        const int32_t at = LinePos;
+        const char16_t c = GetChar();
+        if (c == kNul)
+            return StatementRestEnd::TextEnd;
+        if (c == kCr) {
+            if (CharAt(LinePos) == kLf)
+                GetChar();
+            return StatementRestEnd::LineEnd;
+        }
+        if (c == u'"')
+            inString = !inString;
+        if (inString)
+            continue;
+        if (c == u':')
+            return StatementRestEnd::Colon;
+        if (c == u'{') {
+            SkipBlockComment();
+        } else if (c == u'\'' || IsRemWordAt(at)) {
+            LinePos = at;
+            return StatementRestEnd::LineComment;
+        }
+    }
 }
 
 long double GetNumLiteralValue(const CodeType &cell)
@@ -887,10 +944,28 @@ CodeType AddLocalName(const QString &name)
 
 namespace {
 
+// Blanks, tabs and block comments, which stand for blanks.
 void SkipBlanks()
 {
-    while (CharAt(LinePos) == u' ' || CharAt(LinePos) == kTab)
-        ++LinePos;
+    for (;;) {
+        const char16_t c = CharAt(LinePos);
+        if (c == u'{') {
+            ++LinePos;
+            SkipBlockComment();
+        } else if (c == u' ' || c == kTab) {
+            ++LinePos;
+        } else {
+            return;
+        }
+    }
+}
+
+// What may follow a type word: a blank, the end of the statement or of its
+// line, a comment, or the ")", "," or "=" of the declaration.
+bool EndsTypeWord(char16_t c)
+{
+    return c == u' ' || c == kTab || c == kCr || c == kNul || c == u')' || c == u',' || c == u'='
+        || c == u':' || c == u'\'' || c == u'{';
 }
 
 // Skips a parenthesised group, nested groups included, up to the end of the line.
@@ -931,7 +1006,8 @@ int ReadAsType()
         SkipBlanks();
     }
     int result = 0;
-    if (MatchWord(u"AS") && (CharAt(LinePos) == u' ' || CharAt(LinePos) == kTab)) {
+    const char16_t afterAs = CharAt(LinePos + 2);
+    if ((afterAs == u' ' || afterAs == kTab || afterAs == u'{') && MatchWord(u"AS")) {
         SkipBlanks();
         if (MatchWord(u"BOOLEAN"))
             result = 3;
@@ -939,10 +1015,7 @@ int ReadAsType()
             result = 1;
         else if (MatchWord(u"STRING"))
             result = 2;
-        const char16_t next = CharAt(LinePos);
-        const bool ends = next == u' ' || next == kTab || next == kCr || next == kNul
-            || next == u')' || next == u',' || next == u'=';
-        if (!ends)
+        if (!EndsTypeWord(CharAt(LinePos)))
             result = 0;
     }
     const bool keepClause = result != 0 && DeclContext >= dcConst && DeclContext <= dcPublicConst;

@@ -73,15 +73,28 @@ void PeekToken(CodeType &cell);
 void PeekTokenClass(CodeType &cell);
 // One character as a token, for skipping comments.
 void GetRawToken(CodeType &cell);
-// As GetRawToken, and ":", "'" and the quote mark too; for skipping the rest
-// of a statement.
-void GetRawTokenSub(CodeType &cell);
 // The letters that follow; the first other character is consumed.
 void ReadWord(QString &text);
 // One DEF FN parameter name, entered among the DEF FN locals.
 void ReadDefParameter(CodeType &cell);
-// End of a statement: nothing, ":", end of line, or "'" (left to be read again).
+// End of a statement: nothing, ":", end of line, or a line comment (left to be
+// read again).
 bool IsTokenStatementEnd(const CodeType &cell);
+
+// ------------------------------------------------------------- comments
+// A block comment "{...}" stands for a blank: GetToken passes over it. A line
+// comment ("'" or REM) ends its statement and the rest of its line.
+
+bool IsLineCommentMark(const CodeType &cell);
+// Passes over the rest of a block comment whose "{" has been read: up to and
+// including "}", or to the end of the text.
+void SkipBlockComment();
+
+enum class StatementRestEnd { TextEnd, LineEnd, Colon, LineComment };
+// Passes over the rest of a statement character by character, never as
+// tokens: after ":" or the line end, or before a line comment, which is read
+// next. String literals and block comments are passed whole.
+StatementRestEnd SkipStatementRest();
 // The value of a numeric-literal cell, 0 for any other cell.
 long double GetNumLiteralValue(const CodeType &cell);
 

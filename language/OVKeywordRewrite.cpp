@@ -165,7 +165,7 @@ void RewriteExplicit()
         Consume();
         EmitCell.SecondCode = IsSt(next, stON) ? isOptionExplicitOn : isOptionExplicitOff;
         Emit(EmitCell);
-    } else if (next.FirstCode != ckStatement) {
+    } else if (next.FirstCode != ckStatement || IsLineCommentMark(next)) {
         EmitCell.SecondCode = stOPTIONEXPLICIT;
         Emit(EmitCell);
     }
@@ -606,8 +606,9 @@ int CountArguments()
     int depth = 1;
     int commas = 0;
     while (depth > 0) {
-        cell = ReadAhead();
-        if (cell.FirstCode == ckNone || IsOp(cell, opEndOfLine) || ErrorNumber != 0)
+        cell = ReadAhead();  // block comments are passed over as blanks
+        if (cell.FirstCode == ckNone || IsOp(cell, opEndOfLine) || IsLineCommentMark(cell)
+            || ErrorNumber != 0)
             break;
         if (IsOp(cell, opLParen))
             ++depth;

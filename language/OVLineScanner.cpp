@@ -81,14 +81,6 @@ void FuseLast(int32_t statement)
     OverwriteLast(cell);
 }
 
-void SkipBlockComment()
-{
-    CodeType raw;
-    do {
-        GetRawToken(raw);
-    } while (raw.FirstCode != ckNone && !IsOp(raw, opRBrace));
-}
-
 // ---------------------------------------------------------------- IF blocks
 
 void EmitGotoBeforeLineNumber()
@@ -111,7 +103,7 @@ void HandleIf()
 void HandleThen()
 {
     const CodeType next = PeekNext();
-    const bool comment = IsOp(next, opApostrophe);
+    const bool comment = IsLineCommentMark(next);
     SingleLineIfOpen = EndsStatement(next) ? 0 : 1;
     if (!PopExpecting(stIF, stELSEIF, 52361, 0)) {
         if (comment)
@@ -184,10 +176,8 @@ void HandleNext()
     }
     Emit(EmitCell);
     NextToken();
-    if (IsOp(EmitCell, opColon)) {
-        Emit(EmitCell);
-    } else if (IsOp(EmitCell, opEndOfLine)) {
-        HandleEndOfLine();
+    if (EmitCell.FirstCode != ckNone && EndsStatement(EmitCell)) {
+        HandleToken();  // ":", the line end or a comment, handled as anywhere
     } else if (EmitCell.FirstCode == ckNumVar) {
         const auto index = size_t(EmitCell.SecondCode);
         if (index >= NumVars.size() || NumVars[index].Name != record.Text)
@@ -309,28 +299,13 @@ void HandleCase()
 // ---------------------------------------------------------------- routines
 
 // Skips the rest of a statement raw, up to and including ":" or the line end.
-// A string literal is passed whole (INCLUDE "a:b.ovt"). With stopAtComment a
-// comment mark ends the skip too and is read next as a token, so that a ":"
-// inside the comment ends nothing.
+// A string literal is passed whole (INCLUDE "a:b.ovt"), and so is a comment,
+// so that a ":" inside it ends nothing. With stopAtComment a line comment is
+// left to be read next as a token.
 void SkipRestOfStatement(bool stopAtComment = false)
 {
-    bool inString = false;
-    CodeType raw;
-    for (;;) {
-        GetRawTokenSub(raw);
-        if (raw.FirstCode == ckNone || IsOp(raw, opEndOfLine))
-            return;
-        if (IsOp(raw, opQuote))
-            inString = !inString;
-        if (inString)
-            continue;
-        if (IsOp(raw, opColon))
-            return;
-        if (stopAtComment && IsOp(raw, opApostrophe)) {
-            UngetChar();
-            return;
-        }
-    }
+    if (SkipStatementRest() == StatementRestEnd::LineComment && !stopAtComment)
+        SkipCommentToLineEnd();
 }
 
 void SetRecordKindOf(const CodeType &cell, uint8_t numericKind, uint8_t otherKind)
@@ -369,7 +344,7 @@ bool CopyParameterList(bool isSub)
         NextToken();
         if (EmitCell.FirstCode == ckNone)
             return false;
-        if (IsOp(EmitCell, opColon) || IsOp(EmitCell, opEndOfLine)) {
+        if (EndsStatement(EmitCell)) {
             HandleToken();
             return false;
         }
@@ -582,7 +557,7 @@ void CopyDeclarationList(uint8_t context, uint8_t outer, int32_t subject)
         NextToken();
         if (EmitCell.FirstCode == ckNone)
             break;
-        if (IsOp(EmitCell, opColon) || IsOp(EmitCell, opEndOfLine) || IsOp(EmitCell, opApostrophe)) {
+        if (EndsStatement(EmitCell)) {
             DeclContext = outer;
             HandleToken();
             break;
@@ -665,8 +640,7 @@ void HandleConstants(uint8_t context, int32_t subject)
         if (IsOp(EmitCell, opComma))
             continue;
         DeclContext = outer;
-        if (IsOp(EmitCell, opColon) || IsOp(EmitCell, opEndOfLine) || IsOp(EmitCell, opApostrophe)
-            || EmitCell.FirstCode == ckNone)
+        if (EndsStatement(EmitCell))
             HandleToken();
         else
             SetError(50024, subject);
@@ -863,7 +837,7 @@ bool IsStatementPosition(bool memberForm)
 bool EndsStatement(const CodeType &cell)
 {
     return cell.FirstCode == ckNone || IsOp(cell, opColon) || IsOp(cell, opEndOfLine)
-        || IsOp(cell, opApostrophe);
+        || IsLineCommentMark(cell);
 }
 
 bool SkipCommentToLineEnd()
@@ -899,7 +873,6 @@ void HandleToken()
     switch (EmitCell.FirstCode) {
     case ckOperator:
         switch (EmitCell.SecondCode) {
-        case opLBrace: SkipBlockComment(); return;
         case opApostrophe: HandleComment(); return;
         case opEndOfLine: HandleEndOfLine(); return;
         default: break;

@@ -49,7 +49,8 @@ void OverwriteLast(const CodeType &cell);
 void DropLast();
 // A keyword at the start of a statement; THEN and ELSE count for member forms.
 bool IsStatementPosition(bool memberForm);
-// A token that ends a statement, without moving the reading position.
+// A token that ends a statement (a line comment does), without moving the
+// reading position.
 bool EndsStatement(const CodeType &cell);
 // Skips a comment up to the end of its line; true when the line end was reached.
 bool SkipCommentToLineEnd();

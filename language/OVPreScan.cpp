@@ -17,8 +17,8 @@ namespace {
 
 constexpr char16_t kNul = 0;
 constexpr char16_t kTab = 9;
-constexpr char16_t kLf = 10;
-constexpr char16_t kCr = 13;
+[[maybe_unused]] constexpr char16_t kLf = 10;
+[[maybe_unused]] constexpr char16_t kCr = 13;
 
 // Token kinds that the lexer gives a newly declared routine name in mode 0.
 constexpr int32_t kFunctionNameToken = 4;  // FUNCTION or DEF
@@ -107,43 +107,12 @@ void SkipRestOfLine()
         AtLineEnd();
 }
 
-// Up to and including "}", or to the end of the text.
-void SkipBlockComment()
-{
-    CodeType raw;
-    while (LinePos <= ScanTextLength) {
-        GetRawToken(raw);
-        if (IsOperator(raw, opRBrace))
-            return;
-    }
-}
-
-// Up to and including ":" or the line end, up to a comment mark (read next as
-// a token), or to the end of the text. A string literal is passed whole.
+// Up to and including ":" or the line end, up to a line comment (read next as
+// a token), or to the end of the text.
 void SkipRestOfStatement()
 {
-    bool inString = false;
-    while (LinePos <= ScanTextLength) {
-        const char16_t c = GetChar();
-        if (c == kCr) {
-            if (CharAt(LinePos) == kLf)
-                GetChar();
-            AtLineEnd();
-            return;
-        }
-        if (c == kNul)
-            return;
-        if (c == u'"')
-            inString = !inString;
-        else if (inString)
-            continue;
-        else if (c == u':')
-            return;
-        else if (c == u'\'') {
-            UngetChar();
-            return;
-        }
-    }
+    if (SkipStatementRest() == StatementRestEnd::LineEnd)
+        AtLineEnd();
 }
 
 bool OpenParenFollows()
@@ -173,6 +142,10 @@ bool ReadParameterList(uint8_t context, int32_t &count)
         NextToken();
         if (ErrorNumber != 0 || TokenCell.FirstCode == ckNone)
             return false;
+        if (IsLineCommentMark(TokenCell)) {
+            LeaveToken();
+            return false;
+        }
         if (TokenCell.FirstCode == ckStatement) {
             if (!IsTypeWord(TokenCell)) {
                 SetError(50024);
@@ -194,9 +167,6 @@ bool ReadParameterList(uint8_t context, int32_t &count)
             break;
         case opColon:
         case opEndOfLine:
-            return false;
-        case opApostrophe:
-            LeaveToken();
             return false;
         default:
             break;
@@ -267,7 +237,11 @@ void ReadDeclarations(int32_t keyword, uint8_t outer)
         if (ErrorNumber != 0 || token.FirstCode == ckNone)
             return;
         if (first && keyword == stPUBLIC && IsStatement(token, stCONST)) {
-            SkipRestOfLine();  // PUBLIC CONST is left to the line scanner
+            SkipRestOfStatement();  // PUBLIC CONST is left to the line scanner
+            return;
+        }
+        if (IsLineCommentMark(token)) {
+            LeaveToken();
             return;
         }
         if (token.FirstCode == ckFunction || token.FirstCode == kFunctionNameToken
@@ -282,9 +256,6 @@ void ReadDeclarations(int32_t keyword, uint8_t outer)
             break;
         case opColon:
         case opEndOfLine:
-            return;
-        case opApostrophe:
-            LeaveToken();
             return;
         case opLParen: {
             const uint8_t context = DeclContext;
@@ -461,8 +432,6 @@ void ActOnToken()
     }
     if (IsOperator(token, opApostrophe))
         SkipRestOfLine();
-    else if (IsOperator(token, opLBrace))
-        SkipBlockComment();
     else if (IsOperator(token, opEndOfLine))
         AtLineEnd();
 }

@@ -387,3 +387,78 @@ TEST_F(Lexer, LongNamesAreRefusedOnlyWhereTheyAreDeclared)
     GetToken(TokenCell, tmDeclare);  // the pre-scan reads every line in this mode
     EXPECT_EQ(ErrorNumber, 0);
 }
+
+// A block comment stands for a blank wherever it is, in every mode; the next
+// token's position is its own first character.
+TEST_F(Lexer, BlockCommentsArePassedOverAsBlanks)
+{
+    for (const int mode : {int(tmDeclare), int(tmRegister), int(tmClassify)}) {
+        const auto cells = Tokens(QStringLiteral("A {, (x: y} = {日本語\r\n} 1"), mode);
+        ASSERT_EQ(cells.size(), 3u) << mode;
+        EXPECT_EQ(cells[1].FirstCode, ckOperator);
+        EXPECT_EQ(cells[1].SecondCode, opEq);
+        EXPECT_EQ(cells[2].FirstCode, ckNumLiteral);
+        EXPECT_EQ(ErrorNumber, 0);
+    }
+    Scan(QStringLiteral("{a}  B"));
+    GetToken(TokenCell, tmRegister);
+    EXPECT_EQ(TokenSourcePos, 6);
+    Scan(QStringLiteral("A { open to the end"));
+    GetToken(TokenCell, tmRegister);
+    GetToken(TokenCell, tmRegister);
+    EXPECT_EQ(TokenCell.FirstCode, ckNone);
+}
+
+TEST_F(Lexer, TypeWordsEndAtAColonOrAComment)
+{
+    struct Case {
+        const char *Text;
+        int32_t Kind;
+    };
+    const Case cases[] = {
+        {"T1 AS BOOLEAN: T1 = 1", dkDim + 2},
+        {"T2 AS STRING' note", dkDim + 1},
+        {"T3 AS BOOLEAN{note}", dkDim + 2},
+        {"T4 {note} AS {note} STRING", dkDim + 1},
+        {"T5 AS BOOLEANS", dkDim},  // another word: no type
+    };
+    DeclContext = dcDim;
+    for (const Case &c : cases) {
+        Scan(QString::fromUtf8(c.Text));
+        GetToken(TokenCell, tmDeclare);
+        ASSERT_EQ(ErrorNumber, 0) << c.Text;
+        const QString name = QString::fromUtf8(c.Text).section(u' ', 0, 0);
+        EXPECT_EQ(DcVarTable[FindDeclared(name)].Kind, c.Kind) << c.Text;
+    }
+}
+
+// The raw skip of a statement's rest passes strings and block comments whole
+// and stops before a line comment, "'" or the word REM.
+TEST_F(Lexer, TheRestOfAStatementEndsAtAColonOrBeforeALineComment)
+{
+    struct Case {
+        const char *Text;
+        StatementRestEnd End;
+        int32_t Pos;  // LinePos after the skip
+    };
+    const Case cases[] = {
+        {"AS REAL REM a: b", StatementRestEnd::LineComment, 9},
+        {"AS REAL rem", StatementRestEnd::LineComment, 9},
+        {"AS REAL ' a: b", StatementRestEnd::LineComment, 9},
+        {"X REM(1) ", StatementRestEnd::LineComment, 3},
+        {"XREM: b", StatementRestEnd::Colon, 6},
+        {"REMARK: b", StatementRestEnd::Colon, 8},
+        {"REM$: b", StatementRestEnd::Colon, 6},
+        {"{a: 'b\r\nREM} : c", StatementRestEnd::Colon, 15},
+        {"\"a:b ' REM\" c", StatementRestEnd::LineEnd, 16},
+    };
+    for (const Case &c : cases) {
+        Scan(QString::fromUtf8(c.Text));
+        EXPECT_EQ(SkipStatementRest(), c.End) << c.Text;
+        EXPECT_EQ(LinePos, c.Pos) << c.Text;
+    }
+    Scan(QStringLiteral("  REM note"));
+    GetToken(TokenCell, tmRegister);
+    EXPECT_TRUE(IsTokenStatementEnd(TokenCell));
+    EXPECT_EQ(LinePos, 1);  // the comment is read again
+}

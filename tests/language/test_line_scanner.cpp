@@ -20,6 +20,15 @@ TEST_F(LineScanner, SingleLineIfBecomesABlock)
     EXPECT_EQ(ScanOnly(QStringLiteral("IF A THEN ' note\nB = 1\nEND IF")),
               QStringLiteral("IF #A THEN | #B = 1 | ENDIF |"));
     EXPECT_EQ(ScanOnly(QStringLiteral("IF A THEN ' note\nB = 1")), QStringLiteral("error 52305"));
+    // So does any comment; a statement after a block comment closes itself.
+    EXPECT_EQ(ScanOnly(QStringLiteral("IF A THEN REM note: more\nB = 1\nEND IF")),
+              QStringLiteral("IF #A THEN | #B = 1 | ENDIF |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("IF A THEN { note }\nB = 1\nEND IF")),
+              QStringLiteral("IF #A THEN | | #B = 1 | ENDIF |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("IF A THEN REM note\nB = 1")), QStringLiteral("error 52305"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("IF A THEN {note}\nB = 1")), QStringLiteral("error 52305"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("IF A THEN {note} B = 1")), QStringLiteral("IF #A THEN | #B = 1 : ENDIF |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("IF A THEN {note} 100")), QStringLiteral("IF #A THEN | GOTO 100 : ENDIF |"));
 }
 
 TEST_F(LineScanner, SignsFoldIntoLiteralsOnlyAfterEqualsCommaAndData)
@@ -56,6 +65,21 @@ TEST_F(LineScanner, BlockNestingErrors)
     EXPECT_EQ(ScanOnly(QStringLiteral("IF A THEN\nSUB S\nEND SUB\nEND IF")), QStringLiteral("error 52321"));
     EXPECT_EQ(ScanOnly(QStringLiteral("NEXT")), QStringLiteral("error 52340"));
     EXPECT_EQ(ErrorSubject, stNEXT);
+    // A bare NEXT takes a comment as NEXT I does.
+    EXPECT_EQ(ScanOnly(QStringLiteral("FOR I = 1 TO 2\nNEXT ' note")), QStringLiteral("FOR #I = 1 TO 2 | NEXT | |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("FOR I = 1 TO 2\nNEXT REM note")), QStringLiteral("FOR #I = 1 TO 2 | NEXT | |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("FOR I = 1 TO 2 : NEXT {note}")), QStringLiteral("FOR #I = 1 TO 2 : NEXT |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("FOR I = 1 TO 2 : NEXT {note} I")), QStringLiteral("FOR #I = 1 TO 2 : NEXT |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("FOR I = 1 TO 2 : NEXT {note} 5")), QStringLiteral("error 52341"));
+}
+
+// DIM, PUBLIC and CONST end at a comment as at ":"; nothing of it is copied.
+TEST_F(LineScanner, DeclarationsEndAtAComment)
+{
+    EXPECT_EQ(ScanOnly(QStringLiteral("DIM A REM note: B\nPUBLIC C {note}")),
+              QStringLiteral("DIM #A | | DIM #C |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("CONST K = 1 REM note\nCONST L = 2 {note} : X = L")),
+              QStringLiteral("| | : #X = 2 |"));
 }
 
 TEST_F(LineScanner, RoutineHeadersGetRangeCellsAndScopedParameters)
@@ -76,6 +100,8 @@ TEST_F(LineScanner, TwoWordStatementsAndChannels)
     EXPECT_EQ(ScanOnly(QStringLiteral("SEEK #1, 10 : P = SEEK(1)")),
               QStringLiteral("SEEK # 1 , 10 : #P = SEEK  ( 1 ) |"));
     EXPECT_EQ(ScanOnly(QStringLiteral("OPTION EXPLICIT ON")), QStringLiteral("InnerSt276 |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("OPTION EXPLICIT ' note")), QStringLiteral("OPTIONEXPLICIT | |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("OPTION EXPLICIT REM note")), QStringLiteral("OPTIONEXPLICIT | |"));
 }
 
 TEST_F(LineScanner, ArgumentCountsChooseTheVariant)
@@ -91,6 +117,12 @@ TEST_F(LineScanner, ArgumentCountsChooseTheVariant)
     EXPECT_EQ(ScanOnly(QStringLiteral("GSCREEN(640)")), QStringLiteral("error 50024"));
     EXPECT_EQ(ScanOnly(QStringLiteral("X = RND + RND(1)")), QStringLiteral("#X = RND + InnerFn10097 ( 1 ) |"));
     EXPECT_EQ(ScanOnly(QStringLiteral("RANDOMIZE : RANDOMIZE 5")), QStringLiteral("RANDOMIZE : InnerSt1147 5 |"));
+    // Comments count for nothing: a block comment is a blank, a line comment ends the count.
+    EXPECT_EQ(ScanOnly(QStringLiteral("X = ROUND(1 {, 2}) + ROUND({(} 1, 2)")),
+              QStringLiteral("#X = ROUND ( 1 ) + InnerFn10098 ( 1 , 2 ) |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("RANDOMIZE REM note\nRANDOMIZE {note}")), QStringLiteral("RANDOMIZE | | RANDOMIZE |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("X = MSGBOX(\"a\" ' b, c, d, e")), QStringLiteral("#X = MSGBOX ( a | |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("X = ROUND(LEN(\"a, (b\"))")), QStringLiteral("#X = ROUND ( LEN ( a, (b ) ) |"));
 }
 
 // Counting a keyword's arguments ahead reads a member dot as the scan does:

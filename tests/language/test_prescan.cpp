@@ -121,6 +121,36 @@ TEST_F(PreScan, CommentsAndSkippedTextMayHoldAnyCharacter)
     EXPECT_EQ(ErrorNumber, 0);
 }
 
+// The pre-scan ends a declaration where the line scanner does: at a comment
+// of any form and at ":" after a type word; what a comment holds declares nothing.
+TEST_F(PreScan, DeclarationsEndAtACommentOrAColon)
+{
+    Run(QStringLiteral("DIM A REM note: DIM X\r\n"
+                       "DIM B {note: DIM Y}\r\n"
+                       "PUBLIC C REM note\r\n"
+                       "PUBLIC D {note}, E\r\n"
+                       "PUBLIC CONST K = 1: PUBLIC F\r\n"
+                       "DIM T AS BOOLEAN: PUBLIC S AS STRING: DIM R AS REAL\r\n"
+                       "SUB Go(P) REM note: DIM Z\r\n"
+                       "END SUB\r\n"
+                       "FUNCTION Big(Q) AS BOOLEAN: DIM L AS STRING{note}\r\n"
+                       "END FUNCTION"));
+    ASSERT_EQ(ErrorNumber, 0);
+    ExpectDeclared(QStringLiteral("A"), dkDim);
+    ExpectDeclared(QStringLiteral("B"), dkDim);
+    ExpectDeclared(QStringLiteral("C"), dkPublic);
+    ExpectDeclared(QStringLiteral("D"), dkPublic);
+    ExpectDeclared(QStringLiteral("E"), dkPublic);
+    ExpectDeclared(QStringLiteral("F"), dkPublic);
+    ExpectDeclared(QStringLiteral("T"), dkDim + 2);
+    ExpectDeclared(QStringLiteral("S"), dkPublic + 1);
+    ExpectDeclared(QStringLiteral("R"), dkDim);
+    ExpectDeclared(QStringLiteral("BIG"), dkFunction + 2);
+    ExpectDeclared(QStringLiteral("0002L"), dkLocal + 1);
+    for (const char *inComment : {"X", "Y", "0001Z"})
+        EXPECT_EQ(FindDeclared(QString::fromUtf8(inComment)), 0) << inComment;
+}
+
 TEST_F(PreScan, MisplacedDeclarationsNameTheirStatement)
 {
     struct Case {
