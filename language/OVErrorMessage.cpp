@@ -54,6 +54,7 @@ constexpr ErrorText Catalogue[] = {
     // 101..220: program size, expressions, DEF, FUNCTION and SUB headers
     {101, u"字句解析エラーが起きました。非想定のエラーです。", false, nullptr},
     {106, FromName, false, nullptr},
+    {110, u"16進数 &H の書き方に誤りがあります。", true, u"16進数は &H の次に 0～9，A～F を 1～8 桁続けた形です。"},
     {131, ExprInvalid, false, u"括弧や，関数の引数の使い方の誤りが考えられます。"},
     {132, ExprInvalid, false, u"括弧や，関数の引数の使い方の誤りが考えられます。"},
     {133, ExprInvalid, false, u"括弧や \" などの誤りが考えられます。"},
@@ -79,6 +80,8 @@ constexpr ErrorText Catalogue[] = {
 
     // 550..591: nesting, FOR, WHILE, IF, GOSUB, SELECT CASE, DEF
     {550, u" If ， For ， While 等の制御文の入れ子が深すぎます。", true, Simplify},
+    {551, OV_SYNTAX(u"For ～ Next"), true, u" For の次は数値変数です。For 文は For 数値変数 = 式 To 式 の形です。"},
+    {552, OV_SYNTAX(u"For ～ Next"), true, u" For 文に = がありません。For 文は For 数値変数 = 式 To 式 の形です。"},
     {553, OV_SYNTAX(u"For ～ Next"), true, u" For 文に To がありません。"},
     {554, OV_SYNTAX(u"For ～ Next"), true, u"For と Next の数値変数 が対応していません。"},
     {555, OV_SYNTAX(u"For ～ Next"), true, u"For に対応する Next がありません。"},
@@ -102,6 +105,7 @@ constexpr ErrorText Catalogue[] = {
     {602, CheckTyping, true, u"Let文ならば構文の誤りです。Let文では変数の次は「=」です。"},
     {603, u"Letの構文に誤りがあります。Let文は変数=式です。対応する式がありません。", true, CheckTyping},
     {604, u"Print文 の構文に誤りがあります。Print の次は 式です。", true, CheckTyping},
+    {606, OV_SYNTAX(u"Goto"), true, u"Goto 文は 「Goto *ラベル名」又は「Goto 行番号」 です。"},
     {607, OV_SYNTAX(u"Input"), true, u"Input 文は 文字列定数 カンマ 又は セミコロンの次は変数です。"},
     {608, OV_SYNTAX(u"Input"), true, u"Input 文は Input 文字列定数 の次は カンマ 又は セミコロン です。"},
     {609, OV_SYNTAX(u"Input"), true, u"Input 文は 入力ﾒｯｾｰｼﾞなしの場合 Input 変数 の形です。"},
@@ -348,7 +352,7 @@ constexpr ErrorText Catalogue[] = {
     {52384, u"Exit 文で Do または For が正しく対応していません。", false, nullptr},
 
     // 53000..53132: routine headers, CALL, EXIT, MOUSE, SEEK, argument counts
-    {53000, u" の構文に誤りがあります。", true, nullptr},
+    {53000, FromName, false, nullptr},
     {53001, u"Sub や Function の名前の次は左括弧 ( です。", false, nullptr},
     {53002, u"Sub や Functionの引数は数値変数，文字列変数または配列変数です。", false, nullptr},
     {53003, u"Sub や Functionの引数の書式に誤りがあります。", false, nullptr},
@@ -475,6 +479,16 @@ QString ProgramLimitText()
     return c.toString(ProgramSizeLimit(OSVersionName));
 }
 
+// 53000: the statement in ErrorSubject, or a constant whose name
+// ErrorSubjectText holds (a constant where a statement begins, C = 2).
+QString SyntaxOfNamedItem()
+{
+    if (ErrorSubjectText.isEmpty())
+        return Concat({StatementName(), u" の構文に誤りがあります。", LineEnd});
+    return Concat({ErrorSubjectText, u" の構文に誤りがあります。", LineEnd, ErrorSubjectText,
+                   u" は Const で宣言した定数です。定数には代入できません。"});
+}
+
 // The messages of the rows marked FromName.
 QString NamedMessage(int number)
 {
@@ -525,6 +539,8 @@ QString NamedMessage(int number)
     case 50031:
         return Concat({u"プロパティ", StatementName(), u" の構文エラーです。", LineEnd,
                        u"指定または引数のミスタイプが考えられます。"});
+    case 53000:
+        return SyntaxOfNamedItem();
     case 52304:
         if (ErrorSubject < 1)
             return QString::fromUtf16(u"文の対応が不正です。");

@@ -60,17 +60,6 @@ bool IsUserFunctionCall(const CodeType &cell)
     return IsStrOrBoolName(cell) && kind == svFunction;
 }
 
-// A call of a user FUNCTION or a DEF FN, whose parameters fix its argument count.
-bool IsRoutineCall(const CodeType &cell)
-{
-    const int kind = RecordKind(cell);
-    if (IsNumericName(cell))
-        return kind == nvFunction || kind == nvDefFn;
-    if (cell.FirstCode == ckStrVar || cell.FirstCode == ckStrArrVar)
-        return kind == svFunction || kind == svDefFn;
-    return IsStrOrBoolName(cell) && kind == bvFunction;
-}
-
 bool IsOperator(const CodeType &cell, int32_t op) { return cell.FirstCode == ckOperator && cell.SecondCode == op; }
 
 // The arguments written in brackets at `at`, after a routine's name: none
@@ -358,6 +347,16 @@ int GetPrecedence(const CodeType &cell)
 bool IsCallableCell(const CodeType &cell)
 {
     return cell.FirstCode == ckFunction || IsCallableName(cell);
+}
+
+bool IsRoutineCall(const CodeType &cell)
+{
+    const int kind = RecordKind(cell);
+    if (IsNumericName(cell))
+        return kind == nvFunction || kind == nvDefFn;
+    if (cell.FirstCode == ckStrVar || cell.FirstCode == ckStrArrVar)
+        return kind == svFunction || kind == svDefFn;
+    return IsStrOrBoolName(cell) && kind == bvFunction;
 }
 
 void ConvertToPostfix(const ExprBuffer &input, ExprBuffer &output)
