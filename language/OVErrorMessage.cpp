@@ -93,6 +93,7 @@ constexpr ErrorText Catalogue[] = {
     {567, OV_SYNTAX(u"If"), true, u"If 文と Else や EndIf がよく対応していません。"},
     {571, u"ラベル名は数値変数型でなくてはいけません。また予約語は使えません。", true, nullptr},
     {572, u"Gosub での引数の取り方に誤りがあります。", true, nullptr},
+    {573, OV_SYNTAX(u"Gosub"), true, u"Gosub 文は 「Gosub *ラベル名」又は「Gosub 行番号」 です。"},
     {581, OV_SYNTAX(u"Select Case"), true, u" Select Case 式の後は 改行，カンマ か コロンです。"},
     {582, OV_SYNTAX(u"Select Case"), true, u" Select Case 式の後は 改行か コロンの次は Case 文です。"},
     {583, OV_SYNTAX(u"Select Case"), true, u" Select Case の後は 式です。"},
@@ -148,7 +149,7 @@ constexpr ErrorText Catalogue[] = {
     {852, OV_SYNTAX(u"PrintGTitle"), true,
      u"PrintGTitle 文は 「PrintGTitle 文字列（又は文字列変数）」 です。"},
 
-    // 1001..1055: evaluation
+    // 1001..1106: evaluation
     {1001, u" 式の計算でｽﾀｯｸがオーバーしました。", false, nullptr},
     {1002, u"式の計算で演算子の使い方に誤りがあります。", false, nullptr},
     {1005, u" Data文が多すぎます。メモリを確保できません。", false, nullptr},
@@ -177,6 +178,7 @@ constexpr ErrorText Catalogue[] = {
     {1051, u"If 文, Goto (または Gosub) 文で 対応するﾗﾍﾞﾙがありません。", false, nullptr},
     {1052, u"If 文，または For 文で 条件式の型が合いません。", false, nullptr},
     {1055, u"内部ラベルが対応しません。Bug または条件文の使いすぎです。", false, nullptr},
+    {1106, u"Cls 文の引数が正しくありません。", true, u"Cls 文は 「Cls」又は「Cls 1」，「Cls 2」，「Cls 3」 です。"},
 
     // 1210..1354: graphics arguments
     {1210, WindowArgMismatch, true, WindowForm},
@@ -342,6 +344,7 @@ constexpr ErrorText Catalogue[] = {
     {52342, u"Next の次の数値変数が For の数値変数と対応していません。", false, nullptr},
     {52350, u"Wend が While と正しく対応していません。", false, nullptr},
     {52360, u"EndIf の構文に誤りがあります。If に対応していません。", false, nullptr},
+    {52361, u"Then の構文に誤りがあります。If に対応していません。", false, nullptr},
     {52362, u"Else または ElsIf の構文に誤りがあります。If に対応していません。", false, nullptr},
     {52370, OV_SYNTAX(u"Using"), true, u"Using は Print Using の形で使います。"},
     {52371, u"# の使い方に誤りがあります。# は", true,
@@ -563,6 +566,7 @@ QString StatementHint(int number)
     case 52340:
     case 52350:
     case 52360:
+    case 52361:
     case 52362:
     case 52381:
     case 52382:

@@ -3,6 +3,7 @@
 #include "language/OVBoolTbl.h"
 #include "language/OVCode.h"
 #include "language/OVDeclared.h"
+#include "language/OVGetTokenUnit.h"
 #include "language/OVPreCode.h"
 #include "language/OVStrTbl.h"
 
@@ -196,6 +197,20 @@ bool IsOperandStart(int32_t kind)
 
 enum class State { Expecting, AfterOperand, AfterOperator };
 
+// Error 1 for a cell that has no place in an expression; the message shows
+// the character it was written with: an operator's own, "@" for a formula.
+void RefuseInExpression(const CodeType &cell)
+{
+    if (ErrorNumber != 0)
+        return;
+    SetError(1);
+    if (cell.FirstCode == ckFormVar)
+        ErrorSubjectText = QString::number(u'@');
+    else if (cell.FirstCode == ckOperator && cell.SecondCode >= 1 && cell.SecondCode <= OperatorCount
+             && OperatorNames[cell.SecondCode].size() == 1)
+        ErrorSubjectText = QString::number(OperatorNames[cell.SecondCode][0].unicode());
+}
+
 // One operator cell of the input.
 void ConvertOperator(const CodeType &cell, State &state)
 {
@@ -221,7 +236,7 @@ void ConvertOperator(const CodeType &cell, State &state)
         ReplaceError(132, 153);
         state = State::Expecting;
     } else {
-        SetError(1);
+        RefuseInExpression(cell);
     }
 }
 
@@ -256,7 +271,7 @@ void ConvertCell(const ExprBuffer &input, size_t i, State &state)
         state = State::AfterOperand;
         break;
     default:
-        SetError(1);
+        RefuseInExpression(cell);
         break;
     }
 }

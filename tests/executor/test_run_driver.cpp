@@ -199,6 +199,12 @@ TEST_F(RunDriver, MessagesNameWhatIsWrong)
         {u"FOR I 1 TO 2\nNEXT",
          u"For ～ Next の構文に誤りがあります。\r\n For 文に = がありません。For 文は For 数値変数 = 式 To 式 の形です。"},
         {u"GOTO (1)", u"Goto の構文に誤りがあります。\r\nGoto 文は 「Goto *ラベル名」又は「Goto 行番号」 です。"},
+        {u"X = 1 THEN", u"Then の構文に誤りがあります。If に対応していません。"},
+        {u"CLS 5", u"Cls 文の引数が正しくありません。\r\nCls 文は 「Cls」又は「Cls 1」，「Cls 2」，「Cls 3」 です。"},
+        // a character with no place in an expression is shown
+        {u"X = 1 }", u"Basic で使われない文字(UNICODE:125)が含まれています。\r\n 又は使う場所に誤りがあります。"},
+        {u"PRINT (1).2", u"Basic で使われない文字(UNICODE:46)が含まれています。\r\n 又は使う場所に誤りがあります。"},
+        {u"X = F@ + 1", u"Basic で使われない文字(UNICODE:64)が含まれています。\r\n 又は使う場所に誤りがあります。"},
     };
     for (const auto &c : cases) {
         const QStringList lines = RunProgram(QString::fromUtf16(c.program));
