@@ -54,6 +54,7 @@ constexpr ErrorText Catalogue[] = {
     // 101..220: program size, expressions, DEF, FUNCTION and SUB headers
     {101, u"字句解析エラーが起きました。非想定のエラーです。", false, nullptr},
     {106, FromName, false, nullptr},
+    {110, u"16進数 &H の書き方に誤りがあります。", true, u"16進数は &H の次に 0～9，A～F を 1～8 桁続けた形です。"},
     {131, ExprInvalid, false, u"括弧や，関数の引数の使い方の誤りが考えられます。"},
     {132, ExprInvalid, false, u"括弧や，関数の引数の使い方の誤りが考えられます。"},
     {133, ExprInvalid, false, u"括弧や \" などの誤りが考えられます。"},
@@ -79,6 +80,8 @@ constexpr ErrorText Catalogue[] = {
 
     // 550..591: nesting, FOR, WHILE, IF, GOSUB, SELECT CASE, DEF
     {550, u" If ， For ， While 等の制御文の入れ子が深すぎます。", true, Simplify},
+    {551, OV_SYNTAX(u"For ～ Next"), true, u" For の次は数値変数です。For 文は For 数値変数 = 式 To 式 の形です。"},
+    {552, OV_SYNTAX(u"For ～ Next"), true, u" For 文に = がありません。For 文は For 数値変数 = 式 To 式 の形です。"},
     {553, OV_SYNTAX(u"For ～ Next"), true, u" For 文に To がありません。"},
     {554, OV_SYNTAX(u"For ～ Next"), true, u"For と Next の数値変数 が対応していません。"},
     {555, OV_SYNTAX(u"For ～ Next"), true, u"For に対応する Next がありません。"},
@@ -90,6 +93,7 @@ constexpr ErrorText Catalogue[] = {
     {567, OV_SYNTAX(u"If"), true, u"If 文と Else や EndIf がよく対応していません。"},
     {571, u"ラベル名は数値変数型でなくてはいけません。また予約語は使えません。", true, nullptr},
     {572, u"Gosub での引数の取り方に誤りがあります。", true, nullptr},
+    {573, OV_SYNTAX(u"Gosub"), true, u"Gosub 文は 「Gosub *ラベル名」又は「Gosub 行番号」 です。"},
     {581, OV_SYNTAX(u"Select Case"), true, u" Select Case 式の後は 改行，カンマ か コロンです。"},
     {582, OV_SYNTAX(u"Select Case"), true, u" Select Case 式の後は 改行か コロンの次は Case 文です。"},
     {583, OV_SYNTAX(u"Select Case"), true, u" Select Case の後は 式です。"},
@@ -102,6 +106,7 @@ constexpr ErrorText Catalogue[] = {
     {602, CheckTyping, true, u"Let文ならば構文の誤りです。Let文では変数の次は「=」です。"},
     {603, u"Letの構文に誤りがあります。Let文は変数=式です。対応する式がありません。", true, CheckTyping},
     {604, u"Print文 の構文に誤りがあります。Print の次は 式です。", true, CheckTyping},
+    {606, OV_SYNTAX(u"Goto"), true, u"Goto 文は 「Goto *ラベル名」又は「Goto 行番号」 です。"},
     {607, OV_SYNTAX(u"Input"), true, u"Input 文は 文字列定数 カンマ 又は セミコロンの次は変数です。"},
     {608, OV_SYNTAX(u"Input"), true, u"Input 文は Input 文字列定数 の次は カンマ 又は セミコロン です。"},
     {609, OV_SYNTAX(u"Input"), true, u"Input 文は 入力ﾒｯｾｰｼﾞなしの場合 Input 変数 の形です。"},
@@ -144,7 +149,7 @@ constexpr ErrorText Catalogue[] = {
     {852, OV_SYNTAX(u"PrintGTitle"), true,
      u"PrintGTitle 文は 「PrintGTitle 文字列（又は文字列変数）」 です。"},
 
-    // 1001..1055: evaluation
+    // 1001..1106: evaluation
     {1001, u" 式の計算でｽﾀｯｸがオーバーしました。", false, nullptr},
     {1002, u"式の計算で演算子の使い方に誤りがあります。", false, nullptr},
     {1005, u" Data文が多すぎます。メモリを確保できません。", false, nullptr},
@@ -173,6 +178,7 @@ constexpr ErrorText Catalogue[] = {
     {1051, u"If 文, Goto (または Gosub) 文で 対応するﾗﾍﾞﾙがありません。", false, nullptr},
     {1052, u"If 文，または For 文で 条件式の型が合いません。", false, nullptr},
     {1055, u"内部ラベルが対応しません。Bug または条件文の使いすぎです。", false, nullptr},
+    {1106, u"Cls 文の引数が正しくありません。", true, u"Cls 文は 「Cls」又は「Cls 1」，「Cls 2」，「Cls 3」 です。"},
 
     // 1210..1354: graphics arguments
     {1210, WindowArgMismatch, true, WindowForm},
@@ -338,6 +344,7 @@ constexpr ErrorText Catalogue[] = {
     {52342, u"Next の次の数値変数が For の数値変数と対応していません。", false, nullptr},
     {52350, u"Wend が While と正しく対応していません。", false, nullptr},
     {52360, u"EndIf の構文に誤りがあります。If に対応していません。", false, nullptr},
+    {52361, u"Then の構文に誤りがあります。If に対応していません。", false, nullptr},
     {52362, u"Else または ElsIf の構文に誤りがあります。If に対応していません。", false, nullptr},
     {52370, OV_SYNTAX(u"Using"), true, u"Using は Print Using の形で使います。"},
     {52371, u"# の使い方に誤りがあります。# は", true,
@@ -348,7 +355,7 @@ constexpr ErrorText Catalogue[] = {
     {52384, u"Exit 文で Do または For が正しく対応していません。", false, nullptr},
 
     // 53000..53132: routine headers, CALL, EXIT, MOUSE, SEEK, argument counts
-    {53000, u" の構文に誤りがあります。", true, nullptr},
+    {53000, FromName, false, nullptr},
     {53001, u"Sub や Function の名前の次は左括弧 ( です。", false, nullptr},
     {53002, u"Sub や Functionの引数は数値変数，文字列変数または配列変数です。", false, nullptr},
     {53003, u"Sub や Functionの引数の書式に誤りがあります。", false, nullptr},
@@ -475,6 +482,16 @@ QString ProgramLimitText()
     return c.toString(ProgramSizeLimit(OSVersionName));
 }
 
+// 53000: the statement in ErrorSubject, or a constant whose name
+// ErrorSubjectText holds (a constant where a statement begins, C = 2).
+QString SyntaxOfNamedItem()
+{
+    if (ErrorSubjectText.isEmpty())
+        return Concat({StatementName(), u" の構文に誤りがあります。", LineEnd});
+    return Concat({ErrorSubjectText, u" の構文に誤りがあります。", LineEnd, ErrorSubjectText,
+                   u" は Const で宣言した定数です。定数には代入できません。"});
+}
+
 // The messages of the rows marked FromName.
 QString NamedMessage(int number)
 {
@@ -525,6 +542,8 @@ QString NamedMessage(int number)
     case 50031:
         return Concat({u"プロパティ", StatementName(), u" の構文エラーです。", LineEnd,
                        u"指定または引数のミスタイプが考えられます。"});
+    case 53000:
+        return SyntaxOfNamedItem();
     case 52304:
         if (ErrorSubject < 1)
             return QString::fromUtf16(u"文の対応が不正です。");
@@ -547,6 +566,7 @@ QString StatementHint(int number)
     case 52340:
     case 52350:
     case 52360:
+    case 52361:
     case 52362:
     case 52381:
     case 52382:

@@ -3,6 +3,7 @@
 #include "language/OVBoolTbl.h"
 #include "language/OVCode.h"
 #include "language/OVDeclared.h"
+#include "language/OVGetTokenUnit.h"
 #include "language/OVPreCode.h"
 #include "language/OVStrTbl.h"
 
@@ -58,17 +59,6 @@ bool IsUserFunctionCall(const CodeType &cell)
     if (IsNumericName(cell))
         return kind == nvFunction;
     return IsStrOrBoolName(cell) && kind == svFunction;
-}
-
-// A call of a user FUNCTION or a DEF FN, whose parameters fix its argument count.
-bool IsRoutineCall(const CodeType &cell)
-{
-    const int kind = RecordKind(cell);
-    if (IsNumericName(cell))
-        return kind == nvFunction || kind == nvDefFn;
-    if (cell.FirstCode == ckStrVar || cell.FirstCode == ckStrArrVar)
-        return kind == svFunction || kind == svDefFn;
-    return IsStrOrBoolName(cell) && kind == bvFunction;
 }
 
 bool IsOperator(const CodeType &cell, int32_t op) { return cell.FirstCode == ckOperator && cell.SecondCode == op; }
@@ -207,6 +197,20 @@ bool IsOperandStart(int32_t kind)
 
 enum class State { Expecting, AfterOperand, AfterOperator };
 
+// Error 1 for a cell that has no place in an expression; the message shows
+// the character it was written with: an operator's own, "@" for a formula.
+void RefuseInExpression(const CodeType &cell)
+{
+    if (ErrorNumber != 0)
+        return;
+    SetError(1);
+    if (cell.FirstCode == ckFormVar)
+        ErrorSubjectText = QString::number(u'@');
+    else if (cell.FirstCode == ckOperator && cell.SecondCode >= 1 && cell.SecondCode <= OperatorCount
+             && OperatorNames[cell.SecondCode].size() == 1)
+        ErrorSubjectText = QString::number(OperatorNames[cell.SecondCode][0].unicode());
+}
+
 // One operator cell of the input.
 void ConvertOperator(const CodeType &cell, State &state)
 {
@@ -232,7 +236,7 @@ void ConvertOperator(const CodeType &cell, State &state)
         ReplaceError(132, 153);
         state = State::Expecting;
     } else {
-        SetError(1);
+        RefuseInExpression(cell);
     }
 }
 
@@ -267,7 +271,7 @@ void ConvertCell(const ExprBuffer &input, size_t i, State &state)
         state = State::AfterOperand;
         break;
     default:
-        SetError(1);
+        RefuseInExpression(cell);
         break;
     }
 }
@@ -358,6 +362,16 @@ int GetPrecedence(const CodeType &cell)
 bool IsCallableCell(const CodeType &cell)
 {
     return cell.FirstCode == ckFunction || IsCallableName(cell);
+}
+
+bool IsRoutineCall(const CodeType &cell)
+{
+    const int kind = RecordKind(cell);
+    if (IsNumericName(cell))
+        return kind == nvFunction || kind == nvDefFn;
+    if (cell.FirstCode == ckStrVar || cell.FirstCode == ckStrArrVar)
+        return kind == svFunction || kind == svDefFn;
+    return IsStrOrBoolName(cell) && kind == bvFunction;
 }
 
 void ConvertToPostfix(const ExprBuffer &input, ExprBuffer &output)

@@ -27,5 +27,8 @@ void ConvertToPostfix(const ExprBuffer &input, ExprBuffer &output);
 
 int GetPrecedence(const CodeType &cell);
 bool IsCallableCell(const CodeType &cell);
+// A name that calls a user FUNCTION or a DEF FN, whose parameters fix its
+// argument count.
+bool IsRoutineCall(const CodeType &cell);
 
 } // namespace ov

@@ -1,6 +1,7 @@
 #include "language/OVKeywordRewrite.h"
 
 #include "language/OVBoolTbl.h"
+#include "language/OVDeclared.h"
 #include "language/OVGetTokenUnit.h"
 #include "language/OVLineScanner.h"
 #include "language/OVPreCode.h"
@@ -583,7 +584,8 @@ bool RewriteWholeArray(bool parameter)
         arrayKind = ckBoolArrVar;
         simple = *kind == bvSimple || *kind == bvArrayParam;
     }
-    if (!simple || !IsOp(PeekOne(), opRParen))
+    // F() calls a FUNCTION even before its header has given the name its kind.
+    if (!simple || FindDeclaredRoutine(last) != 0 || !IsOp(PeekOne(), opRParen))
         return false;
     Consume();
     CodeType whole = last;

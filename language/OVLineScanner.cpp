@@ -5,6 +5,7 @@
 #include "language/OVGetTokenUnit.h"
 #include "language/OVKeywordRewrite.h"
 #include "language/OVPreCode.h"
+#include "language/OVRunMode.h"
 #include "language/OVStrTbl.h"
 #include "language/OVVarTable.h"
 
@@ -60,7 +61,16 @@ void BlockError(int32_t number, int32_t subject)
     SetError(number, subject);
 }
 
-int32_t SubjectOr(int32_t code, int32_t fallback) { return code < 1 ? fallback : code; }
+// The block record of DO WHILE; DO UNTIL's is the statement isDoUntil.
+constexpr int32_t kDoWhileBlock = 240;
+
+// The statement a block error names: a DO loop's records name DO.
+int32_t SubjectOr(int32_t code, int32_t fallback)
+{
+    if (code == isDoUntil || code == kDoWhileBlock)
+        return stDO;
+    return code < 1 ? fallback : code;
+}
 
 // Pops a record that must be one of two codes; false (with the error) otherwise.
 bool PopExpecting(int32_t a, int32_t b, int32_t error, int32_t fallbackSubject)
@@ -193,7 +203,7 @@ void HandleWhile()
     if (IsSt(last, stDO)) {
         FuseLast(stWHILE);
         if (!BlockChkStack.empty())
-            BlockChkStack.back().Code = 240;
+            BlockChkStack.back().Code = kDoWhileBlock;
     } else if (IsSt(last, stLOOP)) {
         if (PopExpecting(stDO, stDO, 52383, 0))
             FuseLast(isLoopWhile);
@@ -245,7 +255,7 @@ void HandleLoop()
     switch (record.Code) {
     case stDO: EmitCell.SecondCode = isLoopDo; break;
     case isDoUntil: EmitCell.SecondCode = stLOOP; break;
-    case 240: EmitCell.SecondCode = stWEND; break;
+    case kDoWhileBlock: EmitCell.SecondCode = stWEND; break;
     default: BlockError(52382, SubjectOr(record.Code, stLOOP)); return;
     }
     Emit(EmitCell);
@@ -261,7 +271,7 @@ void HandleExit()
     else if (IsSt(EmitCell, stFUNCTION)) fused = stEXITFUNCTION;
     else if (IsSt(EmitCell, stSUB)) fused = stEXITSUB;
     if (fused == 0) {
-        SetError(52384, LastBlockChk.Code);
+        SetError(52384, SubjectOr(LastBlockChk.Code, 0));
         return;
     }
     EmitCell.SecondCode = fused;
@@ -458,23 +468,30 @@ bool ReadDefParameters()
     }
 }
 
-void CopyDefBody()
+// The body is an expression like any other: its keywords are rewritten,
+// its signs folded and its block comments skipped as anywhere else.
+void ScanDefBody()
 {
     while (ErrorNumber == 0) {
         NextToken();
         if (EmitCell.FirstCode == ckNone)
             return;
-        if (IsOp(EmitCell, opApostrophe) || IsSt(EmitCell, stREM)
-            || IsOp(EmitCell, opColon) || IsOp(EmitCell, opEndOfLine)) {
-            HandleToken();  // the statement end (or its comment) is handled as usual
+        const bool end = IsOp(EmitCell, opApostrophe) || IsSt(EmitCell, stREM)
+            || IsOp(EmitCell, opColon) || IsOp(EmitCell, opEndOfLine);
+        HandleToken();
+        if (end)
             return;
-        }
-        Emit(EmitCell);
     }
 }
 
 void HandleDef()
 {
+    // A typed line's code lives only until the next typed line: a function
+    // defined there could be called after its code is gone.
+    if (RunMode == 1) {
+        SetError(20001, stDEF);
+        return;
+    }
     Emit(EmitCell);
     NextToken();
     SetRecordKindOf(EmitCell, nvDefFn, svDefFn);
@@ -508,7 +525,7 @@ void HandleDef()
     }
     Emit(EmitCell);
     DefLocalsActive = 1;
-    CopyDefBody();
+    ScanDefBody();
     DeclContext = dcNone;
     DefLocalsActive = 0;
     ScopePrefix.clear();
@@ -615,13 +632,24 @@ bool ReadOneConstant(int32_t subject)
         return false;
     }
     GetToken(token, tmRegister);
+    // A signed number is a literal too (CONST NEG = -5).
+    const bool signed_ = IsOp(token, opAdd) || IsOp(token, opSub);
+    const bool negative = IsOp(token, opSub);
+    if (signed_)
+        GetToken(token, tmRegister);
     const int32_t wanted = name.FirstCode == 15 ? ckNumLiteral : name.FirstCode == 25 ? ckStrLiteral : ckBoolConst;
     const bool isValue = token.FirstCode == ckNumLiteral || token.FirstCode == ckStrLiteral
         || token.FirstCode == ckBoolConst;
+    if (signed_ && token.FirstCode != ckNumLiteral) {
+        SetError(50024, subject);
+        return false;
+    }
     if (token.FirstCode != wanted) {
         SetError(isValue ? 50022 : 50024, subject);
         return false;
     }
+    if (negative && AddNumLiteralValue(-GetNumLiteralValue(token)).FirstCode == ckNone)
+        return false;
     int32_t value = token.SecondCode;  // the truth value of TRUE or FALSE
     if (wanted == ckNumLiteral)
         value = NumLiteralCount;
@@ -698,7 +726,8 @@ void HandleNumericLiteral()
     const CodeType before = WrittenBack(2);
     const bool signed_ = IsOp(sign, opAdd) || IsOp(sign, opSub);
     const bool foldable = IsOp(before, opEq) || IsOp(before, opComma) || IsSt(before, stDATA);
-    if (signed_ && foldable) {
+    // -2 ^ 2 is -(2 ^ 2): the sign stays an operator before a power.
+    if (signed_ && foldable && !IsOp(PeekNext(), opPow)) {
         DropLast();
         if (IsOp(sign, opSub)) {
             // A new entry, so that a constant's literal is never changed in place.
@@ -709,6 +738,35 @@ void HandleNumericLiteral()
         }
     }
     Emit(EmitCell);
+}
+
+// The name the current token was read from (a constant's, when the token is
+// a literal); empty when the token does not begin with a letter.
+QString NameOfToken()
+{
+    qsizetype at = TokenStart - 1;
+    while (at < LinePos - 1 && (ScanText[at] == u' ' || ScanText[at] == u'\t'))
+        ++at;
+    if (at >= LinePos - 1 || !ScanText[at].isLetter() || ScanText[at].unicode() > 127)
+        return {};
+    return ScanText.mid(at, LinePos - 1 - at).toUpper();
+}
+
+// A constant's name where a statement begins (C = 2 after CONST C = 1): its
+// literal would be taken for a line number or a misplaced value. The error
+// names the constant.
+bool RefuseConstantStatement()
+{
+    const bool constantCell = TokenCell.FirstCode == ckNumLiteral || TokenCell.FirstCode == ckStrLiteral
+        || TokenCell.FirstCode == ckBoolConst;
+    if (!constantCell || !IsStatementPosition(false))
+        return false;
+    const QString name = NameOfToken();
+    if (name.isEmpty() || LookupBoolConst(name) != 0)
+        return false;  // a number, or TRUE and FALSE, whose statement errors fit them
+    SetError(53000);
+    ErrorSubjectText = name;
+    return true;
 }
 
 void HandleComment()
@@ -859,7 +917,7 @@ void HandleEndOfLine()
         SingleLineIfOpen = 0;
         const BlockChkType record = PopBlockChk();
         if (record.Code != stTHEN && record.Code != stELSE) {
-            BlockError(52360, record.Code);
+            BlockError(52360, SubjectOr(record.Code, 0));
             return;
         }
         Emit(Cell(ckStatement, stENDIF));
@@ -908,7 +966,8 @@ void ScanLine()
     TokenCell = CodeType{};
     NextToken();
     while (ErrorNumber == 0 && LinePos <= ScanTextLength) {
-        HandleToken();
+        if (!RefuseConstantStatement())
+            HandleToken();
         if (ErrorNumber != 0)
             break;
         NextToken();

@@ -115,12 +115,23 @@ void SkipRestOfStatement()
         AtLineEnd();
 }
 
+// Whether "(" comes next, after blanks and line continuations (SUB S _ on
+// one line, (A) on the next), as the lexer would read it.
 bool OpenParenFollows()
 {
     int32_t pos = LinePos;
-    while (CharAt(pos) == u' ' || CharAt(pos) == kTab)
-        ++pos;
-    return CharAt(pos) == u'(';
+    for (;;) {
+        while (CharAt(pos) == u' ' || CharAt(pos) == kTab)
+            ++pos;
+        if (CharAt(pos) != u'_' || CharAt(pos - 1) != u' ')
+            return CharAt(pos) == u'(';
+        int32_t after = pos + 1;
+        while (CharAt(after) == u' ')
+            ++after;
+        if (CharAt(after) != kCr || CharAt(after + 1) != kLf)
+            return false;
+        pos = after + 2;
+    }
 }
 
 // ------------------------------------------------------------- routines

@@ -513,6 +513,19 @@ void TranslateSelectCase()
 
 // A later CASE: (6, 89), (45, END), EOL, test, (45, F), EOL; the previous
 // test's failure jump lands on this test.
+// The failure jump of the previous test, which the next clause takes up;
+// after CASE ELSE only the block's marker 0 is left: no clause may follow.
+void PatchPreviousTest()
+{
+    const int32_t jump = CaseNextStack.Pop();
+    if (ErrorNumber != 0)
+        return;
+    if (jump == 0)
+        SetError(584);
+    else
+        PatchJump(jump);
+}
+
 void TranslateCase()
 {
     const int32_t casePos = StatementSourcePos;
@@ -520,7 +533,7 @@ void TranslateCase()
     CaseEndStack.Push(CodePos);
     EmitJumpCell(casePos);
     EmitEndOfLineCell();
-    PatchJump(CaseNextStack.Pop());
+    PatchPreviousTest();
     if (ErrorNumber != 0)
         return;
     TranslateCaseTest();
@@ -538,7 +551,7 @@ void TranslateCaseElse()
     CaseEndStack.Push(CodePos);
     EmitJumpCell(StatementSourcePos);
     EmitEndOfLineCell();
-    PatchJump(CaseNextStack.Pop());
+    PatchPreviousTest();
 }
 
 // END SELECT: ":"; the pending failure jump and every end jump land on it.
@@ -825,8 +838,9 @@ void TranslateCall(bool withKeyword)
             const CodeType next = PeekNext();
             CodeType after;
             PeekPreCodeAhead(1, after);
-            const bool plainName = next.FirstCode == ckNumVar || next.FirstCode == ckStrVar
-                || next.FirstCode == ckBoolVar;
+            // A FUNCTION's or DEF FN's name is a call, never a variable passed on.
+            const bool plainName = (next.FirstCode == ckNumVar || next.FirstCode == ckStrVar
+                                    || next.FirstCode == ckBoolVar) && !IsRoutineCall(next);
             if (plainName && (IsOperatorCell(after, opComma) || IsOperatorCell(after, opRParen))) {
                 ReadNext();
                 EmitCode(next);

@@ -291,10 +291,14 @@ void ReadOptionalLiterals(int n)
 
 namespace {
 
-// Any fault in a statement's arguments becomes 50022 naming the subject.
+// A call in an argument with the wrong number of arguments keeps its own
+// error, which names the call.
+constexpr int32_t ArgumentCountError = 53132;
+
+// Any other fault in a statement's arguments becomes 50022 naming the subject.
 void ReportArgumentError(int32_t subject)
 {
-    if (ErrorNumber != 0) {
+    if (ErrorNumber != 0 && ErrorNumber != ArgumentCountError) {
         ErrorNumber = 50022;
         ErrorSubject = subject;
     }
@@ -412,11 +416,12 @@ void TranslateReadAllLines(bool withCodePage)
     CodeType array;
     if (ReadWholeStringArray(array))
         TranslateParenArgs(withCodePage ? 2 : 1);
-    if (ErrorNumber != 0) {
+    if (ErrorNumber != 0 && ErrorNumber != ArgumentCountError) {
         ErrorNumber = 50011;
         ErrorSubject = fnREADALLLINES;
-        return;
     }
+    if (ErrorNumber != 0)
+        return;
     CodeType next;
     PeekPreCode(next);
     if (!IsStatementEnd(next)) {

@@ -166,6 +166,7 @@ TEST_F(ConsoleOut, PrintUsingPictures)
     EXPECT_EQ(Using("#,###,###", {-123456.0L}), " -123,456");  // only digits are grouped
     // decimal rounding of the printed digits, half away from zero
     EXPECT_EQ(Using("# #.## #.# #.##", {2.5L, 0.125L, 0.15L, -0.001L}), "3 0.13 0.2 0.00");
+    EXPECT_EQ(Using("# #.# #.#", {0.5L, 0.05L, 0.049L}), "1 0.1 0.0");  // a carry into the first place
     EXPECT_EQ(Using("+## +## ##- ##- ##+", {5.0L, -5.0L, -5.0L, 5.0L, -5.0L}), " +5  -5  5-  5   5-");
     EXPECT_EQ(Using("\\### **\\###", {42.0L, 42.0L}), " \\42 ***\\42");
     EXPECT_EQ(Using("##.##^^^^ ##.##^^^^", {1234.5L, -0.000123456L}), " 1.23E+03  -1.2E-04");

@@ -194,6 +194,7 @@ TEST(Operators, Power)
     EXPECT_EQ(NumberResult(OpPower, -1, 1e30L), 1);  // beyond 64 bits a whole number is even
     EXPECT_EQ(NumberResult(OpPower, 10, -5000), 0);  // b^-e overflows, the result underflows
     EXPECT_EQ(NumberResult(OpPower, 2, -16400), 0x1p-16400L);  // a denormal
+    EXPECT_EQ(NumberResult(OpPower, -2, -16401), -0x1p-16401L);  // an odd power keeps its sign
 
     ExpectNumberError(OpPower, -8, 1.0L / 3, 1014);
     ExpectNumberError(OpPower, -10, 5001, 50017, opPow);

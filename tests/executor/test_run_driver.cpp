@@ -128,6 +128,10 @@ TEST_F(RunDriver, EveryErrorNamesTheFirstCharacterOfItsToken)
         {u"LINE 1", 700, 1, 6},
         {u"LINE (1, 2) + (3, 4)", 811, 1, 13},
         {u"GOTO +", 606, 1, 6},
+        {u"X = &HZZ", 110, 1, 5},
+        {u"FOR OUTPUT = 1 TO 2", 551, 1, 5},
+        {u"CONST C = 1\nX = 1 : C = 2", 53000, 2, 9},
+        {u"SELECT CASE X\nCASE 1\nCASE ELSE\nCASE 2\nEND SELECT", 584, 4, 1},
         {u"CALL S 1\nSUB S\nEND SUB", 53011, 1, 8},
         {u"EXIT FOR", 53021, 1, 1},
         {u"STRTOFORM 1", 5001, 1, 11},
@@ -175,6 +179,51 @@ TEST_F(RunDriver, ConsoleLineErrorsHaveNoPositionAndLeaveNoData)
     EXPECT_EQ(ErrorNumber, 0);
     lines = RunLine(QStringLiteral("PRINT A"));
     EXPECT_EQ(lines, (QStringList{QStringLiteral(" 1"), QStringLiteral("OK"), QString()}));
+}
+
+// Faults named by what is at fault: a constant assigned to, a CASE after
+// CASE ELSE, a DO loop closed by the wrong statement; never an empty name
+// and never the bare "エラーです。".
+TEST_F(RunDriver, MessagesNameWhatIsWrong)
+{
+    const struct {
+        const char16_t *program;
+        const char16_t *message;
+    } cases[] = {
+        {u"CONST LIMIT = 10\nLIMIT = 20",
+         u"LIMIT の構文に誤りがあります。\r\nLIMIT は Const で宣言した定数です。定数には代入できません。"},
+        {u"SELECT CASE 1\nCASE 1\nCASE ELSE\nCASE 2\nEND SELECT",
+         u"Select Case の構文に誤りがあります。\r\n Case の対応や，Case else の順序に誤りがあります。"},
+        {u"DO UNTIL X\nWEND", u"Wend が While と正しく対応していません。DO文の誤りも考えられます。"},
+        {u"X = &H123456789", u"16進数 &H の書き方に誤りがあります。\r\n16進数は &H の次に 0～9，A～F を 1～8 桁続けた形です。"},
+        {u"FOR I 1 TO 2\nNEXT",
+         u"For ～ Next の構文に誤りがあります。\r\n For 文に = がありません。For 文は For 数値変数 = 式 To 式 の形です。"},
+        {u"GOTO (1)", u"Goto の構文に誤りがあります。\r\nGoto 文は 「Goto *ラベル名」又は「Goto 行番号」 です。"},
+        {u"X = 1 THEN", u"Then の構文に誤りがあります。If に対応していません。"},
+        {u"CLS 5", u"Cls 文の引数が正しくありません。\r\nCls 文は 「Cls」又は「Cls 1」，「Cls 2」，「Cls 3」 です。"},
+        // a character with no place in an expression is shown
+        {u"X = 1 }", u"Basic で使われない文字(UNICODE:125)が含まれています。\r\n 又は使う場所に誤りがあります。"},
+        {u"PRINT (1).2", u"Basic で使われない文字(UNICODE:46)が含まれています。\r\n 又は使う場所に誤りがあります。"},
+        {u"X = F@ + 1", u"Basic で使われない文字(UNICODE:64)が含まれています。\r\n 又は使う場所に誤りがあります。"},
+    };
+    for (const auto &c : cases) {
+        const QStringList lines = RunProgram(QString::fromUtf16(c.program));
+        ASSERT_FALSE(lines.isEmpty()) << QString::fromUtf16(c.program).toStdString();
+        EXPECT_TRUE(lines.first().startsWith(u"エラー:"_s + QString::fromUtf16(c.message) + u'('))
+            << lines.first().toStdString();
+    }
+}
+
+// A DEF typed in the console is refused: its code would live in the cells
+// that the next typed line overwrites. The program's own DEF stays callable.
+TEST_F(RunDriver, ATypedLineDefinesNoFunction)
+{
+    RunProgram(QStringLiteral("DEF FNA(X, Y) = X + Y"));
+    const QString refused = QStringLiteral(u"エラー:この コマンドはダイレクトモードではサポートしていません。");
+    EXPECT_EQ(RunLine(QStringLiteral("DEF FNR(X) = X : PRINT FNR(1, 2)")), (QStringList{refused, u"OK"_s, QString()}));
+    EXPECT_EQ(RunLine(QStringLiteral("DEF FNQ(X) = X * 2")), (QStringList{refused, u"OK"_s, QString()}));
+    EXPECT_FALSE(RunLine(QStringLiteral("PRINT FNQ(3)")).join(u'|').contains(u"サブルーチン"));
+    EXPECT_EQ(RunLine(QStringLiteral("PRINT FNA(2, 3)")), (QStringList{u" 5"_s, u"OK"_s, QString()}));
 }
 
 // The output of a run that was stopped and continued, without the notices

@@ -58,11 +58,14 @@ TEST_F(ErrorMessage, CatalogueIsSortedUniqueAndComplete)
     for (int n = -10; n <= 70000; ++n)
         found += IsKnownErrorNumber(n) ? 1 : 0;
     // With the program's own messages: the four graphics messages 1239, 1247,
-    // 1248 and 1250, the program's length (106) and the argument count (53132).
-    EXPECT_EQ(ErrorCatalogueSize(), 296);
+    // 1248 and 1250, the program's length (106), the argument count (53132)
+    // and the errors raised without a catalogued text: a hex literal (110),
+    // a FOR header (551, 552), a GOTO or GOSUB target (606, 573), CLS's
+    // mode (1106) and THEN without IF (52361).
+    EXPECT_EQ(ErrorCatalogueSize(), 303);
     EXPECT_EQ(found, ErrorCatalogueSize());
-    for (int n : {1, 2, 3, 101, 106, 220, 591, 682, 852, 1055, 1239, 1250, 1354, 1403, 2142, 3502, 6001, 30103,
-                  40003, 50031, 52384, 53131, 53132, 54131, 55001, 55005})
+    for (int n : {1, 2, 3, 101, 106, 110, 220, 551, 552, 573, 591, 606, 682, 852, 1055, 1106, 1239, 1250, 1354,
+                  1403, 2142, 3502, 6001, 30103, 40003, 50031, 52361, 52384, 53131, 53132, 54131, 55001, 55005})
         EXPECT_TRUE(IsKnownErrorNumber(n)) << n;
 }
 
@@ -162,9 +165,10 @@ TEST_F(ErrorMessage, BlockMatchingDependsOnSubject)
 TEST_F(ErrorMessage, EveryStatementHintNamesTheStatement)
 {
     const QString name = StatementNames[stELSE];
-    const QList<int> hinted{52305, 52340, 52350, 52360, 52362, 52381, 52382, 52383, 52384};
+    const QList<int> hinted{52305, 52340, 52350, 52360, 52361, 52362, 52381, 52382, 52383, 52384};
     const QList<int> builtFromName{1,     501,   802,   50011, 50012, 50013, 50014, 50015, 50016, 50017,
-                                   50018, 50020, 50022, 50023, 50024, 50025, 50026, 50031, 52304, 54120};
+                                   50018, 50020, 50022, 50023, 50024, 50025, 50026, 50031, 52304, 53000,
+                                   54120};
     int walked = 0;
     for (int n = 1; n <= 70000; ++n) {
         if (!IsKnownErrorNumber(n) || builtFromName.contains(n))
@@ -183,6 +187,30 @@ TEST_F(ErrorMessage, EveryStatementHintNamesTheStatement)
     EXPECT_EQ(walked, hinted.size());
     EXPECT_EQ(MessageFor(52362, stELSE),
               u"Else または ElsIf の構文に誤りがあります。If に対応していません。ELSE文の誤りも考えられます。");
+}
+
+// Faults the translator names with a statement or a constant, and those
+// whose text says what is wrong and how the statement is written.
+TEST_F(ErrorMessage, SyntaxErrorsNameTheirCulprit)
+{
+    EXPECT_EQ(MessageFor(53000, stDEF), u"DEF の構文に誤りがあります。\r\n");
+    ErrorSubjectText = u"LIMIT"_s;
+    EXPECT_EQ(MessageFor(53000, 0),
+              u"LIMIT の構文に誤りがあります。\r\nLIMIT は Const で宣言した定数です。定数には代入できません。");
+    ErrorSubjectText.clear();
+    EXPECT_EQ(BuildErrorMessage(110),
+              u"16進数 &H の書き方に誤りがあります。\r\n16進数は &H の次に 0～9，A～F を 1～8 桁続けた形です。");
+    EXPECT_EQ(BuildErrorMessage(551), u"For ～ Next の構文に誤りがあります。\r\n"
+                                      u" For の次は数値変数です。For 文は For 数値変数 = 式 To 式 の形です。");
+    EXPECT_EQ(BuildErrorMessage(552), u"For ～ Next の構文に誤りがあります。\r\n"
+                                      u" For 文に = がありません。For 文は For 数値変数 = 式 To 式 の形です。");
+    EXPECT_EQ(BuildErrorMessage(606), u"Goto の構文に誤りがあります。\r\n"
+                                      u"Goto 文は 「Goto *ラベル名」又は「Goto 行番号」 です。");
+    EXPECT_EQ(BuildErrorMessage(573), u"Gosub の構文に誤りがあります。\r\n"
+                                      u"Gosub 文は 「Gosub *ラベル名」又は「Gosub 行番号」 です。");
+    EXPECT_EQ(BuildErrorMessage(1106), u"Cls 文の引数が正しくありません。\r\n"
+                                       u"Cls 文は 「Cls」又は「Cls 1」，「Cls 2」，「Cls 3」 です。");
+    EXPECT_EQ(MessageFor(52361, stDO), u"Then の構文に誤りがあります。If に対応していません。DO文の誤りも考えられます。");
 }
 
 TEST_F(ErrorMessage, OffendingCharacter)

@@ -36,6 +36,9 @@ TEST_F(LineScanner, SignsFoldIntoLiteralsOnlyAfterEqualsCommaAndData)
     EXPECT_EQ(ScanOnly(QStringLiteral("X = -5")), QStringLiteral("#X = -5 |"));
     EXPECT_EQ(ScanOnly(QStringLiteral("X = 2 * -5")), QStringLiteral("#X = 2 * - 5 |"));
     EXPECT_EQ(ScanOnly(QStringLiteral("DATA 1, -2, +3")), QStringLiteral("DATA 1 , -2 , 3 |"));
+    // -2 ^ 2 is -(2 ^ 2): before a power the sign stays an operator.
+    EXPECT_EQ(ScanOnly(QStringLiteral("X = -2 ^ 2 : Y = -2 * 2 : Z = F(1, -4 ^ 0.5)")),
+              QStringLiteral("#X = - 2 ^ 2 : #Y = -2 * 2 : #Z = #F ( 1 , - 4 ^ 0 ) |"));  // the listing rounds 0.5
 }
 
 TEST_F(LineScanner, FoldingASignNeverChangesAConstant)
@@ -218,4 +221,77 @@ TEST_F(LineScanner, PositionsAfterAnIncludedFileCountInTheUsersText)
 TEST_F(LineScanner, PublicDeclaresItsNamesOnce)
 {
     EXPECT_EQ(Translate(QStringLiteral("PUBLIC X, Y$\nX = 1")), QStringLiteral("| ( 1 ) LET #X |"));
+}
+
+
+// A DEF FN's body is rewritten as any expression is: argument-count forms,
+// member and property reads, block comments and signs.
+TEST_F(LineScanner, DefBodiesAreRewrittenAsAnyExpression)
+{
+    EXPECT_EQ(ScanOnly(QStringLiteral("DEF FNR(X) = ROUND(X, 2) {c} + RND(1) + -2 ^ X")),
+              QStringLiteral("DEF &FNR PoPL1 NLNV1 NLSV0 = InnerFn10098 ( L1 , 2 ) + InnerFn10097 ( 1 ) + - 2 ^ L1 |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("DEF FNV(X) = AUDIOMIXER.MASTERVOLUME + MEDIAPLAYER.MODE"
+                                      " + CBUTTON(1).LEFT + MSGBOX(\"q\", X)")),
+              QStringLiteral("DEF &FNV PoPL1 NLNV1 NLSV0 = InnerFn1193 + InnerFn1269 + InnerFn2205 ( 1 )"
+                             " + InnerFn10081 ( q , L1 ) |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("DEF FNV$(X) = CLIPBOARD.GETTEXT + \"a\" ' c")),
+              QStringLiteral("DEF FNV$ PoPL1 NLNV1 NLSV0 = InnerFn222 + a | |"));
+}
+
+// A constant where a statement begins is no line number and no value to
+// assign: 53000, naming the constant. Elsewhere it is its value.
+TEST_F(LineScanner, AConstantCannotBeginAStatement)
+{
+    const struct {
+        const char *program;
+        const char *name;
+    } cases[] = {
+        {"CONST C = 1\nC = 2", "C"},
+        {"CONST C = 2.5\nX = 1 : C = 2", "C"},
+        {"CONST Msg$ = \"a\"\nIF X THEN Msg$ = \"b\"", "MSG$"},
+        {"CONST B AS BOOLEAN = TRUE\n10 B = FALSE", "B"},
+        {"SUB S\nCONST K = 1\nK = 3\nEND SUB", "K"},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(ScanOnly(QString::fromUtf8(c.program)), QStringLiteral("error 53000")) << c.program;
+        EXPECT_EQ(ErrorSubjectText, QString::fromUtf8(c.name)) << c.program;
+    }
+    EXPECT_EQ(ScanOnly(QStringLiteral("CONST C = 1\nX = C : IF C THEN C2 = C")),
+              QStringLiteral("| #X = 1 : IF 1 THEN | #C2 = 1 : ENDIF |"));
+}
+
+// A sign before a constant's number belongs to the literal.
+TEST_F(LineScanner, ConstantsTakeSignedNumbers)
+{
+    EXPECT_EQ(ScanOnly(QStringLiteral("CONST NEG = -5, PLUS = +3\nPUBLIC CONST P = -7\nX = NEG + PLUS + P")),
+              QStringLiteral("| | #X = -5 + 3 + -7 |"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("CONST S$ = -\"a\"")), QStringLiteral("error 50024"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("CONST S$ = -5")), QStringLiteral("error 50022"));
+    EXPECT_EQ(ScanOnly(QStringLiteral("CONST N = -5 ^ 2")), QStringLiteral("error 50024"));
+}
+
+// The records of DO WHILE and DO UNTIL are internal codes: block errors name DO.
+TEST_F(LineScanner, BlockErrorsNameDoForItsLoopForms)
+{
+    for (const char *program : {"DO UNTIL X\nWEND", "DO WHILE X\nNEXT", "DO WHILE X\nLOOP UNTIL X",
+                                "DO UNTIL X\nEND IF", "DO UNTIL X\nEXIT SUB"}) {
+        EXPECT_TRUE(ScanOnly(QString::fromUtf8(program)).startsWith(u"error 52")) << program;
+        EXPECT_EQ(ErrorSubject, stDO) << program;
+    }
+}
+
+// A DEF typed in the console would leave its code in cells the next typed
+// line overwrites: it is refused, and the program's own DEF keeps its count.
+TEST_F(LineScanner, ATypedLineDefinesNoFunction)
+{
+    ASSERT_TRUE(TranslateProgramText(QStringLiteral("DEF FNR(X, Y) = X + Y\r\n")));
+    for (const char *line : {"DEF FNR(X) = X : PRINT FNR(1, 2)", "DEF FNQ(X) = X * 2"}) {
+        ClearError();
+        EXPECT_FALSE(TranslateCommandLine(QString::fromUtf8(line))) << line;
+        EXPECT_EQ(ErrorNumber, 20001) << line;
+    }
+    ClearError();
+    EXPECT_TRUE(TranslateCommandLine(QStringLiteral("PRINT FNR(1, 2)")));
+    EXPECT_FALSE(TranslateCommandLine(QStringLiteral("PRINT FNR(1)")));
+    EXPECT_EQ(ErrorNumber, 53132);
 }

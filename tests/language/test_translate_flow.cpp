@@ -255,6 +255,17 @@ TEST_F(TranslateFlow, ACallWithTheWrongArgumentCountIsNamedAtTheCall)
         {"FUNCTION B(X) AS BOOLEAN\nB = X > 1\nEND FUNCTION\nIF B() THEN X = 1", "B() THEN"},
         {"DEF FNA(X) = X * 2\nPRINT FNA(1, 2)", "FNA(1, 2)"},
         {"PRINT FNB$(\"x\")\nDEF FNB$(A$, N) = LEFT$(A$, N)", "FNB$(\"x\")"},
+        // a DEF FN or FUNCTION named as a CALL's argument is a call, not a variable
+        {"DEF FNA(X) = X * 2\nSUB S(A, B)\nEND SUB\nCALL S(FNA, 1)", "FNA, 1"},
+        {"CALL S(F, 1)\nSUB S(A, B)\nEND SUB\nFUNCTION F(X)\nEND FUNCTION", "F, 1"},
+        // a header continued between its name and "(" still counts its parameters
+        {"SUB S _\n(A, B)\nEND SUB\nCALL S(1)", "S(1)"},
+        // the statements' own errors leave the count's error, which names the call
+        {"FUNCTION F$(A)\nEND FUNCTION\nCLIPBOARD.SETTEXT(F$(1, 2))", "F$(1, 2)"},
+        {"FUNCTION F$(A)\nEND FUNCTION\nWRITEALLTEXT(F$(1, 2), \"x\")", "F$(1, 2)"},
+        {"FUNCTION F$(A)\nEND FUNCTION\nAPPENDALLTEXT(\"t\", F$(1, 2))", "F$(1, 2)"},
+        {"FUNCTION F(A)\nEND FUNCTION\nFORECOLOR = F(1, 2)", "F(1, 2)"},
+        {"FUNCTION F$(A)\nEND FUNCTION\nDIM S$(3)\nS$() = READALLLINES(F$())", "F$())"},
     };
     for (const auto &c : cases) {
         SetUp();
@@ -276,6 +287,8 @@ TEST_F(TranslateFlow, CallsWithTheirRoutinesParameterCountTranslate)
         "A$ = T$(\"a,b\", 1) + FNB$(\"(,)\", 1)\nFUNCTION T$(A$, N)\nT$ = A$\nEND FUNCTION\n"
         "DEF FNB$(A$, N) = LEFT$(A$, N)",
         "SUB S\nEND SUB\nCALL S : S",
+        "SUB S _\n  (A, _\n  B)\nEND SUB\nCALL S(1, 2)\nFUNCTION F _\n(A)\nEND FUNCTION\nX = F(1)",
+        "DEF FNA(X) = X * 2\nSUB S(A, B)\nEND SUB\nCALL S(FNA(1), 1)",
     };
     for (const char *program : programs) {
         SetUp();
@@ -336,11 +349,22 @@ TEST_F(TranslateFlow, StatementErrors)
         {"SUB S\r\nEND SUB\r\nCALL S 1", 53011},
         {"SUB S(A)\r\nEND SUB\r\nCALL S(1; 2)", 53012},
         {"SUB S(A B)\r\nEND SUB", 53003},
+        {"FOR OUTPUT = 1 TO 2", 551},
+        {"SELECT CASE X\r\nCASE 1\r\nCASE ELSE\r\nCASE 2\r\nEND SELECT", 584},
+        {"SELECT CASE X\r\nCASE 1\r\nCASE ELSE\r\nCASE ELSE\r\nEND SELECT", 584},
     };
     for (const auto &c : cases) {
         SetUp();
         EXPECT_EQ(Translate(QString::fromUtf8(c.program)), QStringLiteral("error %1").arg(c.error)) << c.program;
     }
+}
+
+// An inner SELECT's CASE ELSE ends only its own clauses.
+TEST_F(TranslateFlow, CaseElseOfAnInnerSelectLeavesTheOuterCasesOpen)
+{
+    EXPECT_FALSE(Translate(Lines({"SELECT CASE X", "CASE 1", "SELECT CASE Y", "CASE 2", "CASE ELSE", "END SELECT",
+                                  "CASE 3", "END SELECT", ""}))
+                     .startsWith(QStringLiteral("error")));
 }
 
 TEST_F(TranslateFlow, ClosingStatementsWithoutTheirBlock)

@@ -9,6 +9,7 @@
 #include "language/OVLineScanner.h"
 #include "language/OVPreCode.h"
 #include "language/OVPreScan.h"
+#include "language/OVRunMode.h"
 
 #include "lexer_fixture.h"
 
@@ -20,6 +21,7 @@ protected:
     void SetUp() override
     {
         ov::InitializeInterpreterUnits();
+        ov::RunMode = 0;  // a program's translation, as the editor's Run starts it
         ov::ErrorNumber = 0;
         ov::ErrorSubject = 0;
     }
