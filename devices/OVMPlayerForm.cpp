@@ -138,6 +138,7 @@ MediaState TMPlayerForm::Mode() const
 {
     return engine_ != nullptr ? engine_->Mode() : MediaState::Other;
 }
+
 void TMPlayerForm::SetButtons(bool play, bool pause, bool stop, bool seek)
 {
     PlayBtn->setEnabled(play);

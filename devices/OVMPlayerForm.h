@@ -26,8 +26,8 @@ public:
     // false when the player rejects it.
     bool OpenFile(const QString &path);
     void Close();
-    // False when the player cannot play (it failed, or did not start
-    // within about 3 s).
+    // False when the player cannot play: it failed, did not answer within
+    // about 3 s, or its sound server has gone away since the file opened.
     bool Play();
     void Pause();  // toggles between paused and playing
     void Stop();

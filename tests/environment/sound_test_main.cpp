@@ -14,6 +14,8 @@ bool SoundServerRunning = false;
 
 namespace {
 
+// The running server and its runtime folder, for the tests that kill it
+// and start it again.
 QProcess *Server = nullptr;
 QString RuntimeDir;
 
