@@ -2,29 +2,16 @@
 
 #include "platform/OVAlsaMixer.h"
 
-#include <QAudioOutput>
-#include <QEventLoop>
-#include <QFileInfo>
 #include <QHBoxLayout>
-#include <QMediaPlayer>
 #include <QPushButton>
 #include <QSlider>
-#include <QTimer>
-#include <QUrl>
 
 namespace ov {
-
-namespace {
-
-constexpr int kLoadWaitMs = 3000;
-
-} // namespace
 
 TMPlayerForm::TMPlayerForm(QWidget *parent) : QWidget(parent), Mixer1(MakeAlsaMixerBackend())
 {
     setWindowTitle(QStringLiteral("Media Player"));
     CreateButtons();
-    CreatePlayer();
     CreateMixer();
     SetButtons(false, false, false, false);
 }
@@ -32,7 +19,7 @@ TMPlayerForm::TMPlayerForm(QWidget *parent) : QWidget(parent), Mixer1(MakeAlsaMi
 void TMPlayerForm::CreateButtons()
 {
     auto *row = new QHBoxLayout(this);
-    const auto button = [this, row](const char *caption, void (TMPlayerForm::*click)()) {
+    const auto button = [this, row](const char *caption, auto click) {
         auto *b = new QPushButton(QString::fromLatin1(caption), this);
         connect(b, &QPushButton::clicked, this, click);
         row->addWidget(b);
@@ -47,31 +34,6 @@ void TMPlayerForm::CreateButtons()
     VolumeBar->setRange(0, 100);
     row->addWidget(VolumeBar);
     connect(VolumeBar, &QSlider::sliderMoved, this, [this](int percent) { Mixer1.SetMasterVolume(percent); });
-}
-
-void TMPlayerForm::CreatePlayer()
-{
-    player_ = new QMediaPlayer(this);
-    output_ = new QAudioOutput(this);
-    player_->setAudioOutput(output_);
-    connect(player_, &QMediaPlayer::mediaStatusChanged, this, &TMPlayerForm::MediaStatusChanged);
-    connect(player_, &QMediaPlayer::errorOccurred, this, [this] {
-        if (!opening_)
-            emit Notified();
-    });
-}
-
-// The player keeps the last error it met through every later source, so
-// that no file would open again: a player that met one makes way for a new
-// one before the next file.
-void TMPlayerForm::RenewPlayer()
-{
-    if (player_->error() == QMediaPlayer::NoError)
-        return;
-    player_->disconnect(this);
-    delete player_;
-    delete output_;
-    CreatePlayer();
 }
 
 // The mixer opens its devices with notices, so that the volume control
@@ -108,106 +70,73 @@ void TMPlayerForm::Mixer1ControlChange(TMixer *sender, TMixerDev *device, TMixer
         ShowVolume();
 }
 
-void TMPlayerForm::MediaStatusChanged()
+void TMPlayerForm::MediaEnded()
 {
-    if (player_->mediaStatus() != QMediaPlayer::EndOfMedia || opening_)
-        return;
     SetButtons(true, true, false, true);
     emit Notified();
 }
 
 // ---------------------------------------------------------------- commands
 
-bool TMPlayerForm::LoadingEnded() const
-{
-    const auto status = player_->mediaStatus();
-    return status != QMediaPlayer::NoMedia && status != QMediaPlayer::LoadingMedia;
-}
-
-// A local event loop lets the backend report while the worker waits.
-void TMPlayerForm::WaitForLoading()
-{
-    if (LoadingEnded() || player_->error() != QMediaPlayer::NoError)
-        return;
-    QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    connect(player_, &QMediaPlayer::mediaStatusChanged, &loop, [this, &loop] {
-        if (LoadingEnded())
-            loop.quit();
-    });
-    connect(player_, &QMediaPlayer::errorOccurred, &loop, &QEventLoop::quit);
-    timer.start(kLoadWaitMs);
-    loop.exec();
-}
-
+// The engine before is ended first: a new one never meets what the old one met.
 bool TMPlayerForm::OpenFile(const QString &path)
 {
-    RenewPlayer();
-    opening_ = true;
-    player_->setSource(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
-    WaitForLoading();
-    opening_ = false;
-    const auto status = player_->mediaStatus();
-    const bool loaded = player_->error() == QMediaPlayer::NoError
-        && (status == QMediaPlayer::LoadedMedia || status == QMediaPlayer::BufferingMedia
-            || status == QMediaPlayer::BufferedMedia);
-    if (loaded)
-        SetButtons(true, true, true, true);
-    return loaded;
+    engine_.reset();
+    engine_ = std::make_unique<MediaEngine>();
+    connect(engine_.get(), &MediaEngine::Ended, this, &TMPlayerForm::MediaEnded);
+    connect(engine_.get(), &MediaEngine::Failed, this, &TMPlayerForm::Notified);
+    if (!engine_->Load(path)) {
+        engine_.reset();
+        return false;
+    }
+    SetButtons(true, true, true, true);
+    return true;
 }
 
+// An engine ended takes its notifications with it.
 void TMPlayerForm::Close()
 {
-    opening_ = true;  // a source taken away is no notification
-    player_->stop();
-    player_->setSource(QUrl());
-    opening_ = false;
+    engine_.reset();
     SetButtons(false, false, false, false);
 }
 
-void TMPlayerForm::Play()
+bool TMPlayerForm::Play()
 {
+    if (engine_ == nullptr || !engine_->Play())
+        return false;
     SetButtons(false, true, true, true);
-    player_->play();
+    return true;
 }
 
 void TMPlayerForm::Pause()
 {
-    if (player_->playbackState() == QMediaPlayer::PlayingState)
-        player_->pause();
-    else if (player_->playbackState() == QMediaPlayer::PausedState)
-        player_->play();
+    if (engine_ != nullptr)
+        engine_->Pause();
 }
 
 void TMPlayerForm::Stop()
 {
     SetButtons(true, true, false, true);
-    player_->stop();
+    if (engine_ != nullptr)
+        engine_->Stop();
 }
 
 // Next goes to the end of the media, Prev back to its start.
 void TMPlayerForm::NextBtnClick()
 {
-    player_->setPosition(player_->duration());
+    if (engine_ != nullptr)
+        engine_->Seek(true);
 }
 
 void TMPlayerForm::PrevBtnClick()
 {
-    player_->setPosition(0);
+    if (engine_ != nullptr)
+        engine_->Seek(false);
 }
 
 MediaState TMPlayerForm::Mode() const
 {
-    if (!LoadingEnded() || player_->mediaStatus() == QMediaPlayer::InvalidMedia)
-        return MediaState::Other;
-    switch (player_->playbackState()) {
-    case QMediaPlayer::StoppedState: return MediaState::Stopped;
-    case QMediaPlayer::PlayingState: return MediaState::Playing;
-    case QMediaPlayer::PausedState: return MediaState::Paused;
-    }
-    return MediaState::Other;
+    return engine_ != nullptr ? engine_->Mode() : MediaState::Other;
 }
 
 void TMPlayerForm::SetButtons(bool play, bool pause, bool stop, bool seek)

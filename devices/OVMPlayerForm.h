@@ -1,16 +1,16 @@
 // The media-player window: the player of MEDIAPLAYER with its Play, Pause,
 // Stop, Next and Prev buttons, and the speaker line's volume control, which
 // follows changes made outside the program. The end of the media and a
-// playback error are its notification.
+// playback error are its notification. Each file opens in a new engine,
+// which plays on a thread of its own.
 #pragma once
 
-#include "devices/OVMediaState.h"
+#include "devices/OVMediaEngine.h"
 #include "devices/OVMixer.h"
 
 #include <QWidget>
+#include <memory>
 
-class QAudioOutput;
-class QMediaPlayer;
 class QPushButton;
 class QSlider;
 
@@ -26,7 +26,9 @@ public:
     // false when the player rejects it.
     bool OpenFile(const QString &path);
     void Close();
-    void Play();
+    // False when the player cannot play: it failed, did not answer within
+    // about 3 s, or its sound server has gone away since the file opened.
+    bool Play();
     void Pause();  // toggles between paused and playing
     void Stop();
     MediaState Mode() const;
@@ -49,19 +51,13 @@ private:
     void CreateButtons();
     void NextBtnClick();
     void PrevBtnClick();
-    void CreatePlayer();
-    void RenewPlayer();
     void CreateMixer();
     void ShowVolume();
     void Mixer1ControlChange(TMixer *sender, TMixerDev *device, TMixerCtrl *control, TMixerItem *item);
-    bool LoadingEnded() const;
-    void WaitForLoading();
     void SetButtons(bool play, bool pause, bool stop, bool seek);
-    void MediaStatusChanged();
+    void MediaEnded();
 
-    QMediaPlayer *player_ = nullptr;
-    QAudioOutput *output_ = nullptr;
-    bool opening_ = false;  // errors while a file loads are OPEN's to report
+    std::unique_ptr<MediaEngine> engine_;  // null while no file is open
 };
 
 } // namespace ov

@@ -168,44 +168,47 @@ TMixerItem *TMixer::MasterItem() const
     return device != nullptr ? device->FindItemByType(dtSpeakers) : nullptr;
 }
 
+// Without the line, or when its device fails, the devices are found again
+// and the step is tried once more: a device whose sound server went away
+// stays lost even when the server is back.
+bool TMixer::OnMasterItem(const std::function<void(TMixerItem &)> &step)
+{
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (attempt > 0)
+            EnumerateMixers();
+        if (TMixerItem *item = MasterItem()) {
+            try {
+                step(*item);
+                return true;
+            } catch (const EMixerError &) {
+            }
+        }
+    }
+    return false;
+}
+
 int TMixer::GetMasterVolume()
 {
-    TMixerItem *item = MasterItem();
-    try {
-        return item != nullptr ? item->GetVolume() : -1;
-    } catch (const EMixerError &) {
-        return -1;
-    }
+    int volume = -1;
+    OnMasterItem([&volume](TMixerItem &item) { volume = item.GetVolume(); });
+    return volume;
 }
 
 void TMixer::SetMasterVolume(int percent)
 {
-    if (TMixerItem *item = MasterItem()) {
-        try {
-            item->SetVolume(percent);
-        } catch (const EMixerError &) {
-        }
-    }
+    OnMasterItem([percent](TMixerItem &item) { item.SetVolume(percent); });
 }
 
 bool TMixer::GetMasterMute()
 {
-    TMixerItem *item = MasterItem();
-    try {
-        return item != nullptr && item->GetMute();
-    } catch (const EMixerError &) {
-        return false;
-    }
+    bool muted = false;
+    OnMasterItem([&muted](TMixerItem &item) { muted = item.GetMute(); });
+    return muted;
 }
 
 void TMixer::SetMasterMute(bool muted)
 {
-    if (TMixerItem *item = MasterItem()) {
-        try {
-            item->SetMute(muted);
-        } catch (const EMixerError &) {
-        }
-    }
+    OnMasterItem([muted](TMixerItem &item) { item.SetMute(muted); });
 }
 
 // ---------------------------------------------------------------- notices

@@ -53,7 +53,9 @@ public:
 
     // The first device's first dtSpeakers line; -1 or false when there is
     // none, it has no such control or the backend fails. The setters clamp
-    // the percent to 0..100 and do nothing without the line.
+    // the percent to 0..100 and do nothing without the line. Without the
+    // line, or when the backend fails, they scan again first: items taken
+    // from the tree before may then be gone.
     int GetMasterVolume();
     void SetMasterVolume(int percent);
     bool GetMasterMute();
@@ -65,6 +67,7 @@ private:
     TMixerItem *AddItem(TMixerDev &device, TMixerItem *parent, const MixerLineInfo &line);
     void AddControls(TMixerItem &item);
     TMixerItem *MasterItem() const;
+    bool OnMasterItem(const std::function<void(TMixerItem &)> &step);
     TMixerDev *DeviceByHandle(MixerHandle handle) const;
     void ControlChanged(MixerHandle handle, quint32 controlId);
     void LineChanged(MixerHandle handle, quint32 lineId);

@@ -54,7 +54,7 @@ public:
     }
     void CloseMediaPlayer() override { windows_.CloseMediaPlayer(); }
     bool OpenMedia(const QString &path) override { return windows_.OpenMedia(path); }
-    void ControlMedia(MediaCommand command) override { windows_.ControlMedia(command); }
+    bool ControlMedia(MediaCommand command) override { return windows_.ControlMedia(command); }
     MediaState MediaPlayerState() override { return windows_.MediaPlayerState(); }
     QString ClipboardText() override { return windows_.ClipboardText(); }
     bool SetClipboardText(const QString &text) override { return windows_.SetClipboardText(text); }

@@ -326,15 +326,16 @@ bool TOVRunWindows::OpenMedia(const QString &path)
     return player_ != nullptr && player_->OpenFile(path);
 }
 
-void TOVRunWindows::ControlMedia(MediaCommand command)
+bool TOVRunWindows::ControlMedia(MediaCommand command)
 {
     if (player_ == nullptr)
-        return;
+        return true;
     switch (command) {
-    case MediaCommand::Play: player_->Play(); break;
+    case MediaCommand::Play: return player_->Play();
     case MediaCommand::Pause: player_->Pause(); break;
     case MediaCommand::Stop: player_->Stop(); break;
     }
+    return true;
 }
 
 MediaState TOVRunWindows::MediaPlayerState()

@@ -38,7 +38,7 @@ public:
     QString SelectFile(bool save, const QString &filter, const QString &name) override;
     void CloseMediaPlayer() override;
     bool OpenMedia(const QString &path) override;
-    void ControlMedia(MediaCommand command) override;
+    bool ControlMedia(MediaCommand command) override;
     MediaState MediaPlayerState() override;
     QString ClipboardText() override;
     bool SetClipboardText(const QString &text) override;

@@ -102,7 +102,7 @@ void HeadlessHost::SetInputReplies(const QStringList &replies)
 
 // ---------------------------------------------------------------- simulated devices
 
-void HeadlessHost::ControlMedia(MediaCommand command)
+bool HeadlessHost::ControlMedia(MediaCommand command)
 {
     switch (command) {
     case MediaCommand::Play: mediaState_ = MediaState::Playing; break;
@@ -114,6 +114,7 @@ void HeadlessHost::ControlMedia(MediaCommand command)
             mediaState_ = MediaState::Playing;
         break;
     }
+    return true;
 }
 
 void HeadlessHost::EndMediaPlayback()

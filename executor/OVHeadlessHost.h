@@ -83,7 +83,7 @@ public:
         mediaState_ = MediaState::Stopped;
         return true;
     }
-    void ControlMedia(MediaCommand command) override;
+    bool ControlMedia(MediaCommand command) override;
     MediaState MediaPlayerState() override { return mediaState_; }
     QString ClipboardText() override { return clipboard_; }
     bool SetClipboardText(const QString &text) override

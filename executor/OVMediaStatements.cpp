@@ -48,13 +48,20 @@ void ExecMediaPlayerClose()
     });
 }
 
-// Without an open file the commands do nothing and report nothing.
+// Without an open file the commands do nothing and report nothing. A
+// player that cannot play is closed, as one that cannot open the file.
 void ExecMediaCommand(MediaCommand command)
 {
-    Synchronised([command] {
-        if (MediaFileOpen != 0)
-            Host().ControlMedia(command);
+    bool done = true;
+    Synchronised([command, &done] {
+        if (MediaFileOpen == 0 || Host().ControlMedia(command))
+            return;
+        done = false;
+        Host().CloseMediaPlayer();
+        MediaFileOpen = 0;
     });
+    if (!done)
+        SetError(55002);
 }
 
 QString MediaModeText()

@@ -104,7 +104,12 @@ public:
         (void)path;
         return false;
     }
-    virtual void ControlMedia(MediaCommand command) { (void)command; }
+    // False when the player cannot carry out the command (it cannot play).
+    virtual bool ControlMedia(MediaCommand command)
+    {
+        (void)command;
+        return true;
+    }
     virtual MediaState MediaPlayerState() { return MediaState::Other; }
     // The clipboard's plain text ("" when it holds none); false when the
     // clipboard did not take the text.

@@ -14,6 +14,11 @@ bool SoundServerRunning = false;
 
 namespace {
 
+// The running server and its runtime folder, for the tests that kill it
+// and start it again.
+QProcess *Server = nullptr;
+QString RuntimeDir;
+
 constexpr int kStartWaitMs = 10000;
 
 // Waits until the server's socket appears or the server exits.
@@ -34,6 +39,8 @@ bool StartServer(QProcess &server, const QString &dir)
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir);
     env.insert(QStringLiteral("HOME"), dir);
     server.setProcessEnvironment(env);
+    Server = &server;
+    RuntimeDir = dir;
     server.setProcessChannelMode(QProcess::MergedChannels);
     test::EndWithParent(server);
     server.start(QStringLiteral("pulseaudio"),
@@ -51,6 +58,24 @@ bool StartServer(QProcess &server, const QString &dir)
 }
 
 } // namespace
+
+bool KillSoundServer()
+{
+    if (Server == nullptr || Server->state() == QProcess::NotRunning)
+        return false;
+    Server->kill();
+    return Server->waitForFinished(kStartWaitMs);
+}
+
+// The killed server's socket stays behind: it goes first, so that the new
+// one's appearing says the server listens.
+bool RestartSoundServer()
+{
+    if (Server == nullptr || Server->state() != QProcess::NotRunning)
+        return false;
+    QFile::remove(RuntimeDir + QStringLiteral("/pulse/native"));
+    return StartServer(*Server, RuntimeDir);
+}
 
 int main(int argc, char **argv)
 {

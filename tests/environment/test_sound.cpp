@@ -23,8 +23,14 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
 
 using namespace ov;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -78,6 +84,21 @@ QString Describe(const TMixerItem &item)
     for (const TMixerCtrl &control : item.Controls)
         text += u' ' + MixerControlTypeName(control.ControlType);
     return text;
+}
+
+// The null sink's state: "RUNNING" while a stream plays into it.
+QString SinkState()
+{
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sinks")});
+    if (!pactl.waitForFinished(10000))
+        return {};
+    for (const QString &line : QString::fromUtf8(pactl.readAllStandardOutput()).split(u'\n')) {
+        const QStringList fields = line.split(u'\t');
+        if (fields.value(1) == QStringLiteral("nullsink"))
+            return fields.last();
+    }
+    return {};
 }
 
 } // namespace
@@ -265,6 +286,39 @@ TEST(SoundServer, RunnerListsTheMixerTree)
 
 namespace {
 
+// Ends the tests when the user-interface thread has not come back within the
+// bound: a window step that hangs fails at once instead of at ctest's limit.
+class Watchdog {
+public:
+    explicit Watchdog(int ms)
+        : thread_([this, ms] {
+              std::unique_lock lock(mutex_);
+              if (!released_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return done_; })) {
+                  std::fprintf(stderr, "the user-interface thread hangs: no answer within %d ms\n", ms);
+                  std::abort();
+              }
+          })
+    {
+    }
+    ~Watchdog()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        released_.notify_one();
+        thread_.join();
+    }
+    Watchdog(const Watchdog &) = delete;
+    Watchdog &operator=(const Watchdog &) = delete;
+
+private:
+    std::mutex mutex_;
+    std::condition_variable released_;
+    bool done_ = false;
+    std::thread thread_;
+};
+
 // The real media-player window behind a console and the windows' host, for
 // programs and typed lines that use MEDIAPLAYER.
 class MediaRuns : public ::testing::Test {
@@ -293,6 +347,7 @@ protected:
     }
     void Type(const QString &line) { Run(line, 1); }
     QString Text() const { return console.Memo1->toPlainText(); }
+    QStringList Lines() const { return Text().split(u'\n', Qt::SkipEmptyParts); }
     // A file that is no media: some text with a sound's name.
     QString NotMedia(const QString &name)
     {
@@ -309,6 +364,7 @@ protected:
         return path;
     }
 
+    Watchdog watchdog{120000};  // the last to go: it watches the windows' end too
     QTemporaryDir dir;
     RunController runs;
     TRunForm console{runs};
@@ -382,4 +438,71 @@ TEST_F(MediaRuns, ThePlayerOpensAFileRightAfterARejectedOne)
     player.Play();
     EXPECT_TRUE(WaitFor([&] { return player.Mode() == MediaState::Playing; }, 10000));
     player.Close();
+}
+
+// With the sound server gone, PLAY fails at once and the console takes the
+// next line; once it is back, the mixer reads the real speaker line again
+// and a file plays.
+TEST_F(MediaRuns, ThePlayerAndTheMixerOutliveTheSoundServer)
+{
+    const QString wav = Wav(QStringLiteral("tone.wav"), 2000);
+    const QString failed = u"エラー:"_s + kOpenFailed;
+    Run(QStringLiteral("MEDIAPLAYER.OPEN \"%1\"").arg(wav));
+    ASSERT_EQ(Lines(), QStringList{u"OK"_s});
+    ASSERT_TRUE(KillSoundServer());
+    console.Memo1->Clear();
+
+    Type(QStringLiteral("MEDIAPLAYER.PLAY: PRINT \"played\""));
+    Type(QStringLiteral("PRINT MEDIAPLAYER.MODE; AUDIOMIXER.MASTERVOLUME; AUDIOMIXER.MASTERMUTE"));
+    EXPECT_EQ(Lines(), (QStringList{failed, u"OK"_s, u"Not Open-1False"_s, u"OK"_s}));
+
+    ASSERT_TRUE(RestartSoundServer());
+    console.Memo1->Clear();
+    Type(QStringLiteral("AUDIOMIXER.MASTERMUTE = TRUE: PRINT AUDIOMIXER.MASTERVOLUME; AUDIOMIXER.MASTERMUTE"));
+    Type(QStringLiteral("AUDIOMIXER.MASTERMUTE = FALSE: PRINT AUDIOMIXER.MASTERMUTE"));
+    Type(QStringLiteral("MEDIAPLAYER.OPEN \"%1\": MEDIAPLAYER.PLAY: PRINT MEDIAPLAYER.MODE").arg(wav));
+    EXPECT_EQ(Lines(), (QStringList{u" 100True"_s, u"OK"_s, u"False"_s, u"OK"_s, u"Playing"_s, u"OK"_s}));
+}
+
+// The server lost while a file plays: the player reports it, and the
+// statements after it neither hang nor play; a file plays once it is back.
+// (The server goes once the sound reaches it: the media framework may hang
+// for good when it goes while playing starts.)
+TEST_F(MediaRuns, TheSoundServerLostWhilePlaying)
+{
+    bool notified = false;
+    QObject::connect(&player, &TMPlayerForm::Notified, &player, [&notified] { notified = true; });
+    const QString wav = Wav(QStringLiteral("long.wav"), 5000);
+    Run(QStringLiteral("MEDIAPLAYER.OPEN \"%1\": MEDIAPLAYER.PLAY").arg(wav));
+    ASSERT_TRUE(WaitFor([] { return SinkState() == QStringLiteral("RUNNING"); }, 10000));
+    ASSERT_TRUE(KillSoundServer());
+    EXPECT_TRUE(WaitFor([&] { return notified; }, 10000));
+
+    console.Memo1->Clear();
+    Type(QStringLiteral("PRINT MEDIAPLAYER.MODE: MEDIAPLAYER.STOP: MEDIAPLAYER.PAUSE: PRINT \"on\""));
+    Type(QStringLiteral("MEDIAPLAYER.PLAY"));
+    Type(QStringLiteral("PRINT MEDIAPLAYER.MODE"));
+    EXPECT_EQ(Lines(), (QStringList{u"Unsuport Mode"_s, u"on"_s, u"OK"_s, u"エラー:"_s + kOpenFailed, u"OK"_s,
+                                    u"Not Open"_s, u"OK"_s}));
+
+    ASSERT_TRUE(RestartSoundServer());
+    console.Memo1->Clear();
+    Type(QStringLiteral("MEDIAPLAYER.OPEN \"%1\": MEDIAPLAYER.PLAY: PRINT MEDIAPLAYER.MODE").arg(wav));
+    EXPECT_EQ(Lines(), (QStringList{u"Playing"_s, u"OK"_s}));
+}
+
+// A file opened before the server went away and came back is on a lost
+// connection: PLAY fails rather than start on it, and the file opens and
+// plays again.
+TEST_F(MediaRuns, AFileOpenedBeforeTheServerCameBackIsOpenedAgain)
+{
+    const QString wav = Wav(QStringLiteral("tone.wav"), 2000);
+    Run(QStringLiteral("MEDIAPLAYER.OPEN \"%1\"").arg(wav));
+    ASSERT_TRUE(KillSoundServer());
+    ASSERT_TRUE(RestartSoundServer());
+    console.Memo1->Clear();
+
+    Type(QStringLiteral("MEDIAPLAYER.PLAY: PRINT \"played\""));
+    Type(QStringLiteral("MEDIAPLAYER.OPEN \"%1\": MEDIAPLAYER.PLAY: PRINT MEDIAPLAYER.MODE").arg(wav));
+    EXPECT_EQ(Lines(), (QStringList{u"エラー:"_s + kOpenFailed, u"OK"_s, u"Playing"_s, u"OK"_s}));
 }
