@@ -161,12 +161,17 @@ bool MakeUnderFreshName(QByteArray &name, const std::function<bool(const QByteAr
     return false;
 }
 
+// The name under which the system shows this process the file open as `fd`.
+QByteArray OpenFileName(int fd)
+{
+    return "/proc/self/fd/" + QByteArray::number(fd);
+}
+
 // Gives the open file `fd` the name `name` in `folder`; false with errno
 // set (EEXIST where the name is taken).
 bool LinkOpenFile(int fd, int folder, const QByteArray &name)
 {
-    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
-    if (::linkat(AT_FDCWD, self.constData(), folder, name.constData(), AT_SYMLINK_FOLLOW) == 0)
+    if (::linkat(AT_FDCWD, OpenFileName(fd).constData(), folder, name.constData(), AT_SYMLINK_FOLLOW) == 0)
         return true;
     return errno == ENOENT && ::linkat(fd, "", folder, name.constData(), AT_EMPTY_PATH) == 0;
 }
@@ -196,8 +201,10 @@ public:
     }
     int Get() const { return file_.Get(); }
     const struct stat &Status() const { return status_; }
-    // The save made the file: it has no old contents to keep.
+    // The save made the file, and so removes it again when it fails.
     bool Created() const { return created_; }
+    // The file has no old contents to keep: the save made it, or may have
+    // (an empty file at the end of a link).
     bool Fresh() const { return fresh_; }
     bool Close() { return file_.Close(); }
 
@@ -213,8 +220,7 @@ private:
 QByteArray KernelPath(int fd, const QByteArray &name)
 {
     char buffer[PATH_MAX];
-    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
-    const ssize_t size = ::readlink(self.constData(), buffer, sizeof buffer);
+    const ssize_t size = ::readlink(OpenFileName(fd).constData(), buffer, sizeof buffer);
     if (size > 0 && size < ssize_t(sizeof buffer) && buffer[0] == '/')
         return QByteArray(buffer, size);
     char *resolved = ::realpath(name.constData(), nullptr);
@@ -434,8 +440,7 @@ bool FolderRefuses(int failure)
 // false where the user may not read it.
 bool ReadOld(const SavedFile &file, const Place &place, QByteArray &bytes)
 {
-    const QByteArray self = "/proc/self/fd/" + QByteArray::number(file.Get());
-    int fd = ::open(self.constData(), O_RDONLY | O_CLOEXEC);
+    int fd = ::open(OpenFileName(file.Get()).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0 && place.Found())
         fd = ::openat(place.Folder(), place.Name().constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     struct stat status {};
