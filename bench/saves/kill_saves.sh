@@ -56,7 +56,8 @@ for ((k = 0; k < kills; k++)); do
       || { torn=$((torn + 1)); echo "kill $k: $f torn"; }
   done
   if ls -A "$tmp" | grep -q '^\.ovsave-'; then
-    left=$((left + 1)); echo "kill $k: left $(ls -A "$tmp" | grep '^\.ovsave-' | tr '\n' ' ')"
+    left=$((left + 1))
+    for f in "$tmp"/.ovsave-*; do echo "kill $k: left ${f##*/}, $(stat -c %s "$f") bytes"; done
     rm -f "$tmp"/.ovsave-*
   fi
 done
