@@ -416,7 +416,7 @@ bool TOVEditForm::WriteFile(const QString &fileName, TextEncoding encoding, cons
     };
 
     const QFileInfo target(fileName);
-    const QDir folder = target.absoluteDir();
+    const QDir folder = target.dir();
     if (!folder.exists())
         return fail(QStringLiteral(u"フォルダ %1 がありません。").arg(folder.path()));
     // The backup lies beside the file replaced, which a link names.

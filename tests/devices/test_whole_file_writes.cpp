@@ -341,11 +341,7 @@ TEST_F(WholeFileWrites, FoldersWhoseNamesAreNotUtf8)
         const int relative = Run(program.arg(QString(), QStringLiteral("l2.txt")));
         ASSERT_EQ(::chdir(here.constData()), 0);
         EXPECT_EQ(relative, 0);
-        const auto bytesIn = [&](const char *name) {
-            QFile in;
-            const int fd = ::open((inside + '/' + name).constData(), O_RDONLY | O_CLOEXEC);
-            return fd >= 0 && in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle) ? in.readAll() : "<missing>";
-        };
+        const auto bytesIn = [&](const char *name) { return ::test::BytesAt(inside + '/' + name); };
         EXPECT_EQ(bytesIn("t.txt"), "text");
         EXPECT_EQ(bytesIn("w.txt"), "lines\r\n");
         EXPECT_EQ(bytesIn("a.txt"), "appendedappended");

@@ -19,7 +19,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <fcntl.h>
 #include <optional>
 #include <string>
 #include <utility>
@@ -252,11 +251,7 @@ TEST_F(SafeSave, TheFileSavedIsTheOneTheKernelOpens)
     const bool again = ReplaceFileKeepingBackup(QStringLiteral("c.txt"), "relative again", WithBak, error);
     ASSERT_EQ(::chdir(here.constData()), 0);
     EXPECT_TRUE(relative && again) << error.toStdString();
-    const auto bytesIn = [&](const char *name) {
-        QFile in;
-        const int fd = ::open((folder + '/' + name).constData(), O_RDONLY | O_CLOEXEC);
-        return fd >= 0 && in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle) ? in.readAll() : "<missing>";
-    };
+    const auto bytesIn = [&](const char *name) { return test::BytesAt(folder + '/' + name); };
     EXPECT_EQ(bytesIn("a.txt"), "through the folder");
     EXPECT_EQ(bytesIn("b.txt"), "through the file");
     EXPECT_EQ(bytesIn("c.txt"), "relative again");
