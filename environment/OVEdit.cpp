@@ -58,14 +58,18 @@ KeywordColorStyle EditorStyle()
     return style;
 }
 
-// The ".BAK" copy's name: the extension replaced, or added when there is none.
-QString BackupName(const QString &fileName)
+// The ".BAK" copy's name of a file in its folder, as the system's bytes:
+// the extension replaced, or added when there is none. A file already named
+// *.BAK has none, so as not to be backed up over itself.
+QByteArray BackupName(const QByteArray &fileName)
 {
-    const QFileInfo info(fileName);
-    const QString suffix = info.suffix();
+    const qsizetype dot = fileName.lastIndexOf('.');
+    const QByteArray suffix = dot < 0 ? QByteArray() : fileName.mid(dot + 1);
+    if (suffix.compare("BAK", Qt::CaseInsensitive) == 0)
+        return {};
     if (suffix.isEmpty())
-        return fileName + QStringLiteral(".BAK");
-    return fileName.left(fileName.size() - suffix.size()) + QStringLiteral("BAK");
+        return fileName + ".BAK";
+    return fileName.left(dot + 1) + "BAK";
 }
 
 // The text as it is written: every line ended by CR LF.
@@ -412,17 +416,12 @@ bool TOVEditForm::WriteFile(const QString &fileName, TextEncoding encoding, cons
     };
 
     const QFileInfo target(fileName);
-    const QDir folder = target.absoluteDir();
+    const QDir folder = target.dir();
     if (!folder.exists())
         return fail(QStringLiteral(u"フォルダ %1 がありません。").arg(folder.path()));
-    // The backup lies beside the file replaced, which a link names; a file
-    // already named *.BAK is not backed up over itself.
-    const auto backupOf = [](const QString &replaced) {
-        const bool isBackup = QFileInfo(replaced).suffix().compare(QStringLiteral("BAK"), Qt::CaseInsensitive) == 0;
-        return isBackup ? QString() : BackupName(replaced);
-    };
+    // The backup lies beside the file replaced, which a link names.
     QString error;
-    if (!ReplaceFileKeepingBackup(target.absoluteFilePath(), bytes, backupOf, error))
+    if (!ReplaceFileKeepingBackup(fileName, bytes, BackupName, error))
         return fail(error);
 
     EncodingName = usedName;

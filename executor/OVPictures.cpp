@@ -162,7 +162,7 @@ void CopyToBuffer(QRect area)
 bool WritePictureFile(const QString &path, const QByteArray &bytes)
 {
     QString error;
-    return ReplaceFileKeepingBackup(path, bytes, BackupName, error);
+    return ReplaceFileKeepingBackup(path, bytes, BackupFileName, error);
 }
 
 // The area of the picture, through the buffer (which keeps it), into the

@@ -14,7 +14,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -337,7 +336,7 @@ void ExecFileCopy()
     const bool intoFolder = !destination.isEmpty() && destinationInfo.isDir();
     if (!intoFolder
         && (destination.isEmpty() || destination.endsWith(u'/') || files.size() > 1
-            || !destinationInfo.absoluteDir().exists())) {
+            || !destinationInfo.dir().exists())) {
         SetError(2102);
         return;
     }
@@ -361,12 +360,16 @@ void ExecFileCopy()
 
 } // namespace
 
-// The backup name of a file: its extension replaced by ".bak".
+QByteArray BackupFileName(const QByteArray &path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    const qsizetype dot = path.lastIndexOf('.');
+    return (dot > slash ? path.left(dot) : path) + ".bak";
+}
+
 QString BackupName(const QString &path)
 {
-    const qsizetype slash = path.lastIndexOf(u'/');
-    const qsizetype dot = path.lastIndexOf(u'.');
-    return (dot > slash ? path.left(dot) : path) + QStringLiteral(".bak");
+    return QFile::decodeName(BackupFileName(QFile::encodeName(path)));
 }
 
 bool DispatchFileStatement(int32_t s)

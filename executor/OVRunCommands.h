@@ -3,6 +3,7 @@
 // files by name (CHDIR, KILL, NAME, FILECOPY).
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <atomic>
 #include <cstdint>
@@ -17,8 +18,10 @@ void ExecRun();
 void ExecEcho();
 void ExecChkMsg();
 
-// The backup name of a file: its extension replaced by ".bak".
+// The backup name of a file: its extension replaced by ".bak"; as text,
+// and as the system's bytes.
 QString BackupName(const QString &path);
+QByteArray BackupFileName(const QByteArray &path);
 
 // Runs the file statement with this value (LIST, LOAD, CHDIR, KILL, NAME,
 // FILECOPY); false when it is none.

@@ -1,10 +1,11 @@
 #include "platform/OVFileAssociation.h"
 
+#include "platform/OVSafeSave.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStringList>
 #include <algorithm>
 #include <vector>
@@ -62,10 +63,10 @@ bool RunTool(const QString &program, const QStringList &arguments, QString *outp
 bool WriteFile(const QString &path, const QByteArray &bytes, QString *error)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+    QString why;
+    if (ReplaceFileKeepingBackup(path, bytes, {}, why))
         return true;
-    SetError(error, path + u": "_s + file.errorString());
+    SetError(error, path + u": "_s + why);
     return false;
 }
 

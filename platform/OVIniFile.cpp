@@ -1,9 +1,10 @@
 #include "platform/OVIniFile.h"
 
+#include "platform/OVSafeSave.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <utility>
 
@@ -182,27 +183,15 @@ bool IniFile::save(QString *error)
             *error = Path + u": "_s + why;
         return false;
     };
-    const QFileInfo info(Path);
-    if (!QDir().mkpath(info.absolutePath()))
-        return fail(u"cannot create the folder "_s + info.absolutePath());
-    // The profile functions refuse a read-only file; replacing it would not.
-    if (info.exists() && !info.isWritable())
-        return fail(u"the file is read-only"_s);
+    const QString folder = QFileInfo(Path).path();
+    if (!QDir().mkpath(folder))
+        return fail(u"cannot create the folder "_s + folder);
     QString text;
     for (const Line &line : Lines)
         text += line.Text + u'\n';
-    QSaveFile file(Path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    const QByteArray bytes = text.toUtf8();
-    if (file.write(bytes) != bytes.size()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        return fail(why);
-    }
-    if (!file.commit())
-        return fail(file.errorString());
-    return true;
+    // A file the user may not write is refused, as a plain write refuses it.
+    QString why;
+    return ReplaceFileKeepingBackup(Path, text.toUtf8(), {}, why) || fail(why);
 }
 
 bool IniFile::remove(QString *error)

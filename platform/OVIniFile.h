@@ -43,8 +43,9 @@ public:
     // Removes every entry of `key` in `section` from memory.
     void deleteKey(const QString &section, const QString &key);
 
-    // Writes the document to the file through a temporary file that replaces
-    // it, creating the folder when needed. False with `error` set on failure;
+    // Writes the document to the file as the whole-file statements save a
+    // file (its links, owner, group, permissions and attributes kept),
+    // creating the folder when needed. False with `error` set on failure;
     // the file on disk is then unchanged.
     bool save(QString *error = nullptr);
 

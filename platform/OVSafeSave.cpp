@@ -1,19 +1,12 @@
 #include "platform/OVSafeSave.h"
 
-#include <QCryptographicHash>
-#include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
-#include <QSysInfo>
 
 #include <cerrno>
-#include <csignal>
-#include <cstdio>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <limits>
 #include <optional>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -32,21 +25,16 @@ SaveFaultHook &Hook()
 
 // A step a test fails ends as a failed file operation would, with the
 // errno the hook left, else EIO.
-bool StepAllowed(SaveStep step)
+bool StepAllowed(SaveStep step, int newFile = -1)
 {
     if (!Hook())
         return true;
     errno = 0;
-    if (Hook()(step))
+    if (Hook()(step, newFile))
         return true;
     if (errno == 0)
         errno = EIO;
     return false;
-}
-
-QByteArray NativeName(const QString &path)
-{
-    return QFile::encodeName(path);
 }
 
 // The system's own words for a failure (a full disk, a read-only one, a
@@ -78,7 +66,7 @@ bool WriteAll(int fd, QByteArrayView bytes)
 // Closes the descriptor when it goes.
 class Descriptor {
 public:
-    explicit Descriptor(int fd) : fd_(fd) {}
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
     ~Descriptor()
     {
         if (fd_ >= 0)
@@ -101,12 +89,17 @@ private:
     int fd_;
 };
 
+bool SameFile(const struct stat &one, const struct stat &other)
+{
+    return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+}
+
 // What a save writes: its size, and a writer that puts all of it into an
 // open file at the file's offset (false with errno set). A writer may be
-// asked twice (a temporary file, then the file itself in place). A copy
-// carries the permissions of its source, which its file takes as a new file
-// of those permissions would; other contents leave the permissions of the
-// file they replace, or those of a new file.
+// asked twice (a new file, then the file itself in place). A copy carries
+// the permissions of its source, which its file takes as a new file of
+// those permissions would; other contents leave the permissions of the file
+// they replace, or those of a new file.
 struct Contents {
     qint64 Size;
     std::function<bool(int fd)> WriteTo;
@@ -138,175 +131,169 @@ mode_t CreationMask()
     return mask;
 }
 
-// The permissions a copy of a source with `permissions` has: as a new file
-// made with them.
-mode_t AsNewFile(mode_t permissions)
+// ---------------------------------------------------------------- helper names
+
+// A fresh name for a helper file of a save: ".ovsave-" and random letters.
+QByteArray FreshName()
 {
-    return permissions & ~CreationMask();
+    static constexpr char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QByteArray name(".ovsave-");
+    for (int i = 0; i < 10; ++i)
+        name += letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))];
+    return name;
 }
 
-bool SyncFile(const QString &path)
+// Makes a helper file under a fresh name with `make`, which fails with
+// EEXIST where the name is taken, and then another name is tried. `name` is
+// the name made, empty when none was; false with errno set.
+bool MakeUnderFreshName(QByteArray &name, const std::function<bool(const QByteArray &name)> &make)
 {
-    const int fd = ::open(NativeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    return synced;
-}
-
-// A rename is on disk only once its folder is.
-void SyncFolder(const QString &folder)
-{
-    const int fd = ::open(NativeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
-bool RenameOver(const QString &from, const QString &to)
-{
-    return std::rename(NativeName(from).constData(), NativeName(to).constData()) == 0;
-}
-
-// Whether the two names name one file.
-bool SameFile(const QString &one, const QString &other)
-{
-    struct stat first {};
-    struct stat second {};
-    return ::stat(NativeName(one).constData(), &first) == 0 && ::lstat(NativeName(other).constData(), &second) == 0
-           && first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-}
-
-// How a backup holds the old file: a hard link to it serves where a new
-// file takes its name; a file written in place needs a copy.
-enum class BackupBy { Link, Copy };
-
-// The file at `path` under the name `backup`, made without touching `path`:
-// a hard link (or a copy where links are not possible) under a staging name,
-// then renamed over the older backup, which thus stays until the new one is
-// complete.
-bool KeepBackup(const QString &path, const QString &backup, BackupBy by)
-{
-    if (!StepAllowed(SaveStep::Backup))
-        return false;
-    if (by == BackupBy::Link && SameFile(path, backup))
-        return true;  // a save whose last step failed left it so
-    const QString staged = backup + QStringLiteral(".ovtmp");
-    QFile::remove(staged);  // left over from an interrupted save
-    const bool made = (by == BackupBy::Link && ::link(NativeName(path).constData(), NativeName(staged).constData()) == 0)
-                      || (QFile::copy(path, staged) && SyncFile(staged));
-    if (made && RenameOver(staged, backup))
-        return true;
-    QFile::remove(staged);
+    name.clear();
+    for (int tries = 0; tries < 100; ++tries) {
+        const QByteArray tried = FreshName();
+        if (make(tried)) {
+            name = tried;
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
     return false;
 }
 
-// ---------------------------------------------------------------- links
-
-// Links followed at the most from the name saved to; a longer chain is
-// taken for a loop.
-constexpr int MaxLinkDepth = 40;
-
-// The file a save to `path` replaces: the end of the chain of symbolic
-// links from it, which need not exist yet; `path` itself when it is no link.
-// False for a chain that does not end.
-bool SaveTarget(const QString &path, QString &target)
+// The name under which the system shows this process the file open as `fd`.
+QByteArray OpenFileName(int fd)
 {
-    QFileInfo info(path);
-    for (int depth = 0; info.isSymLink(); ++depth) {
-        if (depth == MaxLinkDepth)
-            return false;
-        info.setFile(info.symLinkTarget());
-    }
-    target = info.absoluteFilePath();
-    return true;
+    return "/proc/self/fd/" + QByteArray::number(fd);
 }
 
-// ---------------------------------------------------------------- temporary files
-
-// A save's temporary file is named ".ovsave-", the writer's process id, a
-// tag of its machine and six random characters, so that a later save can
-// tell the file of a writer that was killed from one still being written.
-constexpr QLatin1StringView TempPrefix(".ovsave-");
-
-// No save takes this long: a temporary file untouched for a day is left
-// over, whoever wrote it (another machine, a process id used again).
-constexpr qint64 StaleAgeSeconds = 24 * 60 * 60;
-
-// Eight hexadecimal digits that stand for this machine's name.
-const QString &MachineTag()
+// Gives the open file `fd` the name `name` in `folder`; false with errno
+// set (EEXIST where the name is taken).
+bool LinkOpenFile(int fd, int folder, const QByteArray &name)
 {
-    static const QString tag = QString::fromLatin1(
-        QCryptographicHash::hash(QSysInfo::machineHostName().toUtf8(), QCryptographicHash::Sha1).toHex().left(8));
-    return tag;
+    if (::linkat(AT_FDCWD, OpenFileName(fd).constData(), folder, name.constData(), AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    return errno == ENOENT && ::linkat(fd, "", folder, name.constData(), AT_EMPTY_PATH) == 0;
 }
 
-// Whether the name is a temporary file of this machine whose writer no
-// longer runs. This process's own files are never taken for left over.
-bool WriterIsGone(const QString &name)
-{
-    const QStringList parts = name.mid(TempPrefix.size()).split(u'-');
-    if (parts.size() != 3 || parts[1] != MachineTag())
-        return false;
-    bool ok = false;
-    const qint64 pid = parts[0].toLongLong(&ok);
-    if (!ok || pid <= 0 || pid > std::numeric_limits<pid_t>::max() || pid == ::getpid())
-        return false;
-    return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
-}
+// ---------------------------------------------------------------- the file saved
 
-// Removes the temporary files in `folder` that saves killed between their
-// steps left behind; a save still in progress keeps its file.
-void RemoveStaleTemporaries(const QString &folder)
-{
-    const QDateTime dayAgo = QDateTime::currentDateTimeUtc().addSecs(-StaleAgeSeconds);
-    const QFileInfoList entries = QDir(folder).entryInfoList(
-        {TempPrefix + u'*'}, QDir::Files | QDir::Hidden | QDir::System | QDir::CaseSensitive);
-    for (const QFileInfo &entry : entries) {
-        if (!entry.isSymLink() && (WriterIsGone(entry.fileName()) || entry.lastModified() < dayAgo))
-            QFile::remove(entry.filePath());
-    }
-}
-
-// ---------------------------------------------------------------- the file replaced
-
-// The file a save replaces, opened for writing as a plain write opens it, so
-// that a file the user may not write (read-only, another user's, immutable)
-// is refused for the reason a write would be, and one the superuser may
-// write is written.
-class Original {
+// The file saved, opened for writing as a plain write opens its name: the
+// kernel follows the links, applies its link protections and refuses a file
+// this user may not write, and a missing file is created, empty, with
+// `permissions` less the umask. A pipe without a reader fails at once.
+class SavedFile {
 public:
-    explicit Original(const QString &path)
-        : file_(::open(NativeName(path).constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC))
+    // False with errno set.
+    bool Open(const QByteArray &name, mode_t permissions)
     {
-        opened_ = file_.Get() >= 0 && ::fstat(file_.Get(), &status_) == 0;
+        constexpr int flags = O_WRONLY | O_CREAT | O_NOCTTY | O_NONBLOCK | O_CLOEXEC;
+        file_.Reset(::open(name.constData(), flags | O_EXCL, permissions));
+        created_ = file_.Get() >= 0;
+        if (!created_ && errno == EEXIST)
+            file_.Reset(::open(name.constData(), flags, permissions));
+        if (file_.Get() < 0 || ::fstat(file_.Get(), &status_) != 0)
+            return false;
+        // An empty file at the end of a link may be one the open just made.
+        struct stat entry {};
+        fresh_ = created_ || (status_.st_size == 0 && ::lstat(name.constData(), &entry) == 0 && S_ISLNK(entry.st_mode));
+        return ::fcntl(file_.Get(), F_SETFL, 0) == 0;  // writes wait for a slow reader as always
     }
-    // False with errno set when the file may not be written.
-    bool Opened() const { return opened_; }
     int Get() const { return file_.Get(); }
     const struct stat &Status() const { return status_; }
-    // A file with other names (hard links) is one file under each: a new
-    // file in its place would leave them the old contents. Its backup, which
-    // a save whose last step failed leaves linked to it, is no other name.
-    bool HasOtherNames(const QString &path, const QString &backup) const
-    {
-        const bool linkedBackup = !backup.isEmpty() && SameFile(path, backup);
-        return status_.st_nlink > (linkedBackup ? 2 : 1);
-    }
+    // The save made the file, and so removes it again when it fails.
+    bool Created() const { return created_; }
+    // The file has no old contents to keep: the save made it, or may have
+    // (an empty file at the end of a link).
+    bool Fresh() const { return fresh_; }
+    bool Close() { return file_.Close(); }
 
 private:
     Descriptor file_;
     struct stat status_ {};
-    bool opened_ = false;
+    bool created_ = false;
+    bool fresh_ = false;
+};
+
+// The path of an open file as the kernel has it, else realpath of the name
+// it was opened by; as bytes, empty where neither is known.
+QByteArray KernelPath(int fd, const QByteArray &name)
+{
+    char buffer[PATH_MAX];
+    const ssize_t size = ::readlink(OpenFileName(fd).constData(), buffer, sizeof buffer);
+    if (size > 0 && size < ssize_t(sizeof buffer) && buffer[0] == '/')
+        return QByteArray(buffer, size);
+    char *resolved = ::realpath(name.constData(), nullptr);
+    const QByteArray path = resolved != nullptr ? QByteArray(resolved) : QByteArray();
+    std::free(resolved);
+    return path;
+}
+
+// The folder the kernel found the saved file in, open, and the file's name
+// there. Found only where that name still holds the file, which is then
+// replaced there, under that name.
+class Place {
+public:
+    bool Find(const SavedFile &file, const QByteArray &name)
+    {
+        const QByteArray path = KernelPath(file.Get(), name);
+        const qsizetype slash = path.lastIndexOf('/');
+        if (slash < 0)
+            return false;
+        const QByteArray folder = slash == 0 ? QByteArray("/") : path.left(slash);
+        folder_.Reset(::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        name_ = path.mid(slash + 1);
+        found_ = folder_.Get() >= 0 && Holds(name_, file.Status());
+        return found_;
+    }
+    bool Found() const { return found_; }
+    int Folder() const { return folder_.Get(); }
+    const QByteArray &Name() const { return name_; }
+    // Whether `name` in the folder is the file `status` describes itself
+    // (not a link to it).
+    bool Holds(const QByteArray &name, const struct stat &status) const
+    {
+        struct stat entry {};
+        return !name.isEmpty() && ::fstatat(folder_.Get(), name.constData(), &entry, AT_SYMLINK_NOFOLLOW) == 0
+               && SameFile(entry, status);
+    }
+    // Removes the file `status` describes from the folder, where the name
+    // still holds it.
+    void Remove(const SavedFile &file) const
+    {
+        if (found_ && Holds(name_, file.Status()))
+            ::unlinkat(folder_.Get(), name_.constData(), 0);
+    }
+    // A rename is on disk only once its folder is.
+    void Sync() const
+    {
+        const Descriptor folder(::openat(folder_.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (folder.Get() >= 0)
+            ::fsync(folder.Get());
+    }
+
+private:
+    Descriptor folder_;
+    QByteArray name_;
+    bool found_ = false;
 };
 
 // The permissions a save gives its file: a copy those of a new file made
-// with its source's; other contents those of the file they replace.
-mode_t FinalPermissions(const Contents &contents, const struct stat &replaced)
+// with its source's (the file it made has them already); other contents
+// those of the file they replace.
+mode_t FinalPermissions(const Contents &contents, const SavedFile &file)
 {
-    return contents.CopiedPermissions ? AsNewFile(*contents.CopiedPermissions) : replaced.st_mode & 07777;
+    if (contents.CopiedPermissions && !file.Created())
+        return *contents.CopiedPermissions & ~CreationMask();
+    return file.Status().st_mode & 07777;
+}
+
+// A file has other names (hard links) where a new file in its place would
+// leave them the old contents. Its backup, which a save whose last step
+// failed leaves linked to it, is no other name.
+bool HasOtherNames(const SavedFile &file, const Place &place, const QByteArray &backup)
+{
+    return file.Status().st_nlink > (place.Holds(backup, file.Status()) ? 2u : 1u);
 }
 
 // ---------------------------------------------------------------- extended attributes
@@ -363,69 +350,79 @@ bool CopyAttributes(int from, int to)
     return true;
 }
 
-// ---------------------------------------------------------------- the new file
+// ---------------------------------------------------------------- new files
 
-// A new file beside the one saved, holding the new contents; removed again
-// unless it takes that file's place. It never has wider permissions than
-// the saved file is to have, not even for a moment.
-class TemporaryFile {
+// The failures of making an unnamed file where the file system cannot.
+bool NoUnnamedFiles(int failure)
+{
+    return failure == EOPNOTSUPP || failure == EISDIR || failure == EINVAL;
+}
+
+// A new file in a folder, made with no name (or under a fresh name where
+// the file system cannot), holding new contents; it takes a name only when
+// it is complete, and goes again unless it does. Its permissions are never
+// wider than those it is to have, not even for a moment.
+class NewFile {
 public:
-    TemporaryFile() = default;
-    ~TemporaryFile()
+    ~NewFile()
     {
         if (!name_.isEmpty())
-            ::unlink(name_.constData());
+            ::unlinkat(folder_, name_.constData(), 0);
     }
-    TemporaryFile(const TemporaryFile &) = delete;
-    TemporaryFile &operator=(const TemporaryFile &) = delete;
+    NewFile() = default;
+    NewFile(const NewFile &) = delete;
+    NewFile &operator=(const NewFile &) = delete;
 
-    // Creates the file in `folder` with `permissions`, which the umask (or
-    // the folder's default access list) narrows as it does for any new file;
-    // false with errno set.
-    bool Create(const QString &folder, mode_t permissions)
+    // Makes the file in `folder` with no permissions yet, unnamed unless
+    // `named`; false with errno set.
+    bool Create(int folder, bool named)
     {
-        static constexpr char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-        const QByteArray stem = NativeName(QDir(folder).filePath(SaveTemporaryStem(::getpid())));
-        for (int tries = 0; tries < 100; ++tries) {
-            QByteArray name = stem;
-            for (int i = 0; i < 6; ++i)
-                name += letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))];
-            file_.Reset(::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, permissions));
-            if (file_.Get() >= 0) {
-                name_ = name;
-                return true;
-            }
-            if (errno != EEXIST)
-                return false;
+        folder_ = folder;
+        if (!named) {
+            file_.Reset(::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0));
+            if (file_.Get() >= 0 || !NoUnnamedFiles(errno))
+                return file_.Get() >= 0;
         }
-        return false;
+        return MakeUnderFreshName(name_, [&](const QByteArray &name) {
+            file_.Reset(::openat(folder, name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0));
+            return file_.Get() >= 0;
+        });
     }
     // Gives the file, still empty, the owner, group and extended attributes
-    // of the file it is to replace, then `permissions`; false where it cannot
-    // have them, and so would not be the same file as the old.
-    bool TakeOver(const Original &original, mode_t permissions)
+    // of `file`, then `permissions`; false where it cannot have them, and so
+    // would not be the same file as the old.
+    bool TakeOver(const SavedFile &file, mode_t permissions)
     {
-        const struct stat &old = original.Status();
+        const struct stat &old = file.Status();
         struct stat own {};
         if (::fstat(file_.Get(), &own) != 0)
             return false;
         if ((own.st_uid != old.st_uid || own.st_gid != old.st_gid)
             && ::fchown(file_.Get(), old.st_uid, old.st_gid) != 0)
             return false;
-        return CopyAttributes(original.Get(), file_.Get()) && ::fchmod(file_.Get(), permissions) == 0;
+        return CopyAttributes(file.Get(), file_.Get()) && ::fchmod(file_.Get(), permissions) == 0;
     }
+    bool SetPermissions(mode_t permissions) { return ::fchmod(file_.Get(), permissions) == 0; }
     // Writes the contents and puts them on the disk; false with errno set.
-    bool Fill(const Contents &contents)
+    bool Fill(const Contents &contents) { return contents.WriteTo(file_.Get()) && ::fsync(file_.Get()) == 0; }
+    // Puts the file under `name` in its folder, in place of what is there
+    // now; false with errno set.
+    bool Replace(const QByteArray &name)
     {
-        return StepAllowed(SaveStep::Write) && contents.WriteTo(file_.Get()) && ::fsync(file_.Get()) == 0
-               && file_.Close();
+        if (name_.isEmpty() && !MakeUnderFreshName(name_, [&](const QByteArray &fresh) {
+                return LinkOpenFile(file_.Get(), folder_, fresh);
+            }))
+            return false;
+        if (::renameat(folder_, name_.constData(), folder_, name.constData()) != 0)
+            return false;
+        name_.clear();
+        return true;
     }
-    const QByteArray &Name() const { return name_; }
-    // It is the saved file now.
-    void Keep() { name_.clear(); }
+    int Get() const { return file_.Get(); }
 
 private:
-    Descriptor file_{-1};
+    Descriptor file_;
+    int folder_ = -1;
     QByteArray name_;
 };
 
@@ -439,13 +436,26 @@ bool FolderRefuses(int failure)
     return failure == EACCES || failure == EPERM || failure == EBUSY;
 }
 
-bool ReadWhole(const QString &path, QByteArray &bytes)
+// The contents of the saved file, read through a descriptor of its own;
+// false where the user may not read it.
+bool ReadOld(const SavedFile &file, const Place &place, QByteArray &bytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    int fd = ::open(OpenFileName(file.Get()).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 && place.Found())
+        fd = ::openat(place.Folder(), place.Name().constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat status {};
+    if (fd < 0 || ::fstat(fd, &status) != 0 || !SameFile(status, file.Status())) {
+        if (fd >= 0)
+            ::close(fd);
         return false;
-    bytes = file.readAll();
-    return file.error() == QFileDevice::NoError;
+    }
+    QFile reader;
+    if (!reader.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    bytes = reader.readAll();
+    return reader.error() == QFileDevice::NoError;
 }
 
 // Room for `size` bytes, asked for before anything is overwritten, so that a
@@ -494,105 +504,167 @@ bool RewriteRegular(int fd, const Contents &contents, const QByteArray *old, mod
     return false;
 }
 
-// Writes the file where it stands, keeping its links, owner and group: a
-// device or a pipe takes the bytes as they come; a regular file is made to
-// hold them (see RewriteRegular).
-bool WriteInPlace(const QString &path, const Contents &contents, const QByteArray *old, QString &error)
+// A device or a pipe takes the bytes as they come.
+bool WriteThrough(SavedFile &file, const Contents &contents, QString &error)
 {
-    if (!StepAllowed(SaveStep::Write))
-        return Failed(error, errno);
-    // A pipe without a reader is an error at once rather than a wait.
-    Descriptor file(::open(NativeName(path).constData(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
-    struct stat status {};
-    if (file.Get() < 0 || ::fstat(file.Get(), &status) != 0 || ::fcntl(file.Get(), F_SETFL, 0) != 0)
-        return Failed(error, errno);
-    if (!S_ISREG(status.st_mode)) {
-        if (contents.WriteTo(file.Get()) && file.Close())
-            return true;
-        return Failed(error, errno);
-    }
-    const mode_t before = status.st_mode & 07777;
-    if (RewriteRegular(file.Get(), contents, old, before, FinalPermissions(contents, status)) && file.Close())
+    if (StepAllowed(SaveStep::Write) && contents.WriteTo(file.Get()) && file.Close())
         return true;
     return Failed(error, errno);
 }
 
-// A file written in place, its backup made beside it as a copy (a link would
-// take the new contents too) where the folder allows, or else written over
-// an existing backup file. An empty backup name makes no backup.
-bool ReplaceInPlace(const QString &path, const Contents &contents, const QString &backup, QString &error)
+// The saved file made to hold the contents where it stands, keeping its
+// links, owner and group (see RewriteRegular).
+bool WriteInPlace(SavedFile &file, const Contents &contents, const QByteArray *old, QString &error)
 {
-    QByteArray old;
-    const bool known = ReadWhole(path, old);
-    if (known && !backup.isEmpty() && !KeepBackup(path, backup, BackupBy::Copy) && QFileInfo(backup).isFile()) {
-        QString ignored;  // a backup that fails does not stop the save
-        WriteInPlace(backup, BytesContents(old), nullptr, ignored);
-    }
-    return WriteInPlace(path, contents, known ? &old : nullptr, error);
+    if (!StepAllowed(SaveStep::Write))
+        return Failed(error, errno);
+    const mode_t before = file.Status().st_mode & 07777;
+    if (RewriteRegular(file.Get(), contents, old, before, FinalPermissions(contents, file)) && file.Close())
+        return true;
+    return Failed(error, errno);
+}
+
+// ---------------------------------------------------------------- backups
+
+// Keeps the saved file under the backup name as a hard link, made under a
+// fresh name and renamed over any older backup, which thus stays until the
+// new one is complete. A failure leaves things as they were.
+void KeepLinkedBackup(const SavedFile &file, const Place &place, const QByteArray &backup)
+{
+    if (!StepAllowed(SaveStep::Backup) || place.Holds(backup, file.Status()))
+        return;  // a save whose last step failed left it linked
+    QByteArray staged;
+    if (!MakeUnderFreshName(staged, [&](const QByteArray &name) { return LinkOpenFile(file.Get(), place.Folder(), name); }))
+        return;
+    if (::renameat(place.Folder(), staged.constData(), place.Folder(), backup.constData()) != 0)
+        ::unlinkat(place.Folder(), staged.constData(), 0);
+}
+
+// Writes the old contents over an existing backup file (never through a
+// link), its permissions first narrowed to those of the saved file so that
+// it never shows them more widely; false where it cannot be.
+bool OverwriteBackup(const Place &place, const QByteArray &backup, const QByteArray &old, mode_t permissions)
+{
+    const Descriptor file(
+        ::openat(place.Folder(), backup.constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat status {};
+    if (file.Get() < 0 || ::fstat(file.Get(), &status) != 0 || !S_ISREG(status.st_mode))
+        return false;
+    const mode_t before = status.st_mode & 07777;
+    const mode_t narrowed = before & (permissions | ~mode_t(0777));
+    if (narrowed != before && ::fchmod(file.Get(), narrowed) != 0)
+        return false;
+    return RewriteRegular(file.Get(), BytesContents(old), nullptr, narrowed, narrowed);
+}
+
+// Keeps the old contents under the backup name as a copy with the saved
+// file's permissions (a link would take the new contents too), made whole
+// before it replaces an older backup; where the folder takes no new file,
+// written over an existing backup file.
+void KeepCopiedBackup(const SavedFile &file, const Place &place, const QByteArray &backup, const QByteArray &old)
+{
+    if (!StepAllowed(SaveStep::Backup))
+        return;
+    const mode_t permissions = file.Status().st_mode & 0777;
+    NewFile copy;
+    if (copy.Create(place.Folder(), false) && copy.SetPermissions(permissions) && copy.Fill(BytesContents(old))
+        && copy.Replace(backup))
+        return;
+    OverwriteBackup(place, backup, old, permissions);
 }
 
 // ---------------------------------------------------------------- the save
 
-// The contents put at `target` through a new file that takes its name:
-// `original` is the file replaced (null for none), kept under `backup`
-// (empty for none). Where the new file cannot be the old one in everything
-// but its contents, or the folder takes no new file, the old file is
+// The saved file written in place, its backup made first as a copy. An
+// empty backup name makes no backup.
+bool ReplaceInPlace(SavedFile &file, const Place &place, const Contents &contents, const QByteArray &backup,
+                    QString &error)
+{
+    QByteArray old;
+    const bool known = ReadOld(file, place, old);
+    if (known && !backup.isEmpty())
+        KeepCopiedBackup(file, place, backup, old);  // a backup that fails does not stop the save
+    return WriteInPlace(file, contents, known ? &old : nullptr, error);
+}
+
+// The new file made in the saved file's folder: unnamed, or under a fresh
+// name where the file system (or a test's failure of the step) says so.
+bool CreateNewFile(NewFile &made, int folder)
+{
+    const bool unnamed = StepAllowed(SaveStep::Create);
+    if (!unnamed && !NoUnnamedFiles(errno))
+        return false;
+    return made.Create(folder, !unnamed);
+}
+
+// The contents put at the saved file's name through a new file that takes
+// its place, the old file kept under `backup` (empty for none). Where the
+// new file cannot be the old one in everything but its contents, the folder
+// takes no new file, or the name no longer holds the saved file, the file is
 // written in place.
-bool ReplaceThroughNewFile(const QString &target, const Contents &contents, const Original *original,
-                           const QString &backup, QString &error)
+bool ReplaceThroughNewFile(SavedFile &file, const Place &place, const Contents &contents, const QByteArray &backup,
+                           QString &error)
 {
     const auto failed = [&] {
         const int failure = errno;
-        if (original != nullptr && FolderRefuses(failure))
-            return ReplaceInPlace(target, contents, backup, error);
+        if (FolderRefuses(failure))
+            return ReplaceInPlace(file, place, contents, backup, error);
         return Failed(error, failure);
     };
-    const QString folder = QFileInfo(target).absolutePath();
-    RemoveStaleTemporaries(folder);
-    TemporaryFile temp;
-    if (!temp.Create(folder, original != nullptr ? 0 : contents.CopiedPermissions.value_or(0666)))
+    NewFile made;
+    if (!CreateNewFile(made, place.Folder()))
         return failed();
-    if (original != nullptr && !temp.TakeOver(*original, FinalPermissions(contents, original->Status())))
-        return ReplaceInPlace(target, contents, backup, error);
-    if (!temp.Fill(contents))
+    if (!made.TakeOver(file, FinalPermissions(contents, file)))
+        return ReplaceInPlace(file, place, contents, backup, error);
+    if (!StepAllowed(SaveStep::Write, made.Get()) || !made.Fill(contents))
         return failed();
     if (!backup.isEmpty())
-        KeepBackup(target, backup, BackupBy::Link);  // a backup that fails does not stop the save
-    if (!StepAllowed(SaveStep::Replace) || !RenameOver(QFile::decodeName(temp.Name()), target))
+        KeepLinkedBackup(file, place, backup);  // a backup that fails does not stop the save
+    if (!StepAllowed(SaveStep::Replace, made.Get()))
+        return failed();
+    if (!place.Holds(place.Name(), file.Status()))
+        return ReplaceInPlace(file, place, contents, backup, error);
+    if (!made.Replace(place.Name()))
         return failed();  // in place, the backup made again as a copy
-    temp.Keep();
-    SyncFolder(folder);
+    place.Sync();
     return true;
 }
 
-// The save itself: see ReplaceFileKeepingBackup.
+// A regular file saved: through a new file where it has no other names,
+// else in place.
+bool SaveRegular(SavedFile &file, const Place &place, const Contents &contents, const BackupNaming &backupOf,
+                 QString &error)
+{
+    if (!place.Found())
+        return ReplaceInPlace(file, place, contents, QByteArray(), error);
+    QByteArray backup = file.Fresh() || !backupOf ? QByteArray() : backupOf(place.Name());
+    if (backup == place.Name())
+        backup.clear();
+    if (HasOtherNames(file, place, backup))
+        return ReplaceInPlace(file, place, contents, backup, error);
+    return ReplaceThroughNewFile(file, place, contents, backup, error);
+}
+
+// The save itself: see ReplaceFileKeepingBackup. A file the save made and
+// could not fill goes again.
 bool ReplaceFile(const QString &path, const Contents &contents, const BackupNaming &backupOf, QString &error)
 {
-    QString targetPath;
-    if (!SaveTarget(path, targetPath))
-        return Failed(error, ELOOP);
-    const QFileInfo target(targetPath);
-    if (target.isDir())
-        return Failed(error, EISDIR);
-    if (!target.exists())
-        return ReplaceThroughNewFile(targetPath, contents, nullptr, QString(), error);
-    if (!target.isFile())  // a device or a pipe, never replaced by a file
-        return WriteInPlace(targetPath, contents, nullptr, error);
-    const Original original(targetPath);
-    if (!original.Opened())
+    const QByteArray name = QFile::encodeName(path);
+    SavedFile file;
+    if (!file.Open(name, contents.CopiedPermissions.value_or(0666)))
         return Failed(error, errno);
-    const QString backup = backupOf ? backupOf(targetPath) : QString();
-    if (original.HasOtherNames(targetPath, backup))
-        return ReplaceInPlace(targetPath, contents, backup, error);
-    return ReplaceThroughNewFile(targetPath, contents, &original, backup, error);
+    if (!S_ISREG(file.Status().st_mode))
+        return WriteThrough(file, contents, error);
+    Place place;
+    place.Find(file, name);
+    if (SaveRegular(file, place, contents, backupOf, error))
+        return true;
+    if (file.Created())
+        place.Remove(file);
+    return false;
 }
 
 } // namespace
-
-QString SaveTemporaryStem(qint64 pid)
-{
-    return TempPrefix + QString::number(pid) + u'-' + MachineTag() + u'-';
-}
 
 void SetSaveFaultHook(SaveFaultHook hook)
 {
@@ -636,7 +708,7 @@ bool ReplaceFileWithCopy(const QString &path, const QString &source, QString &er
 bool OpenForWriting(QFile &file, bool append)
 {
     const int at = append ? O_APPEND : 0;
-    const int fd = ::open(NativeName(file.fileName()).constData(),
+    const int fd = ::open(QFile::encodeName(file.fileName()).constData(),
                           O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC | O_NONBLOCK | (append ? O_APPEND : O_TRUNC), 0666);
     if (fd < 0)
         return false;

@@ -1,20 +1,25 @@
-// Replacing a file so that its name never stands empty or absent: the new
-// contents go to a temporary file in the same folder and are flushed to
-// disk; the previous file is kept under the backup name (a hard link to it,
-// or else a copy, renamed over any older backup in one step); then the
-// temporary file is renamed over the name. A failure leaves the previous
-// file as it was. A symbolic link is saved through: the file it names is
-// replaced, its backup kept beside it, and the link stays; a loop of links
-// is an error that leaves the links alone.
+// Replacing a file so that its name never stands empty or absent. The name
+// is opened as a plain write opens it (created when missing, never
+// emptied): the kernel follows its links, applies its link protections and
+// refuses a file this user may not write, and a pipe without a reader fails
+// at once. The rest works from that descriptor and from the folder the
+// kernel found the file in: the new contents go to an unnamed file in that
+// folder (a file under a fresh name where the file system has none), are
+// flushed to disk, and the finished file is renamed over the name; the
+// previous file is kept under the backup name first (a hard link to it, or
+// else a copy, renamed over any older backup in one step). A failure leaves
+// the previous file as it was; a save killed on the way leaves the old or
+// the new contents, and nothing else (a new file may stay empty).
 //
 // The new file is made to be the old one in everything but its contents:
 // its owner, group, permissions and extended attributes. Where it cannot be
 // (the user may not give it the owner, group or attributes), where the file
-// has other names (hard links), or where the folder takes no new file (or
-// the name cannot be replaced), the file is written in place, its old
+// has other names (hard links), where the folder takes no new file (or the
+// name cannot be replaced), or where the name no longer holds the file
+// opened, the file is written in place through the descriptor, its old
 // contents put back when that fails. A device or a pipe is always written
-// in place. A file the user may not write is refused as a plain write
-// refuses it.
+// in place. Every helper file is made under a name of its own, exclusively,
+// and only names a save made are ever removed.
 #pragma once
 
 #include <QByteArray>
@@ -24,24 +29,23 @@
 
 namespace ov {
 
-// The steps of a save, in order.
-enum class SaveStep { Write, Backup, Replace };
+// The steps of a save, in order: the new file made, written, the backup
+// kept, the new file put in the old one's place.
+enum class SaveStep { Create, Write, Backup, Replace };
 
 // Tests make a step fail: false from the hook fails the step as a failure of
 // its file operation would, with the errno the hook leaves (EIO when it
-// leaves none). The hook is called before each step; before Write the
-// temporary file exists, empty, with the owner and permissions it keeps.
-using SaveFaultHook = std::function<bool(SaveStep step)>;
+// leaves none); EOPNOTSUPP at Create makes the save use a named new file.
+// The hook is called before each step, with the save's new file at Write
+// and Replace where there is one (-1 otherwise, as for a file written in
+// place); before Write it is empty, with the owner and permissions it keeps.
+using SaveFaultHook = std::function<bool(SaveStep step, int newFile)>;
 void SetSaveFaultHook(SaveFaultHook hook);
 
-// How the temporary file of a save by process `pid` on this machine begins
-// (".ovsave-", the process id, a tag of the machine, "-"); six random
-// characters follow. Tests leave such files as a killed save can.
-QString SaveTemporaryStem(qint64 pid);
-
-// The backup name of the file a save replaces (the end of the links from
-// the name saved to); empty for no backup.
-using BackupNaming = std::function<QString(const QString &target)>;
+// The backup's name in the folder of the file a save replaces (the end of
+// the links from the name saved to), from that file's name there, both as
+// the system's bytes; empty for no backup.
+using BackupNaming = std::function<QByteArray(const QByteArray &fileName)>;
 
 // Writes `bytes` to `path`, or to the file it links to. With a backup name,
 // an existing file is kept there first; a backup that cannot be made does
@@ -49,8 +53,6 @@ using BackupNaming = std::function<QString(const QString &target)>;
 // those the umask leaves, as any new file. False with `error` set to the
 // system's reason (a full disk, a read-only one, a loop of links, a file the
 // user may not write) when the file could not be written.
-// Temporary files that earlier saves in that folder left behind when they
-// were killed are removed on the way.
 bool ReplaceFileKeepingBackup(const QString &path, const QByteArray &bytes, const BackupNaming &backupOf,
                               QString &error);
 

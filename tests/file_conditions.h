@@ -186,4 +186,18 @@ inline mode_t ModeOf(const QString &path)
     return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 07777;
 }
 
+// The contents of the file at `path`, named by the system's bytes (as in a
+// folder whose name a QString cannot hold); "<missing>" where there is none.
+inline QByteArray BytesAt(const QByteArray &path)
+{
+    QFile file;
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
+        return "<missing>";
+    }
+    return file.readAll();
+}
+
 } // namespace test

@@ -136,6 +136,28 @@ TEST_F(FrameEditor, SavingTwiceKeepsOneBackupOfThePreviousVersion)
     EXPECT_TRUE(messages_.isEmpty()) << messages_.join(u'|').toStdString();
 }
 
+// A save makes its helper files under names of their own: a user's files
+// named as the backup with an extension added stay as they are.
+TEST_F(FrameEditor, ASaveLeavesTheFoldersOtherFilesAlone)
+{
+    TOVEditForm *editor = OpenWith(QStringLiteral("prog.ovt"), QStringLiteral("PRINT 1\r\n"));
+    ASSERT_NE(editor, nullptr);
+    for (const char *name : {"prog.BAK.ovtmp", "prog.BAK.tmp", ".ovsave-x"}) {
+        QFile file(Path(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("the user's");
+    }
+    for (const char *more : {"2", "3"}) {
+        QTest::keyClick(editor->Editor, Qt::Key_End);
+        Type(editor, QString::fromLatin1(more));
+        ASSERT_TRUE(editor->OVEMenuSaveClick());
+    }
+    EXPECT_EQ(Bytes(Path(QStringLiteral("prog.BAK"))), "PRINT 12\r\n");
+    for (const char *name : {"prog.BAK.ovtmp", "prog.BAK.tmp", ".ovsave-x"})
+        EXPECT_EQ(Bytes(Path(QString::fromLatin1(name))), "the user's") << name;
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden).size(), 5);
+}
+
 // A program opened through a symbolic link is saved into the file the link
 // names, whose backup lies beside it; the link stays a link.
 TEST_F(FrameEditor, SavingThroughALinkReplacesTheFileItNames)
@@ -166,7 +188,7 @@ TEST_F(FrameEditor, ASaveNeverLeavesTheProgramsNameAbsent)
     const QString backup = Path(QStringLiteral("s.BAK"));
     QList<QByteArray> seen;
     std::optional<SaveStep> failing;
-    SetSaveFaultHook([&](SaveStep step) {
+    SetSaveFaultHook([&](SaveStep step, int) {
         seen << Bytes(file);
         return step != failing;
     });
@@ -179,7 +201,7 @@ TEST_F(FrameEditor, ASaveNeverLeavesTheProgramsNameAbsent)
     };
 
     ASSERT_TRUE(save("2", std::nullopt));
-    EXPECT_EQ(seen, (QList<QByteArray>{"OLD\r\n", "OLD\r\n", "OLD\r\n"}));
+    EXPECT_EQ(seen, (QList<QByteArray>{"OLD\r\n", "OLD\r\n", "OLD\r\n", "OLD\r\n"}));
     EXPECT_EQ(Bytes(file), QByteArray("OLD2\r\n"));
     EXPECT_EQ(Bytes(backup), QByteArray("OLD\r\n"));
 

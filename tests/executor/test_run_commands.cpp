@@ -158,9 +158,10 @@ TEST_F(FileStatements, FileCopyGivesTheCopyItsSourcesPermissions)
 {
     Write("a.txt", "A");
     QList<mode_t> seen;
-    SetSaveFaultHook([&](SaveStep) {
-        for (const QString &name : QDir().entryList({".ovsave-*"}, QDir::Files | QDir::Hidden))
-            seen << test::ModeOf(name);
+    SetSaveFaultHook([&](SaveStep, int newFile) {
+        struct stat status {};
+        if (newFile >= 0 && ::fstat(newFile, &status) == 0)
+            seen << (status.st_mode & 07777);
         return true;
     });
     host_.SetYesNoAnswer(true);
@@ -213,7 +214,7 @@ TEST_F(FileStatements, FileCopyOntoATargetWrittenInPlace)
     };
     const ino_t before = inode();
     bool refused = false;
-    SetSaveFaultHook([&](SaveStep step) {
+    SetSaveFaultHook([&](SaveStep step, int) {
         if (step != SaveStep::Replace || std::exchange(refused, true))
             return true;
         errno = EBUSY;  // as a name that is a mount point
@@ -224,6 +225,49 @@ TEST_F(FileStatements, FileCopyOntoATargetWrittenInPlace)
     EXPECT_TRUE(refused);
     EXPECT_EQ(inode(), before);
     EXPECT_EQ(Read("c.txt"), source);
+}
+
+// A copy that fails part of the way onto a target written in place leaves
+// the target's text and permissions as they were, whether the source's are
+// wider or narrower.
+TEST_F(FileStatements, FileCopyThatFailsInPlaceKeepsTheTargetsPermissions)
+{
+    Write("a.txt", QByteArray(10000, 'x'));
+    host_.SetYesNoAnswer(true);
+    for (const auto &[target, source] : {std::pair<mode_t, mode_t>{0600, 0644}, {0644, 0600}}) {
+        Write("b.txt", "old");
+        QFile::remove("other.txt");
+        ASSERT_EQ(::link("b.txt", "other.txt"), 0);
+        ASSERT_EQ(::chmod("b.txt", target), 0);
+        ASSERT_EQ(::chmod("a.txt", source), 0);
+        const test::Umask mask(022);
+        {
+            const test::FileSizeLimit nearlyFull(4096);
+            EXPECT_EQ(Run(stFILECOPY, {"a.txt", "b.txt"}), 2112);
+        }
+        EXPECT_EQ(Read("b.txt"), "old");
+        EXPECT_EQ(test::ModeOf("b.txt"), target) << "source " << source;
+    }
+}
+
+// A copy in a folder whose name is not UTF-8 (here in Shift-JIS), named
+// relative to it, and into it through a link.
+TEST_F(FileStatements, FileCopyInAFolderWhoseNameIsNotUtf8)
+{
+    ASSERT_EQ(::mkdir("\x93\xfa\x96\x7b", 0755), 0);
+    ASSERT_EQ(::symlink("\x93\xfa\x96\x7b", "jp"), 0);
+    ASSERT_EQ(::chdir("\x93\xfa\x96\x7b"), 0);
+    Write("a.txt", "A");
+    const int relative = Run(stFILECOPY, {"a.txt", "b.txt"});
+    const QByteArray copied = Read("b.txt");
+    ASSERT_TRUE(QDir::setCurrent(dir_.path()));
+    EXPECT_EQ(relative, 0);
+    EXPECT_EQ(copied, "A");
+    EXPECT_EQ(Run(stFILECOPY, {"jp/a.txt", "jp/c.txt"}), 0);
+    EXPECT_EQ(Read("jp/c.txt"), "A");
+    for (const char *name : {"a.txt", "b.txt", "c.txt"})
+        ::unlink((QByteArray("\x93\xfa\x96\x7b/") + name).constData());
+    ASSERT_EQ(::rmdir("\x93\xfa\x96\x7b"), 0);  // a name the folder's removal could not spell
 }
 
 TEST_F(FileStatements, FileCopyCopiesFilesAndAsksBeforeReplacing)

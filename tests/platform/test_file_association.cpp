@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <unistd.h>
+
 using namespace ov;
 using namespace Qt::Literals::StringLiterals;
 
@@ -149,7 +151,8 @@ TEST_F(FileAssociation, ReadsASwitchOnlyBetweenBlanks)
 }
 
 // Another program's default for the type is not this program's association
-// and survives a removal; the removal names it as remaining.
+// and survives a removal; the removal names it as remaining, and the user's
+// list is changed where it stands.
 TEST_F(FileAssociation, LeavesOtherProgramsAlone)
 {
     QString error;
@@ -161,9 +164,14 @@ TEST_F(FileAssociation, LeavesOtherProgramsAlone)
     EXPECT_EQ(QueryAssociation(), AssociationKind::None);
     Write(Tmp.filePath(u"system/applications/mimeapps.list"_s),
           "[Default Applications]\ntext/x-orvane-ovt=system.desktop\n");
+    // The user keeps the list under another name too (a hard link), which
+    // shows the change as well.
+    const QString kept = Tmp.filePath(u"kept-mimeapps.list"_s);
+    ASSERT_TRUE(::link(QFile::encodeName(UserMimeAppsListPath()).constData(), QFile::encodeName(kept).constData()) == 0);
     QString remaining;
     ASSERT_TRUE(RemoveAssociation(&remaining, &error)) << error.toStdString();
     EXPECT_EQ(Read(UserMimeAppsListPath()), "[Default Applications]\ntext/x-orvane-ovt=other.desktop;\n");
+    EXPECT_EQ(Read(kept), Read(UserMimeAppsListPath()));
     EXPECT_EQ(remaining, u"other.desktop");
     EXPECT_EQ(Read(Tmp.filePath(u"system/applications/mimeapps.list"_s)),
               "[Default Applications]\ntext/x-orvane-ovt=system.desktop\n");

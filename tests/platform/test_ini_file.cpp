@@ -1,11 +1,19 @@
 #include "platform/OVIniFile.h"
 
+#include "tests/file_conditions.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <cstdint>
+#include <cstring>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
 
 using namespace ov;
 using namespace Qt::Literals::StringLiterals;
@@ -39,6 +47,32 @@ QString UnwritableFolder(const QTemporaryDir &tmp)
     const QString file = tmp.filePath(u"plain-file"_s);
     WriteBytes(file, "x");
     return file;
+}
+
+// An access list in the system's encoding: the owner, `user` and the
+// owning group with `mask` as their upper bound, and others.
+QByteArray AccessList(uid_t user, uint16_t owner, uint16_t named, uint16_t group, uint16_t mask, uint16_t others)
+{
+    QByteArray list;
+    const auto add = [&](uint16_t tag, uint16_t permissions, uint32_t id) {
+        const char entry[8] = {char(tag & 0xff), char(tag >> 8), char(permissions), 0,
+                               char(id & 0xff), char((id >> 8) & 0xff), char((id >> 16) & 0xff), char(id >> 24)};
+        list.append(entry, sizeof entry);
+    };
+    list.append("\x02\0\0\0", 4);  // version 2
+    add(0x01, owner, uint32_t(-1));
+    add(0x02, named, user);
+    add(0x04, group, uint32_t(-1));
+    add(0x10, mask, uint32_t(-1));
+    add(0x20, others, uint32_t(-1));
+    return list;
+}
+
+struct stat StatusOf(const QString &path)
+{
+    struct stat status {};
+    ::stat(QFile::encodeName(path).constData(), &status);
+    return status;
 }
 
 }  // namespace
@@ -150,4 +184,72 @@ TEST(IniFile, FailedSaveIsReportedAndLeavesTheOldFile)
         EXPECT_FALSE(ro.save(&error));
         EXPECT_EQ(ReadBytes(path), "[S]\nk=old\n");
     }
+}
+
+// The settings file is saved as the whole-file statements save a file: its
+// other names see the change, its owner (when the superuser saves another
+// user's file), group, permissions, access list and extended attributes
+// stay, and where its folder takes no new file it is written where it is.
+TEST(IniFile, SaveKeepsWhatTheFileIsBesidesItsText)
+{
+    QTemporaryDir tmp;
+    const QString path = tmp.filePath(u"a.ini"_s);
+    const QString other = tmp.filePath(u"other.ini"_s);
+    WriteBytes(path, "[S]\nk=1\n");
+    ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()), 0);
+    IniFile linked(path);
+    ASSERT_TRUE(linked.load());
+    ASSERT_TRUE(linked.writeString(u"S"_s, u"k"_s, u"2"_s));
+    ASSERT_TRUE(linked.save());
+    EXPECT_EQ(ReadBytes(other), "[S]\nk=2\n");
+    ASSERT_TRUE(QFile::remove(other));
+
+    const QByteArray name = QFile::encodeName(path);
+    const bool superuser = ::geteuid() == 0;
+    if (superuser) {
+        ASSERT_EQ(::chown(name.constData(), ::test::OrdinaryId, ::test::OrdinaryId), 0);
+    }
+    ASSERT_EQ(::chmod(name.constData(), 0644), 0);
+    const QByteArray acl = AccessList(::test::OrdinaryId + 1, 6, 6, 4, 6, 4);
+    const bool withAcl = ::setxattr(name.constData(), "system.posix_acl_access", acl.constData(), size_t(acl.size()), 0) == 0;
+    const bool withNote = ::setxattr(name.constData(), "user.note", "kept", 4, 0) == 0;
+    const mode_t mode = StatusOf(path).st_mode & 07777;  // the group's bits show the list's mask
+    {
+        const ::test::Umask mask(002);
+        IniFile ini(path);
+        ASSERT_TRUE(ini.load());
+        ASSERT_TRUE(ini.writeString(u"S"_s, u"k"_s, u"3"_s));
+        QString error;
+        EXPECT_TRUE(ini.save(&error)) << error.toStdString();
+    }
+    EXPECT_EQ(ReadBytes(path), "[S]\nk=3\n");
+    EXPECT_EQ(StatusOf(path).st_mode & 07777, mode);
+    if (superuser) {
+        EXPECT_EQ(StatusOf(path).st_uid, ::test::OrdinaryId);
+    }
+    if (withAcl) {
+        QByteArray kept(256, '\0');
+        kept.resize(::getxattr(name.constData(), "system.posix_acl_access", kept.data(), size_t(kept.size())));
+        EXPECT_EQ(kept, acl);
+    }
+    if (withNote) {
+        char value[8] = {};
+        EXPECT_EQ(::getxattr(name.constData(), "user.note", value, sizeof value), 4);
+    }
+
+    const QString folder = tmp.filePath(u"locked"_s);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString locked = folder + u"/b.ini"_s;
+    WriteBytes(locked, "[S]\nk=1\n");
+    const ino_t inode = StatusOf(locked).st_ino;
+    ::test::RefusingFolder refusing(folder);
+    if (!refusing.Refuses())
+        GTEST_SKIP() << "no folder here can be made to refuse new files";
+    IniFile ini(locked);
+    ASSERT_TRUE(ini.load());
+    ASSERT_TRUE(ini.writeString(u"S"_s, u"k"_s, u"2"_s));
+    QString error;
+    EXPECT_TRUE(ini.save(&error)) << error.toStdString();
+    EXPECT_EQ(ReadBytes(locked), "[S]\nk=2\n");
+    EXPECT_EQ(StatusOf(locked).st_ino, inode);
 }

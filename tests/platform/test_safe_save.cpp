@@ -1,9 +1,10 @@
-// Saves that replace a file whole: through symbolic links, and the
-// temporary files of saves killed between their steps, which a later save
-// in the folder removes while it leaves those of saves still running; in a
-// folder that takes no new file, into devices, and on a full disk; what the
-// file was besides its text (permissions, owner and group, other names,
-// extended attributes) kept, and a file the user may not write refused.
+// Saves that replace a file whole: through symbolic links and folders the
+// kernel resolves, and killed between their steps, after which the old or
+// the new text is there whole and nothing else; the folder's other files
+// left alone; in a folder that takes no new file, into devices, and on a
+// full disk; what the file was besides its text (permissions, owner and
+// group, other names, extended attributes) kept, and a file the user may
+// not write refused.
 #include "platform/OVSafeSave.h"
 
 #include "tests/file_conditions.h"
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -57,26 +59,20 @@ protected:
         names.sort();
         return names;
     }
-    // The permissions of the save's temporary files in the folder now.
-    QList<mode_t> TemporaryModes() const
+    // The names of the save's helper files in the folder.
+    QStringList Helpers() const
     {
-        QList<mode_t> modes;
-        for (const QString &name : QDir(dir_.path()).entryList({QStringLiteral(".ovsave-*")}, QDir::Files | QDir::Hidden))
-            modes << test::ModeOf(Path(name));
-        return modes;
+        return QDir(dir_.path()).entryList({QStringLiteral(".ovsave-*")}, QDir::AllEntries | QDir::Hidden | QDir::System);
     }
 
     QTemporaryDir dir_;
 };
 
-// The id of a process that has ended.
-pid_t EndedProcess()
+// The permissions of an open file.
+mode_t ModeOf(int fd)
 {
-    const pid_t pid = ::fork();
-    if (pid == 0)
-        ::_exit(0);
-    ::waitpid(pid, nullptr, 0);
-    return pid;
+    struct stat status {};
+    return ::fstat(fd, &status) == 0 ? status.st_mode & 07777 : 07777;
 }
 
 QString Reason(int error)
@@ -84,9 +80,15 @@ QString Reason(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-QString WithBak(const QString &target)
+// The backup naming of the tests: ".bak" added to the name.
+QByteArray WithBak(const QByteArray &name)
 {
-    return target + QStringLiteral(".bak");
+    return name + ".bak";
+}
+
+QString Bak(const QString &path)
+{
+    return path + QStringLiteral(".bak");
 }
 
 struct stat Status(const QString &path)
@@ -98,40 +100,179 @@ struct stat Status(const QString &path)
 
 } // namespace
 
-// A save killed between its steps can leave its temporary file; the next
-// save in that folder removes it, and those of its scheme untouched for a
-// day. It keeps the file of a save still running here (this process's, or
-// another live one's), a fresh one whose writer it cannot tell, and files
-// of other names.
-TEST_F(SafeSave, LeftoverTemporaryFilesGoAtTheNextSave)
+// A save killed at any of its steps leaves the old text whole, or the new,
+// and no other file; a new file killed early may be there, empty.
+TEST_F(SafeSave, AKilledSaveLeavesTheOldOrTheNewTextAndNothingElse)
 {
-    const pid_t ended = EndedProcess();
-    ASSERT_GT(ended, 0);
-    const QString killed = SaveTemporaryStem(ended) + QStringLiteral("AbCdEf");
-    const QString running = SaveTemporaryStem(::getppid()) + QStringLiteral("AbCdEf");
-    const QString own = SaveTemporaryStem(::getpid()) + QStringLiteral("AbCdEf");
-    const QString elsewhere = QStringLiteral(".ovsave-%1-00000000-AbCdEf").arg(ended);
-    ASSERT_NE(SaveTemporaryStem(ended), QStringLiteral(".ovsave-%1-00000000-").arg(ended));
-    for (const QString &name : {killed, running, own, elsewhere})
-        Put(Path(name), "whole new text");
-    const QDateTime twoDaysAgo = QDateTime::currentDateTime().addDays(-2);
-    for (const char *name : {".ovsave-old", ".ovsave-fresh", ".ovsaveold", "x.ovsave-old", ".OVSAVE-old"}) {
-        Put(Path(QString::fromLatin1(name)), "left");
-        if (QByteArray(name).endsWith("old")) {
-            QFile file(Path(QString::fromLatin1(name)));
-            ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-            ASSERT_TRUE(file.setFileTime(twoDaysAgo, QFileDevice::FileModificationTime));
+    const QString file = Path(QStringLiteral("f.txt"));
+    const auto killedAt = [&](SaveStep at, bool existing) {
+        QFile::remove(file);
+        QFile::remove(Bak(file));
+        if (existing)
+            Put(file, "old text");
+        const pid_t child = ::fork();
+        if (child == 0) {
+            SetSaveFaultHook([at](SaveStep step, int) {
+                if (step == at)
+                    ::raise(SIGKILL);
+                return true;
+            });
+            QString error;
+            ReplaceFileKeepingBackup(file, "the new text", WithBak, error);
+            ::_exit(0);
         }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+    };
+    for (const SaveStep at : {SaveStep::Create, SaveStep::Write, SaveStep::Backup, SaveStep::Replace}) {
+        ASSERT_TRUE(killedAt(at, true)) << int(at);
+        EXPECT_EQ(Bytes(file), "old text") << int(at);
+        QStringList left = Files();
+        left.removeAll(QStringLiteral("f.txt.bak"));  // made at Backup, before the last step
+        EXPECT_EQ(left, QStringList{QStringLiteral("f.txt")}) << int(at);
     }
-
-    ASSERT_TRUE(Save(QStringLiteral("b.txt"), "new"));
-    QStringList kept = {running, own, elsewhere, QStringLiteral(".OVSAVE-old"), QStringLiteral(".ovsave-fresh"),
-                        QStringLiteral(".ovsaveold"), QStringLiteral("b.txt"), QStringLiteral("x.ovsave-old")};
-    kept.sort();
-    EXPECT_EQ(Files(), kept);
-    EXPECT_EQ(Bytes(Path(QStringLiteral("b.txt"))), "new");
+    for (const SaveStep at : {SaveStep::Create, SaveStep::Write, SaveStep::Replace}) {
+        ASSERT_TRUE(killedAt(at, false)) << int(at);
+        EXPECT_EQ(Bytes(file), "") << int(at);
+        EXPECT_EQ(Files(), QStringList{QStringLiteral("f.txt")}) << int(at);
+    }
 }
 
+// A save removes no file it did not make, whatever its name (like those of
+// a save's helper files, or a backup's with an extension added) and age,
+// whoever owns it.
+TEST_F(SafeSave, TheFolderKeepsItsOtherFiles)
+{
+    const QStringList others = {QStringLiteral(".ovsave-x"), QStringLiteral(".ovsave-1-0a1b2c3d-AbCdEf"),
+                                QStringLiteral("f.txt.bak.ovtmp"), QStringLiteral(".ovsave-")};
+    for (const QString &name : others) {
+        Put(Path(name), "someone's");
+        QFile old(Path(name));
+        ASSERT_TRUE(old.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(old.setFileTime(QDateTime::currentDateTime().addDays(-2), QFileDevice::FileModificationTime));
+        if (::geteuid() == 0) {
+            ASSERT_EQ(::chown(QFile::encodeName(Path(name)).constData(), test::OrdinaryId, test::OrdinaryId), 0);
+        }
+    }
+    const auto check = [&](const char *who) {
+        const QString file = Path(QStringLiteral("f.txt"));
+        QString error;
+        EXPECT_TRUE(ReplaceFileKeepingBackup(file, "one", WithBak, error)) << who << error.toStdString();
+        EXPECT_TRUE(ReplaceFileKeepingBackup(file, "two", WithBak, error)) << who << error.toStdString();
+        const QString link = Path(QStringLiteral("l.txt"));
+        QFile::remove(link);
+        ASSERT_EQ(::link(QFile::encodeName(file).constData(), QFile::encodeName(link).constData()), 0);
+        EXPECT_TRUE(ReplaceFileKeepingBackup(file, "three", WithBak, error)) << who << error.toStdString();  // in place
+        EXPECT_EQ(Bytes(link), "three") << who;
+        EXPECT_EQ(Bytes(Bak(file)), "two") << who;
+        for (const QString &name : others)
+            EXPECT_EQ(Bytes(Path(name)), "someone's") << who << ": " << name.toStdString();
+        QStringList files = others + QStringList{QStringLiteral("f.txt"), QStringLiteral("f.txt.bak"), QStringLiteral("l.txt")};
+        files.sort();
+        EXPECT_EQ(Files(), files) << who;
+        QFile::remove(file);
+        QFile::remove(Bak(file));
+    };
+    check("this user");
+    if (::geteuid() == 0) {
+        const test::OrdinaryUser user(dir_.path());
+        ASSERT_TRUE(user.Acting());
+        check("an ordinary user");
+    }
+}
+
+// Where the file system has no unnamed files, the new file is made under a
+// fresh name, with its permissions from the start, and takes the file's
+// place; nothing else stays.
+TEST_F(SafeSave, WithoutUnnamedFilesAFreshNameServes)
+{
+    const QString file = Path(QStringLiteral("f.txt"));
+    Put(file, "old");
+    ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0640), 0);
+    QStringList named;
+    QList<mode_t> modes;
+    SetSaveFaultHook([&](SaveStep step, int newFile) {
+        if (step == SaveStep::Create) {
+            errno = EOPNOTSUPP;
+            return false;
+        }
+        named << Helpers();
+        if (newFile >= 0)
+            modes << ModeOf(newFile);
+        return true;
+    });
+    QString error;
+    EXPECT_TRUE(ReplaceFileKeepingBackup(file, "new", WithBak, error)) << error.toStdString();
+    SetSaveFaultHook({});
+    EXPECT_EQ(named.size(), 3);  // at Write, Backup and Replace
+    EXPECT_EQ(modes, (QList<mode_t>{0640, 0640}));
+    EXPECT_EQ(Bytes(file), "new");
+    EXPECT_EQ(Bytes(Bak(file)), "old");
+    EXPECT_EQ(test::ModeOf(file), mode_t(0640));
+    EXPECT_EQ(Files(), (QStringList{QStringLiteral("f.txt"), QStringLiteral("f.txt.bak")}));
+}
+
+// The file saved is the one the kernel opens by the name: through a linked
+// folder and "..", a link whose target holds "..", and folders whose names
+// are not UTF-8 (here in Shift-JIS), named relative to them or through a
+// link. Its backup lies beside it. A name that holds another file by the
+// time the new one would take its place keeps that file.
+TEST_F(SafeSave, TheFileSavedIsTheOneTheKernelOpens)
+{
+    QDir top(dir_.path());
+    ASSERT_TRUE(top.mkpath(QStringLiteral("real/deep")));
+    Put(Path(QStringLiteral("t.txt")), "unrelated");
+    Put(Path(QStringLiteral("real/t.txt")), "old");
+    ASSERT_TRUE(QFile::link(QStringLiteral("real/deep"), Path(QStringLiteral("dirlink"))));
+    ASSERT_TRUE(QFile::link(QStringLiteral("dirlink/../t.txt"), Path(QStringLiteral("tlink"))));
+    QString error;
+    EXPECT_TRUE(ReplaceFileKeepingBackup(Path(QStringLiteral("dirlink/../t.txt")), "new", WithBak, error));
+    EXPECT_EQ(Bytes(Path(QStringLiteral("real/t.txt"))), "new");
+    EXPECT_EQ(Bytes(Path(QStringLiteral("real/t.txt.bak"))), "old");
+    EXPECT_TRUE(ReplaceFileKeepingBackup(Path(QStringLiteral("tlink")), "newer", WithBak, error));
+    EXPECT_EQ(Bytes(Path(QStringLiteral("real/t.txt"))), "newer");
+    EXPECT_EQ(Bytes(Path(QStringLiteral("real/t.txt.bak"))), "new");
+    EXPECT_TRUE(QFileInfo(Path(QStringLiteral("tlink"))).isSymLink());
+    EXPECT_EQ(Bytes(Path(QStringLiteral("t.txt"))), "unrelated");
+    EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("t.txt.bak"))));
+
+    const QByteArray folder = QFile::encodeName(dir_.path()) + "/\x93\xfa\x96\x7b";
+    ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
+    ASSERT_EQ(::symlink("\x93\xfa\x96\x7b", QFile::encodeName(Path(QStringLiteral("jp"))).constData()), 0);
+    ASSERT_EQ(::symlink("\x93\xfa\x96\x7b/b.txt", QFile::encodeName(Path(QStringLiteral("b.txt"))).constData()), 0);
+    EXPECT_TRUE(ReplaceFileKeepingBackup(Path(QStringLiteral("jp/a.txt")), "through the folder", WithBak, error))
+        << error.toStdString();
+    EXPECT_TRUE(ReplaceFileKeepingBackup(Path(QStringLiteral("b.txt")), "through the file", WithBak, error))
+        << error.toStdString();
+    const QByteArray here = QFile::encodeName(QDir::currentPath());
+    ASSERT_EQ(::chdir(folder.constData()), 0);
+    const bool relative = ReplaceFileKeepingBackup(QStringLiteral("c.txt"), "relative", WithBak, error);
+    const bool again = ReplaceFileKeepingBackup(QStringLiteral("c.txt"), "relative again", WithBak, error);
+    ASSERT_EQ(::chdir(here.constData()), 0);
+    EXPECT_TRUE(relative && again) << error.toStdString();
+    const auto bytesIn = [&](const char *name) { return test::BytesAt(folder + '/' + name); };
+    EXPECT_EQ(bytesIn("a.txt"), "through the folder");
+    EXPECT_EQ(bytesIn("b.txt"), "through the file");
+    EXPECT_EQ(bytesIn("c.txt"), "relative again");
+    EXPECT_EQ(bytesIn("c.txt.bak"), "relative");
+    EXPECT_EQ(bytesIn("a.txt.bak") + bytesIn("b.txt.bak"), "<missing><missing>");  // new files have no backup
+    for (const char *name : {"a.txt", "b.txt", "c.txt", "c.txt.bak"})
+        ::unlink((folder + '/' + name).constData());
+    ASSERT_EQ(::rmdir(folder.constData()), 0);  // a name the folder's removal could not spell
+
+    // Another program puts a file in the name's place meanwhile.
+    const QString file = Path(QStringLiteral("f.txt"));
+    Put(file, "old");
+    Put(Path(QStringLiteral("g.txt")), "another program's");
+    SetSaveFaultHook([&](SaveStep step, int) {
+        return step != SaveStep::Replace || ::rename(QFile::encodeName(Path(QStringLiteral("g.txt"))).constData(), QFile::encodeName(file).constData()) == 0;
+    });
+    EXPECT_TRUE(ReplaceFileKeepingBackup(file, "new", {}, error)) << error.toStdString();
+    SetSaveFaultHook({});
+    EXPECT_EQ(Bytes(file), "another program's");
+    EXPECT_EQ(Helpers(), QStringList());
+}
 // A save through a chain of links replaces the file at its end, with the
 // backup beside that file; the links stay. A chain that loops is refused.
 TEST_F(SafeSave, LinksAreSavedThrough)
@@ -141,8 +282,7 @@ TEST_F(SafeSave, LinksAreSavedThrough)
     ASSERT_TRUE(QFile::link(QStringLiteral("real/f.txt"), Path(QStringLiteral("second"))));
     ASSERT_TRUE(QFile::link(QStringLiteral("second"), Path(QStringLiteral("first"))));
     QString error;
-    ASSERT_TRUE(ReplaceFileKeepingBackup(Path(QStringLiteral("first")), "new",
-                                         [](const QString &target) { return target + QStringLiteral(".bak"); }, error));
+    ASSERT_TRUE(ReplaceFileKeepingBackup(Path(QStringLiteral("first")), "new", WithBak, error));
     EXPECT_TRUE(QFileInfo(Path(QStringLiteral("first"))).isSymLink());
     EXPECT_TRUE(QFileInfo(Path(QStringLiteral("second"))).isSymLink());
     EXPECT_EQ(Bytes(Path(QStringLiteral("real/f.txt"))), "new");
@@ -167,7 +307,7 @@ TEST_F(SafeSave, AFolderThatTakesNoNewFileHasItsFilesWrittenInPlace)
         ASSERT_TRUE(QDir(dir_.path()).mkpath(name));
         const QString file = Path(name + QStringLiteral("/f.txt"));
         Put(file, "old text");
-        Put(WithBak(file), "older");
+        Put(Bak(file), "older");
         const ino_t inode = Status(file).st_ino;
         test::RefusingFolder locked(Path(name));
         if (!locked.Refuses())
@@ -176,7 +316,7 @@ TEST_F(SafeSave, AFolderThatTakesNoNewFileHasItsFilesWrittenInPlace)
         QString error;
         EXPECT_TRUE(ReplaceFileKeepingBackup(file, "new", WithBak, error)) << error.toStdString();
         EXPECT_EQ(Bytes(file), "new");
-        EXPECT_EQ(Bytes(WithBak(file)), "old text");
+        EXPECT_EQ(Bytes(Bak(file)), "old text");
         EXPECT_TRUE(ReplaceFileKeepingBackup(file, "newer and longer", {}, error)) << error.toStdString();
         EXPECT_EQ(Bytes(file), "newer and longer");
         EXPECT_EQ(Status(file).st_ino, inode);
@@ -202,6 +342,45 @@ TEST_F(SafeSave, AFolderThatTakesNoNewFileHasItsFilesWrittenInPlace)
     }
 }
 
+// A backup never shows the old text more widely than its file did: a copy
+// has the file's permissions, and an existing backup file written over
+// where the folder takes no new file is narrowed to them first.
+TEST_F(SafeSave, ABackupNeverShowsMoreThanItsFile)
+{
+    const auto check = [this](const QString &name) {
+        ASSERT_TRUE(QDir(dir_.path()).mkpath(name));
+        const QString file = Path(name + QStringLiteral("/f.txt"));
+        Put(file, "private");
+        Put(Bak(file), "older");
+        ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0600), 0);
+        ASSERT_EQ(::chmod(QFile::encodeName(Bak(file)).constData(), 0644), 0);
+        QString error;
+        {
+            test::RefusingFolder locked(Path(name));
+            if (!locked.Refuses())
+                GTEST_SKIP() << "no folder here can be made to refuse new files";
+            EXPECT_TRUE(ReplaceFileKeepingBackup(file, "new", WithBak, error)) << error.toStdString();
+        }
+        EXPECT_EQ(Bytes(Bak(file)), "private");
+        EXPECT_EQ(test::ModeOf(Bak(file)), mode_t(0600));
+
+        // A file with another name: its backup is a new copy.
+        const QString other = Path(name + QStringLiteral("/other.txt"));
+        ASSERT_EQ(::link(QFile::encodeName(file).constData(), QFile::encodeName(other).constData()), 0);
+        ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0640), 0);
+        EXPECT_TRUE(ReplaceFileKeepingBackup(file, "newer", WithBak, error)) << error.toStdString();
+        EXPECT_EQ(Bytes(Bak(file)), "new");
+        EXPECT_EQ(test::ModeOf(Bak(file)), mode_t(0640));
+        EXPECT_EQ(Bytes(other), "newer");
+    };
+    check(QStringLiteral("mine"));
+    if (::geteuid() == 0) {
+        const test::OrdinaryUser user(dir_.path());
+        ASSERT_TRUE(user.Acting());
+        check(QStringLiteral("theirs"));
+    }
+}
+
 // A folder or a name that refuses (EACCES, EPERM, EBUSY) when the new file is
 // made or renamed has the file written in place: its backup a copy of the
 // old contents, the copy's source read again from its start.
@@ -210,14 +389,14 @@ TEST_F(SafeSave, WhereTheFolderOrNameRefusesTheFileIsWrittenInPlace)
     const QString file = Path(QStringLiteral("f.txt"));
     const QString source = Path(QStringLiteral("source"));
     Put(source, "the source's text");
-    for (const SaveStep refused : {SaveStep::Write, SaveStep::Replace}) {
+    for (const SaveStep refused : {SaveStep::Create, SaveStep::Write, SaveStep::Replace}) {
         for (const int failure : {EACCES, EPERM, EBUSY}) {
             const std::string where = "step " + std::to_string(int(refused)) + ", " + std::strerror(failure);
             Put(file, "old");
-            QFile::remove(WithBak(file));
+            QFile::remove(Bak(file));
             const ino_t inode = Status(file).st_ino;
             bool failed = false;
-            SetSaveFaultHook([&](SaveStep step) {
+            SetSaveFaultHook([&](SaveStep step, int) {
                 if (step != refused || std::exchange(failed, true))
                     return true;
                 errno = failure;
@@ -226,15 +405,15 @@ TEST_F(SafeSave, WhereTheFolderOrNameRefusesTheFileIsWrittenInPlace)
             QString error;
             EXPECT_TRUE(ReplaceFileKeepingBackup(file, "new", WithBak, error)) << where << error.toStdString();
             EXPECT_EQ(Bytes(file), "new") << where;
-            EXPECT_EQ(Bytes(WithBak(file)), "old") << where;
-            EXPECT_NE(Status(WithBak(file)).st_ino, inode) << where;
+            EXPECT_EQ(Bytes(Bak(file)), "old") << where;
+            EXPECT_NE(Status(Bak(file)).st_ino, inode) << where;
 
             failed = false;
             EXPECT_TRUE(ReplaceFileWithCopy(file, source, error)) << where << error.toStdString();
             EXPECT_EQ(Bytes(file), "the source's text") << where;
             EXPECT_EQ(Status(file).st_ino, inode) << where;
             EXPECT_TRUE(failed) << where;
-            EXPECT_EQ(TemporaryModes(), QList<mode_t>()) << where;
+            EXPECT_EQ(Helpers(), QStringList()) << where;
         }
     }
     SetSaveFaultHook({});
@@ -242,18 +421,17 @@ TEST_F(SafeSave, WhereTheFolderOrNameRefusesTheFileIsWrittenInPlace)
 
 // A new file has the permissions the umask leaves, a copy those of a new
 // file made with its source's; a file replaced keeps its own (a copy takes
-// its source's). The temporary file has them from its making on, so that a
-// save killed on the way leaves no copy of a private file that others can
-// read.
+// its source's). The new file has them before any text is in it, so that
+// it never shows a private file's text more widely.
 TEST_F(SafeSave, PermissionsFollowTheUmaskAndThoseOfTheFileReplaced)
 {
     const QString file = Path(QStringLiteral("f.txt"));
     const QString source = Path(QStringLiteral("source"));
     Put(source, "copied");
     QList<mode_t> seen;
-    SetSaveFaultHook([&](SaveStep step) {
-        if (step != SaveStep::Backup)
-            seen << TemporaryModes();
+    SetSaveFaultHook([&](SaveStep step, int newFile) {
+        if (step != SaveStep::Backup && newFile >= 0)
+            seen << ModeOf(newFile);
         return true;
     });
     const auto save = [&](std::optional<mode_t> copied) {
@@ -327,7 +505,7 @@ TEST_F(SafeSave, AFileTheUserMayNotWriteIsRefused)
         EXPECT_EQ(Bytes(others), "theirs");
     }
     EXPECT_EQ(Files().filter(QStringLiteral(".ovsave-")), QStringList());
-    EXPECT_FALSE(QFileInfo::exists(WithBak(readOnly)));
+    EXPECT_FALSE(QFileInfo::exists(Bak(readOnly)));
 }
 
 // A file keeps its owner and group: the new file is given them where the
@@ -393,7 +571,7 @@ TEST_F(SafeSave, AFileWithOtherNamesIsWrittenInPlace)
     EXPECT_TRUE(ReplaceFileKeepingBackup(file, "new", WithBak, error)) << error.toStdString();
     EXPECT_EQ(Bytes(other), "new");
     EXPECT_EQ(Status(file).st_ino, inode);
-    EXPECT_EQ(Bytes(WithBak(file)), "old");
+    EXPECT_EQ(Bytes(Bak(file)), "old");
     EXPECT_EQ(Status(file).st_nlink, nlink_t(2));
 
     const QString source = Path(QStringLiteral("source"));
@@ -403,11 +581,11 @@ TEST_F(SafeSave, AFileWithOtherNamesIsWrittenInPlace)
     EXPECT_EQ(Status(other).st_ino, inode);
 
     ASSERT_TRUE(QFile::remove(other));
-    ASSERT_TRUE(QFile::remove(WithBak(file)));
-    ASSERT_EQ(::link(QFile::encodeName(file).constData(), QFile::encodeName(WithBak(file)).constData()), 0);
+    ASSERT_TRUE(QFile::remove(Bak(file)));
+    ASSERT_EQ(::link(QFile::encodeName(file).constData(), QFile::encodeName(Bak(file)).constData()), 0);
     EXPECT_TRUE(ReplaceFileKeepingBackup(file, "newer", WithBak, error)) << error.toStdString();
     EXPECT_EQ(Bytes(file), "newer");
-    EXPECT_EQ(Bytes(WithBak(file)), "copied");
+    EXPECT_EQ(Bytes(Bak(file)), "copied");
     EXPECT_EQ(Files(), (QStringList{QStringLiteral("f.txt"), QStringLiteral("f.txt.bak"), QStringLiteral("source")}));
 }
 
