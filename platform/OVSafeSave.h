@@ -9,7 +9,10 @@
 // previous file is kept under the backup name first (a hard link to it, or
 // else a copy, renamed over any older backup in one step). A failure leaves
 // the previous file as it was; a save killed on the way leaves the old or
-// the new contents, and nothing else (a new file may stay empty).
+// the new contents (a new file may stay empty). Only a kill in the moment
+// between linking a finished helper file in and renaming it leaves that
+// file behind under its helper name: the kernel cannot link an unnamed
+// file over an existing name.
 //
 // The new file is made to be the old one in everything but its contents:
 // its owner, group, permissions and extended attributes. Where it cannot be
