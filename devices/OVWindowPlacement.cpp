@@ -21,13 +21,25 @@ QPoint CurrentFrame(const QWidget &window)
     return handle != nullptr && window.isVisible() ? handle->framePosition() : window.pos();
 }
 
+// Where the client area stands when the frame is at `frame`: the frame's
+// offset as the window manager gives it (none before it has framed the
+// window, which is then placed again once it has).
+QPoint ClientTopLeft(const QWindow &handle, QPoint frame)
+{
+    const QMargins margins = handle.frameMargins();
+    return frame + QPoint(margins.left(), margins.top());
+}
+
 // A shown window's frame goes where asked through its native window, which
-// leaves the frame to the window manager.
+// leaves its state alone, by the client area: Qt keeps a frame position asked
+// as the window's own until the window manager answers, and a size asked
+// meanwhile would send it on as the client's, the window landing off by its
+// frame.
 void MoveFrame(QWidget &window, QPoint frame)
 {
     QWindow *handle = window.windowHandle();
     if (handle != nullptr && window.isVisible())
-        handle->setFramePosition(frame);
+        handle->setPosition(ClientTopLeft(*handle, frame));
     else
         window.move(frame);
 }
@@ -205,6 +217,8 @@ void ShowWindowAt(QWidget &window, QPoint frame)
 
 void PlaceWindow(QWidget &window, QPoint frame)
 {
+    if (AwaitingMap(window))  // placed again once the frame's offset is known
+        WindowSettler::For(window).AwaitMap();
     if (ShownMinimised(window))
         WindowSettler::For(window).PlaceWhenRestored(frame);
     else

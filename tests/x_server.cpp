@@ -132,4 +132,24 @@ QList<long> XCardinals(WId window, const char *property)
     return values;
 }
 
+QPoint XFrameTopLeft(WId window)
+{
+    Display *display = XOpenDisplay(nullptr);
+    if (display == nullptr)
+        return QPoint(-1, -1);
+    Window current = Window(window), root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    while (XQueryTree(display, current, &root, &parent, &children, &count) != 0) {
+        if (children != nullptr)
+            XFree(children);
+        if (parent == root || parent == 0)
+            break;
+        current = parent;
+    }
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(display, current, &attributes);
+    XCloseDisplay(display);
+    return QPoint(attributes.x, attributes.y);
+}
+
 } // namespace test

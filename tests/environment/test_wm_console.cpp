@@ -40,6 +40,11 @@ static void PrintTo(const QSize &size, std::ostream *out)
     *out << size.width() << 'x' << size.height();
 }
 
+static void PrintTo(const QPoint &point, std::ostream *out)
+{
+    *out << point.x() << ',' << point.y();
+}
+
 using namespace ov;
 using namespace Qt::Literals::StringLiterals;
 
@@ -175,6 +180,24 @@ TEST_F(WmConsole, AMinimiseAskedAsTheConsoleIsShownReadsSoThroughout)
     EXPECT_TRUE(minimised);
 }
 
+// A place and size asked as the console is shown, before the window manager
+// has framed it (a run started with the program), are its frame's.
+TEST_F(WmConsole, APlaceAskedAsTheConsoleIsShownIsItsFrames)
+{
+    Start();
+    console_->hide();
+    ASSERT_TRUE(test::WindowManagerCaughtUp());
+    console_->show();
+    RunFormLeft = 30;
+    RunFormTop = 20;
+    windows_->RestoreRunFormLayout();
+    windows_->SetConsoleClientSize(400, 200);
+    ASSERT_TRUE(Mapped(*console_));
+    ASSERT_TRUE(test::WindowManagerCaughtUp());
+    EXPECT_EQ(test::XFrameTopLeft(console_->winId()), QPoint(30, 20));
+    EXPECT_EQ(console_->size(), QSize(400, 200));
+}
+
 // The layout before a run puts the console's frame at its place and the
 // window at its size. A minimised console that a run lays out again, or a
 // program moves or sizes, stays minimised (the manager would restore a
@@ -212,6 +235,33 @@ TEST_F(WmConsole, AMinimisedConsoleTakesItsNewPlaceAndSizeWhenRestored)
         return WmState(*console_) == 1 && console_->size() == QSize(500, 300)
                && handle->framePosition() == QPoint(40, 50);
     })) << handle->framePosition().x() << ',' << handle->framePosition().y();
+}
+
+// TSCREEN sizes the console and leaves its frame where it is, title bar on
+// the screen; the runs after it put the frame back at its place and the
+// window at its size, and a place given just before the size holds.
+TEST_F(WmConsole, TScreenSizesTheConsoleAndKeepsItsFrameInPlace)
+{
+    Start();
+    frame_->show();
+    console_->show();
+    ASSERT_TRUE(Mapped(*console_));
+    const auto expectFrame = [&](QPoint at, QSize size, const char *after) {
+        ASSERT_TRUE(test::WindowManagerCaughtUp());
+        EXPECT_EQ(test::XFrameTopLeft(console_->winId()), at) << after;
+        EXPECT_EQ(console_->windowHandle()->framePosition(), at) << after;  // where Qt has it too
+        EXPECT_EQ(console_->size(), size) << after;
+    };
+    expectFrame(QPoint(0, 0), QSize(640, 250), "the start");
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        SCOPED_TRACE(cycle);
+        RunFromEditor(u"TSCREEN(300, 100)\r\nPRINT 1\r\n"_s);
+        expectFrame(QPoint(0, 0), QSize(320, 120), "TSCREEN");
+        RunFromEditor(u"PRINT 2\r\n"_s);
+        expectFrame(QPoint(0, 0), QSize(640, 250), "the next run");
+    }
+    RunFromEditor(u"TWPOSITION(100, 50): TSCREEN(400, 200)\r\n"_s);
+    expectFrame(QPoint(100, 50), QSize(420, 220), "TWPOSITION and TSCREEN");
 }
 
 // The console's size setting is the window less 20 pixels each way, as it
