@@ -132,11 +132,11 @@ QList<long> XCardinals(WId window, const char *property)
     return values;
 }
 
-QPoint XFrameTopLeft(WId window)
+QRect XFrameGeometry(WId window)
 {
     Display *display = XOpenDisplay(nullptr);
     if (display == nullptr)
-        return QPoint(-1, -1);
+        return QRect();
     Window current = Window(window), root = 0, parent = 0, *children = nullptr;
     unsigned count = 0;
     while (XQueryTree(display, current, &root, &parent, &children, &count) != 0) {
@@ -149,7 +149,8 @@ QPoint XFrameTopLeft(WId window)
     XWindowAttributes attributes{};
     XGetWindowAttributes(display, current, &attributes);
     XCloseDisplay(display);
-    return QPoint(attributes.x, attributes.y);
+    return QRect(attributes.x, attributes.y, attributes.width + 2 * attributes.border_width,
+                 attributes.height + 2 * attributes.border_width);
 }
 
 } // namespace test

@@ -6,7 +6,7 @@
 #include "tests/private_server.h"
 
 #include <QList>
-#include <QPoint>
+#include <QRect>
 #include <QProcess>
 #include <QString>
 #include <QtGui/qwindowdefs.h>
@@ -29,8 +29,8 @@ int XWindowManagerState(WId window);
 // as the frame extents the window manager gives it; empty when it has none.
 QList<long> XCardinals(WId window, const char *property);
 
-// The top-left corner of the frame the window manager put around a
-// top-level window: its ancestor just below the root.
-QPoint XFrameTopLeft(WId window);
+// Where the frame the window manager put around a top-level window lies:
+// the window's ancestor just below the root.
+QRect XFrameGeometry(WId window);
 
 } // namespace test

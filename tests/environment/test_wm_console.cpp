@@ -194,7 +194,7 @@ TEST_F(WmConsole, APlaceAskedAsTheConsoleIsShownIsItsFrames)
     windows_->SetConsoleClientSize(400, 200);
     ASSERT_TRUE(Mapped(*console_));
     ASSERT_TRUE(test::WindowManagerCaughtUp());
-    EXPECT_EQ(test::XFrameTopLeft(console_->winId()), QPoint(30, 20));
+    EXPECT_EQ(test::XFrameGeometry(console_->winId()).topLeft(), QPoint(30, 20));
     EXPECT_EQ(console_->size(), QSize(400, 200));
 }
 
@@ -248,7 +248,7 @@ TEST_F(WmConsole, TScreenSizesTheConsoleAndKeepsItsFrameInPlace)
     ASSERT_TRUE(Mapped(*console_));
     const auto expectFrame = [&](QPoint at, QSize size, const char *after) {
         ASSERT_TRUE(test::WindowManagerCaughtUp());
-        EXPECT_EQ(test::XFrameTopLeft(console_->winId()), at) << after;
+        EXPECT_EQ(test::XFrameGeometry(console_->winId()).topLeft(), at) << after;
         EXPECT_EQ(console_->windowHandle()->framePosition(), at) << after;  // where Qt has it too
         EXPECT_EQ(console_->size(), size) << after;
     };

@@ -9,6 +9,7 @@
 
 #include "program_windows_fixture.h"
 #include <QApplication>
+#include <QScreen>
 #include <QWindow>
 #include <gtest/gtest.h>
 #include <ostream>
@@ -26,6 +27,17 @@ static void PrintTo(const QSize &size, std::ostream *out)
 using namespace ov;
 
 namespace {
+
+// Where the window manager put the window's frame.
+QRect Frame(const QWidget *window)
+{
+    return test::XFrameGeometry(window->winId());
+}
+
+QPoint FrameAt(const QWidget *window)
+{
+    return Frame(window).topLeft();
+}
 
 QWidget *KeptPicture()
 {
@@ -102,10 +114,10 @@ TEST_F(Screens, AGraphicsScreenShownTwiceKeepsItsFramePosition)
         DestroyGraphForms();
         Run(QStringLiteral("GWPOSITION(%1, %2): GSCREEN(200, 100): GSCREEN(200, 100)").arg(at.x()).arg(at.y()));
         ASSERT_TRUE(test::WaitUntil([] { return Managed(GraphForm()) && Managed(KeptPicture()); }));
-        EXPECT_TRUE(test::WaitUntil([at] { return test::XFrameTopLeft(GraphForm()->winId()) == at; }))
-            << test::XFrameTopLeft(GraphForm()->winId()).y();
-        EXPECT_TRUE(test::WaitUntil([at] { return test::XFrameTopLeft(KeptPicture()->winId()) == at; }))
-            << test::XFrameTopLeft(KeptPicture()->winId()).y();
+        EXPECT_TRUE(test::WaitUntil([at] { return FrameAt(GraphForm()) == at; }))
+            << FrameAt(GraphForm()).y();
+        EXPECT_TRUE(test::WaitUntil([at] { return FrameAt(KeptPicture()) == at; }))
+            << FrameAt(KeptPicture()).y();
     }
 }
 
@@ -113,8 +125,8 @@ TEST_F(Screens, AControlScreenShownTwiceKeepsItsFramePosition)
 {
     Run(QStringLiteral("CWPOSITION(800, 500): CSCREEN(100, 100): CSCREEN(300, 200)"));
     ASSERT_TRUE(test::WaitUntil([this] { return Managed(&form_); }));
-    EXPECT_TRUE(test::WaitUntil([this] { return test::XFrameTopLeft(form_.winId()) == QPoint(800, 500); }))
-        << test::XFrameTopLeft(form_.winId()).y();
+    EXPECT_TRUE(test::WaitUntil([this] { return FrameAt(&form_) == QPoint(800, 500); }))
+        << FrameAt(&form_).y();
     EXPECT_EQ(form_.size(), QSize(300, 200));
 }
 
@@ -122,10 +134,10 @@ TEST_F(Screens, APositionRightAfterTheScreenOpensIsTheFrames)
 {
     Run(QStringLiteral("GSCREEN(200, 100): GWPOSITION(0, 0): CSCREEN(100, 100): CWPOSITION(500, 400)"));
     ASSERT_TRUE(test::WaitUntil([this] { return Managed(GraphForm()) && Managed(&form_); }));
-    EXPECT_TRUE(test::WaitUntil([] { return test::XFrameTopLeft(GraphForm()->winId()) == QPoint(0, 0); }))
-        << test::XFrameTopLeft(GraphForm()->winId()).y();
-    EXPECT_TRUE(test::WaitUntil([this] { return test::XFrameTopLeft(form_.winId()) == QPoint(500, 400); }))
-        << test::XFrameTopLeft(form_.winId()).y();
+    EXPECT_TRUE(test::WaitUntil([] { return FrameAt(GraphForm()) == QPoint(0, 0); }))
+        << FrameAt(GraphForm()).y();
+    EXPECT_TRUE(test::WaitUntil([this] { return FrameAt(&form_) == QPoint(500, 400); }))
+        << FrameAt(&form_).y();
 }
 
 // Stretching sizes the graphics window and leaves its frame where it is,
@@ -144,6 +156,25 @@ TEST_F(Screens, AStretchedGraphicsScreenKeepsItsFramePosition)
         RunLine(line);  // a typed line: the run keeps the screen's sizes
         ASSERT_TRUE(test::WindowManagerCaughtUp());
         EXPECT_EQ(GraphForm()->size(), QSize(200, 150));
-        EXPECT_EQ(test::XFrameTopLeft(GraphForm()->winId()), frame);
+        EXPECT_EQ(FrameAt(GraphForm()), frame);
     }
+}
+
+// The picture kept from a maximised screen stays maximised, within the
+// screen, and restored it has the screen's normal place and size.
+TEST_F(Screens, APictureKeptFromAMaximisedScreenLiesWithinTheScreen)
+{
+    Run(QStringLiteral("GWPOSITION(100, 300): GSCREEN(200, 100): GWINDOWSTATE = \"maximize\""));
+    ASSERT_TRUE(test::WaitUntil([] { return Managed(GraphForm()) && GraphForm()->isMaximized(); }));
+    RunLine(QStringLiteral("GSCREEN(300, 150)"));
+    ASSERT_TRUE(test::WaitUntil([] { return Managed(KeptPicture()); }));
+    QWidget *kept = KeptPicture();
+    const QRect area = kept->screen()->availableGeometry();
+    EXPECT_TRUE(test::WaitUntil([&] { return test::WindowManagerCaughtUp() && area.contains(Frame(kept)); }))
+        << Frame(kept).y() + Frame(kept).height() << " below " << area.bottom();
+    EXPECT_TRUE(kept->isMaximized());
+
+    kept->setWindowState(Qt::WindowNoState);
+    EXPECT_TRUE(test::WaitUntil([&] { return kept->size() == QSize(200, 100) && FrameAt(kept) == QPoint(100, 300); }))
+        << kept->width() << 'x' << kept->height() << " at " << FrameAt(kept).x() << ',' << FrameAt(kept).y();
 }
