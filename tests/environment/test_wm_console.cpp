@@ -465,4 +465,54 @@ TEST_F(WmConsole, TheDataInputBoxShowsItsTitleWithoutWindowButtonsAndMoves)
     EXPECT_TRUE(console_->RunBtn->isEnabled());
 }
 
+// The data-input box widens to its prompt, for INPUT and LINE INPUT, as far
+// as the screen is wide; a longer prompt wraps, between words, between
+// Japanese characters and within a word longer than a line, and shows whole.
+TEST_F(WmConsole, TheDataInputBoxWidensToItsPromptAndWrapsItBeyondTheScreen)
+{
+    Start();
+    frame_->show();
+    console_->show();
+    ASSERT_TRUE(Mapped(*console_));
+    const QString sentence = u"Please type the name of the file that holds the data for the data input box "_s;
+    const QString prompts[] = {sentence + u"here"_s, sentence.repeated(5) + u"here"_s,
+                               QString(u"データ入力の箱に入れる名前を書いて下さい。"_s).repeated(12),
+                               QString(300, u'x')};
+    QString program;
+    for (const QString &prompt : prompts)
+        program += u"INPUT \"%1\", A$\r\nLINE INPUT \"%1\"; B$\r\n"_s.arg(prompt);
+    QStringList shown;
+    std::function<void(TInputNumForm *)> check = [&](TInputNumForm *box) {
+        const QString prompt = prompts[shown.size() / 2];
+        SCOPED_TRACE(prompt.left(20).toStdString());
+        shown.append(box->Label1->text());
+        EXPECT_TRUE(Mapped(*box));
+        const QRect area = box->screen()->availableGeometry();
+        EXPECT_TRUE(area.contains(box->frameGeometry()))
+            << box->width() << " wide at " << box->x() << " on a screen " << area.width() << " wide";
+        const QLabel *label = box->Label1;
+        const QStringList lines = label->text().split(u'\n');
+        QString whole = label->text();
+        whole.remove(u'\n').remove(u' ');
+        EXPECT_EQ(whole, QString(prompt).remove(u' '));
+        const QFontMetrics metrics = label->fontMetrics();
+        for (const QString &line : lines)
+            EXPECT_LE(metrics.horizontalAdvance(line), label->contentsRect().width()) << line.toStdString();
+        EXPECT_GE(label->height(), int(lines.size()) * metrics.height());
+        EXPECT_TRUE(box->rect().contains(label->geometry()));
+        EXPECT_LE(label->geometry().bottom(), box->Edit1->geometry().top());
+        if (metrics.horizontalAdvance(prompt) + 40 < area.width()) {
+            EXPECT_EQ(lines.size(), 1);  // one line while the screen is wide enough
+        }
+        QTest::keyClick(box->Edit1, Qt::Key_Return);
+        if (shown.size() < 2 * int(std::size(prompts)))
+            AnswerNextDialog<TInputNumForm>(check);
+    };
+    AnswerNextDialog<TInputNumForm>(check);
+    RunFromEditor(program);
+    ASSERT_EQ(shown.size(), 2 * int(std::size(prompts)));
+    EXPECT_EQ(shown[0].count(u'\n'), 0);
+    EXPECT_GT(shown[2].count(u'\n'), 0);  // five sentences do not fit 1600 pixels
+}
+
 } // namespace
