@@ -19,10 +19,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
+#include <QDialogButtonBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -513,6 +516,43 @@ TEST_F(WmConsole, TheDataInputBoxWidensToItsPromptAndWrapsItBeyondTheScreen)
     ASSERT_EQ(shown.size(), 2 * int(std::size(prompts)));
     EXPECT_EQ(shown[0].count(u'\n'), 0);
     EXPECT_GT(shown[2].count(u'\n'), 0);  // five sentences do not fit 1600 pixels
+}
+
+// The close question of a modified editor, a question of one line, is no
+// wider than the wider of its rows needs, the icon and the whole line of the
+// question or the buttons, plus the box's margins (allowed twice: the box
+// may hold its width in an item as wide as a whole row, inside its margins).
+TEST_F(WmConsole, TheCloseQuestionIsNoWiderThanItsRowsNeed)
+{
+    Start();
+    frame_->show();
+    SetMessageBoxHook({});  // the real box
+    const QString names[] = {u"Untitled1"_s, u"/home/someone/Documents/programs/game.ovt"_s,
+                             u"/home/someone/ドキュメント/プログラム集/ゲームその一.ovt"_s};
+    for (const QString &name : names) {
+        SCOPED_TRACE(name.toStdString());
+        TOVEditForm *editor = frame_->NewEditor();
+        editor->FileName = name;
+        editor->Editor->insertPlainText(u"PRINT 1"_s);
+        bool asked = false;
+        AnswerNextDialog<QMessageBox>([&](QMessageBox *box) {
+            asked = true;
+            const auto *label = box->findChild<QLabel *>(u"qt_msgbox_label"_s);
+            const auto *buttons = box->findChild<QDialogButtonBox *>();
+            ASSERT_NE(label, nullptr);
+            ASSERT_NE(buttons, nullptr);
+            const QMargins margins = box->layout()->contentsMargins();
+            const int line = label->x() - margins.left() + label->fontMetrics().horizontalAdvance(label->text());
+            const int row = buttons->sizeHint().width();
+            EXPECT_LE(box->width(), std::max(line, row) + 2 * (margins.left() + margins.right()))
+                << "line " << line << ", buttons " << row;
+            box->button(QMessageBox::Cancel)->click();
+        });
+        EXPECT_FALSE(editor->parentWidget()->close());
+        EXPECT_TRUE(asked);
+        editor->Editor->document()->setModified(false);
+        editor->parentWidget()->close();
+    }
 }
 
 } // namespace
