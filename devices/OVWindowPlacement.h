@@ -37,7 +37,8 @@ void SetWindowStates(QWidget &window, Qt::WindowStates states);
 // The window's states, including one still waiting for the mapping.
 Qt::WindowStates WindowStatesOf(const QWidget &window);
 // Where the window's outer frame is; for a window placed here, where it was
-// asked to be until the window manager has put it there.
+// asked to be until the window manager has put it there, and while it is
+// maximised (where it goes back to).
 QPoint FrameTopLeft(const QWidget &window);
 
 } // namespace ov

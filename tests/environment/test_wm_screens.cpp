@@ -164,8 +164,11 @@ TEST_F(Screens, AStretchedGraphicsScreenKeepsItsFramePosition)
 // screen, and restored it has the screen's normal place and size.
 TEST_F(Screens, APictureKeptFromAMaximisedScreenLiesWithinTheScreen)
 {
-    Run(QStringLiteral("GWPOSITION(100, 300): GSCREEN(200, 100): GWINDOWSTATE = \"maximize\""));
-    ASSERT_TRUE(test::WaitUntil([] { return Managed(GraphForm()) && GraphForm()->isMaximized(); }));
+    Run(QStringLiteral("GSCREEN(200, 100)"));
+    RunLine(QStringLiteral("GWPOSITION(100, 300)"));  // moved once shown
+    ASSERT_TRUE(test::WaitUntil([] { return GraphForm()->windowHandle()->framePosition() == QPoint(100, 300); }));
+    RunLine(QStringLiteral("GWINDOWSTATE = \"maximize\""));
+    ASSERT_TRUE(test::WaitUntil([] { return GraphForm()->isMaximized(); }));
     RunLine(QStringLiteral("GSCREEN(300, 150)"));
     ASSERT_TRUE(test::WaitUntil([] { return Managed(KeptPicture()); }));
     QWidget *kept = KeptPicture();
