@@ -40,6 +40,14 @@ QString MemoText(const QString &text)
     return shown;
 }
 
+// A label's caption breaks its lines at CR LF, CR or LF.
+QString LabelText(const QString &text)
+{
+    QString shown = MemoText(text);
+    shown.replace(u'\r', u'\n');
+    return shown;
+}
+
 // Qt lays a changed line out anew and, unless told to keep them, shapes its
 // glyphs again for every paint and cursor move: a key typed into a very
 // long line then costs one layout of it, not several.
@@ -171,7 +179,7 @@ void TOVControlForm::Mirror(ControlKind kind, int n)
     const QColor color = ColorValueToQColor(Controls().ColorOf(kind, n)), text = ColorValueToQColor(r.Font.Color);
     switch (kind) {
     case ControlKind::Label:
-        Label[n]->setText(r.Text);
+        Label[n]->setText(LabelText(r.Text));
         palette.setColor(QPalette::Window, color);
         palette.setColor(QPalette::WindowText, text);
         break;

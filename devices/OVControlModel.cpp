@@ -107,13 +107,13 @@ ColorValue ControlModel::ColorOf(ControlKind kind, int n) const
 }
 
 // Three fifths of the pixel height per half-width cell, so that a caption
-// in the usual fonts is not cut; the height follows the font.
-void ControlModel::AutoSizeLabel(int n, int cells)
+// in the usual fonts is not cut; the height of a line follows the font.
+void ControlModel::AutoSizeLabel(int n, int cells, int lines)
 {
     ControlRecord &r = Record(ControlKind::Label, n);
     const int pixels = FontPixels(ShownFontPoints(r.Font.Size));
     r.Width = int(std::min<int64_t>(ControlSizeMax, (int64_t(cells) * pixels * 3 + 4) / 5));
-    r.Height = pixels + pixels / 4;
+    r.Height = int(std::min<int64_t>(ControlSizeMax, int64_t(std::max(1, lines)) * (pixels + pixels / 4)));
 }
 
 int ControlModel::ShownFontPoints(int size) const

@@ -55,8 +55,9 @@ public:
     // The colour the control shows: a label follows the form's colour until
     // it is given its own.
     ColorValue ColorOf(ControlKind kind, int n) const;
-    // A label is as wide as its caption of `cells` half-width cells in its font.
-    void AutoSizeLabel(int n, int cells);
+    // A label is as wide as its caption's widest line of `cells` half-width
+    // cells in its font, and as high as its `lines` lines.
+    void AutoSizeLabel(int n, int cells, int lines = 1);
     // The points a font size shows in: 0 is the default size, a negative
     // size counts as positive.
     int ShownFontPoints(int size) const;

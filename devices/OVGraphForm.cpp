@@ -197,6 +197,18 @@ void TOVGraphForm::closeEvent(QCloseEvent *event)
 
 // ---------------------------------------------------------------- the kept picture
 
+namespace {
+
+// The size a window has, or has to be restored to when it is maximised.
+QSize NormalSize(const QWidget &window)
+{
+    const QRect normal = window.normalGeometry();
+    return window.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen) && normal.isValid() ? normal.size()
+                                                                                                    : window.size();
+}
+
+} // namespace
+
 TOVGraphForm2::TOVGraphForm2(const TOVGraphForm &old, QImage picture) : QWidget(nullptr, Qt::Tool)
 {
     setObjectName(QStringLiteral("OVGraphForm2"));
@@ -213,7 +225,7 @@ TOVGraphForm2::TOVGraphForm2(const TOVGraphForm &old, QImage picture) : QWidget(
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(ScrollBox1);
-    resize(old.size());
+    resize(NormalSize(old));
 }
 
 // ---------------------------------------------------------------- window steps
@@ -230,13 +242,17 @@ int KeptGraphPictureCount()
 }
 
 // The whole old picture goes to a second window where the old window's frame
-// is; the oldest of more than eight closes. The old window goes.
+// is; the oldest of more than eight closes. The old window goes. The picture
+// of a maximised screen stays maximised, within the screen, and keeps the
+// screen's normal place and size to be restored to.
 void KeepGraphPicture()
 {
     if (TheForm.isNull() || !TheForm->isVisible())
         return;
     auto *kept = new TOVGraphForm2(*TheForm, GraphSurfaceObject().Snapshot());
     ShowWindowAt(*kept, FrameTopLeft(*TheForm));
+    if (WindowStatesOf(*TheForm).testFlag(Qt::WindowMaximized))
+        SetWindowStates(*kept, Qt::WindowMaximized);
     delete TheForm.data();
     KeptForms.emplace_back(kept);
     while (KeptGraphPictureCount() > MaxKeptPictures) {

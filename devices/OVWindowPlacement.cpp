@@ -21,13 +21,25 @@ QPoint CurrentFrame(const QWidget &window)
     return handle != nullptr && window.isVisible() ? handle->framePosition() : window.pos();
 }
 
+// Where the client area stands when the frame is at `frame`: the frame's
+// offset as the window manager gives it (none before it has framed the
+// window, which is then placed again once it has).
+QPoint ClientTopLeft(const QWindow &handle, QPoint frame)
+{
+    const QMargins margins = handle.frameMargins();
+    return frame + QPoint(margins.left(), margins.top());
+}
+
 // A shown window's frame goes where asked through its native window, which
-// leaves the frame to the window manager.
+// leaves its state alone, by the client area: Qt keeps a frame position asked
+// as the window's own until the window manager answers, and a size asked
+// meanwhile would send it on as the client's, the window landing off by its
+// frame.
 void MoveFrame(QWidget &window, QPoint frame)
 {
     QWindow *handle = window.windowHandle();
     if (handle != nullptr && window.isVisible())
-        handle->setFramePosition(frame);
+        handle->setPosition(ClientTopLeft(*handle, frame));
     else
         window.move(frame);
 }
@@ -85,6 +97,7 @@ public:
         AwaitMap();
         states_.reset();
         centred_.reset();
+        size_.reset();
         Asked(frame);
     }
     // The window is shown and waits for the window manager to map it.
@@ -99,8 +112,14 @@ public:
         seen_ = false;
     }
     void Centred(const QSize &size) { centred_ = size; }
+    void Sized(const QSize &size) { size_ = size; }
     bool Waiting() const { return waiting_; }
-    QPoint Frame() const { return seen_ || !frame_ ? CurrentFrame(window_) : *frame_; }
+    // A maximised window's place is where it goes back to, the place asked.
+    QPoint Frame() const
+    {
+        const bool maximised = WindowStatesOf(window_) & (Qt::WindowMaximized | Qt::WindowFullScreen);
+        return frame_ && (!seen_ || maximised) ? *frame_ : CurrentFrame(window_);
+    }
     std::optional<Qt::WindowStates> States() const { return states_; }
     void SetStates(Qt::WindowStates states) { states_ = states; }
 
@@ -142,6 +161,11 @@ private:
         if (centred_)
             Asked(CentredFrame(window_, *centred_));
         centred_.reset();
+        // sized first: a move sends the size as Qt last heard it, which may
+        // be an earlier one the window manager only now confirms
+        if (size_)
+            window_.resize(*size_);
+        size_.reset();
         if (frame_)
             MoveFrame(window_, *frame_);
         if (states_)
@@ -173,6 +197,7 @@ private:
     bool seen_ = false;
     std::optional<Qt::WindowStates> states_;
     std::optional<QSize> centred_;  // the client size to centre once framed
+    std::optional<QSize> size_;     // the client size asked before the mapping
     std::optional<QPoint> restoredFrame_;
     std::optional<QSize> restoredSize_;
 };
@@ -205,6 +230,8 @@ void ShowWindowAt(QWidget &window, QPoint frame)
 
 void PlaceWindow(QWidget &window, QPoint frame)
 {
+    if (AwaitingMap(window))  // placed again once the frame's offset is known
+        WindowSettler::For(window).AwaitMap();
     if (ShownMinimised(window))
         WindowSettler::For(window).PlaceWhenRestored(frame);
     else
@@ -215,10 +242,13 @@ void PlaceWindow(QWidget &window, QPoint frame)
 
 void ResizeWindow(QWidget &window, const QSize &size)
 {
-    if (ShownMinimised(window))
+    if (ShownMinimised(window)) {
         WindowSettler::For(window).SizeWhenRestored(size);
-    else
-        window.resize(size);
+        return;
+    }
+    if (WindowSettler *settler = WaitingSettler(window))
+        settler->Sized(size);
+    window.resize(size);
 }
 
 void CentreWindow(QWidget &window)

@@ -6,8 +6,10 @@
 // by the mapping. So for a window shown through ShowWindowAt, the position
 // and any state asked before the window manager has mapped it are given
 // again once it has; so is a state asked of any other window shown but not
-// yet mapped. Shown windows are moved through their native window, which
-// leaves the frame offset to the window manager. A minimised window that is
+// yet mapped. Shown windows are moved through their native window, by their
+// client area with the frame offset the window manager gives (a frame
+// position asked of Qt would be sent on as the client's by a size asked
+// before the window manager has answered). A minimised window that is
 // moved or sized is restored by the window manager: its new place and size
 // wait until it is restored.
 #pragma once
@@ -35,7 +37,8 @@ void SetWindowStates(QWidget &window, Qt::WindowStates states);
 // The window's states, including one still waiting for the mapping.
 Qt::WindowStates WindowStatesOf(const QWidget &window);
 // Where the window's outer frame is; for a window placed here, where it was
-// asked to be until the window manager has put it there.
+// asked to be until the window manager has put it there, and while it is
+// maximised (where it goes back to).
 QPoint FrameTopLeft(const QWidget &window);
 
 } // namespace ov

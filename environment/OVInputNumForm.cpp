@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextLayout>
 #include <qdrawutil.h>
 
 #include <algorithm>
@@ -42,6 +43,34 @@ int ButtonWidth(const QPushButton &button, int designed)
 {
     constexpr int kPadding = 16;
     return std::max(designed, button.fontMetrics().horizontalAdvance(button.text()) + kPadding);
+}
+
+// The text on as few lines as `width` allows: broken between words, and
+// anywhere within a word longer than a line.
+QString WrappedText(const QString &text, const QFont &font, int width)
+{
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        QString shown = text.mid(line.textStart(), line.textLength());
+        while (shown.endsWith(u' '))
+            shown.chop(1);
+        lines.append(shown);
+    }
+    layout.endLayout();
+    return lines.join(u'\n');
+}
+
+// The width a box may have: its screen's.
+int ScreenWidth(const QWidget &box)
+{
+    const QScreen *screen = box.screen() != nullptr ? box.screen() : QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->availableGeometry().width() : QWIDGETSIZE_MAX;
 }
 
 // At the place the program set, else centred on the screen.
@@ -102,6 +131,7 @@ TInputNumForm::TInputNumForm(const InputBoxRequest &request, QWidget *parent)
     connect(this, &QWidget::windowTitleChanged, Caption, &QLabel::setText);
     setWindowTitle(request.Caption);
     Label1 = new QLabel(request.Prompt, this);
+    Label1->setTextFormat(Qt::PlainText);  // the program's text as it is
     Edit1 = new QLineEdit(request.Text, this);
     Button1 = new QPushButton(QStringLiteral("OK"), this);
     Button2 = new QPushButton(QStringLiteral("Cancel"), this);
@@ -115,14 +145,18 @@ TInputNumForm::TInputNumForm(const InputBoxRequest &request, QWidget *parent)
 
 void TInputNumForm::LayOut(const InputBoxRequest &request)
 {
-    // The box grows, as an auto-sized form does, until the prompt, the edit
-    // field and both buttons show their whole text and the title bar its
-    // whole caption.
+    // The box grows, as an auto-sized form does, until the edit field and
+    // both buttons show their whole text, the title bar its whole caption
+    // and the prompt its whole line; a prompt wider than the screen wraps.
     const BoxLayout &box = request.Wide ? kWide : kNarrow;
     const int okWidth = ButtonWidth(*Button1, 55);
     const int cancelLeft = std::max(box.CancelLeft + kMargin, box.OkLeft + okWidth + kMargin);
     const int cancelWidth = ButtonWidth(*Button2, 45);
-    const int clientWidth = std::max({box.ClientWidth, cancelLeft + cancelWidth + kMargin, TitleWidth(*this)});
+    const int promptWidth = std::min(Label1->sizeHint().width() + 20, ScreenWidth(*this) - 2 * kBorder);
+    const int clientWidth =
+        std::max({box.ClientWidth, cancelLeft + cancelWidth + kMargin, TitleWidth(*this), promptWidth});
+    if (Label1->sizeHint().width() > clientWidth - 20)
+        Label1->setText(WrappedText(request.Prompt, Label1->font(), clientWidth - 20));
     const int labelHeight = std::max(20, Label1->sizeHint().height());
     const int rowTop = labelHeight + 8;
     const int rowHeight = std::max({24, Edit1->sizeHint().height(), Button1->sizeHint().height()});

@@ -12,6 +12,7 @@
 #include "executor/OVStack.h"
 #include "language/OVCode.h"
 
+#include <QRegularExpression>
 #include <cmath>
 #include <limits>
 
@@ -168,10 +169,20 @@ ControlKind ReadComponent(Group g, Prop p, int n)
     return p == Prop::Text || p == Prop::Visible ? FaceInUse(n) : ControlKind::Edit;
 }
 
+// A label's caption breaks its lines at CR LF, CR or LF; it is sized to its
+// widest line and to the number of its lines.
 void AutoSize(ControlKind kind, int n)
 {
-    if (kind == ControlKind::Label)
-        Controls().AutoSizeLabel(n, StrDisplayWidth(Controls().Record(kind, n).Text));
+    if (kind != ControlKind::Label)
+        return;
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    const QString &caption = Controls().Record(kind, n).Text;
+    int widest = 0, lines = 0;
+    for (const QStringView line : QStringView(caption).split(lineBreak)) {
+        widest = std::max(widest, StrDisplayWidth(line));
+        ++lines;
+    }
+    Controls().AutoSizeLabel(n, widest, lines);
 }
 
 // A label's size follows its caption and font.

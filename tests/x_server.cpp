@@ -132,4 +132,25 @@ QList<long> XCardinals(WId window, const char *property)
     return values;
 }
 
+QRect XFrameGeometry(WId window)
+{
+    Display *display = XOpenDisplay(nullptr);
+    if (display == nullptr)
+        return QRect();
+    Window current = Window(window), root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    while (XQueryTree(display, current, &root, &parent, &children, &count) != 0) {
+        if (children != nullptr)
+            XFree(children);
+        if (parent == root || parent == 0)
+            break;
+        current = parent;
+    }
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(display, current, &attributes);
+    XCloseDisplay(display);
+    return QRect(attributes.x, attributes.y, attributes.width + 2 * attributes.border_width,
+                 attributes.height + 2 * attributes.border_width);
+}
+
 } // namespace test

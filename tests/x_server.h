@@ -6,6 +6,7 @@
 #include "tests/private_server.h"
 
 #include <QList>
+#include <QRect>
 #include <QProcess>
 #include <QString>
 #include <QtGui/qwindowdefs.h>
@@ -27,5 +28,9 @@ int XWindowManagerState(WId window);
 // The values of a 32-bit CARDINAL list property of a top-level window, such
 // as the frame extents the window manager gives it; empty when it has none.
 QList<long> XCardinals(WId window, const char *property);
+
+// Where the frame the window manager put around a top-level window lies:
+// the window's ancestor just below the root.
+QRect XFrameGeometry(WId window);
 
 } // namespace test

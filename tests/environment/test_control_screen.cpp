@@ -69,6 +69,22 @@ TEST_F(ControlScreen, WidgetsMirrorTheModelAndAClickRunsTheSub)
     EXPECT_TRUE(Console().contains(QStringLiteral("clicked 5"))) << Console().toStdString();
 }
 
+// A label of two lines shows them one below the other, and is as wide as
+// its wider line and as high as both.
+TEST_F(ControlScreen, ALabelOfTwoLinesIsSizedToItsLines)
+{
+    RunProgram(QStringLiteral(
+        "CSCREEN(400, 300): CLABEL(1) ON: CLABEL(1).CAPTION = \"first\" + CHR$(13) + CHR$(10) + \"second line\""));
+    const QLabel *label = form_.Label[1];
+    ASSERT_TRUE(label->isVisible()) << Console().toStdString();
+    EXPECT_EQ(label->text(), QStringLiteral("first\nsecond line"));
+    const QFontMetrics metrics = label->fontMetrics();
+    EXPECT_GE(label->height(), 2 * metrics.height());
+    EXPECT_GE(label->width(), metrics.horizontalAdvance(QStringLiteral("second line")));
+    EXPECT_LT(label->width(), metrics.horizontalAdvance(QStringLiteral("firstsecond line")));
+    EXPECT_TRUE(label->contentsRect().contains(QRect(QPoint(0, 0), label->sizeHint())));
+}
+
 TEST_F(ControlScreen, ANewScreenReusesTheWidgetsAndTheCloseBoxClosesIt)
 {
     RunProgram(QStringLiteral("CSCREEN(300, 200): CBUTTON(3) ON"));

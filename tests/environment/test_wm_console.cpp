@@ -19,10 +19,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
+#include <QDialogButtonBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -38,6 +41,11 @@
 static void PrintTo(const QSize &size, std::ostream *out)
 {
     *out << size.width() << 'x' << size.height();
+}
+
+static void PrintTo(const QPoint &point, std::ostream *out)
+{
+    *out << point.x() << ',' << point.y();
 }
 
 using namespace ov;
@@ -175,6 +183,24 @@ TEST_F(WmConsole, AMinimiseAskedAsTheConsoleIsShownReadsSoThroughout)
     EXPECT_TRUE(minimised);
 }
 
+// A place and size asked as the console is shown, before the window manager
+// has framed it (a run started with the program), are its frame's.
+TEST_F(WmConsole, APlaceAskedAsTheConsoleIsShownIsItsFrames)
+{
+    Start();
+    console_->hide();
+    ASSERT_TRUE(test::WindowManagerCaughtUp());
+    console_->show();
+    RunFormLeft = 30;
+    RunFormTop = 20;
+    windows_->RestoreRunFormLayout();
+    windows_->SetConsoleClientSize(400, 200);
+    ASSERT_TRUE(Mapped(*console_));
+    ASSERT_TRUE(test::WindowManagerCaughtUp());
+    EXPECT_EQ(test::XFrameGeometry(console_->winId()).topLeft(), QPoint(30, 20));
+    EXPECT_EQ(console_->size(), QSize(400, 200));
+}
+
 // The layout before a run puts the console's frame at its place and the
 // window at its size. A minimised console that a run lays out again, or a
 // program moves or sizes, stays minimised (the manager would restore a
@@ -212,6 +238,33 @@ TEST_F(WmConsole, AMinimisedConsoleTakesItsNewPlaceAndSizeWhenRestored)
         return WmState(*console_) == 1 && console_->size() == QSize(500, 300)
                && handle->framePosition() == QPoint(40, 50);
     })) << handle->framePosition().x() << ',' << handle->framePosition().y();
+}
+
+// TSCREEN sizes the console and leaves its frame where it is, title bar on
+// the screen; the runs after it put the frame back at its place and the
+// window at its size, and a place given just before the size holds.
+TEST_F(WmConsole, TScreenSizesTheConsoleAndKeepsItsFrameInPlace)
+{
+    Start();
+    frame_->show();
+    console_->show();
+    ASSERT_TRUE(Mapped(*console_));
+    const auto expectFrame = [&](QPoint at, QSize size, const char *after) {
+        ASSERT_TRUE(test::WindowManagerCaughtUp());
+        EXPECT_EQ(test::XFrameGeometry(console_->winId()).topLeft(), at) << after;
+        EXPECT_EQ(console_->windowHandle()->framePosition(), at) << after;  // where Qt has it too
+        EXPECT_EQ(console_->size(), size) << after;
+    };
+    expectFrame(QPoint(0, 0), QSize(640, 250), "the start");
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        SCOPED_TRACE(cycle);
+        RunFromEditor(u"TSCREEN(300, 100)\r\nPRINT 1\r\n"_s);
+        expectFrame(QPoint(0, 0), QSize(320, 120), "TSCREEN");
+        RunFromEditor(u"PRINT 2\r\n"_s);
+        expectFrame(QPoint(0, 0), QSize(640, 250), "the next run");
+    }
+    RunFromEditor(u"TWPOSITION(100, 50): TSCREEN(400, 200)\r\n"_s);
+    expectFrame(QPoint(100, 50), QSize(420, 220), "TWPOSITION and TSCREEN");
 }
 
 // The console's size setting is the window less 20 pixels each way, as it
@@ -413,6 +466,93 @@ TEST_F(WmConsole, TheDataInputBoxShowsItsTitleWithoutWindowButtonsAndMoves)
     EXPECT_TRUE(ConsoleLines().contains(u"Bob"_s)) << ConsoleLines().join(u'|').toStdString();
     EXPECT_FALSE(ConsoleLines().contains(u"after"_s));
     EXPECT_TRUE(console_->RunBtn->isEnabled());
+}
+
+// The data-input box widens to its prompt, for INPUT and LINE INPUT, as far
+// as the screen is wide; a longer prompt wraps, between words, between
+// Japanese characters and within a word longer than a line, and shows whole.
+TEST_F(WmConsole, TheDataInputBoxWidensToItsPromptAndWrapsItBeyondTheScreen)
+{
+    Start();
+    frame_->show();
+    console_->show();
+    ASSERT_TRUE(Mapped(*console_));
+    const QString sentence = u"Please type the name of the file that holds the data for the data input box "_s;
+    const QString prompts[] = {sentence + u"here"_s, sentence.repeated(5) + u"here"_s,
+                               QString(u"データ入力の箱に入れる名前を書いて下さい。"_s).repeated(12),
+                               QString(300, u'x')};
+    QString program;
+    for (const QString &prompt : prompts)
+        program += u"INPUT \"%1\", A$\r\nLINE INPUT \"%1\"; B$\r\n"_s.arg(prompt);
+    QStringList shown;
+    std::function<void(TInputNumForm *)> check = [&](TInputNumForm *box) {
+        const QString prompt = prompts[shown.size() / 2];
+        SCOPED_TRACE(prompt.left(20).toStdString());
+        shown.append(box->Label1->text());
+        EXPECT_TRUE(Mapped(*box));
+        const QRect area = box->screen()->availableGeometry();
+        EXPECT_TRUE(area.contains(box->frameGeometry()))
+            << box->width() << " wide at " << box->x() << " on a screen " << area.width() << " wide";
+        const QLabel *label = box->Label1;
+        const QStringList lines = label->text().split(u'\n');
+        QString whole = label->text();
+        whole.remove(u'\n').remove(u' ');
+        EXPECT_EQ(whole, QString(prompt).remove(u' '));
+        const QFontMetrics metrics = label->fontMetrics();
+        for (const QString &line : lines)
+            EXPECT_LE(metrics.horizontalAdvance(line), label->contentsRect().width()) << line.toStdString();
+        EXPECT_GE(label->height(), int(lines.size()) * metrics.height());
+        EXPECT_TRUE(box->rect().contains(label->geometry()));
+        EXPECT_LE(label->geometry().bottom(), box->Edit1->geometry().top());
+        if (metrics.horizontalAdvance(prompt) + 40 < area.width()) {
+            EXPECT_EQ(lines.size(), 1);  // one line while the screen is wide enough
+        }
+        QTest::keyClick(box->Edit1, Qt::Key_Return);
+        if (shown.size() < 2 * int(std::size(prompts)))
+            AnswerNextDialog<TInputNumForm>(check);
+    };
+    AnswerNextDialog<TInputNumForm>(check);
+    RunFromEditor(program);
+    ASSERT_EQ(shown.size(), 2 * int(std::size(prompts)));
+    EXPECT_EQ(shown[0].count(u'\n'), 0);
+    EXPECT_GT(shown[2].count(u'\n'), 0);  // five sentences do not fit 1600 pixels
+}
+
+// The close question of a modified editor, a question of one line, is no
+// wider than the wider of its rows needs, the icon and the whole line of the
+// question or the buttons, plus the box's margins (allowed twice: the box
+// may hold its width in an item as wide as a whole row, inside its margins).
+TEST_F(WmConsole, TheCloseQuestionIsNoWiderThanItsRowsNeed)
+{
+    Start();
+    frame_->show();
+    SetMessageBoxHook({});  // the real box
+    const QString names[] = {u"Untitled1"_s, u"/home/someone/Documents/programs/game.ovt"_s,
+                             u"/home/someone/ドキュメント/プログラム集/ゲームその一.ovt"_s};
+    for (const QString &name : names) {
+        SCOPED_TRACE(name.toStdString());
+        TOVEditForm *editor = frame_->NewEditor();
+        editor->FileName = name;
+        editor->Editor->insertPlainText(u"PRINT 1"_s);
+        bool asked = false;
+        AnswerNextDialog<QMessageBox>([&](QMessageBox *box) {
+            asked = true;
+            const auto *label = box->findChild<QLabel *>(u"qt_msgbox_label"_s);
+            const auto *buttons = box->findChild<QDialogButtonBox *>();
+            ASSERT_NE(label, nullptr);
+            ASSERT_NE(buttons, nullptr);
+            const QMargins margins = box->layout()->contentsMargins();
+            const int line = label->x() - margins.left() + label->fontMetrics().horizontalAdvance(label->text());
+            const int row = buttons->sizeHint().width();
+            EXPECT_LE(box->width(), std::max(line, row) + 2 * (margins.left() + margins.right()))
+                << "line " << line << ", buttons " << row;
+            box->button(QMessageBox::Cancel)->click();
+        });
+        EXPECT_FALSE(editor->parentWidget()->close());
+        EXPECT_TRUE(asked);
+        editor->Editor->document()->setModified(false);
+        editor->parentWidget()->close();
+    }
 }
 
 } // namespace

@@ -18,6 +18,7 @@
 #include <QWindow>
 #include <gtest/gtest.h>
 #include <functional>
+#include <ostream>
 #include <vector>
 
 // Xlib's macros clash with Qt's names: its headers come last.
@@ -26,6 +27,12 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #undef KeyPress  // QEvent's, not the X event type
+
+// Points show as x,y in the failures.
+static void PrintTo(const QPoint &point, std::ostream *out)
+{
+    *out << point.x() << ',' << point.y();
+}
 
 using namespace ov;
 
@@ -206,7 +213,9 @@ protected:
 
     // Presses and releases the key through the X server, then waits until
     // the window has taken it and the program has read it (`pending` no
-    // longer holds).
+    // longer holds). A key that does not come, or is not read, fails the
+    // test at once: the keys after it would wait in vain, and the program
+    // for its last key.
     void Press(KeySym keysym, const std::function<bool()> &pending)
     {
         const int before = counter_.Count();
@@ -216,13 +225,23 @@ protected:
         XTestFakeKeyEvent(keyboard_, code, False, CurrentTime);
         XSync(keyboard_, False);
         ASSERT_TRUE(test::WaitUntil([&] { return counter_.Count() > before; })) << "key " << keysym << " never came";
-        EXPECT_TRUE(test::WaitUntil([&] { return !pending(); })) << "key " << keysym << " was not read";
+        ASSERT_TRUE(test::WaitUntil([&] { return !pending(); })) << "key " << keysym << " was not read";
+    }
+    void PressAll(const std::vector<KeySym> &keysyms, const std::function<bool()> &pending)
+    {
+        for (const KeySym keysym : keysyms)
+            ASSERT_NO_FATAL_FAILURE(Press(keysym, pending));
     }
 
     // What the program printed after "got", once it has ended; the whole
-    // console when it printed none.
+    // console when it printed none. A program still waiting for a key is
+    // stopped.
     QString Result()
     {
+        if (!test::WaitUntil([] { return ov::RunThreadActive.load() == 0; })) {
+            ADD_FAILURE() << "the program did not end";
+            ov::StopRequested = 1;
+        }
         WaitForRun(runs_);
         for (const QString &line : Console().split(u'\n'))
             if (line.startsWith(QStringLiteral("got")))
@@ -244,24 +263,25 @@ TEST_F(Keys, EveryKeyOfInkeysTableGivesItsCodeOnceInEveryWindow)
     for (const TableKey &key : keys)
         expected += QStringLiteral(" %1").arg(key.code);
     expected += QStringLiteral(" 81");
+    std::vector<KeySym> keysyms;
+    for (const TableKey &key : keys)
+        keysyms.push_back(key.keysym);
     for (const Place &place : Places()) {
         SCOPED_TRACE(place.name);
-        Start(place, InkeyCollector);
-        for (const TableKey &key : keys)
-            Press(key.keysym, KeyPending);
-        Press(XK_q, NothingPending);
+        ASSERT_NO_FATAL_FAILURE(Start(place, InkeyCollector));
+        ASSERT_NO_FATAL_FAILURE(PressAll(keysyms, KeyPending));
+        ASSERT_NO_FATAL_FAILURE(Press(XK_q, NothingPending));
         EXPECT_EQ(Result().toStdString(), expected.toStdString());
     }
 }
 
 TEST_F(Keys, InputDollarTakesEachTypedCharacterOnceInEveryWindow)
 {
-    const KeySym typed[] = {XK_x, XK_5, XK_space, XK_KP_7, XK_Return, XK_q};
+    const std::vector<KeySym> typed = {XK_x, XK_5, XK_space, XK_KP_7, XK_Return, XK_q};
     for (const Place &place : Places()) {
         SCOPED_TRACE(place.name);
-        Start(place, InputCollector(6));
-        for (const KeySym keysym : typed)
-            Press(keysym, CharPending);
+        ASSERT_NO_FATAL_FAILURE(Start(place, InputCollector(6)));
+        ASSERT_NO_FATAL_FAILURE(PressAll(typed, CharPending));
         EXPECT_EQ(Result().toStdString(), " 120 53 32 55 13 113");
     }
 }
@@ -274,32 +294,40 @@ TEST_F(Keys, TextBoxesStillTakeTheirCharactersAndTabMovesOn)
     const Place place{"control screen, two text boxes",
                       QStringLiteral("CSCREEN(300, 200): CTEXTBOX(1) ON: CTEXTBOX(2) ON"),
                       [this]() -> QWidget * { return &form_; }, [this]() -> QWidget * { return form_.Edit[1]; }};
-    Start(place, InputCollector(4, QStringLiteral("; \" \"; CTEXTBOX(1).TEXT; \" \"; CTEXTBOX(2).TEXT")));
-    for (const KeySym keysym : {XK_a, XK_b, XK_Tab, XK_c})
-        Press(keysym, CharPending);
+    ASSERT_NO_FATAL_FAILURE(
+        Start(place, InputCollector(4, QStringLiteral("; \" \"; CTEXTBOX(1).TEXT; \" \"; CTEXTBOX(2).TEXT"))));
+    ASSERT_NO_FATAL_FAILURE(PressAll({XK_a, XK_b, XK_Tab, XK_c}, CharPending));
     EXPECT_EQ(Result().toStdString(), " 97 98 9 99 TextBox1ab c");
     EXPECT_EQ(QApplication::focusWidget(), form_.Edit[2]);
 }
 
 // On a scrolled picture the arrows are the program's and leave the view
-// where it is; the wheel still scrolls it.
+// where it is, each way; the wheel still scrolls it.
 TEST_F(Keys, ArrowsOnAScrolledGraphicsScreenGoToTheProgram)
 {
     const Place place{"scrolled graphics screen", QStringLiteral("GSCREEN(600, 400, 200, 100): GSCROLL ON"),
                       GraphWindow, AnyFocus};
-    Start(place, InkeyCollector);
-    const QScrollArea *area = GraphForm()->ScrollBox1;
-    for (const KeySym keysym : {XK_Right, XK_Down, XK_Left, XK_Up, XK_d})
-        Press(keysym, KeyPending);
-    EXPECT_EQ(area->horizontalScrollBar()->value(), 0);
-    EXPECT_EQ(area->verticalScrollBar()->value(), 0);
-    Press(XK_q, NothingPending);
+    ASSERT_NO_FATAL_FAILURE(Start(place, InkeyCollector));
+    QScrollArea *area = GraphForm()->ScrollBox1;
+    QScrollBar *across = area->horizontalScrollBar(), *down = area->verticalScrollBar();
+    const QPoint middle(across->maximum() / 2, down->maximum() / 2);
+    ASSERT_GT(middle.x(), 0);
+    ASSERT_GT(middle.y(), 0);
+    across->setValue(middle.x());
+    down->setValue(middle.y());
+    const auto view = [across, down] { return QPoint(across->value(), down->value()); };
+    ASSERT_NO_FATAL_FAILURE(PressAll({XK_Right, XK_Down}, KeyPending));
+    EXPECT_EQ(view(), middle) << "after Right and Down";
+    ASSERT_NO_FATAL_FAILURE(PressAll({XK_Left, XK_Up, XK_d}, KeyPending));
+    EXPECT_EQ(view(), middle) << "after Left and Up";
+    ASSERT_NO_FATAL_FAILURE(Press(XK_q, NothingPending));
     EXPECT_EQ(Result().toStdString(), " 28 31 29 30 68 81");
+    down->setValue(0);
 
-    const QPoint middle = area->viewport()->mapToGlobal(area->viewport()->rect().center());
-    XTestFakeMotionEvent(keyboard_, -1, middle.x(), middle.y(), CurrentTime);
+    const QPoint pointer = area->viewport()->mapToGlobal(area->viewport()->rect().center());
+    XTestFakeMotionEvent(keyboard_, -1, pointer.x(), pointer.y(), CurrentTime);
     XTestFakeButtonEvent(keyboard_, 5, True, CurrentTime);  // the wheel turned towards the user
     XTestFakeButtonEvent(keyboard_, 5, False, CurrentTime);
     XSync(keyboard_, False);
-    EXPECT_TRUE(test::WaitUntil([area] { return area->verticalScrollBar()->value() > 0; }));
+    EXPECT_TRUE(test::WaitUntil([down] { return down->value() > 0; }));
 }

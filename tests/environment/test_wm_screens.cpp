@@ -9,33 +9,34 @@
 
 #include "program_windows_fixture.h"
 #include <QApplication>
-#include <X11/Xlib.h>
+#include <QScreen>
+#include <QWindow>
 #include <gtest/gtest.h>
+#include <ostream>
+
+static void PrintTo(const QPoint &point, std::ostream *out)
+{
+    *out << point.x() << ',' << point.y();
+}
+
+static void PrintTo(const QSize &size, std::ostream *out)
+{
+    *out << size.width() << 'x' << size.height();
+}
 
 using namespace ov;
 
 namespace {
 
-// The top-left corner of the frame the window manager put around the
-// window: the ancestor just below the root.
-QPoint XFrameTopLeft(WId window)
+// Where the window manager put the window's frame.
+QRect Frame(const QWidget *window)
 {
-    Display *display = XOpenDisplay(nullptr);
-    if (display == nullptr)
-        return QPoint(-1, -1);
-    Window current = Window(window), root = 0, parent = 0, *children = nullptr;
-    unsigned count = 0;
-    while (XQueryTree(display, current, &root, &parent, &children, &count) != 0) {
-        if (children != nullptr)
-            XFree(children);
-        if (parent == root || parent == 0)
-            break;
-        current = parent;
-    }
-    XWindowAttributes attributes{};
-    XGetWindowAttributes(display, current, &attributes);
-    XCloseDisplay(display);
-    return QPoint(attributes.x, attributes.y);
+    return test::XFrameGeometry(window->winId());
+}
+
+QPoint FrameAt(const QWidget *window)
+{
+    return Frame(window).topLeft();
 }
 
 QWidget *KeptPicture()
@@ -113,10 +114,10 @@ TEST_F(Screens, AGraphicsScreenShownTwiceKeepsItsFramePosition)
         DestroyGraphForms();
         Run(QStringLiteral("GWPOSITION(%1, %2): GSCREEN(200, 100): GSCREEN(200, 100)").arg(at.x()).arg(at.y()));
         ASSERT_TRUE(test::WaitUntil([] { return Managed(GraphForm()) && Managed(KeptPicture()); }));
-        EXPECT_TRUE(test::WaitUntil([at] { return XFrameTopLeft(GraphForm()->winId()) == at; }))
-            << XFrameTopLeft(GraphForm()->winId()).y();
-        EXPECT_TRUE(test::WaitUntil([at] { return XFrameTopLeft(KeptPicture()->winId()) == at; }))
-            << XFrameTopLeft(KeptPicture()->winId()).y();
+        EXPECT_TRUE(test::WaitUntil([at] { return FrameAt(GraphForm()) == at; }))
+            << FrameAt(GraphForm()).y();
+        EXPECT_TRUE(test::WaitUntil([at] { return FrameAt(KeptPicture()) == at; }))
+            << FrameAt(KeptPicture()).y();
     }
 }
 
@@ -124,8 +125,8 @@ TEST_F(Screens, AControlScreenShownTwiceKeepsItsFramePosition)
 {
     Run(QStringLiteral("CWPOSITION(800, 500): CSCREEN(100, 100): CSCREEN(300, 200)"));
     ASSERT_TRUE(test::WaitUntil([this] { return Managed(&form_); }));
-    EXPECT_TRUE(test::WaitUntil([this] { return XFrameTopLeft(form_.winId()) == QPoint(800, 500); }))
-        << XFrameTopLeft(form_.winId()).y();
+    EXPECT_TRUE(test::WaitUntil([this] { return FrameAt(&form_) == QPoint(800, 500); }))
+        << FrameAt(&form_).y();
     EXPECT_EQ(form_.size(), QSize(300, 200));
 }
 
@@ -133,8 +134,50 @@ TEST_F(Screens, APositionRightAfterTheScreenOpensIsTheFrames)
 {
     Run(QStringLiteral("GSCREEN(200, 100): GWPOSITION(0, 0): CSCREEN(100, 100): CWPOSITION(500, 400)"));
     ASSERT_TRUE(test::WaitUntil([this] { return Managed(GraphForm()) && Managed(&form_); }));
-    EXPECT_TRUE(test::WaitUntil([] { return XFrameTopLeft(GraphForm()->winId()) == QPoint(0, 0); }))
-        << XFrameTopLeft(GraphForm()->winId()).y();
-    EXPECT_TRUE(test::WaitUntil([this] { return XFrameTopLeft(form_.winId()) == QPoint(500, 400); }))
-        << XFrameTopLeft(form_.winId()).y();
+    EXPECT_TRUE(test::WaitUntil([] { return FrameAt(GraphForm()) == QPoint(0, 0); }))
+        << FrameAt(GraphForm()).y();
+    EXPECT_TRUE(test::WaitUntil([this] { return FrameAt(&form_) == QPoint(500, 400); }))
+        << FrameAt(&form_).y();
+}
+
+// Stretching sizes the graphics window and leaves its frame where it is,
+// also right after a position statement.
+TEST_F(Screens, AStretchedGraphicsScreenKeepsItsFramePosition)
+{
+    const struct {
+        QString line;
+        QPoint frame;
+    } cases[] = {{QStringLiteral("GSTRETCH ON"), QPoint(300, 200)},
+                 {QStringLiteral("GWPOSITION(100, 50): GSTRETCH ON"), QPoint(100, 50)}};
+    for (const auto &[line, frame] : cases) {
+        SCOPED_TRACE(line.toStdString());
+        Run(QStringLiteral("GWPOSITION(300, 200): GSCREEN(400, 300, 200, 100)"));
+        ASSERT_TRUE(test::WaitUntil([] { return Managed(GraphForm()) && GraphForm()->windowHandle()->isExposed(); }));
+        RunLine(line);  // a typed line: the run keeps the screen's sizes
+        ASSERT_TRUE(test::WindowManagerCaughtUp());
+        EXPECT_EQ(GraphForm()->size(), QSize(200, 150));
+        EXPECT_EQ(FrameAt(GraphForm()), frame);
+    }
+}
+
+// The picture kept from a maximised screen stays maximised, within the
+// screen, and restored it has the screen's normal place and size.
+TEST_F(Screens, APictureKeptFromAMaximisedScreenLiesWithinTheScreen)
+{
+    Run(QStringLiteral("GSCREEN(200, 100)"));
+    RunLine(QStringLiteral("GWPOSITION(100, 300)"));  // moved once shown
+    ASSERT_TRUE(test::WaitUntil([] { return GraphForm()->windowHandle()->framePosition() == QPoint(100, 300); }));
+    RunLine(QStringLiteral("GWINDOWSTATE = \"maximize\""));
+    ASSERT_TRUE(test::WaitUntil([] { return GraphForm()->isMaximized(); }));
+    RunLine(QStringLiteral("GSCREEN(300, 150)"));
+    ASSERT_TRUE(test::WaitUntil([] { return Managed(KeptPicture()); }));
+    QWidget *kept = KeptPicture();
+    const QRect area = kept->screen()->availableGeometry();
+    EXPECT_TRUE(test::WaitUntil([&] { return test::WindowManagerCaughtUp() && area.contains(Frame(kept)); }))
+        << Frame(kept).y() + Frame(kept).height() << " below " << area.bottom();
+    EXPECT_TRUE(kept->isMaximized());
+
+    kept->setWindowState(Qt::WindowNoState);
+    EXPECT_TRUE(test::WaitUntil([&] { return kept->size() == QSize(200, 100) && FrameAt(kept) == QPoint(100, 300); }))
+        << kept->width() << 'x' << kept->height() << " at " << FrameAt(kept).x() << ',' << FrameAt(kept).y();
 }

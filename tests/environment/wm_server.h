@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
+#include <QWidget>
+#include <QWindow>
 #include "tests/x_server.h"
 
 extern bool WindowManagerReady;
@@ -25,6 +27,17 @@ bool WaitUntil(const Done &done, int ms = 5000)
         QThread::msleep(2);
     }
     return true;
+}
+
+// The window manager handles requests in order: once it has mapped a
+// window shown after them, it has handled every request sent before, and
+// what it made of them can be read.
+inline bool WindowManagerCaughtUp()
+{
+    QWidget later;
+    later.resize(20, 20);
+    later.show();
+    return WaitUntil([&] { return XWindowManagerState(later.winId()) == 1 && later.windowHandle()->isExposed(); });
 }
 
 } // namespace test
