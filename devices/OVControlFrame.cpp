@@ -103,6 +103,7 @@ void TOVControlForm::CreateControls()
     for (int n = 1; n <= ControlCount; ++n) {
         Label[n] = new QLabel(this);
         Label[n]->setAutoFillBackground(true);
+        Label[n]->setTextFormat(Qt::PlainText);  // a caption such as "<b>" is shown as written
     }
     for (int n = 1; n <= ControlCount; ++n) {
         Button[n] = new QPushButton(this);

@@ -83,6 +83,12 @@ TEST_F(ControlScreen, ALabelOfTwoLinesIsSizedToItsLines)
     EXPECT_GE(label->width(), metrics.horizontalAdvance(QStringLiteral("second line")));
     EXPECT_LT(label->width(), metrics.horizontalAdvance(QStringLiteral("firstsecond line")));
     EXPECT_TRUE(label->contentsRect().contains(QRect(QPoint(0, 0), label->sizeHint())));
+
+    // A caption that looks like markup is shown as written.
+    RunProgram(QStringLiteral("CSCREEN(400, 300): CLABEL(2) ON: CLABEL(2).CAPTION = \"<b>x</b> &amp;\""));
+    const QLabel *markup = form_.Label[2];
+    ASSERT_TRUE(markup->isVisible()) << Console().toStdString();
+    EXPECT_GE(markup->sizeHint().width(), metrics.horizontalAdvance(QStringLiteral("<b>x</b> &amp;")));
 }
 
 TEST_F(ControlScreen, ANewScreenReusesTheWidgetsAndTheCloseBoxClosesIt)
