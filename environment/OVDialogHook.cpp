@@ -1,6 +1,8 @@
 #include "environment/OVDialogHook.h"
 
+#include <QCoreApplication>
 #include <QDialog>
+#include <QShowEvent>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -52,20 +54,79 @@ void SetDialogHook(DialogHook hook)
     Hook() = std::move(hook);
 }
 
-// A message box grows to about half the screen and then wraps its text,
-// anywhere in a Japanese line; a text of one line is kept whole as far as
-// the screen is wide: the box is made as wide as the layout needs for the
-// unwrapped line.
-void KeepTextOnOneLine(QMessageBox &box)
+OneLineMessageBox::OneLineMessageBox(Icon icon, const QString &title, const QString &text,
+                                     StandardButtons buttons, QWidget *parent, const QString &shortenable)
+    : QMessageBox(icon, title, text, buttons, parent), shortenable_(shortenable)
 {
-    auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
-    if (label == nullptr || box.layout() == nullptr || box.text().contains(u'\n'))
+    if (!text.contains(u'\n'))
+        line_ = text;
+}
+
+// Qt sizes the box as it is shown and at each layout request, and wraps its
+// text beyond half the screen (at most 500 pixels), anywhere in a Japanese
+// line, and cuts it beyond the screen less 480; the line is fitted after it.
+bool OneLineMessageBox::event(QEvent *event)
+{
+    const bool handled = QMessageBox::event(event);
+    if (event->type() == QEvent::LayoutRequest && isVisible())
+        FitToLine();
+    return handled;
+}
+
+void OneLineMessageBox::showEvent(QShowEvent *event)
+{
+    QMessageBox::showEvent(event);
+    FitToLine();
+    if (!event->spontaneous() && !testAttribute(Qt::WA_Moved)) {
+        adjustPosition(parentWidget());  // placed again for the width it has now
+        setAttribute(Qt::WA_Moved, false);
+    }
+}
+
+// The width the box may take: the screen's, less what the window manager
+// adds around a window (as it does around the parent's).
+int OneLineMessageBox::ScreenRoom() const
+{
+    const QScreen *shown = screen();
+    int room = shown != nullptr ? shown->availableGeometry().width() : QWIDGETSIZE_MAX;
+    if (const QWidget *owner = parentWidget() != nullptr ? parentWidget()->window() : nullptr)
+        room -= std::max(0, owner->frameGeometry().width() - owner->width());
+    return room;
+}
+
+// Shows the line in the label so that the box needs at most `room` pixels:
+// whole when it fits, else with the shortenable part cut in its middle.
+void OneLineMessageBox::ShowLineWithin(QLabel &label, int room)
+{
+    QString shown = line_;
+    const qsizetype at = shortenable_.isEmpty() ? -1 : line_.indexOf(shortenable_);
+    const QFontMetrics metrics = label.fontMetrics();
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        label.setText(shown);
+        layout()->invalidate();
+        const int excess = layout()->totalMinimumSize().width() - room;
+        if (excess <= 0 || at < 0)
+            break;
+        const QStringView part = QStringView(shown).mid(at, shown.size() - (line_.size() - shortenable_.size()));
+        const int width = std::max(0, metrics.horizontalAdvance(part.toString()) - excess);
+        shown = line_.left(at) + metrics.elidedText(shortenable_, Qt::ElideMiddle, width)
+                + line_.mid(at + shortenable_.size());
+    }
+}
+
+void OneLineMessageBox::FitToLine()
+{
+    auto *label = findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+    if (line_.isEmpty() || label == nullptr || layout() == nullptr)
         return;
     label->setWordWrap(false);  // the layout's least width is then the whole line's
-    int least = box.layout()->totalMinimumSize().width();
-    if (const QScreen *screen = box.screen())
-        least = std::min(least, screen->availableGeometry().width());
-    WidenTo(box, least);
+    const int room = ScreenRoom();
+    ShowLineWithin(*label, room);
+    layout()->activate();
+    const QSize least = layout()->totalMinimumSize();
+    setFixedSize(std::min(least.width(), room), least.height());
+    // The size is final: the requests the changes posted would size it again.
+    QCoreApplication::removePostedEvents(this, QEvent::LayoutRequest);
 }
 
 int RunDialog(QDialog &dialog)
