@@ -62,15 +62,26 @@ OneLineMessageBox::OneLineMessageBox(Icon icon, const QString &title, const QStr
         line_ = text;
 }
 
-// Qt sizes the box as it is shown and at each layout request, and wraps its
-// text beyond half the screen (at most 500 pixels), anywhere in a Japanese
-// line, and cuts it beyond the screen less 480; the line is fitted after it.
+// Qt sizes the box as it is shown, at each layout request and when its
+// style or font changes, and wraps its text beyond half the screen (at most
+// 500 pixels), anywhere in a Japanese line, and cuts it beyond the screen
+// less 480. The line is fitted after it each time; a layout request of a
+// box on the screen is not handed to Qt's sizing at all, so that the window
+// does not change its size twice.
 bool OneLineMessageBox::event(QEvent *event)
 {
-    const bool handled = QMessageBox::event(event);
-    if (event->type() == QEvent::LayoutRequest && isVisible())
-        FitToLine();
+    if (event->type() != QEvent::LayoutRequest || !isVisible() || line_.isEmpty())
+        return QMessageBox::event(event);
+    const bool handled = QDialog::event(event);
+    FitToLine();
     return handled;
+}
+
+void OneLineMessageBox::changeEvent(QEvent *event)
+{
+    QMessageBox::changeEvent(event);
+    if (isVisible())
+        FitToLine();
 }
 
 void OneLineMessageBox::showEvent(QShowEvent *event)
@@ -78,20 +89,47 @@ void OneLineMessageBox::showEvent(QShowEvent *event)
     QMessageBox::showEvent(event);
     FitToLine();
     if (!event->spontaneous() && !testAttribute(Qt::WA_Moved)) {
-        adjustPosition(parentWidget());  // placed again for the width it has now
-        setAttribute(Qt::WA_Moved, false);
+        PlaceOnScreen();
+        setAttribute(Qt::WA_Moved, false);  // no place of the user's
     }
 }
 
-// The width the box may take: the screen's, less what the window manager
-// adds around a window (as it does around the parent's).
+// The frame the window manager puts around a window, as it has around the
+// window that owns the box; none when there is no owner.
+QMargins OneLineMessageBox::OwnersFrame() const
+{
+    const QWidget *owner = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
+    if (owner == nullptr)
+        return {};
+    const QRect inner = owner->geometry();
+    const QRect outer = owner->frameGeometry();
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+}
+
+// The width the box may take: the screen's, less its frame.
 int OneLineMessageBox::ScreenRoom() const
 {
     const QScreen *shown = screen();
-    int room = shown != nullptr ? shown->availableGeometry().width() : QWIDGETSIZE_MAX;
-    if (const QWidget *owner = parentWidget() != nullptr ? parentWidget()->window() : nullptr)
-        room -= std::max(0, owner->frameGeometry().width() - owner->width());
-    return room;
+    const QMargins frame = OwnersFrame();
+    return shown != nullptr ? shown->availableGeometry().width() - frame.left() - frame.right() : QWIDGETSIZE_MAX;
+}
+
+// Centred over its owner, as Qt places it, and moved so that its frame lies
+// on the screen: Qt keeps only the left edge of the frame in view.
+void OneLineMessageBox::PlaceOnScreen()
+{
+    adjustPosition(parentWidget());
+    const QScreen *shown = screen();
+    if (shown == nullptr)
+        return;
+    const QRect area = shown->availableGeometry();
+    const QMargins frame = OwnersFrame();
+    const QSize outer = size().grownBy(frame);
+    QPoint corner = pos();  // of the frame
+    corner.setX(std::max(area.left(), std::min(corner.x(), area.right() + 1 - outer.width())));
+    corner.setY(std::max(area.top(), std::min(corner.y(), area.bottom() + 1 - outer.height())));
+    move(corner);
 }
 
 // Shows the line in the label so that the box needs at most `room` pixels:

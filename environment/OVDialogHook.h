@@ -32,11 +32,14 @@ public:
 
 protected:
     bool event(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:
     void FitToLine();
+    QMargins OwnersFrame() const;
     int ScreenRoom() const;
+    void PlaceOnScreen();
     void ShowLineWithin(QLabel &label, int room);
 
     QString line_;

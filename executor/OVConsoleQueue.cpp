@@ -7,6 +7,7 @@
 #include <chrono>
 #include <deque>
 #include <mutex>
+#include <vector>
 
 namespace ov {
 
@@ -175,7 +176,8 @@ using Clock = std::chrono::steady_clock;
 // counts to `added`: the plan starts from a memo whose last line is ended.
 bool PlanQueuedLines(ConsoleMemo &memo, int &added)
 {
-    std::vector<QueuedLine> lines;
+    static std::vector<QueuedLine> lines;  // keeps its room for the next chunk
+    lines.clear();
     {
         std::lock_guard lock(QueueMutex);
         const size_t count = std::min(LineQueue.size(), size_t(ChunkLines));
