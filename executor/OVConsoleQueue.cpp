@@ -171,18 +171,23 @@ constexpr int ChunkLines = 512;
 constexpr auto SliceTime = std::chrono::milliseconds(5);
 using Clock = std::chrono::steady_clock;
 
-// Takes a chunk of queued lines into the plan; false when none was queued.
+// Takes a chunk of queued lines into the plan; true when more are queued.
 // The first line after the memo has caught up goes to the memo itself, and
 // counts to `added`: the plan starts from a memo whose last line is ended.
 bool PlanQueuedLines(ConsoleMemo &memo, int &added)
 {
-    static std::vector<QueuedLine> lines;  // keeps its room for the next chunk
-    lines.clear();
+    static std::deque<QueuedLine> lines;  // keeps its room for the next chunk
+    bool more = false;
     {
         std::lock_guard lock(QueueMutex);
-        const size_t count = std::min(LineQueue.size(), size_t(ChunkLines));
-        lines.assign(std::make_move_iterator(LineQueue.begin()), std::make_move_iterator(LineQueue.begin() + count));
-        LineQueue.erase(LineQueue.begin(), LineQueue.begin() + count);
+        if (LineQueue.size() <= size_t(ChunkLines)) {
+            lines.swap(LineQueue);
+        } else {
+            const auto chunkEnd = LineQueue.begin() + ChunkLines;
+            lines.assign(std::make_move_iterator(LineQueue.begin()), std::make_move_iterator(chunkEnd));
+            LineQueue.erase(LineQueue.begin(), chunkEnd);
+            more = true;
+        }
     }
     for (QueuedLine &line : lines) {
         if (Plan.Active()) {
@@ -193,23 +198,31 @@ bool PlanQueuedLines(ConsoleMemo &memo, int &added)
             ++added;
         }
     }
-    return !lines.empty();
+    lines.clear();
+    return more;
 }
 
 // One slice on the user-interface thread: every queued line goes into the
 // plan first, as time allows, then the memo follows the plan, at least one
 // chunk each slice. True while lines remain; a posted step that finds none
-// is the last one posted.
+// is the last one posted. The clock is read only once there is more than a
+// chunk to do, so that a line on its own costs no reading.
 bool DrainSlice(bool posted)
 {
     ConsoleMemo &memo = Host().Memo();
-    const Clock::time_point end = Clock::now() + SliceTime;
+    Clock::time_point end{};
+    const auto timeUp = [&end] {
+        const Clock::time_point now = Clock::now();
+        if (end == Clock::time_point{})
+            end = now + SliceTime;
+        return now >= end;
+    };
     int done = 0;
-    while (PlanQueuedLines(memo, done) && Clock::now() < end) {
+    while (PlanQueuedLines(memo, done) && !timeUp()) {
     }
     while (Plan.Active() && done < ConsoleSliceLines) {
         done += Plan.Apply(std::min(ChunkLines, ConsoleSliceLines - done));
-        if (Clock::now() >= end)
+        if (Plan.Active() && timeUp())
             break;
     }
     std::lock_guard lock(QueueMutex);
