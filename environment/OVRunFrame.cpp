@@ -157,10 +157,12 @@ void TConsoleMemo::AddLines(const QStringList &lines)
     if (document()->lastBlock().length() > 1)
         text += u'\n';
     for (const QString &line : lines) {
-        text += line;
+        if (line.contains(u'\r'))  // a message of two lines
+            text += QString(line).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        else
+            text += line;
         text += u'\n';
     }
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(text);
