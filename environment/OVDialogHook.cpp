@@ -2,13 +2,12 @@
 
 #include <QCoreApplication>
 #include <QDialog>
-#include <QShowEvent>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <QScreen>
+#include <QShowEvent>
 #include <algorithm>
 
 namespace ov {

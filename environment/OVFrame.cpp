@@ -191,10 +191,11 @@ QString NameToOpen(const QString &file, const QString &defaultSuffix)
 }
 
 // Qt's default suffix goes to every name without an extension, the name of
-// an existing file too; the open dialog adds it only where NameToOpen does.
-class OpenFileDialog : public QFileDialog {
+// an existing file too; opening, this dialog adds it only where NameToOpen
+// does (saving, it is given no suffix of its own and Qt's applies).
+class ProgramFileDialog : public QFileDialog {
 public:
-    OpenFileDialog(QWidget *parent, const QString &title, const QString &defaultSuffix)
+    ProgramFileDialog(QWidget *parent, const QString &title, const QString &defaultSuffix)
         : QFileDialog(parent, title), defaultSuffix_(defaultSuffix)
     {
     }
@@ -217,7 +218,7 @@ bool ChooseFileWithEncoding(QWidget *parent, bool save, const QString &title, co
                             const QString &defaultSuffix, const QStringList &encodings,
                             const QString &startPath, QString &file, QString &encoding)
 {
-    OpenFileDialog dialog(parent, title, save ? QString() : defaultSuffix);
+    ProgramFileDialog dialog(parent, title, save ? QString() : defaultSuffix);
     dialog.setOption(QFileDialog::DontUseNativeDialog);  // the encoding list needs Qt's own dialog
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);

@@ -6,15 +6,12 @@
 
 #include "devices/OVKeySetting.h"
 #include "environment/MyRichEdit.h"
-#include "environment/OVDialogHook.h"
 #include "environment/OVEdit.h"
-#include "executor/OVConsoleOut.h"
 #include "resources/OVInterfaceTexts.h"
 #include "tests/environment/answer_dialog.h"
 #include "tests/environment/frame_fixture.h"
 #include "tests/xdg_sandbox.h"
 
-#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
@@ -26,11 +23,10 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextBlock>
+#include <QTimer>
 #include <QWindow>
 #include <gtest/gtest.h>
 #include <deque>
-#include <memory>
 
 using namespace ov;
 using namespace Qt::Literals::StringLiterals;
@@ -111,7 +107,10 @@ public:
                 answer = answers_.front();
                 answers_.pop_front();
             }
-            box->button(answer)->click();
+            if (QAbstractButton *button = box->button(answer))
+                button->click();
+            else
+                box->reject();
         });
         timer_.start();
     }
