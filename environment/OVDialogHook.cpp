@@ -1,12 +1,13 @@
 #include "environment/OVDialogHook.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <QScreen>
+#include <QShowEvent>
 #include <algorithm>
 
 namespace ov {
@@ -52,20 +53,117 @@ void SetDialogHook(DialogHook hook)
     Hook() = std::move(hook);
 }
 
-// A message box grows to about half the screen and then wraps its text,
-// anywhere in a Japanese line; a text of one line is kept whole as far as
-// the screen is wide: the box is made as wide as the layout needs for the
-// unwrapped line.
-void KeepTextOnOneLine(QMessageBox &box)
+OneLineMessageBox::OneLineMessageBox(Icon icon, const QString &title, const QString &text,
+                                     StandardButtons buttons, QWidget *parent, const QString &shortenable)
+    : QMessageBox(icon, title, text, buttons, parent), shortenable_(shortenable)
 {
-    auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
-    if (label == nullptr || box.layout() == nullptr || box.text().contains(u'\n'))
+    if (!text.contains(u'\n'))
+        line_ = text;
+}
+
+// Qt sizes the box as it is shown, at each layout request and when its
+// style or font changes, and wraps its text beyond half the screen (at most
+// 500 pixels), anywhere in a Japanese line, and cuts it beyond the screen
+// less 480. The line is fitted after it each time; a layout request of a
+// box on the screen is not handed to Qt's sizing at all, so that the window
+// does not change its size twice.
+bool OneLineMessageBox::event(QEvent *event)
+{
+    if (event->type() != QEvent::LayoutRequest || !isVisible() || line_.isEmpty())
+        return QMessageBox::event(event);
+    const bool handled = QDialog::event(event);
+    FitToLine();
+    return handled;
+}
+
+void OneLineMessageBox::changeEvent(QEvent *event)
+{
+    QMessageBox::changeEvent(event);
+    if (isVisible())
+        FitToLine();
+}
+
+void OneLineMessageBox::showEvent(QShowEvent *event)
+{
+    QMessageBox::showEvent(event);
+    FitToLine();
+    if (!event->spontaneous() && !testAttribute(Qt::WA_Moved)) {
+        PlaceOnScreen();
+        setAttribute(Qt::WA_Moved, false);  // no place of the user's
+    }
+}
+
+// The frame the window manager puts around a window, as it has around the
+// window that owns the box; none when there is no owner.
+QMargins OneLineMessageBox::OwnersFrame() const
+{
+    const QWidget *owner = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
+    if (owner == nullptr)
+        return {};
+    const QRect inner = owner->geometry();
+    const QRect outer = owner->frameGeometry();
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+}
+
+// The width the box may take: the screen's, less its frame.
+int OneLineMessageBox::ScreenRoom() const
+{
+    const QScreen *shown = screen();
+    const QMargins frame = OwnersFrame();
+    return shown != nullptr ? shown->availableGeometry().width() - frame.left() - frame.right() : QWIDGETSIZE_MAX;
+}
+
+// Centred over its owner, as Qt places it, and moved so that its frame lies
+// on the screen: Qt keeps only the left edge of the frame in view.
+void OneLineMessageBox::PlaceOnScreen()
+{
+    adjustPosition(parentWidget());
+    const QScreen *shown = screen();
+    if (shown == nullptr)
+        return;
+    const QRect area = shown->availableGeometry();
+    const QMargins frame = OwnersFrame();
+    const QSize outer = size().grownBy(frame);
+    QPoint corner = pos();  // of the frame
+    corner.setX(std::max(area.left(), std::min(corner.x(), area.right() + 1 - outer.width())));
+    corner.setY(std::max(area.top(), std::min(corner.y(), area.bottom() + 1 - outer.height())));
+    move(corner);
+}
+
+// Shows the line in the label so that the box needs at most `room` pixels:
+// whole when it fits, else with the shortenable part cut in its middle.
+void OneLineMessageBox::ShowLineWithin(QLabel &label, int room)
+{
+    QString shown = line_;
+    const qsizetype at = shortenable_.isEmpty() ? -1 : line_.indexOf(shortenable_);
+    const QFontMetrics metrics = label.fontMetrics();
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        label.setText(shown);
+        layout()->invalidate();
+        const int excess = layout()->totalMinimumSize().width() - room;
+        if (excess <= 0 || at < 0)
+            break;
+        const QStringView part = QStringView(shown).mid(at, shown.size() - (line_.size() - shortenable_.size()));
+        const int width = std::max(0, metrics.horizontalAdvance(part.toString()) - excess);
+        shown = line_.left(at) + metrics.elidedText(shortenable_, Qt::ElideMiddle, width)
+                + line_.mid(at + shortenable_.size());
+    }
+}
+
+void OneLineMessageBox::FitToLine()
+{
+    auto *label = findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+    if (line_.isEmpty() || label == nullptr || layout() == nullptr)
         return;
     label->setWordWrap(false);  // the layout's least width is then the whole line's
-    int least = box.layout()->totalMinimumSize().width();
-    if (const QScreen *screen = box.screen())
-        least = std::min(least, screen->availableGeometry().width());
-    WidenTo(box, least);
+    const int room = ScreenRoom();
+    ShowLineWithin(*label, room);
+    layout()->activate();
+    const QSize least = layout()->totalMinimumSize();
+    setFixedSize(std::min(least.width(), room), least.height());
+    // The size is final: the requests the changes posted would size it again.
+    QCoreApplication::removePostedEvents(this, QEvent::LayoutRequest);
 }
 
 int RunDialog(QDialog &dialog)

@@ -5,10 +5,11 @@
 // modally.
 #pragma once
 
+#include <QMessageBox>
 #include <functional>
 
 class QDialog;
-class QMessageBox;
+class QLabel;
 
 namespace ov {
 
@@ -19,8 +20,30 @@ void SetDialogHook(DialogHook hook);
 // title; the dialog's result.
 int RunDialog(QDialog &dialog);
 
-// Makes a message box whose text is one line wide enough to show it on one
-// line, as far as the screen allows.
-void KeepTextOnOneLine(QMessageBox &box);
+// A message box that keeps a text of one line on one line and whole: it
+// grows past the width at which Qt's boxes wrap, up to the screen's width,
+// and only a line wider than the screen is shortened, in the middle of its
+// `shortenable` part (a file name, say). A text of several lines is shown
+// as Qt shows it.
+class OneLineMessageBox : public QMessageBox {
+public:
+    OneLineMessageBox(Icon icon, const QString &title, const QString &text, StandardButtons buttons,
+                      QWidget *parent, const QString &shortenable = QString());
+
+protected:
+    bool event(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void FitToLine();
+    QMargins OwnersFrame() const;
+    int ScreenRoom() const;
+    void PlaceOnScreen();
+    void ShowLineWithin(QLabel &label, int room);
+
+    QString line_;
+    QString shortenable_;
+};
 
 } // namespace ov

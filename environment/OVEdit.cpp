@@ -430,15 +430,30 @@ bool TOVEditForm::WriteFile(const QString &fileName, TextEncoding encoding, cons
     return true;
 }
 
+bool TOVEditForm::QueryClose()
+{
+    if (!IsModified())
+        return true;
+    const auto answer = ShowMessageBox(this, QMessageBox::Question, AppTitle(), ModifiedPromptText(FileName),
+                                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, FileName);
+    return !(answer == QMessageBox::Cancel || (answer == QMessageBox::Yes && !OVEMenuSaveClick()));
+}
+
+void TOVEditForm::CloseAnswered()
+{
+    closeAnswered_ = true;
+    if (parentWidget() != nullptr)
+        parentWidget()->close();
+    else
+        close();
+    closeAnswered_ = false;
+}
+
 void TOVEditForm::closeEvent(QCloseEvent *event)
 {
-    if (IsModified()) {
-        const auto answer = ShowMessageBox(this, QMessageBox::Question, AppTitle(), ModifiedPromptText(FileName),
-                                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        if (answer == QMessageBox::Cancel || (answer == QMessageBox::Yes && !OVEMenuSaveClick())) {
-            event->ignore();
-            return;
-        }
+    if (!closeAnswered_ && !QueryClose()) {
+        event->ignore();
+        return;
     }
     if (RunningEditor == this)
         RunningEditor = nullptr;

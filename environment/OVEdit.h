@@ -91,6 +91,13 @@ public:
     // as real character formats, ready for a printer.
     std::unique_ptr<QTextDocument> PrintableDocument(bool selectionOnly) const;
 
+    // Asks whether to save a modified editor, Yes saving it: false when the
+    // user cancels or the save fails. An unmodified editor asks nothing.
+    bool QueryClose();
+    // Closes the editor's window without asking again: QueryClose has been
+    // answered.
+    void CloseAnswered();
+
     // What the editor does when it becomes the active window: the status
     // panels, and after a failed run of its own the character at fault
     // selected.
@@ -124,6 +131,7 @@ private:
     std::unique_ptr<my_UndoClass> undo_;
     TOVKeywordHighlighter *highlighter_ = nullptr;
     QString findText_;
+    bool closeAnswered_ = false;
 };
 
 } // namespace ov

@@ -10,6 +10,7 @@
 #include "environment/OVKeywordColor.h"
 #include "environment/OVOption.h"
 #include "environment/OVRunFrame.h"
+#include "executor/OVConsoleOut.h"
 #include "executor/OVMThread.h"
 #include "executor/OVRunCommands.h"
 #include "language/OVHeader.h"
@@ -147,12 +148,12 @@ void SetMessageBoxHook(MessageBoxHook hook)
 }
 
 QMessageBox::StandardButton ShowMessageBox(QWidget *parent, QMessageBox::Icon icon, const QString &title,
-                                           const QString &text, QMessageBox::StandardButtons buttons)
+                                           const QString &text, QMessageBox::StandardButtons buttons,
+                                           const QString &shortenable)
 {
     if (Hook())
         return Hook()(icon, title, text, buttons);
-    QMessageBox box(icon, title, text, buttons, parent);
-    KeepTextOnOneLine(box);
+    OneLineMessageBox box(icon, title, text, buttons, parent, shortenable);
     return QMessageBox::StandardButton(RunDialog(box));
 }
 
@@ -177,17 +178,54 @@ CommandLineRequest ParseCommandLine(const QStringList &arguments, const QString 
     return request;
 }
 
+namespace {
+
+// The name to open: as it is given when it names something; a name that
+// names nothing and has no extension is given the default one.
+QString NameToOpen(const QString &file, const QString &defaultSuffix)
+{
+    const QFileInfo info(file);
+    if (defaultSuffix.isEmpty() || info.exists() || !info.suffix().isEmpty())
+        return file;
+    return file + u'.' + defaultSuffix;
+}
+
+// Qt's default suffix goes to every name without an extension, the name of
+// an existing file too; opening, this dialog adds it only where NameToOpen
+// does (saving, it is given no suffix of its own and Qt's applies).
+class ProgramFileDialog : public QFileDialog {
+public:
+    ProgramFileDialog(QWidget *parent, const QString &title, const QString &defaultSuffix)
+        : QFileDialog(parent, title), defaultSuffix_(defaultSuffix)
+    {
+    }
+
+    void accept() override
+    {
+        const QStringList files = selectedFiles();
+        if (files.size() == 1 && NameToOpen(files.first(), defaultSuffix_) != files.first())
+            selectFile(NameToOpen(files.first(), defaultSuffix_));
+        QFileDialog::accept();
+    }
+
+private:
+    QString defaultSuffix_;
+};
+
+} // namespace
+
 bool ChooseFileWithEncoding(QWidget *parent, bool save, const QString &title, const QStringList &filters,
                             const QString &defaultSuffix, const QStringList &encodings,
                             const QString &startPath, QString &file, QString &encoding)
 {
-    QFileDialog dialog(parent, title);
+    ProgramFileDialog dialog(parent, title, save ? QString() : defaultSuffix);
     dialog.setOption(QFileDialog::DontUseNativeDialog);  // the encoding list needs Qt's own dialog
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::HideNameFilterDetails);  // each name once, as it is written
     dialog.setNameFilters(filters);
-    dialog.setDefaultSuffix(defaultSuffix);
+    if (save)
+        dialog.setDefaultSuffix(defaultSuffix);
     const QFileInfo start(startPath);
     if (start.isDir())
         dialog.setDirectory(startPath);
@@ -206,7 +244,7 @@ bool ChooseFileWithEncoding(QWidget *parent, bool save, const QString &title, co
     }
     if (RunDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
-    file = dialog.selectedFiles().first();
+    file = save ? dialog.selectedFiles().first() : NameToOpen(dialog.selectedFiles().first(), defaultSuffix);
     encoding = list->currentText();
     return true;
 }
@@ -570,15 +608,34 @@ void TOvFrameForm::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    // Each modified editor asks whether to save; Cancel keeps the frame open.
-    MdiArea->closeAllSubWindows();
-    if (!MdiArea->subWindowList().isEmpty()) {
+    if (!CloseEditors()) {
         event->ignore();
         return;
     }
     event->accept();
+    // The program ends: a run stops, and what it has yet to print is not shown.
+    StopRequested = 1;
+    DiscardConsoleLines();
+    if (console_ != nullptr)
+        console_->hide();
     CloseHelpWindow();
     emit Closed();
+}
+
+// Each modified editor asks whether to save before any closes: Cancel at
+// any question keeps them all open, those answered No too.
+bool TOvFrameForm::CloseEditors()
+{
+    QList<QPointer<TOVEditForm>> editors;
+    for (TOVEditForm *editor : Editors())
+        editors.append(editor);
+    for (const QPointer<TOVEditForm> &editor : editors)
+        if (editor != nullptr && !editor->QueryClose())
+            return false;
+    for (const QPointer<TOVEditForm> &editor : editors)
+        if (editor != nullptr)
+            editor->CloseAnswered();
+    return MdiArea->subWindowList().isEmpty();
 }
 
 // Coming back to the frame (from the console, say) is the active editor's

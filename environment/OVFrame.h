@@ -33,13 +33,16 @@ struct CommandLineRequest {
 CommandLineRequest ParseCommandLine(const QStringList &arguments, const QString &startFolder = QString());
 
 // Every message box of the frame and the editors goes through here, so that
-// tests can answer them. Without a hook a real box is shown.
+// tests can answer them. Without a hook a real box is shown; a text of one
+// line stays on one line, `shortenable` (a file name in it) shortened in its
+// middle when the line is wider than the screen.
 using MessageBoxHook = std::function<QMessageBox::StandardButton(
     QMessageBox::Icon icon, const QString &title, const QString &text, QMessageBox::StandardButtons buttons)>;
 void SetMessageBoxHook(MessageBoxHook hook);
 QMessageBox::StandardButton ShowMessageBox(QWidget *parent, QMessageBox::Icon icon, const QString &title,
                                            const QString &text,
-                                           QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+                                           QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                           const QString &shortenable = QString());
 
 // A file dialog with a list of encodings below the file name. `encoding`
 // holds the preselected name on entry (none when it is not in the list) and
@@ -132,6 +135,7 @@ private:
     void OpenHelpPage(const QString &page, bool reportFailure);
     void ShowVersion();
     void OpenHomePage();
+    bool CloseEditors();
     TOVEditForm *AddEditor(TOVEditForm *editor);
     void PlaceNewEditor(QMdiSubWindow *window);
 

@@ -37,12 +37,10 @@ void TOVQtHost::Synchronise(const std::function<void()> &step)
 }
 
 // Nobody waits for a posted step: one that runs out of memory is dropped.
+// Posted on this object's own thread too it waits its turn, behind what is
+// already queued there.
 void TOVQtHost::Post(std::function<void()> step)
 {
-    if (QThread::currentThread() == thread()) {
-        step();
-        return;
-    }
     QMetaObject::invokeMethod(
         this,
         [step = std::move(step)] {

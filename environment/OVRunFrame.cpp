@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QTextBlock>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace ov {
 
@@ -138,15 +139,33 @@ qsizetype TConsoleMemo::TextLength() const
     return doc->characterCount() - 1 + doc->blockCount() - 1;
 }
 
+qsizetype TConsoleMemo::LineLength(int index) const
+{
+    return std::max(0, document()->findBlockByNumber(index).length() - 1);
+}
+
 void TConsoleMemo::AddLine(const QString &line)
 {
+    AddLines(QStringList{line});
+}
+
+// The lines go in as one text: each line is a block of the document, laid
+// out once, and the view follows the end once.
+void TConsoleMemo::AddLines(const QStringList &lines)
+{
+    QString text;
+    if (document()->lastBlock().length() > 1)
+        text += u'\n';
+    for (const QString &line : lines) {
+        if (line.contains(u'\r'))  // a message of two lines
+            text += QString(line).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        else
+            text += line;
+        text += u'\n';
+    }
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
-    QString text = line;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    if (document()->lastBlock().length() > 1)
-        text.prepend(u'\n');
-    cursor.insertText(text + u'\n');
+    cursor.insertText(text);
     setTextCursor(cursor);
     ensureCursorVisible();
 }
@@ -161,6 +180,19 @@ void TConsoleMemo::DeleteLine(int index)
         cursor.setPosition(block.next().position(), QTextCursor::KeepAnchor);
     else
         cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+}
+
+void TConsoleMemo::DeleteFirstLines(int count)
+{
+    if (count <= 0)
+        return;
+    QTextCursor cursor(document());
+    const QTextBlock after = document()->findBlockByNumber(count);
+    if (after.isValid())
+        cursor.setPosition(after.position(), QTextCursor::KeepAnchor);
+    else
+        cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
 }
 
@@ -501,8 +533,10 @@ void TRunForm::StopBtnClick()
     Memo1->setFocus();
 }
 
+// What the run has printed and the console not yet shown goes too.
 void TRunForm::CLSBtnClick()
 {
+    DiscardConsoleLines();
     Memo1->Clear();
     Memo1->setFocus();
     ConsoleLineCount = 0;

@@ -27,8 +27,11 @@ public:
     int LineCount() const override;
     qsizetype TextLength() const override;
     qsizetype MaxLength() const override { return maxLength_; }
+    qsizetype LineLength(int index) const override;
     void AddLine(const QString &line) override;
+    void AddLines(const QStringList &lines) override;
     void DeleteLine(int index) override;
+    void DeleteFirstLines(int count) override;
     void Clear() override;
     int CaretLine() const override;
     void PlaceCaretAfterPrompt() override;

@@ -12,10 +12,8 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <mutex>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace ov {
 
@@ -28,117 +26,6 @@ QString InputReply;
 int ConsoleLineCount = 0;
 
 namespace {
-
-// ---------------------------------------------------------------- lines to the memo
-
-// Finished lines wait here for the user-interface thread. A drain step is
-// posted when a line arrives and none is outstanding; it takes everything
-// queued by the time it runs. So the worker never waits per line, a line
-// never lingers behind a long computation, and since posted and
-// synchronised steps run in the order handed over, every line reaches the
-// memo before the next synchronised step.
-struct QueuedLine {
-    QString Text;
-    bool Prompt = false;
-};
-
-std::mutex QueueMutex;
-std::vector<QueuedLine> LineQueue;  // guarded by QueueMutex
-bool DrainPosted = false;           // guarded by QueueMutex
-
-// Beyond this many undrained lines the worker waits for the memo to catch
-// up, so a print loop cannot outgrow memory.
-constexpr size_t QueueCatchUpLimit = 65536;
-// A batch this long is added with the memo's repainting off.
-constexpr size_t HiddenBatchLines = 64;
-
-// The flush steps on the memo: fullness test, trimming, adding the line.
-void AddToMemo(ConsoleMemo &memo, QString line, bool prompt, bool hidden)
-{
-    const qsizetype maxLength = memo.MaxLength();
-    const bool full = ConsoleLineCount >= ConsoleLineLimit || line.size() + memo.TextLength() >= maxLength;
-    if (!full) {
-        ++ConsoleLineCount;
-    } else {
-        if (!hidden)
-            memo.SetUpdatesEnabled(false);
-        if (prompt) {
-            if (memo.LineCount() > 0) {
-                memo.DeleteLine(0);
-                --ConsoleLineCount;
-            }
-        } else {
-            while (memo.LineCount() > 0 && line.size() + memo.TextLength() + 3 >= maxLength) {
-                memo.DeleteLine(0);
-                --ConsoleLineCount;
-            }
-        }
-        if (!hidden)
-            memo.SetUpdatesEnabled(true);
-        // Alone in the memo and still too long: keep what fits beside its CR LF.
-        const qsizetype room = std::max<qsizetype>(0, maxLength - 2);
-        if (memo.LineCount() == 0 && line.size() > room) {
-            qsizetype keep = room;
-            if (keep > 0 && line[keep - 1].isHighSurrogate())
-                --keep;
-            line.truncate(keep);
-        }
-    }
-    memo.AddLine(line);
-    if (prompt)
-        memo.PlaceCaretAfterPrompt();
-}
-
-// The room a drain step takes the lines into, on the user-interface
-// thread. It changes places with the queue and is kept for the next step,
-// so the two keep their room (up to this many lines) and a line queued on
-// its own costs no allocation.
-std::vector<QueuedLine> DrainRoom;
-constexpr size_t KeptQueueRoom = 1024;
-
-// Runs on the user-interface thread.
-void DrainLineQueue()
-{
-    std::vector<QueuedLine> lines = std::move(DrainRoom);
-    {
-        std::lock_guard lock(QueueMutex);
-        lines.swap(LineQueue);
-        DrainPosted = false;
-    }
-    if (!lines.empty()) {
-        ConsoleMemo &memo = Host().Memo();
-        const bool hidden = lines.size() >= HiddenBatchLines;
-        if (hidden)
-            memo.SetUpdatesEnabled(false);
-        for (QueuedLine &line : lines)
-            AddToMemo(memo, std::move(line.Text), line.Prompt, hidden);
-        if (hidden)
-            memo.SetUpdatesEnabled(true);
-    }
-    lines.clear();
-    if (lines.capacity() <= KeptQueueRoom)
-        DrainRoom = std::move(lines);
-}
-
-void QueueLine(QString text, bool prompt)
-{
-    bool post = false;
-    size_t pending = 0;
-    {
-        std::lock_guard lock(QueueMutex);
-        LineQueue.push_back({std::move(text), prompt});
-        pending = LineQueue.size();
-        if (!DrainPosted) {
-            DrainPosted = true;
-            post = true;
-        }
-    }
-    // Outside the lock: a host may run the step at once.
-    if (post)
-        Host().Post(DrainLineQueue);
-    if (pending >= QueueCatchUpLimit)
-        Host().Synchronise([] {});
-}
 
 // The pending line keeps a buffer up to this long for the next line.
 constexpr qsizetype KeptLineRoom = 4096;
@@ -154,7 +41,7 @@ void FinishOutputLine(bool prompt)
     else
         OutputLine = QString();
     OutputColumn = 0;
-    QueueLine(std::move(line), prompt);
+    QueueConsoleLine(std::move(line), prompt);
 }
 
 // ---------------------------------------------------------------- number texts
@@ -491,12 +378,6 @@ void ResetOutputLine()
 {
     OutputLine.clear();
     OutputColumn = 0;
-}
-
-void FlushConsoleLines()
-{
-    // Nothing is held back on the worker: every queued line already has a
-    // drain step posted ahead of whatever the worker hands over next.
 }
 
 // ---------------------------------------------------------------- PRINT USING

@@ -3,6 +3,7 @@
 // from the reply typed for INPUT.
 #pragma once
 
+#include "executor/OVConsoleQueue.h"
 #include "executor/OVRunHost.h"
 
 #include <functional>
@@ -57,8 +58,5 @@ QString InsertThousandsSeparators(const QString &text);
 
 // Empties the pending line at the start of a run.
 void ResetOutputLine();
-// Hands the lines written so far to the memo; called before every
-// synchronised step and at the end of a run.
-void FlushConsoleLines();
 
 } // namespace ov

@@ -21,6 +21,7 @@ public:
     int LineCount() const override { return int(lines_.size()); }
     qsizetype TextLength() const override { return length_; }
     qsizetype MaxLength() const override { return maxLength_; }
+    qsizetype LineLength(int index) const override { return lines_.at(index).size(); }
     void AddLine(const QString &line) override;
     void DeleteLine(int index) override;
     void Clear() override;

@@ -9,6 +9,7 @@
 #include "devices/OVWindowState.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace ov {
@@ -21,8 +22,20 @@ public:
     virtual int LineCount() const = 0;
     virtual qsizetype TextLength() const = 0;  // every line counts its CR LF
     virtual qsizetype MaxLength() const = 0;
+    virtual qsizetype LineLength(int index) const = 0;  // without its CR LF
     virtual void AddLine(const QString &line) = 0;
     virtual void DeleteLine(int index) = 0;    // 0 is the first line
+    // Many lines at once, as one call for each would leave them.
+    virtual void AddLines(const QStringList &lines)
+    {
+        for (const QString &line : lines)
+            AddLine(line);
+    }
+    virtual void DeleteFirstLines(int count)
+    {
+        while (count-- > 0 && LineCount() > 0)
+            DeleteLine(0);
+    }
     virtual void Clear() = 0;
     virtual int CaretLine() const = 0;         // the line that holds the caret
     // Puts the caret just before the CR LF of the last line added (INPUT$ prompt).

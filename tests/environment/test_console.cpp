@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QFontInfo>
 #include <QTest>
+#include <QTextBlock>
 #include <gtest/gtest.h>
 
 using namespace ov;
@@ -145,6 +146,31 @@ TEST_F(Console, MemoCountsLinesAsTheRunDoes)
     EXPECT_EQ(memo.toPlainText(), QStringLiteral("two\n"));
     QTest::mouseClick(form_->CLSBtn, Qt::LeftButton);
     EXPECT_EQ(memo.LineCount(), 0);
+}
+
+// Lines added or deleted many at a time leave the memo as one call for each
+// line does, after a typed line without its line break too.
+TEST_F(Console, MemoTakesManyLinesAsOneAtATime)
+{
+    const QStringList lines{QStringLiteral("one"), QString(), QStringLiteral("two\r\nlines"),
+                            QStringLiteral("cr\r"), QStringLiteral("last")};
+    TConsoleMemo single, batch;
+    for (TConsoleMemo *memo : {&single, &batch})
+        QTest::keyClicks(memo, QStringLiteral("PRINT 1"));
+    for (const QString &line : lines)
+        single.AddLine(line);
+    batch.AddLines(lines);
+    EXPECT_EQ(batch.toPlainText(), single.toPlainText());
+    EXPECT_EQ(batch.TextLength(), single.TextLength());
+    ASSERT_EQ(batch.LineCount(), single.LineCount());
+    for (int i = 0; i < single.LineCount(); ++i)
+        EXPECT_EQ(single.LineLength(i), single.document()->findBlockByNumber(i).text().size()) << i;
+    for (const int count : {2, 1, 10}) {
+        for (int i = 0; i < count; ++i)
+            single.DeleteLine(0);
+        batch.DeleteFirstLines(count);
+        EXPECT_EQ(batch.toPlainText(), single.toPlainText()) << count;
+    }
 }
 
 // The reply replaces the waiting line in place; a cancelled INPUT leaves the

@@ -27,6 +27,7 @@ public:
     QStringList Lines;
     qsizetype Length = 0, Max = 1'048'576;
     int CaretPlaced = 0;
+    int Added = 0;  // lines ever added
     std::function<bool(QString &)> Box;  // the user's answer; false is Cancel
     InputBoxRequest Request;
     QStringList LinesWhileAsking;
@@ -41,7 +42,8 @@ public:
     int LineCount() const override { return int(Lines.size()); }
     qsizetype TextLength() const override { return Length; }
     qsizetype MaxLength() const override { return Max; }
-    void AddLine(const QString &line) override { Lines << line, Length += line.size() + 2; }
+    qsizetype LineLength(int index) const override { return Lines.at(index).size(); }
+    void AddLine(const QString &line) override { Lines << line, Length += line.size() + 2, ++Added; }
     void DeleteLine(int index) override { Length -= Lines.takeAt(index).size() + 2; }
     void Clear() override { SetLines({}); }
     int CaretLine() const override { return int(Lines.size()); }
@@ -286,6 +288,123 @@ TEST_F(ConsoleOut, LinesReachTheMemoInOrderBeforeSynchronisedSteps)
     ASSERT_EQ(threaded.Lines.size(), count);
     for (int i = 0; i < count; ++i)
         ASSERT_EQ(threaded.Lines[i], QString::number(i));
+}
+
+// The user-interface thread of a ThreadedHost waits until the gate opens,
+// so that the worker's lines queue up meanwhile.
+class Gate {
+public:
+    explicit Gate(ThreadedHost &ui) { ui.Post([opened = opened_.get_future().share()] { opened.wait(); }); }
+    ~Gate() { Open(); }
+    void Open()
+    {
+        if (!open_)
+            opened_.set_value(), open_ = true;
+    }
+
+private:
+    std::promise<void> opened_;
+    bool open_ = false;
+};
+
+// Many lines waiting do not hold the user-interface thread: it adds them a
+// slice at a time, and a step handed to it meanwhile runs between two
+// slices. All reach the memo, in order, before the next synchronised step.
+TEST_F(ConsoleOut, ManyQueuedLinesGoToTheMemoInSlices)
+{
+    ThreadedHost threaded;
+    SetRunHost(&threaded);
+    constexpr int count = 50000;
+    int seen = -1;
+    {
+        Gate gate(threaded);
+        for (int i = 0; i < count; ++i)
+            PrintLine(QString::number(i));
+        threaded.Post([&] { seen = int(threaded.Lines.size()); });
+    }
+    Synchronised([] {});
+    SetRunHost(&host);
+    EXPECT_GT(seen, 0);
+    EXPECT_LT(seen, count);
+    EXPECT_LE(seen, ConsoleSliceLines);
+    ASSERT_EQ(threaded.Lines.size(), count);
+    for (int i = 0; i < count; ++i)
+        ASSERT_EQ(threaded.Lines[i], QString::number(i));
+}
+
+namespace {
+
+// Prints the lines as the worker does: numbered ones, a prompt among them,
+// one longer than the whole memo, and a prompt last.
+void PrintFloodOfLines()
+{
+    for (int i = 0; i < 6000; ++i) {
+        if (i == 3000 || i == 5999)
+            PrintPrompt(QStringLiteral("key %1?").arg(i));
+        else if (i == 5000)
+            PrintLine(QString(1500, u'x'));
+        else
+            PrintLine(QStringLiteral("line %1").arg(i));
+    }
+}
+
+} // namespace
+
+// Lines that the full memo would drop again before the last one arrives
+// never reach it, and the memo and its line count end as when each line
+// goes in on its own.
+TEST_F(ConsoleOut, LinesAFullMemoWouldDropAreNeverAdded)
+{
+    host.Max = 1000;
+    host.SetLines({"before", "the flood"});
+    ConsoleLineCount = 2;
+    PrintFloodOfLines();
+    const QStringList expected = host.Lines;
+    const int expectedCount = ConsoleLineCount;
+
+    ThreadedHost threaded;
+    threaded.Max = 1000;
+    threaded.SetLines({"before", "the flood"});
+    threaded.Added = 0;
+    ConsoleLineCount = 2;
+    SetRunHost(&threaded);
+    {
+        Gate gate(threaded);
+        PrintFloodOfLines();
+    }
+    Synchronised([] {});
+    SetRunHost(&host);
+    EXPECT_EQ(threaded.Lines, expected);
+    EXPECT_EQ(ConsoleLineCount, expectedCount);
+    EXPECT_LT(threaded.Added, 1000);
+    EXPECT_GE(threaded.CaretPlaced, 1);
+}
+
+// Clearing the console drops the lines it has not shown yet; what comes
+// after goes in as before.
+TEST_F(ConsoleOut, ClearingDropsTheLinesNotYetShown)
+{
+    ThreadedHost threaded;
+    SetRunHost(&threaded);
+    {
+        Gate gate(threaded);
+        for (int i = 0; i < 50000; ++i)
+            PrintLine(QString::number(i));
+        threaded.Post([&] {
+            DiscardConsoleLines();
+            threaded.Clear();
+            ConsoleLineCount = 0;
+        });
+    }
+    Synchronised([] {});
+    EXPECT_TRUE(threaded.Lines.isEmpty());
+    for (int i = 0; i < 10; ++i)
+        PrintLine(QStringLiteral("after %1").arg(i));
+    Synchronised([] {});
+    SetRunHost(&host);
+    ASSERT_EQ(threaded.Lines.size(), 10);
+    EXPECT_EQ(threaded.Lines.constFirst(), "after 0");
+    EXPECT_EQ(ConsoleLineCount, 10);
 }
 
 class InputBox : public ConsoleOut {
