@@ -54,6 +54,30 @@ char16_t CharAt(int32_t pos)
     return pos >= 1 && pos <= ScanTextLength ? ScanText.at(pos - 1).unicode() : kNul;
 }
 
+// After "{" at pos - 1: the position after the closing "}", or after the
+// first NUL when the text ends first.
+int32_t BlockCommentEnd(int32_t pos)
+{
+    for (;;) {
+        const char16_t c = CharAt(pos++);
+        if (c == u'}' || c == kNul)
+            return pos;
+    }
+}
+
+// "_" at pos continues the statement on the next line when a blank stands
+// before it and only blanks after it up to CR LF: the position after the LF,
+// or 0 when pos holds no such continuation.
+int32_t ContinuationEnd(int32_t pos)
+{
+    if (CharAt(pos) != u'_' || CharAt(pos - 1) != u' ')
+        return 0;
+    ++pos;
+    while (CharAt(pos) == u' ')
+        ++pos;
+    return CharAt(pos) == kCr && CharAt(pos + 1) == kLf ? pos + 2 : 0;
+}
+
 bool Grow(auto &table, size_t size)
 {
     try {
@@ -317,27 +341,6 @@ void ReadHexLiteral(CodeType &cell, int mode)
     cell = mode == tmDeclare ? Cell(ckNumLiteral, 0) : AddHexLiteral(digits);
 }
 
-// "_" continues the statement on the next line: a blank before it, only
-// blanks after it up to CR LF. False (and 30004) when misplaced.
-bool SkipLineContinuation()
-{
-    const int32_t before = LinePos - 2;  // the character before "_"
-    if (before < 1 || CharAt(before) != u' ') {
-        SetError(30004);
-        return false;
-    }
-    char16_t c = GetChar();
-    while (c == u' ')
-        c = GetChar();
-    if (c == kCr && CharAt(LinePos) == kLf) {
-        GetChar();
-        return true;
-    }
-    UngetChar();
-    SetError(30004);
-    return false;
-}
-
 enum class NameEnd { Plain, Dollar, At, Paren };
 
 CodeType LookupName(const QString &name, NameEnd end, int mode)
@@ -458,83 +461,90 @@ int32_t UserTextPos()
 
 void ReadToken(CodeType &cell, int mode)
 {
-    for (;;) {
-        const char16_t c = GetCharUpper();
-        ReadPos = UserTextPos();  // ends as the position of the token's first character
-        if (mode == tmRegister && InIncludeText <= 1)
-            TokenSourcePos = ReadPos;
-        if (c == u' ' || c == kTab)
-            continue;
-        if (c == u'{') {  // a block comment stands for a blank, wherever it is
-            SkipBlockComment();
-            continue;
+    LinePos = SpacingEnd(LinePos);
+    const char16_t c = GetCharUpper();
+    ReadPos = UserTextPos();  // the position of the token's first character
+    if (mode == tmRegister && InIncludeText <= 1)
+        TokenSourcePos = ReadPos;
+    if (c == u'_') {  // a "_" that continues no line
+        SetError(30004);
+        cell = OperatorCell(opUnderscore);
+        return;
+    }
+    if (IsNonAsciiChar(c)) {
+        SetError(30001);
+        cell = CodeType{};
+        return;
+    }
+    if (ReadOperator(c, cell))
+        return;
+    if (IsLetter(c)) {
+        ReadName(cell, mode, c);
+        return;
+    }
+    if (IsDigit(c)) {
+        ReadNumber(cell, mode, c);
+        return;
+    }
+    switch (c) {
+    case kNul:
+        cell = CodeType{};
+        return;
+    case kLf:
+        cell = OperatorCell(opLineFeed);
+        SetError(30002);
+        return;
+    case kCr:
+        if (CharAt(LinePos) == kLf)
+            GetChar();
+        else
+            SetError(30003);
+        cell = OperatorCell(opEndOfLine);
+        return;
+    case u'"':
+        ReadStringLiteral(cell, mode);
+        return;
+    case u'&':
+        if (FoldUpper(CharAt(LinePos)) == u'H') {
+            GetChar();
+            ReadHexLiteral(cell, mode);
+        } else {
+            cell = OperatorCell(opConcat);
         }
-        if (c == u'_') {
-            if (SkipLineContinuation())
-                continue;
-            cell = OperatorCell(opUnderscore);
-            return;
-        }
-        if (IsNonAsciiChar(c)) {
-            SetError(30001);
-            cell = CodeType{};
-            return;
-        }
-        if (ReadOperator(c, cell))
-            return;
-        if (IsLetter(c)) {
-            ReadName(cell, mode, c);
-            return;
-        }
-        if (IsDigit(c)) {
+        return;
+    case u'.':
+        if ((PrevToken.FirstCode == ckOperator && PrevToken.SecondCode == opRParen) || MemberDotActive != 0)
+            cell = OperatorCell(opDot);
+        else
             ReadNumber(cell, mode, c);
-            return;
-        }
-        switch (c) {
-        case kNul:
-            cell = CodeType{};
-            return;
-        case kLf:
-            cell = OperatorCell(opLineFeed);
-            SetError(30002);
-            return;
-        case kCr:
-            if (CharAt(LinePos) == kLf)
-                GetChar();
-            else
-                SetError(30003);
-            cell = OperatorCell(opEndOfLine);
-            return;
-        case u'"':
-            ReadStringLiteral(cell, mode);
-            return;
-        case u'&':
-            if (FoldUpper(CharAt(LinePos)) == u'H') {
-                GetChar();
-                ReadHexLiteral(cell, mode);
-            } else {
-                cell = OperatorCell(opConcat);
-            }
-            return;
-        case u'.':
-            if ((PrevToken.FirstCode == ckOperator && PrevToken.SecondCode == opRParen)
-                || MemberDotActive != 0)
-                cell = OperatorCell(opDot);
-            else
-                ReadNumber(cell, mode, c);
-            return;
-        default:
-            SetError(1);
-            ErrorSubjectText = QString::number(c);
-            cell = OperatorCell(opIllegal);
-            return;
-        }
+        return;
+    default:
+        SetError(1);
+        ErrorSubjectText = QString::number(c);
+        cell = OperatorCell(opIllegal);
+        return;
     }
 }
 
 } // namespace
 
 // ------------------------------------------------------------- reading
+
+int32_t SpacingEnd(int32_t pos)
+{
+    for (;;) {
+        const char16_t c = CharAt(pos);
+        if (c == u' ' || c == kTab) {
+            ++pos;
+        } else if (c == u'{') {
+            pos = BlockCommentEnd(pos + 1);
+        } else if (const int32_t next = ContinuationEnd(pos)) {
+            pos = next;
+        } else {
+            return pos;
+        }
+    }
+}
 
 void ResetLinePos()
 {
@@ -627,9 +637,8 @@ void ReadWord(QString &text)
 
 void ReadDefParameter(CodeType &cell)
 {
+    LinePos = SpacingEnd(LinePos);
     char16_t c = GetCharUpper();
-    while (c == u' ')
-        c = GetCharUpper();
     if (IsNonAsciiChar(c)) {
         SetError(2);
         cell = CodeType{};
@@ -680,15 +689,6 @@ bool IsLineCommentMark(const CodeType &cell)
         || (cell.FirstCode == ckStatement && cell.SecondCode == stREM);
 }
 
-void SkipBlockComment()
-{
-    for (;;) {
-        const char16_t c = GetChar();
-        if (c == u'}' || c == kNul)
-            return;
-    }
-}
-
 namespace {
 
 bool IsWordChar(char16_t c)
@@ -717,6 +717,8 @@ StatementRestEnd SkipStatementRest()
 {
     bool inString = false;
     for (;;) {
+        if (!inString)
+            LinePos = SpacingEnd(LinePos);
         const int32_t at = LinePos;
         const char16_t c = GetChar();
         if (c == kNul)
@@ -732,9 +734,7 @@ StatementRestEnd SkipStatementRest()
             continue;
         if (c == u':')
             return StatementRestEnd::Colon;
-        if (c == u'{') {
-            SkipBlockComment();
-        } else if (c == u'\'' || IsRemWordAt(at)) {
+        if (c == u'\'' || IsRemWordAt(at)) {
             LinePos = at;
             return StatementRestEnd::LineComment;
         }
@@ -944,20 +944,10 @@ CodeType AddLocalName(const QString &name)
 
 namespace {
 
-// Blanks, tabs and block comments, which stand for blanks.
+// Blanks and what stands for them: block comments and line continuations.
 void SkipBlanks()
 {
-    for (;;) {
-        const char16_t c = CharAt(LinePos);
-        if (c == u'{') {
-            ++LinePos;
-            SkipBlockComment();
-        } else if (c == u' ' || c == kTab) {
-            ++LinePos;
-        } else {
-            return;
-        }
-    }
+    LinePos = SpacingEnd(LinePos);
 }
 
 // What may follow a type word: a blank, the end of the statement or of its
@@ -968,11 +958,13 @@ bool EndsTypeWord(char16_t c)
         || c == u':' || c == u'\'' || c == u'{';
 }
 
-// Skips a parenthesised group, nested groups included, up to the end of the line.
+// Skips a parenthesised group, nested groups included, up to the end of the
+// line; its comments and continuations are blanks.
 void SkipBracketGroup()
 {
     int depth = 0;
     for (;;) {
+        SkipBlanks();
         const char16_t c = CharAt(LinePos);
         if (c == kNul || c == kCr || c == kLf)
             return;

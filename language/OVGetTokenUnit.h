@@ -82,13 +82,15 @@ void ReadDefParameter(CodeType &cell);
 bool IsTokenStatementEnd(const CodeType &cell);
 
 // ------------------------------------------------------------- comments
-// A block comment "{...}" stands for a blank: GetToken passes over it. A line
-// comment ("'" or REM) ends its statement and the rest of its line.
+// A block comment "{...}" stands for a blank, and so does a line continuation
+// (a blank, "_", blanks, CR LF): GetToken passes over them. A line comment
+// ("'" or REM) ends its statement and the rest of its line.
 
 bool IsLineCommentMark(const CodeType &cell);
-// Passes over the rest of a block comment whose "{" has been read: up to and
-// including "}", or to the end of the text.
-void SkipBlockComment();
+// Where the next token begins when reading from pos: past blanks, tabs, block
+// comments and line continuations. Moves nothing and raises no error; every
+// reader of raw text that skips blanks skips them with this.
+int32_t SpacingEnd(int32_t pos);
 
 enum class StatementRestEnd { TextEnd, LineEnd, Colon, LineComment };
 // Passes over the rest of a statement character by character, never as

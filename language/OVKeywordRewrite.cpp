@@ -64,13 +64,13 @@ private:
     QString subjectText_;
 };
 
-// Reads a member or property word as plain text: such words never become variables.
+// Reads a member or property word as plain text: such words never become
+// variables. What stands for a blank may come before it, as before a token.
 QString ReadMemberWord()
 {
     QString word;
+    LinePos = SpacingEnd(LinePos);
     char16_t c = GetCharUpper();
-    while (c == u' ' || c == u'\t')
-        c = GetCharUpper();
     while ((c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_') {
         word += c;
         c = GetCharUpper();

@@ -329,6 +329,18 @@ void SetRecordKindOf(const CodeType &cell, uint8_t numericKind, uint8_t otherKin
         BoolVars[index].Kind = otherKind;
 }
 
+// A routine defined in a typed line would take over the record of the
+// program's routine of that name, and its code lives only until the next
+// typed line overwrites the scratch cells: SUB, FUNCTION and DEF are refused
+// there.
+bool RefusedInTypedLine(int32_t statement)
+{
+    if (RunMode != 1)
+        return false;
+    SetError(20001, statement);
+    return true;
+}
+
 bool IsDroppedTypeWord(const CodeType &cell)
 {
     return IsSt(cell, stAS) || IsSt(cell, stBOOLEAN) || IsSt(cell, stREAL) || IsSt(cell, stSTRING);
@@ -380,6 +392,8 @@ bool CopyParameterList(bool isSub)
 void OpenRoutine(int32_t code)
 {
     const bool isSub = code == stSUB;
+    if (RefusedInTypedLine(code))
+        return;
     Emit(EmitCell);
     if (!BlockChkStack.empty()) {
         SetError(isSub ? 52321 : 52311, code);
@@ -476,8 +490,7 @@ void ScanDefBody()
         NextToken();
         if (EmitCell.FirstCode == ckNone)
             return;
-        const bool end = IsOp(EmitCell, opApostrophe) || IsSt(EmitCell, stREM)
-            || IsOp(EmitCell, opColon) || IsOp(EmitCell, opEndOfLine);
+        const bool end = EndsStatement(EmitCell);
         HandleToken();
         if (end)
             return;
@@ -486,12 +499,8 @@ void ScanDefBody()
 
 void HandleDef()
 {
-    // A typed line's code lives only until the next typed line: a function
-    // defined there could be called after its code is gone.
-    if (RunMode == 1) {
-        SetError(20001, stDEF);
+    if (RefusedInTypedLine(stDEF))
         return;
-    }
     Emit(EmitCell);
     NextToken();
     SetRecordKindOf(EmitCell, nvDefFn, svDefFn);
@@ -741,15 +750,14 @@ void HandleNumericLiteral()
 }
 
 // The name the current token was read from (a constant's, when the token is
-// a literal); empty when the token does not begin with a letter.
+// a literal); empty when the token was no name. The lexer notes where the
+// name began, past any comment or continuation before it.
 QString NameOfToken()
 {
-    qsizetype at = TokenStart - 1;
-    while (at < LinePos - 1 && (ScanText[at] == u' ' || ScanText[at] == u'\t'))
-        ++at;
-    if (at >= LinePos - 1 || !ScanText[at].isLetter() || ScanText[at].unicode() > 127)
+    const int32_t first = NameStartPos - 1;  // the name's first letter
+    if (first < TokenStart || first >= LinePos)
         return {};
-    return ScanText.mid(at, LinePos - 1 - at).toUpper();
+    return ScanText.mid(first - 1, LinePos - first).toUpper();
 }
 
 // A constant's name where a statement begins (C = 2 after CONST C = 1): its

@@ -15,11 +15,6 @@ namespace ov {
 
 namespace {
 
-constexpr char16_t kNul = 0;
-constexpr char16_t kTab = 9;
-[[maybe_unused]] constexpr char16_t kLf = 10;
-[[maybe_unused]] constexpr char16_t kCr = 13;
-
 // Token kinds that the lexer gives a newly declared routine name in mode 0.
 constexpr int32_t kFunctionNameToken = 4;  // FUNCTION or DEF
 constexpr int32_t kSubNameToken = 5;
@@ -54,11 +49,6 @@ bool IsVariableToken(const CodeType &cell)
 {
     return cell.FirstCode == ckNumVar || cell.FirstCode == ckStrVar || cell.FirstCode == ckBoolVar
         || cell.FirstCode == ckFormVar;
-}
-
-char16_t CharAt(int32_t pos)
-{
-    return pos >= 1 && pos <= ScanTextLength ? ScanText.at(pos - 1).unicode() : kNul;
 }
 
 void NextToken()
@@ -115,23 +105,12 @@ void SkipRestOfStatement()
         AtLineEnd();
 }
 
-// Whether "(" comes next, after blanks and line continuations (SUB S _ on
-// one line, (A) on the next), as the lexer would read it.
+// Whether "(" comes next, where the lexer would read the next token (past
+// comments and continuations: SUB S _ on one line, (A) on the next).
 bool OpenParenFollows()
 {
-    int32_t pos = LinePos;
-    for (;;) {
-        while (CharAt(pos) == u' ' || CharAt(pos) == kTab)
-            ++pos;
-        if (CharAt(pos) != u'_' || CharAt(pos - 1) != u' ')
-            return CharAt(pos) == u'(';
-        int32_t after = pos + 1;
-        while (CharAt(after) == u' ')
-            ++after;
-        if (CharAt(after) != kCr || CharAt(after + 1) != kLf)
-            return false;
-        pos = after + 2;
-    }
+    const int32_t at = SpacingEnd(LinePos);
+    return at <= ScanTextLength && ScanText.at(at - 1) == u'(';
 }
 
 // ------------------------------------------------------------- routines

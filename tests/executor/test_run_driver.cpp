@@ -2,6 +2,7 @@
 // headless host, and the end-of-run report, stop and continue behave as a
 // person at the console would see them.
 #include "devices/OVKeySetting.h"
+#include "executor/OVEventRun.h"
 #include "executor/OVHeadlessHost.h"
 #include "executor/OVInterpreter.h"
 #include "executor/OVMThread.h"
@@ -214,16 +215,31 @@ TEST_F(RunDriver, MessagesNameWhatIsWrong)
     }
 }
 
-// A DEF typed in the console is refused: its code would live in the cells
-// that the next typed line overwrites. The program's own DEF stays callable.
-TEST_F(RunDriver, ATypedLineDefinesNoFunction)
+// A DEF, SUB or FUNCTION typed in the console is refused: its code would
+// live in the cells that the next typed line overwrites, and a typed SUB took
+// over the program's SUB of that name, whose calls then ran nothing from a
+// typed line, after CONT or as an event. The program's own routines stay.
+TEST_F(RunDriver, ATypedLineDefinesNoRoutine)
 {
-    RunProgram(QStringLiteral("DEF FNA(X, Y) = X + Y"));
+    RunProgram(QStringLiteral("DEF FNA(X, Y) = X + Y\nSTOP\nCALL T(1)\nEND\n"
+                              "SUB T(A)\nPRINT \"program\"; A\nEND SUB\n"
+                              "SUB CButton1_Click\nPRINT \"clicked\"\nEND SUB"));
     const QString refused = QStringLiteral(u"エラー:この コマンドはダイレクトモードではサポートしていません。");
-    EXPECT_EQ(RunLine(QStringLiteral("DEF FNR(X) = X : PRINT FNR(1, 2)")), (QStringList{refused, u"OK"_s, QString()}));
-    EXPECT_EQ(RunLine(QStringLiteral("DEF FNQ(X) = X * 2")), (QStringList{refused, u"OK"_s, QString()}));
+    for (const char16_t *line : {u"DEF FNR(X) = X : PRINT FNR(1, 2)", u"DEF FNQ(X) = X * 2",
+                                 u"SUB T(X) : PRINT \"typed\"; X : END SUB", u"SUB T : PRINT \"typed\" : END SUB",
+                                 u"SUB T", u"FUNCTION G(X) : G = X : END FUNCTION : PRINT G(1)",
+                                 u"SUB CButton1_Click : PRINT \"typed\" : END SUB"})
+        EXPECT_EQ(RunLine(QString::fromUtf16(line)), (QStringList{refused, u"OK"_s, QString()}))
+            << QString::fromUtf16(line).toStdString();
     EXPECT_FALSE(RunLine(QStringLiteral("PRINT FNQ(3)")).join(u'|').contains(u"サブルーチン"));
     EXPECT_EQ(RunLine(QStringLiteral("PRINT FNA(2, 3)")), (QStringList{u" 5"_s, u"OK"_s, QString()}));
+    EXPECT_EQ(RunLine(QStringLiteral("CALL T(2)")), (QStringList{u"program 2"_s, u"OK"_s, QString()}));
+    EXPECT_EQ(RunLine(QStringLiteral("CONT")),
+              (QStringList{u"実行再開しました。"_s, u"program 1"_s, u"OK"_s, QString()}));
+    const int before = int(host_.Console().Lines().size());
+    ASSERT_TRUE(StartEventRun(runs_, QStringLiteral("CButton1_Click")));
+    runs_.Join();
+    EXPECT_EQ(host_.Console().Lines().mid(before), (QStringList{u"clicked"_s, u"OK"_s, QString()}));
 }
 
 // The output of a run that was stopped and continued, without the notices

@@ -421,19 +421,23 @@ TEST_F(Lexer, TypeWordsEndAtAColonOrAComment)
         {"T3 AS BOOLEAN{note}", dkDim + 2},
         {"T4 {note} AS {note} STRING", dkDim + 1},
         {"T5 AS BOOLEANS", dkDim},  // another word: no type
+        // continuations stand for blanks, and a bracket group's comment hides its ")"
+        {"T6 _\r\n AS _\r\n  STRING", dkDim + 1},
+        {"T7(2, _\r\n 3) AS BOOLEAN", dkDim + 2},
+        {"T8(2 {)} ) AS STRING", dkDim + 1},
     };
     DeclContext = dcDim;
     for (const Case &c : cases) {
         Scan(QString::fromUtf8(c.Text));
         GetToken(TokenCell, tmDeclare);
         ASSERT_EQ(ErrorNumber, 0) << c.Text;
-        const QString name = QString::fromUtf8(c.Text).section(u' ', 0, 0);
+        const QString name = QString::fromUtf8(c.Text).left(2);
         EXPECT_EQ(DcVarTable[FindDeclared(name)].Kind, c.Kind) << c.Text;
     }
 }
 
-// The raw skip of a statement's rest passes strings and block comments whole
-// and stops before a line comment, "'" or the word REM.
+// The raw skip of a statement's rest passes strings, block comments and line
+// continuations whole and stops before a line comment, "'" or the word REM.
 TEST_F(Lexer, TheRestOfAStatementEndsAtAColonOrBeforeALineComment)
 {
     struct Case {
@@ -451,6 +455,10 @@ TEST_F(Lexer, TheRestOfAStatementEndsAtAColonOrBeforeALineComment)
         {"REM$: b", StatementRestEnd::Colon, 6},
         {"{a: 'b\r\nREM} : c", StatementRestEnd::Colon, 15},
         {"\"a:b ' REM\" c", StatementRestEnd::LineEnd, 16},
+        // a continuation joins the next line to the statement
+        {"AS _\r\n REAL : b", StatementRestEnd::Colon, 14},
+        {"A _ \r\n{c}' d", StatementRestEnd::LineComment, 10},
+        {"A_\r\n: b", StatementRestEnd::LineEnd, 5},  // no blank before "_": no continuation
     };
     for (const Case &c : cases) {
         Scan(QString::fromUtf8(c.Text));

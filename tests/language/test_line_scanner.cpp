@@ -251,6 +251,10 @@ TEST_F(LineScanner, AConstantCannotBeginAStatement)
         {"CONST Msg$ = \"a\"\nIF X THEN Msg$ = \"b\"", "MSG$"},
         {"CONST B AS BOOLEAN = TRUE\n10 B = FALSE", "B"},
         {"SUB S\nCONST K = 1\nK = 3\nEND SUB", "K"},
+        // what stands for a blank before the name: a comment, a continuation
+        {"CONST K = 1\n{c} K = 2", "K"},
+        {"CONST K$ = \"a\"\n{c}{d}K$ = \"b\"", "K$"},
+        {"CONST K = 1\nX = 1 : _\n  K = 2", "K"},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(ScanOnly(QString::fromUtf8(c.program)), QStringLiteral("error 53000")) << c.program;
@@ -280,12 +284,14 @@ TEST_F(LineScanner, BlockErrorsNameDoForItsLoopForms)
     }
 }
 
-// A DEF typed in the console would leave its code in cells the next typed
-// line overwrites: it is refused, and the program's own DEF keeps its count.
-TEST_F(LineScanner, ATypedLineDefinesNoFunction)
+// A DEF, SUB or FUNCTION typed in the console would leave its code in cells
+// the next typed line overwrites and take over the program's routine of that
+// name: it is refused, and the program's own DEF keeps its count.
+TEST_F(LineScanner, ATypedLineDefinesNoRoutine)
 {
-    ASSERT_TRUE(TranslateProgramText(QStringLiteral("DEF FNR(X, Y) = X + Y\r\n")));
-    for (const char *line : {"DEF FNR(X) = X : PRINT FNR(1, 2)", "DEF FNQ(X) = X * 2"}) {
+    ASSERT_TRUE(TranslateProgramText(QStringLiteral("DEF FNR(X, Y) = X + Y\r\nSUB T(A)\r\nEND SUB\r\n")));
+    for (const char *line : {"DEF FNR(X) = X : PRINT FNR(1, 2)", "DEF FNQ(X) = X * 2", "SUB T : END SUB",
+                             "SUB Q(X) : PRINT X : END SUB", "SUB T", "X = 1 : FUNCTION G(X) : G = X : END FUNCTION"}) {
         ClearError();
         EXPECT_FALSE(TranslateCommandLine(QString::fromUtf8(line))) << line;
         EXPECT_EQ(ErrorNumber, 20001) << line;
