@@ -613,6 +613,10 @@ void HandleDimOrPublic(bool isPublic)
         HandleConstants(dcPublicConst, stPUBLICCONST);
         return;
     }
+    // A typed line's names were never declared: the declaration pass reads
+    // only a program.
+    if (RefusedInTypedLine(isPublic ? stPUBLIC : stDIM))
+        return;
     const uint8_t context = isPublic ? (outer == dcNone ? dcPublic : 0) : DimContext();
     if (context == 0) {
         SetError(50024, isPublic ? stPUBLIC : stDIM);

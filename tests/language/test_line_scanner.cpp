@@ -291,7 +291,8 @@ TEST_F(LineScanner, ATypedLineDefinesNoRoutine)
 {
     ASSERT_TRUE(TranslateProgramText(QStringLiteral("DEF FNR(X, Y) = X + Y\r\nSUB T(A)\r\nEND SUB\r\n")));
     for (const char *line : {"DEF FNR(X) = X : PRINT FNR(1, 2)", "DEF FNQ(X) = X * 2", "SUB T : END SUB",
-                             "SUB Q(X) : PRINT X : END SUB", "SUB T", "X = 1 : FUNCTION G(X) : G = X : END FUNCTION"}) {
+                             "SUB Q(X) : PRINT X : END SUB", "SUB T", "X = 1 : FUNCTION G(X) : G = X : END FUNCTION",
+                             "DIM B(5) : B(1) = 2", "PUBLIC P AS STRING", "DIM N"}) {
         ClearError();
         EXPECT_FALSE(TranslateCommandLine(QString::fromUtf8(line))) << line;
         EXPECT_EQ(ErrorNumber, 20001) << line;
