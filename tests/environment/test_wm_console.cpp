@@ -2,9 +2,8 @@
 // under a real window manager: minimising for a hidden run, the console's
 // size across runs, the status panels, where new editors open, centring and
 // the widths that keep titles whole.
-#include "wm_server.h"
+#include "tests/environment/wm_frame_fixture.h"
 
-#include "devices/OVKeySetting.h"
 #include "environment/MyRichEdit.h"
 #include "environment/OVDialogHook.h"
 #include "environment/OVEdit.h"
@@ -13,8 +12,6 @@
 #include "environment/OVOption.h"
 #include "resources/OVInterfaceTexts.h"
 #include "tests/environment/answer_dialog.h"
-#include "tests/environment/frame_fixture.h"
-#include "tests/xdg_sandbox.h"
 
 #include <QDir>
 #include <QFile>
@@ -53,24 +50,13 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-class WmConsole : public FrameFixture {
+class WmConsole : public WmFrameFixture {
 protected:
-    void SetUp() override
-    {
-        if (!WindowManagerReady)
-            GTEST_SKIP() << "no X server with a window manager";
-        ASSERT_TRUE(tmp_.isValid());
-        QDir().mkpath(tmp_.filePath(u"exe"_s));
-        SetSettingsLocations(tmp_.filePath(u"user/Orvane.conf"_s), tmp_.filePath(u"exe"_s));
-        FrameFixture::SetUp();
-    }
     void TearDown() override
     {
-        FrameFixture::TearDown();
-        SetDialogHook({});
-        SetSettingsLocations({}, {});
-        LoadSettings();
-        InitInterpreter();
+        if (WindowManagerReady)
+            SetDialogHook({});
+        WmFrameFixture::TearDown();
     }
 
     // Loads `store` as the user's settings and makes the frame and the
@@ -140,9 +126,6 @@ protected:
     {
         return test::WaitUntil([&] { return WmState(window) == 1 && window.windowHandle()->isExposed(); });
     }
-
-    QTemporaryDir tmp_;
-    XdgSandbox sandbox_{tmp_.path()};
 };
 
 // -H asks the minimise as the program starts, before the window manager

@@ -1,25 +1,18 @@
 // The editor under a real window manager, with keys from the X server as a
 // keyboard gives them: a program opened and saved with Ctrl+S keeps its
 // text and its encoding.
-#include "wm_server.h"
+#include "tests/environment/wm_frame_fixture.h"
 
-#include "devices/OVKeySetting.h"
 #include "environment/MyRichEdit.h"
 #include "environment/OVEdit.h"
-#include "executor/OVInterpreter.h"
-#include "tests/environment/frame_fixture.h"
-#include "tests/xdg_sandbox.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QWindow>
 #include <gtest/gtest.h>
 
 // Xlib's macros clash with Qt's names: its headers come last.
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
+#include "tests/environment/xtest_keyboard.h"
 #include <X11/keysym.h>
 
 using namespace ov;
@@ -27,32 +20,22 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-class WmEditor : public FrameFixture {
+class WmEditor : public WmFrameFixture {
 protected:
     void SetUp() override
     {
         if (!WindowManagerReady)
             GTEST_SKIP() << "no X server with a window manager";
-        keyboard_ = XOpenDisplay(nullptr);
-        int event = 0, error = 0, major = 0, minor = 0;
-        if (keyboard_ == nullptr || !XTestQueryExtension(keyboard_, &event, &error, &major, &minor))
+        keyboard_ = OpenXTestKeyboard();
+        if (keyboard_ == nullptr)
             GTEST_SKIP() << "no XTEST on the private X server";
-        ASSERT_TRUE(tmp_.isValid());
-        QDir().mkpath(tmp_.filePath(u"exe"_s));
-        SetSettingsLocations(tmp_.filePath(u"user/Orvane.conf"_s), tmp_.filePath(u"exe"_s));
-        LoadSettings();
-        FrameFixture::SetUp();
+        WmFrameFixture::SetUp();
     }
     void TearDown() override
     {
         if (keyboard_ != nullptr)
             XCloseDisplay(keyboard_);
-        if (!WindowManagerReady)
-            return;
-        FrameFixture::TearDown();
-        SetSettingsLocations({}, {});
-        LoadSettings();
-        InitInterpreter();
+        WmFrameFixture::TearDown();
     }
 
     QString WriteProgram(const QByteArray &bytes)
@@ -82,8 +65,6 @@ protected:
         XSync(keyboard_, False);
     }
 
-    QTemporaryDir tmp_;
-    XdgSandbox sandbox_{tmp_.path()};
     Display *keyboard_ = nullptr;
 };
 

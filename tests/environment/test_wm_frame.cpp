@@ -2,15 +2,12 @@
 // several unsaved editors, opening files without an extension, the close
 // question of a long file name, and the console while a program prints as
 // fast as it can.
-#include "wm_server.h"
+#include "tests/environment/wm_frame_fixture.h"
 
-#include "devices/OVKeySetting.h"
 #include "environment/MyRichEdit.h"
 #include "environment/OVEdit.h"
 #include "resources/OVInterfaceTexts.h"
 #include "tests/environment/answer_dialog.h"
-#include "tests/environment/frame_fixture.h"
-#include "tests/xdg_sandbox.h"
 
 #include <QDialogButtonBox>
 #include <QFile>
@@ -33,26 +30,20 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-class WmFrame : public FrameFixture {
+class WmFrame : public WmFrameFixture {
 protected:
     void SetUp() override
     {
-        if (!WindowManagerReady)
-            GTEST_SKIP() << "no X server with a window manager";
-        ASSERT_TRUE(tmp_.isValid());
-        QDir().mkpath(tmp_.filePath(u"exe"_s));
-        SetSettingsLocations(tmp_.filePath(u"user/Orvane.conf"_s), tmp_.filePath(u"exe"_s));
-        LoadSettings();
-        FrameFixture::SetUp();
+        WmFrameFixture::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         frame_->show();
         console_->show();
     }
     void TearDown() override
     {
         StopRequested = 1;
-        FrameFixture::TearDown();
-        SetSettingsLocations({}, {});
-        LoadSettings();
+        WmFrameFixture::TearDown();
     }
 
     QString Write(const QString &name, const QByteArray &text)
@@ -86,8 +77,6 @@ protected:
         return lines;
     }
 
-    QTemporaryDir tmp_;
-    XdgSandbox sandbox_{tmp_.path()};
 };
 
 // Answers the message boxes that come while it lives with the buttons

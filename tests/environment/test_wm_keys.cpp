@@ -22,9 +22,8 @@
 #include <vector>
 
 // Xlib's macros clash with Qt's names: its headers come last.
+#include "tests/environment/xtest_keyboard.h"
 #include <X11/XKBlib.h>
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #undef KeyPress  // QEvent's, not the X event type
 
@@ -135,9 +134,8 @@ protected:
     {
         if (!WindowManagerReady)
             GTEST_SKIP() << "no X server with a window manager";
-        keyboard_ = XOpenDisplay(nullptr);
-        int event = 0, error = 0, major = 0, minor = 0;
-        if (keyboard_ == nullptr || !XTestQueryExtension(keyboard_, &event, &error, &major, &minor))
+        keyboard_ = OpenXTestKeyboard();
+        if (keyboard_ == nullptr)
             GTEST_SKIP() << "no XTEST on the private X server";
         ProgramWindowsFixture::SetUp();
         SetGraphSurface(&GraphSurfaceObject());
