@@ -21,6 +21,7 @@
 #include "executor/OVInterpreter.h"
 #include "executor/OVMThread.h"
 #include "language/OVHeader.h"
+#include "platform/OVPipeSignal.h"
 
 #include <QApplication>
 #include <QDir>
@@ -48,6 +49,7 @@ void StopAndJoin(ov::RunController &runs)
 
 int main(int argc, char *argv[])
 {
+    ov::IgnoreBrokenPipes();
     // Qt's other media backend here writes to standard output and fails
     // without a sound device; GStreamer plays even without a sound server.
     if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))

@@ -18,6 +18,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <memory>
 #include <string>
@@ -35,9 +37,32 @@ constexpr qsizetype WriteBufferLength = 1024;
 constexpr qsizetype KeptLineRoom = 4096;
 constexpr int TabLimit = 120;
 
+// A file as the system knows it, whatever name it was reached by.
+struct FileId {
+    dev_t Device = 0;
+    ino_t Inode = 0;
+    bool Known = false;
+    bool operator==(const FileId &) const = default;
+};
+
+FileId IdOf(const struct stat &status) { return {status.st_dev, status.st_ino, true}; }
+
+// The file a name leads to; unknown when there is none.
+FileId FileIdOfName(const QString &path)
+{
+    struct stat status {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? IdOf(status) : FileId{};
+}
+
+FileId FileIdOfDescriptor(int fd)
+{
+    struct stat status {};
+    return fd >= 0 && ::fstat(fd, &status) == 0 ? IdOf(status) : FileId{};
+}
+
 struct Channel {
     TextEncoding Encoding;
-    QString Path;        // canonical, to keep two channels from writing one file
+    FileId Identity;     // to keep a file from being written by two at once
     // input
     TextReader Reader;
     bool HasPushBack = false;
@@ -46,7 +71,6 @@ struct Channel {
     // output
     std::unique_ptr<QFile> File;
     std::u16string Pending;  // written by the program, not yet to the file
-    qint64 Written = 0;  // characters handed to the file
     int Column = 0;      // display column of the current output line
 };
 
@@ -86,7 +110,6 @@ bool FlushPending(Channel &ch, bool final, int32_t subject)
         return true;
     const QByteArray bytes = EncodeText(QStringView(ch.Pending).first(length), ch.Encoding);
     ch.Pending.erase(0, size_t(length));  // keeps the buffer
-    ch.Written += length;
     if (ch.File->write(bytes) != bytes.size()) {
         SetError(50026, subject);
         return false;
@@ -481,19 +504,6 @@ void ExecLineInputFile()
 
 // ---------------------------------------------------------------- OPEN, CLOSE, SETENCODING
 
-// True when another channel has this file open and one of the two writes.
-bool SharedForWriting(const QString &canonical, int mode)
-{
-    if (canonical.isEmpty())
-        return false;
-    for (int k = 1; k <= ChannelCount; ++k) {
-        if (ChannelMode[k] != cmClosed && Channels[k].Path == canonical
-            && (mode != cmInput || ChannelMode[k] != cmInput))
-            return true;
-    }
-    return false;
-}
-
 void ExecOpen()
 {
     FetchCurrentCell();
@@ -641,7 +651,8 @@ bool OpenFileChannel(const QString &name, int mode, int n)
         SetError(2101);
         return false;
     }
-    if (SharedForWriting(QFileInfo(path).canonicalFilePath(), mode)) {
+    // Two channels may read one file; a channel that writes it has it alone.
+    if (ChannelHoldsFile(path, mode == cmInput)) {
         SetError(50026, stOPEN);
         return false;
     }
@@ -656,6 +667,7 @@ bool OpenFileChannel(const QString &name, int mode, int n)
             SetError(50026, stOPEN);
             return false;
         }
+        ch.Identity = FileIdOfName(path);
     } else {
         ch.File = std::make_unique<QFile>(path);
         ch.Pending.reserve(2 * WriteBufferLength);
@@ -663,6 +675,7 @@ bool OpenFileChannel(const QString &name, int mode, int n)
             SetError(50026, stOPEN);
             return false;
         }
+        ch.Identity = FileIdOfDescriptor(ch.File->handle());
         // A mark begins the file, never its middle.
         if (ch.Encoding.WriteBom && ch.File->size() == 0) {
             const QByteArray mark = EncodingMark(ch.Encoding.CodePage);
@@ -672,7 +685,6 @@ bool OpenFileChannel(const QString &name, int mode, int n)
             }
         }
     }
-    ch.Path = QFileInfo(path).canonicalFilePath();
     Channels[n] = std::move(ch);
     ChannelMode[n] = mode;
     return true;
@@ -714,25 +726,16 @@ bool ReadChannelChars(int n, int count, QString &text)
     return true;
 }
 
-qint64 ChannelLength(int n)
+bool ChannelHoldsFile(const QString &path, bool writersOnly)
 {
-    if (!ValidChannel(n) || ChannelMode[n] == cmClosed)
-        return -1;
-    Channel &ch = Channels[n];
-    if (ChannelMode[n] == cmInput)
-        return QFileInfo(ch.Path).size();
-    FlushPending(ch, false, stPRINT_FILE);
-    return ch.File ? ch.File->size() : -1;
-}
-
-qint64 ChannelPosition(int n)
-{
-    if (!ValidChannel(n) || ChannelMode[n] == cmClosed)
-        return -1;
-    const Channel &ch = Channels[n];
-    if (ChannelMode[n] == cmInput)
-        return ch.Reader.Position() - (ch.HasPushBack ? 1 : 0);
-    return ch.Written + qint64(ch.Pending.size());
+    const FileId file = FileIdOfName(path);
+    if (!file.Known)
+        return false;
+    for (int n = 1; n <= ChannelCount; ++n) {
+        if (ChannelMode[n] != cmClosed && Channels[n].Identity == file && !(writersOnly && ChannelMode[n] == cmInput))
+            return true;
+    }
+    return false;
 }
 
 bool DispatchDataFileStatement(int32_t s)

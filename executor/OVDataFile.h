@@ -27,8 +27,8 @@ bool OpenFileChannel(const QString &name, int mode, int channel);
 // closed all the same.
 void CloseFileChannel(int channel);
 
-// For the file functions. Each is false or -1 for a channel that is not
-// open in a mode it applies to.
+// For the file functions. Each is false for a channel that is not open in
+// a mode it applies to.
 //
 // No data is left on the input channel: its text is read to the end and
 // INPUT # holds no character pushed back (that character is data still to
@@ -38,11 +38,11 @@ bool ChannelAtEnd(int channel);
 // character first; false when the channel is at its end. More than a string
 // holds is error 30101.
 bool ReadChannelChars(int channel, int count, QString &text);
-// The file's length in bytes, output not yet written included (it is
-// written first).
-qint64 ChannelLength(int channel);
-// The characters read from an input channel, or written to an output one.
-qint64 ChannelPosition(int channel);
+// Whether a channel has open the file that `path` names: open for writing
+// (OUTPUT or APPEND), or, unless `writersOnly`, open at all. A file is
+// known by its device and inode, so every name of it counts, links too.
+// OPEN and every statement that writes a whole file ask here first.
+bool ChannelHoldsFile(const QString &path, bool writersOnly);
 
 // A file name as a program gives it: backslashes become slashes. False for a
 // name that starts with a drive letter, which names nothing here, and for a

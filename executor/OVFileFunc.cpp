@@ -149,12 +149,13 @@ bool AppendTextFile(const QString &path, const QString &text, const TextEncoding
 }
 
 // Writes a whole text: the file is created or replaced, or appended to.
-// 50026 with the statement as subject when the file cannot be written.
+// 50026 with the statement as subject when the file cannot be written, or
+// when a channel writes it (the two writers would lose each other's text).
 bool WriteWholeFile(const QString &name, const QString &text, const TextEncoding &encoding, bool append, int32_t s)
 {
     const QString path = PathOf(name);
     bool written = false;
-    if (path.isEmpty() || QFileInfo(path).isDir())
+    if (path.isEmpty() || QFileInfo(path).isDir() || ChannelHoldsFile(path, true))
         written = false;
     else if (!append)
         written = WriteTextFile(path, text, encoding);

@@ -1,6 +1,6 @@
 #include "executor/OVHeadlessHost.h"
 
-#include <QTextStream>
+#include <utility>
 
 namespace ov {
 
@@ -8,13 +8,17 @@ void HeadlessMemo::AddLine(const QString &line)
 {
     lines_ << line;
     length_ += line.size() + 2;
-    WriteFinalLines(int(lines_.size()) - 1);
 }
 
+// A line the memo drops before it was written is written first: the output
+// holds every line printed. Only the last line, INPUT's waiting line, goes
+// unwritten when it is deleted.
 void HeadlessMemo::DeleteLine(int index)
 {
     if (index < 0 || index >= lines_.size())
         return;
+    if (index < lines_.size() - 1)
+        WriteFinalLines(index + 1);
     length_ -= lines_[index].size() + 2;
     lines_.removeAt(index);
     if (index < firstUnwritten_)
@@ -23,7 +27,7 @@ void HeadlessMemo::DeleteLine(int index)
 
 void HeadlessMemo::Clear()
 {
-    WriteFinalLines(int(lines_.size()));  // what was shown stays shown on a terminal
+    WriteLines();  // what was shown stays shown on a terminal
     lines_.clear();
     length_ = 0;
     firstUnwritten_ = 0;
@@ -31,23 +35,56 @@ void HeadlessMemo::Clear()
 
 void HeadlessMemo::FinishOutput()
 {
-    WriteFinalLines(int(lines_.size()));
+    WriteLines();
     if (out_ != nullptr)
-        out_->flush();
+        out_->Write();
+}
+
+void HeadlessMemo::ShowPrompt(const QString &prompt)
+{
+    WriteFinalLines(int(lines_.size()) - 1);
+    shown_ = prompt;
+    promptShown_ = true;
+    shownLineEnded_ = false;
+    if (out_ == nullptr)
+        return;
+    out_->Add(prompt, false);
+    out_->Write();
+}
+
+void HeadlessMemo::ReplyEchoed(const QString &reply)
+{
+    shown_ += reply;
+    shownLineEnded_ = true;
 }
 
 void HeadlessMemo::WriteFinalLines(int upTo)
 {
-    for (; firstUnwritten_ < upTo; ++firstUnwritten_) {
-        if (out_ == nullptr)
-            continue;
-        const QString &line = lines_.at(firstUnwritten_);
-        if (line.contains(u'\r'))
-            *out_ << QString(line).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));  // a message of two lines
-        else
-            *out_ << line;
-        *out_ << '\n';
+    for (; firstUnwritten_ < upTo; ++firstUnwritten_)
+        WriteLine(lines_.at(firstUnwritten_));
+}
+
+// A line that begins as the prompt shown adds only its rest; any other line
+// stands on a line of its own.
+void HeadlessMemo::WriteLine(const QString &line)
+{
+    if (out_ == nullptr)
+        return;
+    QStringView text = line;
+    QString joined;  // a message of two lines
+    if (line.contains(u'\r')) {
+        joined = QString(line).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        text = joined;
     }
+    if (std::exchange(promptShown_, false)) {
+        if (shownLineEnded_ && text == shown_)
+            return;
+        if (!shownLineEnded_ && text.startsWith(shown_))
+            text = text.sliced(shown_.size());
+        else if (!shownLineEnded_)
+            out_->Add({}, true);
+    }
+    out_->Add(text, true);
 }
 
 bool HeadlessHost::ShowInputBox(const InputBoxRequest &request, QString &answer)

@@ -6,13 +6,13 @@
 #include "devices/OVMixer.h"
 #include "executor/OVRunHost.h"
 #include "platform/OVMemoryMixer.h"
+#include "platform/OVOutputBuffer.h"
 
 #include <QPoint>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <vector>
-
-class QTextStream;
 
 namespace ov {
 
@@ -33,21 +33,35 @@ public:
     void SetMaxLength(qsizetype length) { maxLength_ = length; }
     bool ReadOnly() const { return readOnly_; }
     const QStringList &Lines() const { return lines_; }
-    // Lines are written once they are final: when a later line follows, or
-    // at FinishOutput. A line deleted before that (the waiting line of
-    // INPUT) is never written.
-    void SetOutput(QTextStream *out) { out_ = out; }
+
+    // Lines go to `out` as UTF-8, each when the step of the run that added
+    // it ends (WriteLines); `out` writes them at once. A line deleted by
+    // then (the waiting line of INPUT) is never written.
+    void SetOutput(OutputBuffer *out) { out_ = out; }
+    void WriteLines() { WriteFinalLines(int(lines_.size())); }
     void FinishOutput();
+    bool OutputClosed() const { return out_ != nullptr && out_->Closed(); }
+    // While INPUT waits: writes out the lines before the waiting line, then
+    // `prompt`, the beginning of the line that will echo the reply; that
+    // line, when written, adds only its rest. `ReplyEchoed`: a terminal has
+    // shown the reply after the prompt and ended the line itself.
+    void ShowPrompt(const QString &prompt);
+    void ReplyEchoed(const QString &reply);
 
 private:
     void WriteFinalLines(int upTo);
+    void WriteLine(const QString &line);
 
     QStringList lines_;
     qsizetype length_ = 0;
     qsizetype maxLength_ = 1'048'576;
     int firstUnwritten_ = 0;
     bool readOnly_ = false;
-    QTextStream *out_ = nullptr;
+    OutputBuffer *out_ = nullptr;
+    // The start of the next line, already on the output (a prompt).
+    QString shown_;
+    bool promptShown_ = false;
+    bool shownLineEnded_ = false;
 };
 
 class HeadlessHost : public RunHost {
@@ -57,8 +71,12 @@ public:
 
     HeadlessHost() { mixer_.Loaded(); }
 
-    void Synchronise(const std::function<void()> &step) override { step(); }
-    void Post(std::function<void()> step) override { step(); }
+    void Synchronise(const std::function<void()> &step) override
+    {
+        step();
+        memo_.WriteLines();
+    }
+    void Post(std::function<void()> step) override { Synchronise(step); }
     ConsoleMemo &Memo() override { return memo_; }
     void SetButtonMode(ButtonMode mode) override { buttonModes_.push_back(mode); }
     void SetRunButtons(bool, bool, bool, bool) override {}

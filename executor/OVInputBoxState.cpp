@@ -83,6 +83,7 @@ void ShowInputNumForm()
             target = cell.SecondCode;
         else
             SetError(50026);  // the box is still shown
+        request.Echo = lead + QStringLiteral("Line Input ") + prompt;
         AppendConsoleText(QStringLiteral("LineInput ") + prompt + InterfaceText(65202));
         request.Caption = InputBoxTitle.isEmpty() ? InterfaceText(65200) : InputBoxTitle;
         request.Wide = true;
@@ -93,6 +94,7 @@ void ShowInputNumForm()
         prompt = StringCellText(cell);
         if (separator.FirstCode == ckOperator && separator.SecondCode == opSemicolon)
             prompt += u'?';
+        request.Echo = lead + QStringLiteral("Input ") + prompt;
         AppendConsoleText(QStringLiteral("Input ") + prompt + InterfaceText(65202));
         request.Caption = InputBoxTitle.isEmpty() ? InterfaceText(65231) : InputBoxTitle;
         if (InputRetry != 0) {
@@ -120,17 +122,14 @@ void ShowInputNumForm()
         return;
     }
 
-    QString echo;
     if (lineInput) {
         if (target != 0)
             WorkStrVars[target].Value = answer;
-        echo = QStringLiteral("Line Input ") + prompt + u' ' + answer;
     } else {
         LastInputAnswer = answer;
         InputReply = answer;
-        echo = QStringLiteral("Input ") + prompt + u' ' + answer;
     }
-    ReplaceWaitingLine(lead + echo);
+    ReplaceWaitingLine(request.Echo + u' ' + answer);
 }
 
 } // namespace ov

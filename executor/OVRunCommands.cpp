@@ -320,7 +320,7 @@ bool CopyOneFile(const QString &source, const QString &target)
 // wildcards match, into an existing folder under their own names or (one
 // file) to the destination name. Replacing a file is asked first; a file is
 // never copied onto itself. Errors: 2101 no source file, 2102 no folder to
-// copy to, 2112 a copy that failed.
+// copy to, 2112 a copy that failed or a target that a channel writes.
 void ExecFileCopy()
 {
     QString source;
@@ -344,7 +344,7 @@ void ExecFileCopy()
         const QString target = intoFolder ? QDir(destination).filePath(QFileInfo(file).fileName()) : destination;
         const QFileInfo targetInfo(target);
         if (targetInfo.exists()) {
-            if (!targetInfo.isFile()) {
+            if (!targetInfo.isFile() || ChannelHoldsFile(target, true)) {
                 SetError(2112);
                 return;
             }

@@ -52,6 +52,7 @@ struct InputBoxRequest {
     QString Caption;
     QString Prompt;
     QString Text;        // the edit field's text when shown
+    QString Echo;        // the console line that will show the reply, up to the blank before it
     bool Wide = false;   // the LINE INPUT layout
     bool Placed = false; // shown at Left, Top rather than centred
     int Left = 0;

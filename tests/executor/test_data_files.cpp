@@ -5,7 +5,9 @@
 #include "executor/OVInterpreter.h"
 #include "executor/OVMThread.h"
 #include "platform/OVTextEncoding.h"
+#include "language/OVCode.h"
 #include "language/OVHeader.h"
+#include "tests/file_conditions.h"
 
 #include <QDir>
 #include <QFile>
@@ -169,6 +171,61 @@ TEST_F(DataFiles, WrongModesClosedChannelsAndTheEndAreErrors)
     EXPECT_EQ(ErrorOf(QStringLiteral("OPEN \"in.txt\" FOR INPUT AS #1\nOPEN \"in.txt\" FOR INPUT AS #8\n"
                                      "CLOSE\nOPEN \"in.txt\" FOR INPUT AS #1\nOPEN \"in.txt\" FOR INPUT AS #8")),
               0);
+}
+
+// A whole-file write to a file that a channel writes would lose the
+// channel's lines (or have them overwrite its text when the channel
+// flushes): every such write is refused, whatever name it reaches the file
+// by, with the error of a file the statement cannot write, and the channel
+// keeps its file. Files a channel only reads are written as ever.
+TEST_F(DataFiles, AFileAChannelWritesIsRefusedToEveryOtherWriter)
+{
+    ASSERT_TRUE(QDir().mkdir(QStringLiteral("d")));
+    const QByteArray file = QFile::encodeName(dir_.filePath(QStringLiteral("f.txt")));
+    const struct {
+        const char *Statement;  // writes the file named @
+        int Error;
+        int Subject;
+    } writes[] = {
+        {"WRITEALLTEXT(\"@\", \"xyz\")", 50026, stWRITEALLTEXT},
+        {"WRITEALLTEXT(\"@\", \"xyz\", 65001)", 50026, stWRITEALLTEXT},
+        {"APPENDALLTEXT(\"@\", \"xyz\")", 50026, stAPPENDALLTEXT},
+        {"DIM L$(1)\nL$(1) = \"xyz\"\nWRITEALLLINES(\"@\", L$())", 50026, stWRITEALLLINES},
+        {"FILECOPY \"in.txt\", \"@\"", 2112, 0},
+        {"OPEN \"@\" FOR APPEND AS #2", 50026, stOPEN},
+        {"OPEN \"@\" FOR INPUT AS #2", 50026, stOPEN},
+    };
+    const auto check = [&](const char *who) {
+        for (const char *name : {"f.txt", "hard.txt", "soft.txt", "d/../f.txt"}) {
+            for (const auto &w : writes) {
+                WriteBytes("f.txt", "");
+                const QString statement = QString::fromUtf8(w.Statement).replace(u'@', QString::fromLatin1(name));
+                Run(QStringLiteral("OPEN \"f.txt\" FOR OUTPUT AS #1\nPRINT #1, \"abc\"\n") + statement
+                    + QStringLiteral("\nPRINT #1, \"def\"\nCLOSE #1"));
+                EXPECT_EQ(ErrorNumber, w.Error) << who << ": " << statement.toStdString();
+                EXPECT_EQ(ErrorSubject, w.Subject) << who << ": " << statement.toStdString();
+                EXPECT_EQ(ReadBytes("f.txt"), "abc\r\n") << who << ": " << statement.toStdString();
+            }
+        }
+        // A channel that reads the file leaves it to the whole-file writes.
+        WriteBytes("f.txt", "old\r\n");
+        EXPECT_EQ(ErrorOf(QStringLiteral("OPEN \"hard.txt\" FOR INPUT AS #1\nWRITEALLTEXT(\"f.txt\", \"xyz\")")), 0)
+            << who;
+        EXPECT_EQ(ReadBytes("f.txt"), "xyz") << who;
+    };
+    WriteBytes("f.txt", "");
+    ASSERT_EQ(::link(file.constData(), QFile::encodeName(dir_.filePath(QStringLiteral("hard.txt"))).constData()), 0);
+    ASSERT_EQ(::symlink("f.txt", QFile::encodeName(dir_.filePath(QStringLiteral("soft.txt"))).constData()), 0);
+    check("root");
+    if (::geteuid() == 0) {  // the files become the ordinary user's
+        for (const char *name : {"f.txt", "d"})
+            ASSERT_EQ(::chown(QFile::encodeName(dir_.filePath(QString::fromLatin1(name))).constData(),
+                              ::test::OrdinaryId, ::test::OrdinaryId),
+                      0);
+    }
+    const ::test::OrdinaryUser user(dir_.path());
+    ASSERT_TRUE(user.Acting());
+    check("an ordinary user");
 }
 
 TEST_F(DataFiles, SetEncodingChoosesTheEncodingOfNewFiles)
