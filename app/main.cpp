@@ -25,27 +25,8 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QThread>
 #include <QTimer>
 
-namespace {
-
-// Closing stops a run and lets its last window steps finish before the
-// worker is joined and the windows go.
-void StopAndJoin(ov::RunController &runs)
-{
-    ov::StopRequested = 1;
-    QElapsedTimer clock;
-    clock.start();
-    while (ov::RunThreadActive.load() != 0 && clock.elapsed() < 10000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    runs.Join();
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -105,7 +86,7 @@ int main(int argc, char *argv[])
                        [&frame, arguments, startFolder] { frame.ActOnCommandLine(arguments, startFolder); });
 
     const int status = app.exec();
-    StopAndJoin(runs);
+    ov::EndRuns(runs);
     ov::SetRunHost(nullptr);
     ov::DestroyGraphForms();
     return status;

@@ -1,9 +1,13 @@
 #include "environment/OVStartup.h"
 
+#include "executor/OVDataFile.h"
+#include "executor/OVMThread.h"
 #include "resources/OVVersion.h"
 
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLibraryInfo>
+#include <QThread>
 #include <QTranslator>
 
 namespace ov {
@@ -45,6 +49,19 @@ void SetUpApplication()
     QGuiApplication::setApplicationDisplayName(QString());
     QGuiApplication::setWindowIcon(ProgramIcon());
     InstallQtTranslations();
+}
+
+void EndRuns(RunController &runs)
+{
+    StopRequested = 1;
+    QElapsedTimer clock;
+    clock.start();
+    while (RunThreadActive.load() != 0 && clock.elapsed() < 10000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    runs.Join();
+    CloseFileChannel(0);
 }
 
 }  // namespace ov

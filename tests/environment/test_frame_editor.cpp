@@ -7,6 +7,7 @@
 #include "environment/MyRichEdit.h"
 #include "environment/OVDialogHook.h"
 #include "environment/OVEdit.h"
+#include "environment/OVStartup.h"
 #include "environment/OVFrame.h"
 #include "devices/OVKeySetting.h"
 #include "environment/OVInputNumForm.h"
@@ -453,6 +454,21 @@ TEST_F(FrameEditor, RunFromTheEditorWritesToTheConsole)
     EXPECT_TRUE(lines.contains(QStringLiteral(" 42"))) << lines.join(u'|').toStdString();
     EXPECT_TRUE(lines.contains(QStringLiteral("OK")));
     EXPECT_EQ(ErrorNumber, 0);
+}
+
+// Leaving the program after a run stopped with a channel open: no CONT can
+// follow, so the channel's lines reach its file.
+TEST_F(FrameEditor, EndingTheRunsWritesWhatAStoppedProgramsChannelsHold)
+{
+    const QString file = Path(QStringLiteral("channel.txt"));
+    TOVEditForm *editor = frame_->NewEditor();
+    editor->Editor->UndoHistory()->UndoTyping(
+        QStringLiteral("OPEN \"%1\" FOR OUTPUT AS #1\nPRINT #1, \"abc\"\nSTOP\nPRINT #1, \"def\"").arg(file), false);
+    ASSERT_TRUE(editor->OVEMenuRunOVClick());
+    WaitForRun();
+    ASSERT_EQ(ErrorNumber, 0);
+    EndRuns(runs_);
+    EXPECT_EQ(Bytes(file), QByteArray("abc\r\n"));
 }
 
 // The editor's program finds a file it includes beside its own file, while
