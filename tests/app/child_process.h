@@ -25,7 +25,7 @@ namespace test {
 
 // A read that waits longer than this for output that never comes fails the
 // test rather than hold it until the test runner's limit.
-constexpr int HangGuardMs = 60000;
+constexpr int HangGuardMs = 15000;
 
 // A started program. One not waited for when this goes (a test that failed
 // on the way) is killed, so that no test leaves a program running.

@@ -364,7 +364,7 @@ protected:
         return path;
     }
 
-    Watchdog watchdog{120000};  // the last to go: it watches the windows' end too
+    Watchdog watchdog{30000};  // the last to go: it watches the windows' end too
     QTemporaryDir dir;
     RunController runs;
     TRunForm console{runs};

@@ -75,6 +75,18 @@ struct stat StatusOf(const QString &path)
     return status;
 }
 
+// Loads the settings file, sets S/k to `value` and saves it; the save's error.
+QString SetAndSave(const QString &path, const QString &value)
+{
+    IniFile ini(path);
+    QString error;
+    if (!ini.load() || !ini.writeString(QStringLiteral("S"), QStringLiteral("k"), value))
+        return QStringLiteral("not loaded or set");
+    if (!ini.save(&error) && error.isEmpty())
+        error = QStringLiteral("not saved");
+    return error;
+}
+
 }  // namespace
 
 TEST(IniFile, ReadsHandEditedFiles)
@@ -197,10 +209,7 @@ TEST(IniFile, SaveKeepsWhatTheFileIsBesidesItsText)
     const QString other = tmp.filePath(u"other.ini"_s);
     WriteBytes(path, "[S]\nk=1\n");
     ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()), 0);
-    IniFile linked(path);
-    ASSERT_TRUE(linked.load());
-    ASSERT_TRUE(linked.writeString(u"S"_s, u"k"_s, u"2"_s));
-    ASSERT_TRUE(linked.save());
+    ASSERT_EQ(SetAndSave(path, u"2"_s), QString());
     EXPECT_EQ(ReadBytes(other), "[S]\nk=2\n");
     ASSERT_TRUE(QFile::remove(other));
 
@@ -216,11 +225,7 @@ TEST(IniFile, SaveKeepsWhatTheFileIsBesidesItsText)
     const mode_t mode = StatusOf(path).st_mode & 07777;  // the group's bits show the list's mask
     {
         const ::test::Umask mask(002);
-        IniFile ini(path);
-        ASSERT_TRUE(ini.load());
-        ASSERT_TRUE(ini.writeString(u"S"_s, u"k"_s, u"3"_s));
-        QString error;
-        EXPECT_TRUE(ini.save(&error)) << error.toStdString();
+        EXPECT_EQ(SetAndSave(path, u"3"_s), QString());
     }
     EXPECT_EQ(ReadBytes(path), "[S]\nk=3\n");
     EXPECT_EQ(StatusOf(path).st_mode & 07777, mode);
@@ -245,11 +250,7 @@ TEST(IniFile, SaveKeepsWhatTheFileIsBesidesItsText)
     ::test::RefusingFolder refusing(folder);
     if (!refusing.Refuses())
         GTEST_SKIP() << "no folder here can be made to refuse new files";
-    IniFile ini(locked);
-    ASSERT_TRUE(ini.load());
-    ASSERT_TRUE(ini.writeString(u"S"_s, u"k"_s, u"2"_s));
-    QString error;
-    EXPECT_TRUE(ini.save(&error)) << error.toStdString();
+    EXPECT_EQ(SetAndSave(locked, u"2"_s), QString());
     EXPECT_EQ(ReadBytes(locked), "[S]\nk=2\n");
     EXPECT_EQ(StatusOf(locked).st_ino, inode);
 }
